@@ -1,0 +1,39 @@
+#!/usr/bin/env bash
+# Installs every Debian package Flingdial needs to build, run and test.
+# Safe to run again: apt skips what is already there.
+set -euo pipefail
+
+packages=(
+  # compiler and build
+  g++ cmake ninja-build pkg-config make
+  # Qt 6
+  qt6-base-dev qt6-base-dev-tools qt6-svg-dev qt6-image-formats-plugins libqt6svg6
+  libgl-dev
+  # image engine, PDF model and rendering, XML, containers, property lists
+  libvips-dev libqpdf-dev libpoppler-cpp-dev libpugixml-dev libarchive-dev libplist-dev
+  # X11
+  libxcb1-dev libxcb-xfixes0-dev libxcb-keysyms1-dev libxcb-xtest0-dev
+  # sounds and background removal
+  libcanberra-dev libopencv-imgproc-dev
+  # child programs
+  ffmpeg zip unzip libarchive-tools gzip bzip2 xz-utils
+  # optional components (tests skip when one is absent)
+  imagemagick ghostscript
+  libreoffice-writer-nogui libreoffice-calc-nogui libreoffice-impress-nogui
+  # tests
+  xvfb xauth xdotool dbus dbus-x11 poppler-utils
+  # icons
+  adwaita-icon-theme
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+SUDO=""
+[ "$(id -u)" -ne 0 ] && SUDO="sudo"
+export DEBIAN_FRONTEND=noninteractive
+$SUDO apt-get update -q
+$SUDO apt-get install -y -q --no-install-recommends "${missing[@]}"

@@ -1,0 +1,15 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+// Text documents into other text formats, through one rich-text value.
+namespace DocumentConverter {
+
+// The formats a document of this format key can become, in wheel order.
+QStringList targets(const QString& from);
+
+// Converts one file and returns the new file's location.
+QString convert(const QString& file, const QString& target);
+
+} // namespace DocumentConverter

@@ -1,0 +1,123 @@
+#include "core/Deps.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+
+namespace Deps {
+
+namespace {
+
+QStringList libreOfficeFolders()
+{
+    QStringList folders = {QStringLiteral("/usr/lib/libreoffice/program")};
+    const QDir opt(QStringLiteral("/opt"));
+    const QStringList installs = opt.entryList({QStringLiteral("libreoffice*")},
+                                               QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name);
+    for (const QString& install : installs)
+        folders.append(opt.filePath(install) + QStringLiteral("/program"));
+    return folders;
+}
+
+bool isExecutableFile(const QString& path)
+{
+    const QFileInfo info(path);
+    return info.isFile() && info.isExecutable();
+}
+
+} // namespace
+
+QStringList searchDirectories(const QStringList& extra)
+{
+    const QByteArray override = qgetenv("FLINGDIAL_TOOL_DIRS");
+    if (!override.isNull())
+        return QString::fromLocal8Bit(override).split(QLatin1Char(':'), Qt::SkipEmptyParts);
+    return QStringList{QStringLiteral("/usr/local/bin"), QStringLiteral("/usr/bin"),
+                       QStringLiteral("/bin")} +
+           extra;
+}
+
+std::optional<QString> find(const QString& name, const QStringList& extra)
+{
+    for (const QString& folder : searchDirectories(extra)) {
+        const QString path = folder + QLatin1Char('/') + name;
+        if (isExecutableFile(path))
+            return path;
+    }
+    return std::nullopt;
+}
+
+bool hasApp(const QString& name)
+{
+    // Pages, Numbers and Keynote exist only on macOS.
+    Q_UNUSED(name);
+    return false;
+}
+
+std::optional<QString> bundledFFmpeg()
+{
+    if (!QCoreApplication::instance() || !qEnvironmentVariableIsEmpty("FLINGDIAL_TOOL_DIRS"))
+        return std::nullopt;
+    const QString path =
+        QDir::cleanPath(QCoreApplication::applicationDirPath() +
+                        QStringLiteral("/../" FLINGDIAL_LIBEXECDIR "/flingdial/ffmpeg"));
+    if (isExecutableFile(path))
+        return path;
+    return std::nullopt;
+}
+
+std::optional<QString> ffmpeg()
+{
+    if (auto bundled = bundledFFmpeg())
+        return bundled;
+    return find(QStringLiteral("ffmpeg"));
+}
+
+std::optional<QString> imageMagick()
+{
+    if (auto magick = find(QStringLiteral("magick")))
+        return magick;
+    return find(QStringLiteral("convert-im6.q16"));
+}
+
+std::optional<QString> ghostscript()
+{
+    return find(QStringLiteral("gs"));
+}
+
+std::optional<QString> libreOffice()
+{
+    return find(QStringLiteral("soffice"), libreOfficeFolders());
+}
+
+QString ffmpegMissingReason()
+{
+    return QStringLiteral("The built-in FFmpeg is missing. Reinstall Flingdial.");
+}
+
+QString imageMagickRequired()
+{
+    return QStringLiteral("ImageMagick is required.\nInstall it with:  ") +
+           QLatin1String(imageMagickInstall);
+}
+
+QString libreOfficeNeeded()
+{
+    return QStringLiteral("This needs LibreOffice.\nInstall it with:  ") +
+           QLatin1String(libreOfficeInstall);
+}
+
+QString odsNeedsLibreOffice()
+{
+    return QStringLiteral("ODS files need LibreOffice:  ") + QLatin1String(libreOfficeInstall);
+}
+
+std::optional<QString> installCommand(const QString& reason)
+{
+    const QString last = reason.split(QStringLiteral("  ")).constLast();
+    if (last.startsWith(QLatin1String("sudo apt ")))
+        return last;
+    return std::nullopt;
+}
+
+} // namespace Deps

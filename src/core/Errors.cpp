@@ -1,0 +1,7 @@
+#include "core/Errors.h"
+
+const char* Error::what() const noexcept
+{
+    m_what = description().toUtf8();
+    return m_what.constData();
+}

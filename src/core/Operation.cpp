@@ -1,0 +1,32 @@
+#include "core/Operation.h"
+
+Operation::Operation(QString title, Perform perform)
+    : title(std::move(title)), perform(std::move(perform))
+{}
+
+Operation& Operation::withSymbol(const QString& name)
+{
+    symbol = name;
+    return *this;
+}
+
+Operation Operation::perFile(const QString& title, const QString& symbol,
+                             std::function<QString(const QString& file)> step)
+{
+    Operation operation(title, [step = std::move(step)](const QStringList& files) {
+        QStringList results;
+        for (const QString& file : files)
+            results.append(step(file));
+        return results;
+    });
+    return operation.withSymbol(symbol);
+}
+
+Operation Operation::allFiles(const QString& title, const QString& symbol,
+                              std::function<QString(const QStringList& files)> work)
+{
+    Operation operation(title, [work = std::move(work)](const QStringList& files) {
+        return QStringList{work(files)};
+    });
+    return operation.withSymbol(symbol);
+}

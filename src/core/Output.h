@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QString>
+
+// Where results go and what they are called, never overwriting anything.
+namespace Output {
+
+// The custom output folder (created when needed) or the source's folder.
+QString directory(const QString& source);
+
+// The source's name without its extension; ".tar.gz", ".tar.bz2" and
+// ".tar.xz" are stripped whole, and a plain folder keeps its dots.
+QString baseName(const QString& source);
+
+// A free location: the candidate, or "name 2.ext", "name 3.ext", …
+// A name handed out here is not handed out again in this process.
+QString unique(const QString& candidate);
+
+// directory(source) + "/" + name, made unique.
+QString uniqueIn(const QString& source, const QString& name);
+
+// A new scratch folder "Flingdial-<UUID>" in the temporary folder; the
+// caller decides whether to remove it. Throws SystemError.
+QString temporaryDirectory();
+
+} // namespace Output

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <optional>
+
+// The one way to run an external program.
+namespace Shell {
+
+// The PATH every child gets, whatever this process had.
+QString searchPath();
+
+// Runs the program with the arguments as given (no shell), standard input
+// from /dev/null, both output pipes drained, and waits for it. Returns
+// standard output, or standard error when returningErrors is set (empty
+// when standard output went to a file). A non-zero exit becomes a Fail:
+// "<name> failed (<status>).\n<last 800 characters of its complaint>".
+// A program that can't start, or an output file that can't be opened,
+// throws SystemError.
+QString run(const QString& executable, const QStringList& arguments,
+            const std::optional<QString>& workingDirectory = std::nullopt,
+            const std::optional<QString>& stdoutFile = std::nullopt, bool returningErrors = false);
+
+// Runs an AppleScript through osascript and returns its trimmed output.
+QString osascript(const QString& script);
+
+} // namespace Shell

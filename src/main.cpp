@@ -1,0 +1,64 @@
+#include "app/AppDelegate.h"
+#include "app/CommandLine.h"
+#include "core/Log.h"
+#include "platform/Prompter.h"
+#include "platform/linux/DialogPrompter.h"
+
+#include <QApplication>
+
+namespace {
+
+QStringList rawArguments(int argc, char** argv)
+{
+    // Taken before QApplication removes the options it recognises itself.
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments.append(QString::fromLocal8Bit(argv[i]));
+    return arguments;
+}
+
+bool hasDisplay()
+{
+    return !qEnvironmentVariableIsEmpty("DISPLAY") ||
+           !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+}
+
+int startApplication(QApplication& app)
+{
+    AppDelegate delegate;
+    delegate.start();
+    return app.exec();
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    const QStringList arguments = rawArguments(argc, argv);
+    const bool display = hasDisplay();
+    if (!display && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("flingdial"));
+    QApplication::setApplicationDisplayName(QStringLiteral("Flingdial"));
+    QApplication::setApplicationVersion(QStringLiteral(FLINGDIAL_VERSION));
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.flingdial.Flingdial"));
+    Log::install();
+    if (display)
+        Prompter::install(std::make_unique<DialogPrompter>());
+
+    switch (CommandLine::recognise(arguments)) {
+    case CommandLine::Command::run:
+        return CommandLine::run(arguments);
+    case CommandLine::Command::login:
+        return CommandLine::login(arguments);
+    case CommandLine::Command::renderIcon:
+    case CommandLine::Command::snapshot:
+        // The rendering commands arrive with the wheel view; until then
+        // they start the application like any other argument list.
+    case CommandLine::Command::startApplication:
+        break;
+    }
+    return startApplication(app);
+}

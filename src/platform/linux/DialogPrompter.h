@@ -1,0 +1,13 @@
+#pragma once
+
+#include "platform/Prompter.h"
+
+// Prompts as dialogs: a message box with a text field, and the folder chooser.
+class DialogPrompter : public Prompter
+{
+public:
+    std::optional<QString> text(const QString& title, const QString& message,
+                                const QString& placeholder, const QString& value) override;
+    std::optional<QString> folder(const QString& message,
+                                  const std::optional<QString>& startingAt) override;
+};

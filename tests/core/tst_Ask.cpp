@@ -1,0 +1,125 @@
+#include "core/Ask.h"
+#include "core/Errors.h"
+#include "platform/linux/ConsolePrompter.h"
+#include "support/TestSupport.h"
+
+#include <QDir>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <cstdio>
+#include <thread>
+
+namespace {
+
+// A console prompter whose standard input is the given text.
+class ScriptedInput
+{
+public:
+    explicit ScriptedInput(const QByteArray& input) : m_input(input)
+    {
+        m_in = m_input.isEmpty()
+                   ? std::fopen("/dev/null", "r")
+                   : fmemopen(m_input.data(), static_cast<size_t>(m_input.size()), "r");
+        m_out = std::fopen("/dev/null", "w");
+        Prompter::install(std::make_unique<ConsolePrompter>(m_in, m_out));
+    }
+    ~ScriptedInput()
+    {
+        Prompter::install(std::make_unique<ConsolePrompter>());
+        std::fclose(m_in);
+        std::fclose(m_out);
+    }
+
+private:
+    QByteArray m_input;
+    std::FILE* m_in;
+    std::FILE* m_out;
+};
+
+} // namespace
+
+class TestAsk : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void textAnswers_data();
+    void textAnswers();
+    void folderAnswers();
+    void workerPromptsRunOnTheMainThread();
+    void mainThreadPromptsRunDirectly();
+};
+
+void TestAsk::textAnswers_data()
+{
+    QTest::addColumn<QByteArray>("input");
+    QTest::addColumn<QString>("answer"); // empty: cancelled
+    QTest::newRow("plain") << QByteArray("800\n") << "800";
+    QTest::newRow("spaces around") << QByteArray("   800  \n") << "800";
+    QTest::newRow("tabs around") << QByteArray("\t0:05 - 1:30\t\n") << "0:05 - 1:30";
+    QTest::newRow("inner spaces kept") << QByteArray("8 00\n") << "8 00";
+    QTest::newRow("windows line end") << QByteArray("-1.5\r\n") << "-1.5";
+    QTest::newRow("no line end") << QByteArray("abc") << "abc";
+    QTest::newRow("spaces only") << QByteArray("    \n") << "";
+    QTest::newRow("empty line") << QByteArray("\n") << "";
+    QTest::newRow("end of input") << QByteArray() << "";
+}
+
+void TestAsk::textAnswers()
+{
+    QFETCH(QByteArray, input);
+    QFETCH(QString, answer);
+    const ScriptedInput scripted(input);
+    try {
+        const QString text =
+            Ask::text(QStringLiteral("Resize Images"), QStringLiteral("Longest side in pixels:"),
+                      QStringLiteral("1600"));
+        QCOMPARE(text, answer);
+    } catch (const Cancelled&) {
+        QVERIFY2(answer.isEmpty(), "only an empty answer cancels");
+    }
+}
+
+void TestAsk::folderAnswers()
+{
+    QTemporaryDir dir;
+    QDir(dir.path()).mkpath(QStringLiteral("Target"));
+    {
+        const ScriptedInput scripted("Target\n");
+        QCOMPARE(Ask::folder(QStringLiteral("Move 2 items to:"), dir.path()),
+                 dir.filePath(QStringLiteral("Target")));
+    }
+    for (const QByteArray& input : {QByteArray("Missing\n"), QByteArray("\n")}) {
+        const ScriptedInput scripted(input);
+        QVERIFY_THROWS_EXCEPTION(Cancelled, Ask::folder(QStringLiteral("Move to:"), dir.path()));
+    }
+}
+
+void TestAsk::workerPromptsRunOnTheMainThread()
+{
+    QThread* promptThread = nullptr;
+    QString answer;
+    std::atomic<bool> done = false;
+    std::thread worker([&] {
+        answer = Ask::onMainForModal([&] {
+            promptThread = QThread::currentThread();
+            return QStringLiteral("from main");
+        });
+        done = true;
+    });
+    // The main thread keeps handling events while the worker waits.
+    QTRY_VERIFY(done.load());
+    worker.join();
+    QCOMPARE(promptThread, QCoreApplication::instance()->thread());
+    QCOMPARE(answer, QStringLiteral("from main"));
+}
+
+void TestAsk::mainThreadPromptsRunDirectly()
+{
+    // Through a queued hand-off this would wait for itself forever.
+    const int value = Ask::onMainForModal([] { return 42; });
+    QCOMPARE(value, 42);
+}
+
+QTEST_GUILESS_MAIN(TestAsk)
+#include "tst_Ask.moc"

@@ -1,0 +1,189 @@
+#include "core/NameReservations.h"
+#include "core/Output.h"
+#include "core/Settings.h"
+#include "support/TestSupport.h"
+
+#include <QDir>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <latch>
+#include <thread>
+
+class TestOutput : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase();
+    void init();
+    void resultsGoNextToTheSource();
+    void customFolderIsCreated();
+    void baseNames_data();
+    void baseNames();
+    void uniqueNames_data();
+    void uniqueNames();
+    void concurrentRequestsGetDistinctNames();
+    void scopeReleasesUnwrittenNames();
+    void temporaryDirectories();
+
+private:
+    QString path(const QString& name) const { return m_dir->filePath(name); }
+
+    QTemporaryDir m_config;
+    std::unique_ptr<TestSupport::ScopedEnv> m_home;
+    std::unique_ptr<QTemporaryDir> m_dir;
+};
+
+void TestOutput::initTestCase()
+{
+    m_home =
+        std::make_unique<TestSupport::ScopedEnv>("XDG_CONFIG_HOME", m_config.path().toLocal8Bit());
+    Settings::shared().registerDefaults();
+}
+
+void TestOutput::init()
+{
+    m_dir = std::make_unique<QTemporaryDir>();
+    Settings::shared().remove(QStringLiteral("output.mode"));
+    Settings::shared().remove(QStringLiteral("output.path"));
+}
+
+void TestOutput::resultsGoNextToTheSource()
+{
+    const QString source = TestSupport::writeFile(path(QStringLiteral("a/b/photo.heic")));
+    QCOMPARE(Output::directory(source), path(QStringLiteral("a/b")));
+    Settings::shared().setValue(QStringLiteral("output.mode"), QStringLiteral("custom"));
+    Settings::shared().setValue(QStringLiteral("output.path"), QString());
+    QCOMPARE(Output::directory(source), path(QStringLiteral("a/b")));
+    const NameReservations::Scope names;
+    QCOMPARE(Output::uniqueIn(source, QStringLiteral("photo.png")),
+             path(QStringLiteral("a/b/photo.png")));
+    TestSupport::writeFile(path(QStringLiteral("a/b/photo.png")));
+    QCOMPARE(Output::uniqueIn(source, QStringLiteral("photo.png")),
+             path(QStringLiteral("a/b/photo 2.png")));
+}
+
+void TestOutput::customFolderIsCreated()
+{
+    const QString folder = path(QStringLiteral("out/nested"));
+    Settings::shared().setValue(QStringLiteral("output.mode"), QStringLiteral("custom"));
+    Settings::shared().setValue(QStringLiteral("output.path"), folder);
+    QCOMPARE(Output::directory(path(QStringLiteral("x.png"))), folder);
+    QVERIFY(QFileInfo(folder).isDir());
+}
+
+void TestOutput::baseNames_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<bool>("isFolder");
+    QTest::addColumn<QString>("base");
+    QTest::newRow("tar.gz in capitals") << "Backup.TAR.GZ" << false << "Backup";
+    QTest::newRow("tar.xz") << "logs.tar.xz" << false << "logs";
+    QTest::newRow("plain folder keeps dots") << "my.folder" << true << "my.folder";
+    QTest::newRow("document package") << "Report.pages" << true << "Report";
+    QTest::newRow("zip") << "archive.zip" << false << "archive";
+    QTest::newRow("no extension") << "README" << false << "README";
+    QTest::newRow("missing file with dots") << "a.b.c" << false << "a.b";
+}
+
+void TestOutput::baseNames()
+{
+    QFETCH(QString, name);
+    QFETCH(bool, isFolder);
+    QFETCH(QString, base);
+    if (isFolder)
+        QDir().mkpath(path(name));
+    else if (name != QLatin1String("a.b.c"))
+        TestSupport::writeFile(path(name));
+    QCOMPARE(Output::baseName(path(name)), base);
+}
+
+void TestOutput::uniqueNames_data()
+{
+    QTest::addColumn<QStringList>("existing");
+    QTest::addColumn<QString>("candidate");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("free") << QStringList() << "report.pdf"
+                          << "report.pdf";
+    QTest::newRow("taken") << QStringList{"report.pdf"} << "report.pdf"
+                           << "report 2.pdf";
+    QTest::newRow("taken twice") << QStringList{"report.pdf", "report 2.pdf"} << "report.pdf"
+                                 << "report 3.pdf";
+    QTest::newRow("tar.gz stays whole") << QStringList{"logs.tar.gz"} << "logs.tar.gz"
+                                        << "logs 2.tar.gz";
+    QTest::newRow("folder without extension") << QStringList{"Photos/"} << "Photos"
+                                              << "Photos 2";
+    QTest::newRow("hidden name") << QStringList{".env"} << ".env"
+                                 << ".env 2";
+}
+
+void TestOutput::uniqueNames()
+{
+    QFETCH(QStringList, existing);
+    QFETCH(QString, candidate);
+    QFETCH(QString, expected);
+    for (const QString& name : existing) {
+        if (name.endsWith(QLatin1Char('/')))
+            QDir().mkpath(path(name));
+        else
+            TestSupport::writeFile(path(name));
+    }
+    const NameReservations::Scope names;
+    QCOMPARE(Output::unique(path(candidate)), path(expected));
+}
+
+void TestOutput::concurrentRequestsGetDistinctNames()
+{
+    const QString candidate = path(QStringLiteral("photo.png"));
+    constexpr int requests = 64;
+    QStringList names(requests);
+    std::latch start(requests);
+    std::latch named(requests);
+    {
+        std::vector<std::jthread> threads;
+        for (int i = 0; i < requests; ++i) {
+            threads.emplace_back([&, i] {
+                const NameReservations::Scope scope;
+                start.arrive_and_wait();
+                names[i] = Output::unique(candidate);
+                // Nothing is written before every request has its name, as
+                // when several conversions start together.
+                named.arrive_and_wait();
+            });
+        }
+    }
+    QCOMPARE(QSet<QString>(names.cbegin(), names.cend()).size(), requests);
+    QVERIFY(names.contains(candidate));
+    QVERIFY(names.contains(path(QStringLiteral("photo 64.png"))));
+}
+
+void TestOutput::scopeReleasesUnwrittenNames()
+{
+    const QString candidate = path(QStringLiteral("clip.mp4"));
+    {
+        const NameReservations::Scope scope;
+        QCOMPARE(Output::unique(candidate), candidate);
+        QCOMPARE(Output::unique(candidate), path(QStringLiteral("clip 2.mp4")));
+    }
+    // The operation ended without writing: the names are free again.
+    const NameReservations::Scope scope;
+    QCOMPARE(Output::unique(candidate), candidate);
+}
+
+void TestOutput::temporaryDirectories()
+{
+    const QString first = Output::temporaryDirectory();
+    const QString second = Output::temporaryDirectory();
+    const QRegularExpression pattern(
+        QStringLiteral("^Flingdial-[0-9A-F]{8}(-[0-9A-F]{4}){3}-[0-9A-F]{12}$"));
+    QVERIFY(pattern.match(QFileInfo(first).fileName()).hasMatch());
+    QCOMPARE(QFileInfo(first).absolutePath(), QDir::tempPath());
+    QVERIFY(QFileInfo(first).isDir());
+    QVERIFY(first != second);
+    QDir(first).removeRecursively();
+    QDir(second).removeRecursively();
+}
+
+QTEST_GUILESS_MAIN(TestOutput)
+#include "tst_Output.moc"

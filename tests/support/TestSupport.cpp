@@ -1,0 +1,71 @@
+#include "support/TestSupport.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+
+namespace TestSupport {
+
+ScopedEnv::ScopedEnv(const char* name, const QByteArray& value) : m_name(name)
+{
+    if (qEnvironmentVariableIsSet(name))
+        m_previous = qgetenv(name);
+    qputenv(name, value);
+}
+
+ScopedEnv::~ScopedEnv()
+{
+    if (m_previous)
+        qputenv(m_name.constData(), *m_previous);
+    else
+        qunsetenv(m_name.constData());
+}
+
+QString writeFile(const QString& path, const QByteArray& content)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        qFatal("can't write %s", qPrintable(path));
+    file.write(content);
+    return QFileInfo(path).absoluteFilePath();
+}
+
+QString writeExecutable(const QString& path, const QByteArray& body)
+{
+    const QString written = writeFile(path, "#!/bin/sh\n" + body);
+    QFile::setPermissions(written, QFile::permissions(written) | QFileDevice::ExeOwner |
+                                       QFileDevice::ExeGroup | QFileDevice::ExeOther);
+    return written;
+}
+
+Result runFlingdial(const QStringList& arguments, const QProcessEnvironment& environment,
+                    const QString& workingDirectory, const QByteArray& input)
+{
+    QProcess process;
+    process.setProcessEnvironment(environment);
+    if (!workingDirectory.isEmpty())
+        process.setWorkingDirectory(workingDirectory);
+    process.start(QStringLiteral(FLINGDIAL_BINARY), arguments);
+    process.waitForStarted();
+    if (!input.isEmpty())
+        process.write(input);
+    process.closeWriteChannel();
+    process.waitForFinished(300000);
+    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+            QString::fromUtf8(process.readAllStandardOutput()),
+            QString::fromUtf8(process.readAllStandardError())};
+}
+
+QProcessEnvironment isolatedEnvironment(const QString& configHome)
+{
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("XDG_CONFIG_HOME"), configHome);
+    environment.insert(QStringLiteral("FLINGDIAL_LOG"), QStringLiteral("stderr"));
+    if (!environment.contains(QStringLiteral("DBUS_SESSION_BUS_ADDRESS")))
+        environment.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), QStringLiteral("disabled:"));
+    return environment;
+}
+
+} // namespace TestSupport

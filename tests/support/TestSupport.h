@@ -1,0 +1,48 @@
+#pragma once
+
+#include <QByteArray>
+#include <QProcessEnvironment>
+#include <QString>
+#include <QStringList>
+#include <optional>
+
+// Shared helpers for the test suite.
+namespace TestSupport {
+
+// Sets an environment variable for the life of the object.
+class ScopedEnv
+{
+public:
+    ScopedEnv(const char* name, const QByteArray& value);
+    ~ScopedEnv();
+    ScopedEnv(const ScopedEnv&) = delete;
+    ScopedEnv& operator=(const ScopedEnv&) = delete;
+
+private:
+    QByteArray m_name;
+    std::optional<QByteArray> m_previous;
+};
+
+// Writes a file (creating its folders) and returns its path.
+QString writeFile(const QString& path, const QByteArray& content = {});
+
+// Writes an executable shell script and returns its path.
+QString writeExecutable(const QString& path, const QByteArray& body = "exit 0\n");
+
+struct Result
+{
+    int status = -1;
+    QString out;
+    QString err;
+};
+
+// Runs the built program and waits for it. The environment defaults to
+// this process's; standard input is `input` (then closed).
+Result runFlingdial(const QStringList& arguments, const QProcessEnvironment& environment,
+                    const QString& workingDirectory = {}, const QByteArray& input = {});
+
+// This process's environment with a private XDG config folder, logging to
+// standard error and no session bus autolaunch.
+QProcessEnvironment isolatedEnvironment(const QString& configHome);
+
+} // namespace TestSupport
