@@ -3,6 +3,5 @@
 # session bus, so window, X11 and D-Bus tests run for real.
 set -euo pipefail
 build_dir=${1:-build}
-export QT_QPA_PLATFORM=xcb
 exec xvfb-run -a -s "-screen 0 1920x1080x24" \
     dbus-run-session -- ctest --test-dir "$build_dir" --output-on-failure -j2

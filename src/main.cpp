@@ -5,6 +5,8 @@
 #include "platform/linux/DialogPrompter.h"
 
 #include <QApplication>
+#include <cstdio>
+#include <cstdlib>
 
 namespace {
 
@@ -23,6 +25,15 @@ bool hasDisplay()
            !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
 }
 
+// A command-line run ends here. Tearing the application object down would
+// load the whole font configuration just to release it, which costs more
+// than most commands.
+[[noreturn]] void exitNow(int status)
+{
+    std::fflush(nullptr);
+    std::exit(status);
+}
+
 int startApplication(QApplication& app)
 {
     AppDelegate delegate;
@@ -36,7 +47,9 @@ int main(int argc, char** argv)
 {
     const QStringList arguments = rawArguments(argc, argv);
     const bool display = hasDisplay();
-    if (!display && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+    // Without a display there is nothing to connect to, whatever the
+    // environment asks for: run on the offscreen platform.
+    if (!display)
         qputenv("QT_QPA_PLATFORM", "offscreen");
 
     QApplication app(argc, argv);
@@ -50,9 +63,9 @@ int main(int argc, char** argv)
 
     switch (CommandLine::recognise(arguments)) {
     case CommandLine::Command::run:
-        return CommandLine::run(arguments);
+        exitNow(CommandLine::run(arguments));
     case CommandLine::Command::login:
-        return CommandLine::login(arguments);
+        exitNow(CommandLine::login(arguments));
     case CommandLine::Command::renderIcon:
     case CommandLine::Command::snapshot:
         // The rendering commands arrive with the wheel view; until then

@@ -1,10 +1,138 @@
 #include "converters/ArchiveConverter.h"
 
 #include "core/Catalog.h"
+#include "core/Deps.h"
 #include "core/Errors.h"
+#include "core/FileKind.h"
+#include "core/FileOps.h"
 #include "core/FormatSymbol.h"
+#include "core/Output.h"
+#include "core/ScratchDirectory.h"
+#include "core/Shell.h"
+
+#include <QDir>
+#include <QFileInfo>
 
 namespace ArchiveConverter {
+
+namespace {
+
+const QString macMetadataFolder = QStringLiteral("__MACOSX");
+const QString finderMetadata = QStringLiteral(".DS_Store");
+
+QString program(const QString& name)
+{
+    // A missing archiver shows up as a launch failure naming it.
+    return Deps::find(name).value_or(QStringLiteral("/usr/bin/") + name);
+}
+
+QString parentOf(const QString& path)
+{
+    return QFileInfo(path).absolutePath();
+}
+
+QString lastComponent(const QString& path)
+{
+    return QFileInfo(path).fileName();
+}
+
+// Unpacks into `folder`. bsdtar's defaults are what keep this safe: entries
+// with "..", absolute names (made relative) and writes through symbolic
+// links are refused. Never add -P, which turns all of that off.
+void unpack(const QString& archive, const QString& folder)
+{
+    Shell::run(program(QStringLiteral("bsdtar")),
+               {QStringLiteral("-xf"), archive, QStringLiteral("-C"), folder,
+                QStringLiteral("--no-same-owner")});
+}
+
+QStringList unpackedNames(const ScratchDirectory& scratch, bool dropFinderMetadata)
+{
+    QStringList names = FileOps::entryNames(scratch.path());
+    names.removeAll(macMetadataFolder);
+    if (dropFinderMetadata)
+        names.removeAll(finderMetadata);
+    return names;
+}
+
+QStringList zipArguments(const QString& output, const QStringList& names)
+{
+    QStringList arguments = {QStringLiteral("-r"), QStringLiteral("-X"), QStringLiteral("-q"),
+                             QStringLiteral("-y"), output};
+    // zip drops a leading "./", which keeps names that start with "-" from
+    // reading as options.
+    for (const QString& name : names)
+        arguments.append(QStringLiteral("./") + name);
+    arguments << QStringLiteral("-x") << QStringLiteral("*.DS_Store")
+              << QStringLiteral("__MACOSX/*");
+    return arguments;
+}
+
+QStringList tarArguments(const QString& mode, const QString& parent, const QString& output,
+                         const QStringList& names)
+{
+    return QStringList{mode,
+                       output,
+                       QStringLiteral("--exclude"),
+                       finderMetadata,
+                       QStringLiteral("-C"),
+                       parent,
+                       QStringLiteral("--")} +
+           names;
+}
+
+bool isLoneCompressedFile(const QString& file)
+{
+    static const QStringList keys = {QStringLiteral("gz"), QStringLiteral("bz2"),
+                                     QStringLiteral("xz")};
+    return keys.contains(FileKind::ext(file)) &&
+           !lastComponent(file).toLower().contains(QLatin1String(".tar."));
+}
+
+QString decompress(const QString& file)
+{
+    const QString key = FileKind::ext(file);
+    const QString tool = key == QLatin1String("gz")    ? QStringLiteral("gzip")
+                         : key == QLatin1String("bz2") ? QStringLiteral("bzip2")
+                                                       : QStringLiteral("xz");
+    const auto decompressor = Deps::find(tool);
+    if (!decompressor)
+        throw Fail(QStringLiteral("This computer can’t open .%1 files.").arg(key));
+    const QString compressed = lastComponent(file);
+    const QString result =
+        Output::uniqueIn(file, compressed.left(compressed.lastIndexOf(QLatin1Char('.'))));
+    try {
+        Shell::run(*decompressor, {QStringLiteral("-dc"), file}, std::nullopt, result);
+    } catch (...) {
+        // A half-written result is never left behind as if it were one.
+        QFile::remove(result);
+        throw;
+    }
+    return result;
+}
+
+QString unpackArchive(const QString& file)
+{
+    const ScratchDirectory scratch;
+    unpack(file, scratch.path());
+    const QStringList names = unpackedNames(scratch, true);
+    if (names.isEmpty())
+        throw Fail(lastComponent(file) + QStringLiteral(" is empty."));
+    if (names.size() == 1) {
+        const QString result = Output::uniqueIn(file, names.first());
+        FileOps::move(scratch.filePath(names.first()), result);
+        return result;
+    }
+    const QString folder = Output::uniqueIn(file, Output::baseName(file));
+    if (!QDir().mkpath(folder))
+        throw SystemError(
+            QStringLiteral("The folder “%1” couldn’t be created.").arg(lastComponent(folder)));
+    for (const QString& name : names)
+        FileOps::move(scratch.filePath(name), folder + QLatin1Char('/') + name);
+    return folder;
+}
+
+} // namespace
 
 const QStringList& formats()
 {
@@ -28,9 +156,7 @@ QList<Operation> compressOperations()
 
 QList<Operation> tools()
 {
-    return {Operation(QStringLiteral("Extract"), [](const QStringList&) -> QStringList {
-                throw notAvailableYet(QStringLiteral("Extracting"));
-            }).withSymbol(QStringLiteral("archivebox"))};
+    return {Operation::perFile(QStringLiteral("Extract"), QStringLiteral("archivebox"), extract)};
 }
 
 Operation compressToZip()
@@ -40,17 +166,58 @@ Operation compressToZip()
         [](const QStringList& files) { return compress(files, QStringLiteral("zip")); });
 }
 
+void pack(const QString& parent, const QStringList& names, const QString& format,
+          const QString& output)
+{
+    if (format == QLatin1String("zip"))
+        Shell::run(program(QStringLiteral("zip")), zipArguments(output, names), parent);
+    else
+        Shell::run(program(QStringLiteral("bsdtar")),
+                   tarArguments(format == QLatin1String("tar") ? QStringLiteral("-cf")
+                                                               : QStringLiteral("-czf"),
+                                parent, output, names));
+}
+
 QString compress(const QStringList& files, const QString& format)
 {
-    Q_UNUSED(files);
-    throw notAvailableYet(QStringLiteral("Making ") + Catalog::title(format) +
-                          QStringLiteral(" archives"));
+    const QString first = files.first();
+    const QString parent = parentOf(first);
+    const QString name = files.size() == 1 ? lastComponent(first) : QStringLiteral("Archive");
+    const QString output = Output::uniqueIn(first, name + QLatin1Char('.') + format);
+
+    const bool oneFolder = std::all_of(files.cbegin(), files.cend(), [&](const QString& file) {
+        return parentOf(file) == parent;
+    });
+    QStringList names;
+    for (const QString& file : files)
+        names.append(lastComponent(file));
+    if (oneFolder) {
+        pack(parent, names, format, output);
+        return output;
+    }
+    const ScratchDirectory scratch;
+    for (const QString& file : files)
+        FileOps::copy(file, scratch.filePath(lastComponent(file)));
+    pack(scratch.path(), names, format, output);
+    return output;
 }
 
 QString convert(const QString& file, const QString& format)
 {
-    Q_UNUSED(file);
-    throw notAvailableYet(QStringLiteral("Converting to ") + Catalog::title(format));
+    const ScratchDirectory scratch;
+    unpack(file, scratch.path());
+    const QStringList names = unpackedNames(scratch, false);
+    if (names.isEmpty())
+        throw Fail(lastComponent(file) + QStringLiteral(" is empty."));
+    const QString output =
+        Output::uniqueIn(file, Output::baseName(file) + QLatin1Char('.') + format);
+    pack(scratch.path(), names, format, output);
+    return output;
+}
+
+QString extract(const QString& file)
+{
+    return isLoneCompressedFile(file) ? decompress(file) : unpackArchive(file);
 }
 
 } // namespace ArchiveConverter

@@ -38,7 +38,7 @@ inline Fail notAvailableYet(const QString& what)
 class Cancelled : public Error
 {
 public:
-    QString description() const override { return QStringLiteral("Cancelled"); }
+    QString description() const override { return QStringLiteral("The operation was cancelled."); }
 };
 
 // A failure reported by the platform (a file that can't be written, a

@@ -43,6 +43,7 @@ NameReservations::Scope::Scope() : m_outer(t_currentScope)
 
 NameReservations::Scope::~Scope()
 {
+    Q_ASSERT(t_currentScope == this);
     t_currentScope = m_outer;
     NameReservations::shared().release(m_claimed);
 }

@@ -18,6 +18,9 @@ private Q_SLOTS:
     void notFoundListsTheSlices();
     void unavailableOperationIsAnError();
     void worksWithoutADisplay();
+    void printsResultPaths();
+    void promptsReadStandardInput_data();
+    void promptsReadStandardInput();
     void otherArgumentListsStartTheApplication_data();
     void otherArgumentListsStartTheApplication();
     void loginSwitch();
@@ -92,6 +95,63 @@ void TestCommandLine::worksWithoutADisplay()
                                      env, m_dir->path());
     QCOMPARE(result.status, 2);
     QCOMPARE(result.out, QStringLiteral("No “x” slice. Available: Extract, Compress to ZIP\n"));
+}
+
+void TestCommandLine::printsResultPaths()
+{
+    TestSupport::writeFile(m_dir->filePath(QStringLiteral("Photos/a.jpg")), "jpeg");
+    const QString subs = TestSupport::writeFile(m_dir->filePath(QStringLiteral("subs.srt")),
+                                                "1\n00:00:01,000 --> 00:00:02,000\nHi\n");
+    auto result =
+        runFlingdial({QStringLiteral("--run"), QStringLiteral("convert"), QStringLiteral("zip"),
+                      QStringLiteral("Photos/"), QStringLiteral("subs.srt")},
+                     environment(), m_dir->path());
+    QCOMPARE(result.status, 0);
+    QCOMPARE(result.out, m_dir->filePath(QStringLiteral("Archive.zip")) + QLatin1Char('\n'));
+
+    result = runFlingdial(
+        {QStringLiteral("--run"), QStringLiteral("convert"), QStringLiteral("vtt"), subs, subs},
+        environment());
+    QCOMPARE(result.status, 0);
+    QCOMPARE(result.out, m_dir->filePath(QStringLiteral("subs.vtt")) + QLatin1Char('\n') +
+                             m_dir->filePath(QStringLiteral("subs 2.vtt")) + QLatin1Char('\n'));
+}
+
+void TestCommandLine::promptsReadStandardInput_data()
+{
+    QTest::addColumn<QByteArray>("input");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QString>("out");
+    QTest::addColumn<QString>("errorLine");
+    QTest::newRow("comma decimal") << QByteArray("0,5\n") << 0 << "subs synced.srt\n"
+                                   << "";
+    QTest::newRow("not a number") << QByteArray("abc\n") << 1 << ""
+                                  << "error: “abc” isn’t a number.\n";
+    QTest::newRow("empty answer cancels") << QByteArray("\n") << 1 << ""
+                                          << "error: The operation was cancelled.\n";
+}
+
+void TestCommandLine::promptsReadStandardInput()
+{
+    QFETCH(QByteArray, input);
+    QFETCH(int, status);
+    QFETCH(QString, out);
+    QFETCH(QString, errorLine);
+    TestSupport::writeFile(m_dir->filePath(QStringLiteral("subs.srt")),
+                           "1\n00:00:01,000 --> 00:00:02,000\nHi\n");
+    QProcessEnvironment env = environment();
+    env.remove(QStringLiteral("DISPLAY"));
+    const auto result = runFlingdial({QStringLiteral("--run"), QStringLiteral("tools"),
+                                      QStringLiteral("SHIFT TIMING…"), QStringLiteral("subs.srt")},
+                                     env, m_dir->path(), input);
+    QCOMPARE(result.status, status);
+    QCOMPARE(result.out, out.isEmpty() ? out : m_dir->filePath(out));
+    QVERIFY2(result.err.endsWith(errorLine), qPrintable(result.err));
+    if (status == 0) {
+        QFile shifted(m_dir->filePath(out.trimmed()));
+        QVERIFY(shifted.open(QIODevice::ReadOnly));
+        QCOMPARE(shifted.readAll(), QByteArray("1\n00:00:01,500 --> 00:00:02,500\nHi\n"));
+    }
 }
 
 void TestCommandLine::otherArgumentListsStartTheApplication_data()

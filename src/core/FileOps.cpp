@@ -1,0 +1,71 @@
+#include "core/FileOps.h"
+
+#include "core/Errors.h"
+
+#include <QDir>
+#include <QFile>
+#include <filesystem>
+
+namespace fs = std::filesystem;
+
+namespace FileOps {
+
+namespace {
+
+fs::path native(const QString& path)
+{
+    return fs::path(QFile::encodeName(path).toStdString());
+}
+
+SystemError failure(const char* verb, const QString& path, const std::error_code& code)
+{
+    return SystemError(QStringLiteral("“%1” couldn’t be %2: %3.")
+                           .arg(QDir(path).dirName(), QLatin1String(verb),
+                                QString::fromLocal8Bit(code.message().c_str())));
+}
+
+} // namespace
+
+void copy(const QString& from, const QString& to)
+{
+    std::error_code error;
+    const fs::path source = native(from);
+    if (fs::is_symlink(fs::symlink_status(source, error)))
+        fs::copy_symlink(source, native(to), error);
+    else
+        fs::copy(source, native(to), fs::copy_options::recursive | fs::copy_options::copy_symlinks,
+                 error);
+    if (error)
+        throw failure("copied", from, error);
+}
+
+void move(const QString& from, const QString& to)
+{
+    std::error_code error;
+    if (fs::exists(fs::symlink_status(native(to), error)))
+        throw failure("moved", from, std::make_error_code(std::errc::file_exists));
+    fs::rename(native(from), native(to), error);
+    if (error == std::errc::cross_device_link) {
+        copy(from, to);
+        fs::remove_all(native(from), error);
+    }
+    if (error)
+        throw failure("moved", from, error);
+}
+
+void removeQuietly(const QString& path)
+{
+    std::error_code ignored;
+    fs::remove_all(native(path), ignored);
+}
+
+QStringList entryNames(const QString& folder)
+{
+    const QDir dir(folder);
+    if (!dir.exists())
+        throw SystemError(QStringLiteral("The folder “%1” doesn’t exist.").arg(dir.dirName()));
+    return dir.entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                         QDir::Name);
+}
+
+} // namespace FileOps

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+// File-system work that the platform's file manager would do: copying
+// trees, moving across file systems, listing folders.
+namespace FileOps {
+
+// Copies a file, folder tree or symbolic link (as a link). Throws SystemError.
+void copy(const QString& from, const QString& to);
+
+// Moves by renaming, or by copying and removing when the destination is
+// on another file system. Throws SystemError.
+void move(const QString& from, const QString& to);
+
+// Removes a file or tree; failures are ignored.
+void removeQuietly(const QString& path);
+
+// The names in a folder, hidden ones included, sorted. Throws SystemError.
+QStringList entryNames(const QString& folder);
+
+} // namespace FileOps

@@ -1,0 +1,94 @@
+#include "core/TextFile.h"
+
+#include "core/Errors.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QStringDecoder>
+
+namespace TextFile {
+
+namespace {
+
+std::optional<QString> strictUtf8(const QByteArray& bytes)
+{
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    const QString text = decoder(bytes);
+    if (decoder.hasError())
+        return std::nullopt;
+    return text;
+}
+
+std::optional<QString> byBom(const QByteArray& bytes)
+{
+    const auto encoding = QStringConverter::encodingForData(bytes);
+    if (!encoding || *encoding == QStringConverter::Utf8)
+        return std::nullopt;
+    QStringDecoder decoder(*encoding);
+    return decoder(bytes);
+}
+
+// Windows-1252 characters for the bytes 0x80 … 0x9F (0 where it has none).
+constexpr char16_t windows1252High[32] = {
+    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
+
+std::optional<QString> windows1252(const QByteArray& bytes)
+{
+    bool usesHighRange = false;
+    QString text;
+    text.reserve(bytes.size());
+    for (const char byte : bytes) {
+        const auto value = static_cast<unsigned char>(byte);
+        if (value >= 0x80 && value <= 0x9F) {
+            const char16_t mapped = windows1252High[value - 0x80];
+            if (mapped == 0)
+                return std::nullopt;
+            usesHighRange = true;
+            text.append(QChar(mapped));
+        } else {
+            text.append(QChar(value));
+        }
+    }
+    if (!usesHighRange)
+        return std::nullopt;
+    return text;
+}
+
+} // namespace
+
+QString decode(const QByteArray& bytes)
+{
+    if (auto text = strictUtf8(bytes))
+        return *text;
+    if (auto text = byBom(bytes))
+        return *text;
+    if (auto text = windows1252(bytes))
+        return *text;
+    return QString::fromLatin1(bytes);
+}
+
+QString readText(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        throw SystemError(QStringLiteral("“%1” couldn’t be read: %2.")
+                              .arg(QFileInfo(path).fileName(), file.errorString()));
+    return decode(file.readAll());
+}
+
+void writeAtomically(const QString& path, const QString& text)
+{
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        throw SystemError(QStringLiteral("“%1” couldn’t be written: %2.")
+                              .arg(QFileInfo(path).fileName(), file.errorString()));
+    file.write(text.toUtf8());
+    if (!file.commit())
+        throw SystemError(QStringLiteral("“%1” couldn’t be written: %2.")
+                              .arg(QFileInfo(path).fileName(), file.errorString()));
+}
+
+} // namespace TextFile

@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QString>
+
+// Plain text files of unknown encoding, read the same way everywhere.
+namespace TextFile {
+
+// UTF-8 when the bytes are valid UTF-8; else the encoding the bytes show
+// (a UTF-16 or UTF-32 byte-order mark, or Windows-1252 when they use its
+// printable range 0x80–0x9F); else ISO Latin-1. Throws SystemError.
+QString readText(const QString& path);
+
+// Decodes bytes with the same rules.
+QString decode(const QByteArray& bytes);
+
+// Writes UTF-8 through a temporary file that replaces `path` only when
+// complete. Throws SystemError.
+void writeAtomically(const QString& path, const QString& text);
+
+} // namespace TextFile

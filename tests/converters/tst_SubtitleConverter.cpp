@@ -1,0 +1,197 @@
+#include "converters/SubtitleConverter.h"
+#include "core/Errors.h"
+#include "core/NameReservations.h"
+#include "core/Settings.h"
+#include "core/TextFile.h"
+#include "support/TestSupport.h"
+
+#include <QTemporaryDir>
+#include <QtTest>
+
+class TestSubtitleConverter : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase();
+    void conversions_data();
+    void conversions();
+    void shifts_data();
+    void shifts();
+    void hugeShiftIsRefused();
+    void shiftAnswers_data();
+    void shiftAnswers();
+    void readsLegacyEncodings_data();
+    void readsLegacyEncodings();
+    void shiftedFilesAreNamedSynced();
+
+private:
+    QTemporaryDir m_config;
+    std::unique_ptr<TestSupport::ScopedEnv> m_home;
+};
+
+void TestSubtitleConverter::initTestCase()
+{
+    m_home =
+        std::make_unique<TestSupport::ScopedEnv>("XDG_CONFIG_HOME", m_config.path().toLocal8Bit());
+    Settings::shared().registerDefaults();
+}
+
+void TestSubtitleConverter::conversions_data()
+{
+    QTest::addColumn<QString>("format");
+    QTest::addColumn<QString>("input");
+    QTest::addColumn<QString>("output");
+
+    QTest::newRow("srt to vtt") << "vtt"
+                                << "1\n00:00:01,500 --> 00:00:03,000\nHello\n"
+                                << "WEBVTT\n\n1\n00:00:01.500 --> 00:00:03.000\nHello\n";
+    QTest::newRow("windows lines and bom to vtt")
+        << "vtt"
+        << "\uFEFF1\r\n00:00:01,500 --> 00:00:03,000\r\nHello\r\n"
+        << "WEBVTT\n\n1\n00:00:01.500 --> 00:00:03.000\nHello\n";
+    QTest::newRow("vtt to srt") << "srt"
+                                << "WEBVTT\n\n00:01.000 --> 00:02.500 align:start\nHi\n"
+                                << "1\n00:00:01,000 --> 00:00:02,500\nHi\n";
+    QTest::newRow("identifiers dropped, numbering without gaps")
+        << "srt"
+        << "WEBVTT\n\nNOTE a note\n\nintro\n00:00:01.000 --> 00:00:02.000\nHi\nthere\n\n"
+           "7\n00:00:03.000 --> 00:00:04.000\nBye\n"
+        << "1\n00:00:01,000 --> 00:00:02,000\nHi\nthere\n\n2\n00:00:03,000 --> 00:00:04,000\nBye\n";
+    QTest::newRow("windows lines and bom to srt")
+        << "srt"
+        << "\uFEFFWEBVTT\r\n\r\n00:01.000 --> 00:02.500\r\nHi\r\n"
+        << "1\n00:00:01,000 --> 00:00:02,500\nHi\n";
+    QTest::newRow("no cues to srt") << "srt"
+                                    << "just text\n"
+                                    << "\n";
+    QTest::newRow("no cues to vtt") << "vtt"
+                                    << "\n\n"
+                                    << "WEBVTT\n\n\n";
+    QTest::newRow("two arrows skipped") << "srt"
+                                        << "00:01.000 --> 00:02.000 --> 00:03.000\nX\n"
+                                        << "\n";
+}
+
+void TestSubtitleConverter::conversions()
+{
+    QFETCH(QString, format);
+    QFETCH(QString, input);
+    QFETCH(QString, output);
+    QCOMPARE(format == QLatin1String("vtt") ? SubtitleConverter::toVTT(input)
+                                            : SubtitleConverter::toSRT(input),
+             output);
+}
+
+void TestSubtitleConverter::shifts_data()
+{
+    QTest::addColumn<QString>("input");
+    QTest::addColumn<double>("seconds");
+    QTest::addColumn<QString>("output");
+    QTest::newRow("below zero") << "00:00:00,200 --> 00:00:01,000" << -1.5
+                                << "00:00:00,000 --> 00:00:00,000";
+    QTest::newRow("into the next hour, full stop kept") << "00:59:59.900" << 0.2 << "01:00:00.100";
+    QTest::newRow("half a millisecond rounds up") << "00:00:00,000" << 0.0625 << "00:00:00,063";
+    QTest::newRow("and up again going earlier") << "00:00:01,000" << -0.0625 << "00:00:00,938";
+    QTest::newRow("hours past two digits") << "99:59:59,999" << 0.001 << "100:00:00,000";
+    QTest::newRow("dialogue that looks like a time")
+        << "at 00:00:05,000 sharp" << 1.0 << "at 00:00:06,000 sharp";
+    QTest::newRow("other text untouched") << "1\n00:00:01,000 --> x\n"
+                                          << 2.0 << "1\n00:00:03,000 --> x\n";
+    QTest::newRow("non-ASCII digits left as they are")
+        << QStringLiteral("٠٠:٠٠:٠١,٥٠٠ and 00:00:01,500") << 1.0
+        << QStringLiteral("٠٠:٠٠:٠١,٥٠٠ and 00:00:02,500");
+}
+
+void TestSubtitleConverter::shifts()
+{
+    QFETCH(QString, input);
+    QFETCH(double, seconds);
+    QFETCH(QString, output);
+    QCOMPARE(SubtitleConverter::shiftText(input, seconds), output);
+}
+
+void TestSubtitleConverter::hugeShiftIsRefused()
+{
+    QVERIFY_THROWS_EXCEPTION(Fail,
+                             SubtitleConverter::shiftText(QStringLiteral("00:00:01,000"), 1e300));
+    QVERIFY_THROWS_EXCEPTION(Fail,
+                             SubtitleConverter::shiftText(QStringLiteral("00:00:01,000"), 9.3e15));
+    // Far below zero is simply zero.
+    QCOMPARE(SubtitleConverter::shiftText(QStringLiteral("00:00:01,000"), -1e300),
+             QStringLiteral("00:00:00,000"));
+}
+
+void TestSubtitleConverter::shiftAnswers_data()
+{
+    QTest::addColumn<QString>("answer");
+    QTest::addColumn<QVariant>("seconds"); // invalid: not a number
+    QTest::newRow("comma") << "0,5" << QVariant(0.5);
+    QTest::newRow("negative") << "-1.5" << QVariant(-1.5);
+    QTest::newRow("exponent") << "2e1" << QVariant(20.0);
+    QTest::newRow("leading point") << "+.25" << QVariant(0.25);
+    QTest::newRow("letters") << "abc" << QVariant();
+    QTest::newRow("nan") << "nan" << QVariant();
+    QTest::newRow("inf") << "inf" << QVariant();
+    QTest::newRow("overflows to infinity") << "1e400" << QVariant();
+    QTest::newRow("two commas") << "1,2,3" << QVariant();
+    QTest::newRow("unit") << "5s" << QVariant();
+}
+
+void TestSubtitleConverter::shiftAnswers()
+{
+    QFETCH(QString, answer);
+    QFETCH(QVariant, seconds);
+    const auto parsed = SubtitleConverter::parseSeconds(answer);
+    QCOMPARE(parsed.has_value(), seconds.isValid());
+    if (parsed)
+        QCOMPARE(*parsed, seconds.toDouble());
+}
+
+void TestSubtitleConverter::readsLegacyEncodings_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("utf-8") << QByteArray("caf\xc3\xa9") << QStringLiteral("café");
+    QTest::newRow("windows-1252") << QByteArray("caf\xe9 \x93quoted\x94 \x80")
+                                  << QStringLiteral("café “quoted” €");
+    QTest::newRow("latin-1") << QByteArray("na\xefve gar\xe7on") << QStringLiteral("naïve garçon");
+    QTest::newRow("utf-16 with bom") << QByteArray("\xff\xfe"
+                                                   "c\0a\0f\0\xe9\0",
+                                                   10)
+                                     << QStringLiteral("café");
+}
+
+void TestSubtitleConverter::readsLegacyEncodings()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, text);
+    QTemporaryDir dir;
+    QCOMPARE(
+        TextFile::readText(TestSupport::writeFile(dir.filePath(QStringLiteral("t.srt")), bytes)),
+        text);
+}
+
+void TestSubtitleConverter::shiftedFilesAreNamedSynced()
+{
+    QTemporaryDir dir;
+    const QString subs =
+        TestSupport::writeFile(dir.filePath(QStringLiteral("subs.srt")),
+                               "1\r\n00:00:01,000 --> 00:00:02,000\r\nD\xe9j\xe0 vu\r\n");
+    const NameReservations::Scope names;
+    const QString first = SubtitleConverter::shift(subs, 0.5);
+    QCOMPARE(first, dir.filePath(QStringLiteral("subs synced.srt")));
+    QCOMPARE(SubtitleConverter::shift(subs, 0.5),
+             dir.filePath(QStringLiteral("subs synced 2.srt")));
+    QFile file(first);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(),
+             QByteArray("1\r\n00:00:01,500 --> 00:00:02,500\r\nD\xc3\xa9j\xc3\xa0 vu\r\n"));
+    const QString vtt = SubtitleConverter::convert(subs, QStringLiteral("vtt"));
+    QCOMPARE(vtt, dir.filePath(QStringLiteral("subs.vtt")));
+    QCOMPARE(TextFile::readText(vtt),
+             QStringLiteral("WEBVTT\n\n1\n00:00:01.000 --> 00:00:02.000\nDéjà vu\n"));
+}
+
+QTEST_GUILESS_MAIN(TestSubtitleConverter)
+#include "tst_SubtitleConverter.moc"
