@@ -209,8 +209,7 @@ QString convert(const QString& file, const QString& format)
     const QStringList names = unpackedNames(scratch, false);
     if (names.isEmpty())
         throw Fail(lastComponent(file) + QStringLiteral(" is empty."));
-    const QString output =
-        Output::uniqueIn(file, Output::baseName(file) + QLatin1Char('.') + format);
+    const QString output = Output::derived(file, QString(), format);
     pack(scratch.path(), names, format, output);
     return output;
 }

@@ -223,11 +223,6 @@ void appendShifted(QString& out, QStringView stamp, double seconds)
     out.append(QStringView(buffer, end));
 }
 
-QString outputFor(const QString& file, const QString& suffix, const QString& format)
-{
-    return Output::uniqueIn(file, Output::baseName(file) + suffix + QLatin1Char('.') + format);
-}
-
 QStringList shiftTiming(const QStringList& files)
 {
     const QString answer =
@@ -306,7 +301,7 @@ QString convert(const QString& file, const QString& format)
 {
     const QString text = TextFile::readText(file);
     const QString converted = format == QLatin1String("vtt") ? toVTT(text) : toSRT(text);
-    const QString output = outputFor(file, QString(), format);
+    const QString output = Output::derived(file, QString(), format);
     TextFile::writeAtomically(output, converted);
     return output;
 }
@@ -314,7 +309,7 @@ QString convert(const QString& file, const QString& format)
 QString shift(const QString& file, double seconds)
 {
     const QString shifted = shiftText(TextFile::readText(file), seconds);
-    const QString output = outputFor(file, QStringLiteral(" synced"), FileKind::ext(file));
+    const QString output = Output::derived(file, QStringLiteral(" synced"), FileKind::ext(file));
     TextFile::writeAtomically(output, shifted);
     return output;
 }

@@ -6,6 +6,7 @@
 #include "core/Settings.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QUuid>
 
@@ -90,6 +91,17 @@ QString unique(const QString& candidate)
 QString uniqueIn(const QString& source, const QString& name)
 {
     return unique(directory(source) + QLatin1Char('/') + name);
+}
+
+QString derived(const QString& source, const QString& suffix, const QString& extension)
+{
+    return uniqueIn(source, baseName(source) + suffix + QLatin1Char('.') + extension);
+}
+
+void discard(const QString& path)
+{
+    QFile::remove(path);
+    NameReservations::shared().release({path});
 }
 
 QString temporaryDirectory()

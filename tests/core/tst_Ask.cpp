@@ -9,34 +9,7 @@
 #include <cstdio>
 #include <thread>
 
-namespace {
-
-// A console prompter whose standard input is the given text.
-class ScriptedInput
-{
-public:
-    explicit ScriptedInput(const QByteArray& input) : m_input(input)
-    {
-        m_in = m_input.isEmpty()
-                   ? std::fopen("/dev/null", "r")
-                   : fmemopen(m_input.data(), static_cast<size_t>(m_input.size()), "r");
-        m_out = std::fopen("/dev/null", "w");
-        Prompter::install(std::make_unique<ConsolePrompter>(m_in, m_out));
-    }
-    ~ScriptedInput()
-    {
-        Prompter::install(std::make_unique<ConsolePrompter>());
-        std::fclose(m_in);
-        std::fclose(m_out);
-    }
-
-private:
-    QByteArray m_input;
-    std::FILE* m_in;
-    std::FILE* m_out;
-};
-
-} // namespace
+using ScriptedInput = TestSupport::ScriptedAnswers;
 
 class TestAsk : public QObject
 {

@@ -1,5 +1,7 @@
 #include "support/TestSupport.h"
 
+#include "platform/linux/ConsolePrompter.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -38,6 +40,21 @@ QString writeExecutable(const QString& path, const QByteArray& body)
     QFile::setPermissions(written, QFile::permissions(written) | QFileDevice::ExeOwner |
                                        QFileDevice::ExeGroup | QFileDevice::ExeOther);
     return written;
+}
+
+ScriptedAnswers::ScriptedAnswers(const QByteArray& input) : m_input(input)
+{
+    m_in = m_input.isEmpty() ? std::fopen("/dev/null", "r")
+                             : fmemopen(m_input.data(), static_cast<size_t>(m_input.size()), "r");
+    m_out = std::fopen("/dev/null", "w");
+    Prompter::install(std::make_unique<ConsolePrompter>(m_in, m_out));
+}
+
+ScriptedAnswers::~ScriptedAnswers()
+{
+    Prompter::install(std::make_unique<ConsolePrompter>());
+    std::fclose(m_in);
+    std::fclose(m_out);
 }
 
 Result runFlingdial(const QStringList& arguments, const QProcessEnvironment& environment,

@@ -4,6 +4,7 @@
 #include <QProcessEnvironment>
 #include <QString>
 #include <QStringList>
+#include <cstdio>
 #include <optional>
 
 // Shared helpers for the test suite.
@@ -28,6 +29,22 @@ QString writeFile(const QString& path, const QByteArray& content = {});
 
 // Writes an executable shell script and returns its path.
 QString writeExecutable(const QString& path, const QByteArray& body = "exit 0\n");
+
+// Answers the program's prompts with `input`, as a user would type it at
+// the console, for the life of the object.
+class ScriptedAnswers
+{
+public:
+    explicit ScriptedAnswers(const QByteArray& input);
+    ~ScriptedAnswers();
+    ScriptedAnswers(const ScriptedAnswers&) = delete;
+    ScriptedAnswers& operator=(const ScriptedAnswers&) = delete;
+
+private:
+    QByteArray m_input;
+    std::FILE* m_in;
+    std::FILE* m_out;
+};
 
 struct Result
 {

@@ -1,0 +1,39 @@
+#!/usr/bin/env bash
+# A 30-second 1080p clip to MP4, through `flingdial --run` and through plain
+# ffmpeg with the same arguments; prints both times and the program's overhead.
+# Usage: bench/media.sh [build-dir]
+set -euo pipefail
+build=$(cd "${1:-build}" && pwd)
+flingdial="$build/flingdial"
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+export XDG_CONFIG_HOME="$work/config" DBUS_SESSION_BUS_ADDRESS=disabled:
+unset DISPLAY WAYLAND_DISPLAY
+
+ffmpeg -v error -y -f lavfi -i testsrc2=size=1920x1080:rate=30:duration=30 \
+  -f lavfi -i sine=frequency=440:sample_rate=48000:duration=30 -ac 2 \
+  -c:v libx264 -preset ultrafast -pix_fmt yuv420p -c:a aac "$work/clip.mov"
+
+# The arguments Flingdial passes for MP4 on an ffmpeg with libx264 and aac.
+same_arguments=(-c:v libx264 -preset veryfast -pix_fmt yuv420p -crf 23
+  -vf 'scale=trunc(iw/2)*2:trunc(ih/2)*2' -c:a aac -b:a 192k -movflags +faststart)
+
+now() { date +%s%N; }
+best() { [ -z "$1" ] || [ "$2" -lt "$1" ] && echo "$2" || echo "$1"; }
+plain= ours=
+for _ in 1 2; do # alternating, best of two each
+  start=$(now)
+  ffmpeg -hide_banner -loglevel error -y -i "$work/clip.mov" "${same_arguments[@]}" "$work/plain.mp4"
+  plain=$(best "$plain" $(( ($(now) - start) / 1000000 )))
+  rm -f "$work/clip.mp4"
+  start=$(now)
+  "$flingdial" --run convert mp4 "$work/clip.mov" > /dev/null
+  ours=$(best "$ours" $(( ($(now) - start) / 1000000 )))
+done
+
+cmp -s <(ffprobe -v error -show_entries stream=codec_name,width,height -of csv "$work/plain.mp4") \
+       <(ffprobe -v error -show_entries stream=codec_name,width,height -of csv "$work/clip.mp4") ||
+  echo "warning: the two outputs differ in their streams"
+awk -v a="$ours" -v b="$plain" 'BEGIN {
+  printf "30 s of 1080p to MP4: flingdial %d ms, ffmpeg %d ms, overhead %+.1f%%\n", a, b, 100 * (a - b) / b
+}'

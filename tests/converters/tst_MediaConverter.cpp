@@ -1,0 +1,438 @@
+#include "converters/MediaConverter.h"
+#include "core/Catalog.h"
+#include "core/Deps.h"
+#include "core/Errors.h"
+#include "core/NameReservations.h"
+#include "core/Settings.h"
+#include "support/Media.h"
+#include "support/TestSupport.h"
+
+#include <QTemporaryDir>
+#include <QtTest>
+
+using TestSupport::ScopedEnv;
+using TestSupport::ScriptedAnswers;
+
+namespace {
+
+const Operation& tool(const QList<Operation>& tools, const QString& title)
+{
+    static QList<Operation> kept;
+    kept = tools;
+    const auto found = std::find_if(kept.cbegin(), kept.cend(),
+                                    [&](const Operation& op) { return op.title == title; });
+    if (found == kept.cend())
+        qFatal("no tool %s", qPrintable(title));
+    return *found;
+}
+
+QString only(const QStringList& results)
+{
+    if (results.size() != 1)
+        qFatal("expected one result, got %lld", static_cast<long long>(results.size()));
+    return results.first();
+}
+
+} // namespace
+
+// Runs the real ffmpeg on small clips it makes, and reads results with ffprobe.
+class TestMediaConverter : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase();
+    void init();
+    void videoTargets_data();
+    void videoTargets();
+    void audioTargets_data();
+    void audioTargets();
+    void sizesAreEvenAndCapped();
+    void animatedGifsBecomeVideos();
+    void trimRanges_data();
+    void trimRanges();
+    void trimming();
+    void videoTools();
+    void mergingAlikeClipsCopiesStreams();
+    void mergingUnlikeClipsReEncodes();
+    void mergingNeedsTwoFiles();
+    void audioTools();
+    void streamListing();
+    void withoutFFmpeg();
+    void failuresKeepEarlierResults();
+
+private:
+    QString path(const QString& name) const { return m_dir->filePath(name); }
+
+    QTemporaryDir m_config;
+    QTemporaryDir m_media;
+    std::unique_ptr<ScopedEnv> m_home;
+    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<NameReservations::Scope> m_names;
+    QString m_clip;  // 320×240, 2 s, with a tone
+    QString m_sound; // 44.1 kHz stereo WAV, 2 s
+};
+
+void TestMediaConverter::initTestCase()
+{
+    if (!Deps::ffmpeg())
+        QSKIP("ffmpeg is not installed");
+    m_home = std::make_unique<ScopedEnv>("XDG_CONFIG_HOME", m_config.path().toLocal8Bit());
+    Settings::shared().registerDefaults();
+    m_clip = Media::makeVideo(m_media.filePath(QStringLiteral("clip.mp4")), 320, 240, 2);
+    m_sound = Media::makeAudio(m_media.filePath(QStringLiteral("sound.wav")), 2);
+}
+
+void TestMediaConverter::init()
+{
+    m_names.reset();
+    m_names = std::make_unique<NameReservations::Scope>();
+    m_dir = std::make_unique<QTemporaryDir>();
+}
+
+void TestMediaConverter::videoTargets_data()
+{
+    QTest::addColumn<QString>("target");
+    QTest::addColumn<QString>("video");
+    QTest::addColumn<QString>("audio");
+    QTest::newRow("mp4") << "mp4"
+                         << "h264"
+                         << "aac";
+    QTest::newRow("mov") << "mov"
+                         << "h264"
+                         << "aac";
+    QTest::newRow("mkv") << "mkv"
+                         << "h264"
+                         << "aac";
+    QTest::newRow("webm") << "webm"
+                          << "vp9"
+                          << "opus";
+    QTest::newRow("avi") << "avi"
+                         << "mpeg4"
+                         << "mp3";
+    QTest::newRow("wmv") << "wmv"
+                         << "wmv2"
+                         << "wmav2";
+    QTest::newRow("gif") << "gif"
+                         << "gif"
+                         << "";
+}
+
+void TestMediaConverter::videoTargets()
+{
+    QFETCH(QString, target);
+    QFETCH(QString, video);
+    QFETCH(QString, audio);
+    const QString source = path(QStringLiteral("clip.mts"));
+    QVERIFY(QFile::copy(m_clip, source));
+    const QString out = MediaConverter::convert(source, target);
+    QCOMPARE(out, path(QStringLiteral("clip.") + target));
+    const Media::Probe probe = Media::probe(out);
+    QCOMPARE(probe.videoCodecs, QStringList{video});
+    QCOMPARE(probe.audioCodecs, audio.isEmpty() ? QStringList() : QStringList{audio});
+}
+
+void TestMediaConverter::audioTargets_data()
+{
+    QTest::addColumn<QString>("target");
+    QTest::addColumn<QString>("codec");
+    QTest::newRow("mp3") << "mp3"
+                         << "mp3";
+    QTest::newRow("m4a") << "m4a"
+                         << "aac";
+    QTest::newRow("wav") << "wav"
+                         << "pcm_s16le";
+    QTest::newRow("flac") << "flac"
+                          << "flac";
+    QTest::newRow("ogg") << "ogg"
+                         << "vorbis";
+    QTest::newRow("opus") << "opus"
+                          << "opus";
+    QTest::newRow("aiff") << "aiff"
+                          << "pcm_s16be";
+    QTest::newRow("wma") << "wma"
+                         << "wmav2";
+}
+
+void TestMediaConverter::audioTargets()
+{
+    QFETCH(QString, target);
+    QFETCH(QString, codec);
+    // From a video, so that dropping the picture is part of the check.
+    const QString out = MediaConverter::convert(m_clip, target);
+    QVERIFY(out.endsWith(QLatin1Char('.') + target));
+    const Media::Probe probe = Media::probe(out);
+    QCOMPARE(probe.audioCodecs, QStringList{codec});
+    QCOMPARE(probe.videoCodecs, QStringList());
+    QFile::remove(out);
+}
+
+void TestMediaConverter::sizesAreEvenAndCapped()
+{
+    const QString odd = Media::makeVideo(path(QStringLiteral("odd.mov")), 1281, 721, 0.4);
+    const Media::Probe converted =
+        Media::probe(MediaConverter::convert(odd, QStringLiteral("mp4")));
+    QCOMPARE(QSize(converted.width, converted.height), QSize(1280, 720));
+
+    const QString wide = Media::makeVideo(path(QStringLiteral("wide.mp4")), 2560, 1440, 0.4);
+    const QList<Operation> tools = MediaConverter::videoTools();
+    const auto sizeAfter = [&](const QString& title, const QString& file) {
+        const Media::Probe probe = Media::probe(only(tool(tools, title).perform({file})));
+        return QSize(probe.width, probe.height);
+    };
+    QCOMPARE(sizeAfter(QStringLiteral("Compress"), wide), QSize(1920, 1080));
+    QCOMPARE(sizeAfter(QStringLiteral("Compress"), m_clip), QSize(320, 240));
+    QCOMPARE(sizeAfter(QStringLiteral("720p"), wide), QSize(1280, 720));
+    QCOMPARE(sizeAfter(QStringLiteral("720p"), m_clip), QSize(320, 240));
+    QVERIFY(QFileInfo::exists(path(QStringLiteral("wide compressed.mp4"))));
+    QVERIFY(QFileInfo::exists(path(QStringLiteral("wide 720p.mp4"))));
+}
+
+void TestMediaConverter::animatedGifsBecomeVideos()
+{
+    const QString gif = MediaConverter::convert(m_clip, QStringLiteral("gif"));
+    const QString moved = path(QStringLiteral("loop.gif"));
+    QVERIFY(QFile::rename(gif, moved));
+    const QList<Operation> conversions = Catalog::conversions({moved});
+    QCOMPARE(conversions.constLast().title, QStringLiteral("WEBM"));
+    const Media::Probe mp4 =
+        Media::probe(only(tool(conversions, QStringLiteral("MP4")).perform({moved})));
+    QCOMPARE(mp4.videoCodecs, QStringList{QStringLiteral("h264")});
+    QCOMPARE(QSize(mp4.width, mp4.height), QSize(320, 240));
+    const Media::Probe webm =
+        Media::probe(only(tool(conversions, QStringLiteral("WEBM")).perform({moved})));
+    QCOMPARE(webm.videoCodecs, QStringList{QStringLiteral("vp9")});
+}
+
+void TestMediaConverter::trimRanges_data()
+{
+    QTest::addColumn<QString>("answer");
+    QTest::addColumn<QString>("from"); // empty: rejected
+    QTest::addColumn<QString>("to");
+    QTest::newRow("minutes and seconds") << "0:05 - 1:30"
+                                         << "0:05"
+                                         << "1:30";
+    QTest::newRow("en dash") << "5 – 90"
+                             << "5"
+                             << "90";
+    QTest::newRow("em dash, no spaces") << "1:00:00—1:00:30.5"
+                                        << "1:00:00"
+                                        << "1:00:30.5";
+    QTest::newRow("tabs") << "\t1.5\t-\t2\t"
+                          << "1.5"
+                          << "2";
+    QTest::newRow("no order between the two") << "9 - 3"
+                                              << "9"
+                                              << "3";
+    QTest::newRow("single time") << "0:05"
+                                 << ""
+                                 << "";
+    QTest::newRow("three times") << "1 - 2 - 3"
+                                 << ""
+                                 << "";
+    QTest::newRow("units") << "1m - 2m"
+                           << ""
+                           << "";
+    QTest::newRow("three-digit seconds") << "0:5:123 - 1"
+                                         << ""
+                                         << "";
+    QTest::newRow("too many fields") << "1:2:3:4 - 5"
+                                     << ""
+                                     << "";
+}
+
+void TestMediaConverter::trimRanges()
+{
+    QFETCH(QString, answer);
+    QFETCH(QString, from);
+    QFETCH(QString, to);
+    const auto range = MediaConverter::parseRange(answer);
+    QCOMPARE(range.has_value(), !from.isEmpty());
+    if (range) {
+        QCOMPARE(range->first, from);
+        QCOMPARE(range->second, to);
+    }
+}
+
+void TestMediaConverter::trimming()
+{
+    const QString flac = Media::makeAudio(path(QStringLiteral("song.flac")), 3);
+    const QString mov = Media::makeVideo(path(QStringLiteral("take.mov")), 320, 240, 3);
+    {
+        const ScriptedAnswers answers("0:00.5 - 0:02\n");
+        const QStringList results = MediaConverter::trim({mov, flac});
+        QCOMPARE(results, QStringList({path(QStringLiteral("take trimmed.mov")),
+                                       path(QStringLiteral("song trimmed.flac"))}));
+        const Media::Probe video = Media::probe(results.at(0));
+        QCOMPARE(video.videoCodecs, QStringList{QStringLiteral("h264")});
+        QVERIFY2(qAbs(video.duration - 1.5) <= 0.04 + 0.03,
+                 qPrintable(QString::number(video.duration)));
+        const Media::Probe audio = Media::probe(results.at(1));
+        QCOMPARE(audio.audioCodecs, QStringList{QStringLiteral("flac")});
+        QVERIFY2(qAbs(audio.duration - 1.5) <= 0.04, qPrintable(QString::number(audio.duration)));
+    }
+    {
+        const ScriptedAnswers answers("1m - 2m\n");
+        try {
+            MediaConverter::trim({mov});
+            QFAIL("a malformed range must fail");
+        } catch (const Fail& fail) {
+            QCOMPARE(fail.message(), QStringLiteral("Write the range like this: 0:05 - 1:30."));
+        }
+    }
+    const ScriptedAnswers cancel("\n");
+    QVERIFY_THROWS_EXCEPTION(Cancelled, MediaConverter::trim({mov}));
+    QVERIFY(!QFileInfo::exists(path(QStringLiteral("take trimmed 2.mov"))));
+}
+
+void TestMediaConverter::videoTools()
+{
+    const QList<Operation> tools = MediaConverter::videoTools();
+    const QString clip = path(QStringLiteral("clip.mp4"));
+    QVERIFY(QFile::copy(m_clip, clip));
+
+    const Media::Probe fast =
+        Media::probe(only(tool(tools, QStringLiteral("Speed 2×")).perform({clip})));
+    QVERIFY2(qAbs(fast.duration - 1.0) <= 0.1, qPrintable(QString::number(fast.duration)));
+    const Media::Probe rotated =
+        Media::probe(only(tool(tools, QStringLiteral("Rotate")).perform({clip})));
+    QCOMPARE(QSize(rotated.width, rotated.height), QSize(240, 320));
+    const QString muted = only(tool(tools, QStringLiteral("Mute")).perform({clip}));
+    QCOMPARE(muted, path(QStringLiteral("clip muted.mp4")));
+    QCOMPARE(Media::probe(muted).audioCodecs, QStringList());
+    const QString frame = only(tool(tools, QStringLiteral("Frame")).perform({clip}));
+    QCOMPARE(frame, path(QStringLiteral("clip frame.jpg")));
+    QCOMPARE(Media::probe(frame).videoCodecs, QStringList{QStringLiteral("mjpeg")});
+    const QString audio = only(tool(tools, QStringLiteral("Extract Audio")).perform({clip}));
+    QCOMPARE(audio, path(QStringLiteral("clip.m4a")));
+    QCOMPARE(only(tool(tools, QStringLiteral("Extract Audio")).perform({clip})),
+             path(QStringLiteral("clip 2.m4a")));
+    QCOMPARE(Media::probe(audio).audioCodecs, QStringList{QStringLiteral("aac")});
+}
+
+void TestMediaConverter::mergingAlikeClipsCopiesStreams()
+{
+    const QString first = path(QStringLiteral("it's one.mov"));
+    const QString second = path(QStringLiteral("two.mov"));
+    QVERIFY(QFile::copy(m_clip, first));
+    QVERIFY(QFile::copy(m_clip, second));
+    const QString merged = MediaConverter::concatVideos({first, second});
+    QCOMPARE(merged, path(QStringLiteral("it's one merged.mov")));
+    const Media::Probe probe = Media::probe(merged);
+    QCOMPARE(QSize(probe.width, probe.height), QSize(320, 240));
+    QVERIFY2(qAbs(probe.duration - 4.0) <= 0.1, qPrintable(QString::number(probe.duration)));
+}
+
+void TestMediaConverter::mergingUnlikeClipsReEncodes()
+{
+    const QString small = path(QStringLiteral("small.mov"));
+    QVERIFY(QFile::copy(m_clip, small));
+    const QString other = Media::makeVideo(path(QStringLiteral("other.mov")), 640, 360, 1);
+    const QString merged = MediaConverter::concatVideos({small, other});
+    QCOMPARE(merged, path(QStringLiteral("small merged.mp4")));
+    QVERIFY(!QFileInfo::exists(path(QStringLiteral("small merged.mov"))));
+    const Media::Probe probe = Media::probe(merged);
+    QCOMPARE(QSize(probe.width, probe.height), QSize(1920, 1080));
+    QCOMPARE(probe.videoCodecs, QStringList{QStringLiteral("h264")});
+    QVERIFY2(qAbs(probe.duration - 3.0) <= 0.15, qPrintable(QString::number(probe.duration)));
+}
+
+void TestMediaConverter::mergingNeedsTwoFiles()
+{
+    try {
+        MediaConverter::concatVideos({m_clip});
+        QFAIL("one video can't be merged");
+    } catch (const Fail& fail) {
+        QCOMPARE(fail.message(), QStringLiteral("Drag two or more videos to merge them."));
+    }
+    try {
+        MediaConverter::concatAudio({m_sound});
+        QFAIL("one audio file can't be merged");
+    } catch (const Fail& fail) {
+        QCOMPARE(fail.message(), QStringLiteral("Drag two or more audio files to merge them."));
+    }
+}
+
+void TestMediaConverter::audioTools()
+{
+    const QList<Operation> tools = MediaConverter::audioTools();
+    const QString wav = path(QStringLiteral("voice.wav"));
+    QVERIFY(QFile::copy(m_sound, wav));
+
+    const QString normalized = only(tool(tools, QStringLiteral("Normalize")).perform({wav}));
+    QCOMPARE(normalized, path(QStringLiteral("voice normalized.wav")));
+    const Media::Probe loud = Media::probe(normalized);
+    QCOMPARE(loud.sampleRate, 44100);
+    QCOMPARE(loud.audioCodecs, QStringList{QStringLiteral("pcm_s16le")});
+
+    const QString aac = Media::makeAudio(path(QStringLiteral("talk.aac")), 1, 32000);
+    QCOMPARE(MediaConverter::audioArgs(QStringLiteral("aac")), QStringList{QStringLiteral("-vn")});
+    const Media::Probe mono =
+        Media::probe(only(tool(tools, QStringLiteral("Mono")).perform({aac})));
+    QCOMPARE(mono.channels, 1);
+    QCOMPARE(mono.sampleRate, 32000);
+    QVERIFY(QFileInfo::exists(only(tool(tools, QStringLiteral("Reverse")).perform({aac}))));
+
+    const QString compressed = only(tool(tools, QStringLiteral("Compress")).perform({wav}));
+    QCOMPARE(compressed, path(QStringLiteral("voice compressed.mp3")));
+    const QString merged = only(tool(tools, QStringLiteral("Merge")).perform({wav, wav}));
+    QCOMPARE(merged, path(QStringLiteral("voice merged.wav")));
+    QVERIFY2(qAbs(Media::probe(merged).duration - 4.0) <= 0.05, "merged audio lasts both files");
+}
+
+void TestMediaConverter::streamListing()
+{
+    const QString listing =
+        QStringLiteral("Input #0, mov,mp4,m4a,3gp,3g2,mj2, from 'clip.mp4':\n"
+                       "  Stream #0:0[0x1](und): Video: h264 (High) (avc1 / 0x31637661), "
+                       "yuv420p(progressive), 1920x1080 "
+                       "[SAR 1:1 DAR 16:9], 287 kb/s, 29.97 fps, 29.97 tbr, 30k tbn (default)\n"
+                       "  Stream #0:1[0x2](und): Audio: aac (LC) (mp4a / 0x6134706D), 48000 Hz, "
+                       "stereo, fltp, 128 kb/s (default)\n");
+    const MediaConverter::Streams streams = MediaConverter::parseStreams(listing);
+    QCOMPARE(streams.video, QStringLiteral("h264 1920x1080 29.97"));
+    QCOMPARE(streams.audio, QStringLiteral("aac 48000 stereo"));
+    QCOMPARE(streams.sampleRate, QStringLiteral("48000"));
+
+    const MediaConverter::Streams real = MediaConverter::streams(m_clip);
+    QCOMPARE(real.video, QStringLiteral("h264 320x240 25"));
+    QCOMPARE(real.audio, QStringLiteral("aac 48000 stereo"));
+    QCOMPARE(MediaConverter::streams(m_sound).video, std::nullopt);
+    QCOMPARE(MediaConverter::streams(path(QStringLiteral("missing.mp4"))),
+             MediaConverter::Streams());
+}
+
+void TestMediaConverter::withoutFFmpeg()
+{
+    const ScopedEnv noTools("FLINGDIAL_TOOL_DIRS", path(QStringLiteral("empty")).toLocal8Bit());
+    try {
+        MediaConverter::convert(m_clip, QStringLiteral("mkv"));
+        QFAIL("converting without ffmpeg must fail");
+    } catch (const Fail& fail) {
+        QCOMPARE(fail.message(), Deps::ffmpegMissingReason());
+    }
+    QVERIFY(!QFileInfo::exists(m_media.filePath(QStringLiteral("clip.mkv"))));
+    QCOMPARE(MediaConverter::streams(m_clip), MediaConverter::Streams());
+}
+
+void TestMediaConverter::failuresKeepEarlierResults()
+{
+    const QString good = path(QStringLiteral("good.wav"));
+    QVERIFY(QFile::copy(m_sound, good));
+    const QString bad = TestSupport::writeFile(path(QStringLiteral("bad.wav")), "this is no sound");
+    const QList<Operation> conversions = Catalog::conversions({good, bad});
+    const Operation& flac = tool(conversions, QStringLiteral("FLAC"));
+    try {
+        flac.perform({good, bad});
+        QFAIL("the broken file must fail");
+    } catch (const Fail& fail) {
+        QVERIFY2(fail.message().startsWith(QLatin1String("ffmpeg failed (")),
+                 qPrintable(fail.message()));
+        QVERIFY2(fail.message().contains(QLatin1String(").\n")), qPrintable(fail.message()));
+        QVERIFY2(fail.message().contains(QLatin1String("bad.wav")), qPrintable(fail.message()));
+    }
+    QVERIFY(QFileInfo::exists(path(QStringLiteral("good.flac"))));
+}
+
+QTEST_GUILESS_MAIN(TestMediaConverter)
+#include "tst_MediaConverter.moc"
