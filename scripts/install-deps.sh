@@ -22,6 +22,8 @@ packages=(
   libreoffice-writer-nogui libreoffice-calc-nogui libreoffice-impress-nogui
   # tests
   xvfb xauth xdotool dbus dbus-x11 poppler-utils
+  # benchmarks
+  time
   # icons
   adwaita-icon-theme
 )

@@ -1,25 +1,87 @@
 #include "converters/ImageConverter.h"
 
+#include "core/Ask.h"
 #include "core/Deps.h"
 #include "core/Errors.h"
+#include "core/FileKind.h"
+#include "core/Output.h"
+#include "core/Settings.h"
+#include "core/Shell.h"
+#include "platform/BackgroundRemover.h"
+#include "platform/ImageEngine.h"
+
+#include <QFileInfo>
+#include <QRegularExpression>
 
 namespace ImageConverter {
 
 namespace {
 
-QString notYet(const QString&)
+constexpr int compressQuality = 60;
+
+using Request = ImageEngine::Request;
+
+QString fileName(const QString& path)
 {
-    throw notAvailableYet(QStringLiteral("Image work"));
+    return QFileInfo(path).fileName();
 }
 
-// Targets the built-in engine writes by itself.
-bool builtInEngineWrites(const QString& target)
+bool isAnimatable(const QString& key)
 {
-    static const QStringList formats = {QStringLiteral("jpg"),  QStringLiteral("png"),
-                                        QStringLiteral("heic"), QStringLiteral("tiff"),
-                                        QStringLiteral("bmp"),  QStringLiteral("gif"),
-                                        QStringLiteral("pdf")};
-    return formats.contains(target);
+    return key == QLatin1String("gif") || key == QLatin1String("webp");
+}
+
+// Runs ImageMagick: the input (first frame or page only, unless it may stay
+// animated), the orientation applied, then the given options and the output.
+void magick(const QString& program, const QString& input, const QStringList& options,
+            const QString& output, bool firstFrameOnly = true)
+{
+    Shell::run(program, QStringList{firstFrameOnly ? input + QStringLiteral("[0]") : input,
+                                    QStringLiteral("-auto-orient")} +
+                            options + QStringList{output});
+}
+
+void engine(const QString& input, const QString& output, const Request& request)
+{
+    ImageEngine::shared().process(input, output, request);
+}
+
+QSize requirePixelSize(const QString& file)
+{
+    const auto size = pixelSize(file);
+    if (!size)
+        throw Fail(QStringLiteral("Can’t read %1.").arg(fileName(file)));
+    return *size;
+}
+
+// One tool step with ImageMagick when it is there, else the engine.
+QString eitherEngine(const QString& file, const QString& suffix, const QStringList& magickOptions,
+                     const Request& request)
+{
+    const QString key = FileKind::ext(file);
+    const QString out = Output::derived(file, suffix, key);
+    if (const auto program = imageMagick())
+        magick(*program, file, magickOptions, out);
+    else
+        engine(file, out,
+               Request{request.format.isEmpty() ? key : request.format, request.quality,
+                       request.fitInto, request.rotateClockwise, request.flipHorizontally,
+                       request.centreCrop});
+    return out;
+}
+
+QStringList resizeAll(const QStringList& files)
+{
+    const QString answer =
+        Ask::text(QStringLiteral("Resize Images"), QStringLiteral("Longest side in pixels:"),
+                  QStringLiteral("1600"));
+    const auto size = parseSize(answer);
+    if (!size)
+        throw Fail(QStringLiteral("“%1” isn’t a valid size.").arg(answer));
+    QStringList results;
+    for (const QString& file : files)
+        results.append(resizeToLongestSide(file, *size));
+    return results;
 }
 
 } // namespace
@@ -37,40 +99,188 @@ QList<Operation> tools()
 {
     return {
         Operation::perFile(QStringLiteral("Compress"),
-                           QStringLiteral("arrow.down.right.and.arrow.up.left"), notYet),
+                           QStringLiteral("arrow.down.right.and.arrow.up.left"), compress),
         Operation::perFile(QStringLiteral("Half Size"), QStringLiteral("square.resize.down"),
-                           notYet),
-        Operation(QStringLiteral("Resize…"),
-                  [](const QStringList&) -> QStringList {
-                      throw notAvailableYet(QStringLiteral("Resizing"));
-                  })
-            .withSymbol(QStringLiteral("ruler")),
-        Operation::perFile(QStringLiteral("Rotate"), QStringLiteral("rotate.right"), notYet),
+                           [](const QString& file) { return resizeByPercent(file, 50); }),
+        Operation(QStringLiteral("Resize…"), resizeAll).withSymbol(QStringLiteral("ruler")),
+        Operation::perFile(QStringLiteral("Rotate"), QStringLiteral("rotate.right"), rotate),
         Operation::perFile(
             QStringLiteral("Flip"),
-            QStringLiteral("arrow.left.and.right.righttriangle.left.righttriangle.right"), notYet),
-        Operation::perFile(QStringLiteral("Square"), QStringLiteral("crop"), notYet),
-        Operation::perFile(QStringLiteral("Strip Metadata"), QStringLiteral("eye.slash"), notYet),
+            QStringLiteral("arrow.left.and.right.righttriangle.left.righttriangle.right"), flip),
+        Operation::perFile(QStringLiteral("Square"), QStringLiteral("crop"), cropSquare),
+        Operation::perFile(QStringLiteral("Strip Metadata"), QStringLiteral("eye.slash"),
+                           stripMetadata),
         Operation::perFile(QStringLiteral("Remove Background"),
-                           QStringLiteral("person.crop.rectangle"), notYet),
+                           QStringLiteral("person.crop.rectangle"), removeBackground),
         Operation::allFiles(QStringLiteral("Merge into PDF"), QStringLiteral("doc.on.doc"),
-                            [](const QStringList&) -> QString {
-                                throw notAvailableYet(QStringLiteral("Merging into PDF"));
-                            }),
+                            mergeToPDF),
     };
 }
 
 std::optional<QString> unavailableReason(const QString& target)
 {
-    if (builtInEngineWrites(target) || Deps::imageMagick() || Deps::ffmpeg())
-        return std::nullopt;
-    return Deps::imageMagickRequired();
+    // The built-in engine writes every target itself.
+    Q_UNUSED(target);
+    return std::nullopt;
+}
+
+std::optional<QString> imageMagick()
+{
+    return Deps::imageMagick();
 }
 
 QString convert(const QString& file, const QString& target)
 {
-    Q_UNUSED(file);
-    throw notAvailableYet(QStringLiteral("Converting to ") + target.toUpper());
+    const QString out = Output::derived(file, QString(), target);
+    const int quality = Settings::shared().jpegQuality();
+    const auto program = imageMagick();
+    // HEIC and PDF always go through the engine: ImageMagick's policy on
+    // most systems refuses PDF, and the engine's HEIC encoder is the system's.
+    if (!program || target == QLatin1String("heic") || target == QLatin1String("pdf")) {
+        engine(file, out, Request{target, quality, {}, false, false, {}});
+        return out;
+    }
+    QStringList options;
+    if (target == QLatin1String("jpg") || target == QLatin1String("bmp"))
+        options << QStringLiteral("-background") << QStringLiteral("white")
+                << QStringLiteral("-alpha") << QStringLiteral("remove") << QStringLiteral("-alpha")
+                << QStringLiteral("off");
+    static const QStringList withQuality = {QStringLiteral("jpg"), QStringLiteral("webp"),
+                                            QStringLiteral("avif"), QStringLiteral("heic")};
+    if (withQuality.contains(target))
+        options << QStringLiteral("-quality") << QString::number(quality);
+    const bool animated = isAnimatable(target) && isAnimatable(FileKind::ext(file));
+    magick(*program, file, options, out, !animated);
+    return out;
+}
+
+std::optional<QSize> pixelSize(const QString& file)
+{
+    return ImageEngine::shared().pixelSize(file);
+}
+
+QString compress(const QString& file)
+{
+    const QString key = FileKind::ext(file);
+    const auto program = imageMagick();
+    const Request jpeg{QStringLiteral("jpg"), compressQuality, {}, false, false, {}};
+    if (key == QLatin1String("png") && program) {
+        const QString out = Output::derived(file, QStringLiteral(" compressed"), key);
+        magick(*program, file,
+               {QStringLiteral("-strip"), QStringLiteral("-colors"), QStringLiteral("256"),
+                QStringLiteral("-define"), QStringLiteral("png:compression-level=9")},
+               out);
+        return out;
+    }
+    if (key == QLatin1String("png") || key == QLatin1String("jpg")) {
+        const QString out =
+            Output::derived(file, QStringLiteral(" compressed"), QStringLiteral("jpg"));
+        engine(file, out, jpeg);
+        return out;
+    }
+    if (key == QLatin1String("heic")) {
+        const QString out = Output::derived(file, QStringLiteral(" compressed"), key);
+        engine(file, out, Request{key, compressQuality, {}, false, false, {}});
+        return out;
+    }
+    if (!program)
+        throw Fail(Deps::imageMagickRequired());
+    const QString out = Output::derived(file, QStringLiteral(" compressed"), key);
+    magick(*program, file,
+           {QStringLiteral("-strip"), QStringLiteral("-quality"), QString::number(compressQuality)},
+           out);
+    return out;
+}
+
+QString resizeToLongestSide(const QString& file, int longestSide,
+                            const std::optional<QString>& suffix)
+{
+    const QString n = QString::number(longestSide);
+    Request request;
+    request.fitInto = longestSide;
+    return eitherEngine(file, suffix.value_or(QStringLiteral(" ") + n + QStringLiteral("px")),
+                        {QStringLiteral("-resize"), n + QLatin1Char('x') + n}, request);
+}
+
+QString resizeByPercent(const QString& file, int percent)
+{
+    const QSize size = requirePixelSize(file);
+    const qint64 scaled = qint64(std::max(size.width(), size.height())) * percent;
+    const int longest = scaled > 99 ? int(scaled / 100) : 1;
+    return resizeToLongestSide(file, longest, QStringLiteral(" %1%").arg(percent));
+}
+
+std::optional<int> parseSize(const QString& answer)
+{
+    static const QRegularExpression whole(QStringLiteral("^[+-]?[0-9]+$"));
+    if (!whole.match(answer).hasMatch())
+        return std::nullopt;
+    bool ok = false;
+    const int value = answer.toInt(&ok);
+    if (!ok || value <= 0)
+        return std::nullopt;
+    return value;
+}
+
+QString rotate(const QString& file)
+{
+    Request request;
+    request.rotateClockwise = true;
+    return eitherEngine(file, QStringLiteral(" rotated"),
+                        {QStringLiteral("-rotate"), QStringLiteral("90")}, request);
+}
+
+QString flip(const QString& file)
+{
+    Request request;
+    request.flipHorizontally = true;
+    return eitherEngine(file, QStringLiteral(" flipped"), {QStringLiteral("-flop")}, request);
+}
+
+QString cropSquare(const QString& file)
+{
+    const QSize size = requirePixelSize(file);
+    const int side = std::min(size.width(), size.height());
+    const QString s = QString::number(side);
+    Request request;
+    request.centreCrop = QSize(side, side);
+    return eitherEngine(file, QStringLiteral(" square"),
+                        {QStringLiteral("-gravity"), QStringLiteral("center"),
+                         QStringLiteral("-crop"), s + QLatin1Char('x') + s + QStringLiteral("+0+0"),
+                         QStringLiteral("+repage")},
+                        request);
+}
+
+QString stripMetadata(const QString& file)
+{
+    const QString out = Output::derived(file, QStringLiteral(" clean"), FileKind::ext(file));
+    ImageEngine::shared().stripMetadata(file, out);
+    return out;
+}
+
+QString removeBackground(const QString& file)
+{
+    const QImage picture = ImageEngine::shared().loadUpright(file);
+    if (picture.isNull())
+        throw Fail(QStringLiteral("Can’t read %1.").arg(fileName(file)));
+    const auto cutOut = BackgroundRemover::shared().cutOut(picture);
+    if (!cutOut)
+        throw Fail(QStringLiteral("No subject found in %1.").arg(fileName(file)));
+    const QString out = Output::derived(file, QStringLiteral(" cutout"), QStringLiteral("png"));
+    ImageEngine::shared().savePNG(*cutOut, out);
+    return out;
+}
+
+QString mergeToPDF(const QStringList& files)
+{
+    const QString first = files.first();
+    const QString out = Output::derived(
+        first, files.size() > 1 ? QStringLiteral(" merged") : QString(), QStringLiteral("pdf"));
+    if (ImageEngine::shared().writePDF(files, out) == 0) {
+        Output::discard(out);
+        throw Fail(QStringLiteral("None of these images can be read."));
+    }
+    return out;
 }
 
 } // namespace ImageConverter

@@ -1,0 +1,48 @@
+#!/usr/bin/env bash
+# A 12-megapixel JPEG to PNG, to WEBP and to a half-size JPEG: the built-in
+# engine (flingdial --run, ImageMagick hidden) against ImageMagick with the
+# same settings. Prints wall time and peak memory of each, side by side.
+# Usage: bench/images.sh [build-dir]
+set -euo pipefail
+build=$(cd "${1:-build}" && pwd)
+flingdial="$build/flingdial"
+magick=$(command -v magick || command -v convert-im6.q16 || true)
+[ -n "$magick" ] || { echo "ImageMagick is not installed: nothing to compare with"; exit 0; }
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+export XDG_CONFIG_HOME="$work/config" DBUS_SESSION_BUS_ADDRESS=disabled:
+unset DISPLAY WAYLAND_DISPLAY
+
+ffmpeg -v error -y -f lavfi -i testsrc2=size=4000x3000 -frames:v 1 -q:v 2 "$work/photo.jpg"
+
+# measure LABEL COMMAND… → "LABEL ms MB", best of three
+measure() {
+  local label=$1; shift
+  local best_ms= best_kb=
+  for _ in 1 2 3; do
+    rm -rf "$work/out"; mkdir "$work/out"
+    /usr/bin/time -f '%e %M' -o "$work/time" "$@" > /dev/null 2>&1
+    read -r seconds kb < "$work/time"
+    local ms; ms=$(awk -v s="$seconds" 'BEGIN { printf "%d", s * 1000 }')
+    if [ -z "$best_ms" ] || [ "$ms" -lt "$best_ms" ]; then best_ms=$ms; best_kb=$kb; fi
+  done
+  echo "$best_ms $(( best_kb / 1024 ))"
+}
+
+engine() { # MODE LABEL: through the program, with ImageMagick hidden
+  cp "$work/photo.jpg" "$work/out/photo.jpg"
+  FLINGDIAL_TOOL_DIRS="$work/none" "$flingdial" --run "$1" "$2" "$work/out/photo.jpg"
+}
+export -f engine
+export flingdial work
+
+printf '%-22s %18s %18s\n' "12 MP JPEG" "built-in engine" "ImageMagick"
+row() {
+  local name=$1 mode=$2 label=$3; shift 3
+  read -r ems emb < <(measure engine bash -c 'engine "$0" "$1"' "$mode" "$label")
+  read -r ims imb < <(measure magick "$magick" "$work/photo.jpg[0]" -auto-orient "$@")
+  printf '%-22s %9s ms %5s MB %9s ms %5s MB\n' "$name" "$ems" "$emb" "$ims" "$imb"
+}
+row "to PNG" convert png "$work/out/photo.png"
+row "to WEBP (quality 85)" convert webp -quality 85 "$work/out/photo.webp"
+row "half size (JPEG)" tools "half size" -resize 2000x2000 "$work/out/photo-half.jpg"

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QImage>
+#include <QSize>
+#include <QString>
+#include <QStringList>
+#include <optional>
+
+// The built-in image engine: reads and writes every still-image format the
+// program offers, in process. Failures are thrown as Fail in the user's words.
+class ImageEngine
+{
+public:
+    // One conversion: the pixel work, in this order, then the output format.
+    struct Request
+    {
+        QString format;                  // format key of the output: "jpg", "png", …
+        std::optional<int> quality;      // 1–100, for the lossy formats
+        std::optional<int> fitInto;      // longest side; the aspect is kept, small images grow
+        bool rotateClockwise = false;    // by 90 degrees
+        bool flipHorizontally = false;   // left to right
+        std::optional<QSize> centreCrop; // width × height around the centre
+    };
+
+    virtual ~ImageEngine() = default;
+
+    // The stored pixel size of the first image, orientation flag not applied.
+    virtual std::optional<QSize> pixelSize(const QString& path) = 0;
+    // Upright pixels (orientation flag applied) written as the request says.
+    virtual void process(const QString& input, const QString& output, const Request& request) = 0;
+    // Upright pixels, no metadata, the input's own format.
+    virtual void stripMetadata(const QString& input, const QString& output) = 0;
+    // One page per readable image, each page the image's size. Returns the
+    // number of pages; with none, nothing is written.
+    virtual int writePDF(const QStringList& inputs, const QString& output) = 0;
+    // Upright pixels in memory; a null image when the file can't be read.
+    virtual QImage loadUpright(const QString& path) = 0;
+    // 8-bit RGBA PNG in sRGB.
+    virtual void savePNG(const QImage& image, const QString& output) = 0;
+
+    static ImageEngine& shared();
+};

@@ -1,0 +1,289 @@
+#include "platform/linux/VipsImageEngine.h"
+
+#include "core/Errors.h"
+#include "core/FileKind.h"
+#include "platform/linux/ImagePdf.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <vips/vips8>
+
+using vips::VError;
+using vips::VImage;
+
+namespace {
+
+constexpr int pdfJpegQuality = 90;
+constexpr int stripQuality = 92;
+
+QString fileName(const QString& path)
+{
+    return QFileInfo(path).fileName();
+}
+
+Fail cantRead(const QString& path)
+{
+    return Fail(QStringLiteral("Can’t read %1.").arg(fileName(path)));
+}
+
+Fail cantSave(const QString& path)
+{
+    return Fail(QStringLiteral("Can’t save %1.").arg(fileName(path)));
+}
+
+QByteArray native(const QString& path)
+{
+    return QFile::encodeName(path);
+}
+
+int orientation(const VImage& image)
+{
+    return image.get_typeof(VIPS_META_ORIENTATION) ? image.get_int(VIPS_META_ORIENTATION) : 1;
+}
+
+// Opens the first page or frame. Plain conversions of upright pictures
+// stream from top to bottom; everything else needs to move around.
+VImage open(const QString& path, bool streaming)
+{
+    try {
+        VImage image = VImage::new_from_file(native(path).constData(),
+                                             VImage::option()->set("access", VIPS_ACCESS_RANDOM));
+        if (streaming && orientation(image) == 1)
+            image = VImage::new_from_file(native(path).constData(),
+                                          VImage::option()->set("access", VIPS_ACCESS_SEQUENTIAL));
+        return image;
+    } catch (const VError&) {
+        throw cantRead(path);
+    }
+}
+
+bool hasAlpha(const VImage& image)
+{
+    return image.has_alpha();
+}
+
+VImage eightBitSRGB(VImage image)
+{
+    const VipsInterpretation interpretation = image.interpretation();
+    if (interpretation == VIPS_INTERPRETATION_B_W || interpretation == VIPS_INTERPRETATION_GREY16)
+        image = image.colourspace(VIPS_INTERPRETATION_B_W);
+    else
+        image = image.colourspace(VIPS_INTERPRETATION_sRGB);
+    if (image.format() != VIPS_FORMAT_UCHAR)
+        image = image.cast(VIPS_FORMAT_UCHAR);
+    return image;
+}
+
+VImage onWhite(VImage image)
+{
+    image = eightBitSRGB(image);
+    if (!hasAlpha(image))
+        return image;
+    const std::vector<double> white(static_cast<size_t>(image.bands() - 1), 255.0);
+    return image.flatten(VImage::option()->set("background", white)).cast(VIPS_FORMAT_UCHAR);
+}
+
+void save(VImage image, const QString& output, const QString& format, std::optional<int> quality,
+          bool strip)
+{
+    const QByteArray path = native(output);
+    const auto options = [&] {
+        auto* o = VImage::option()->set("strip", strip);
+        if (quality)
+            o->set("Q", *quality);
+        return o;
+    };
+    if (format == QLatin1String("jpg"))
+        onWhite(image).jpegsave(path.constData(), options());
+    else if (format == QLatin1String("png"))
+        image.pngsave(path.constData(), VImage::option()->set("strip", strip));
+    else if (format == QLatin1String("heic") || format == QLatin1String("avif"))
+        eightBitSRGB(image).heifsave(
+            path.constData(),
+            options()->set("compression", format == QLatin1String("heic")
+                                              ? VIPS_FOREIGN_HEIF_COMPRESSION_HEVC
+                                              : VIPS_FOREIGN_HEIF_COMPRESSION_AV1));
+    else if (format == QLatin1String("webp"))
+        image.webpsave(path.constData(), options());
+    else if (format == QLatin1String("tiff"))
+        image.tiffsave(path.constData(),
+                       VImage::option()
+                           ->set("strip", strip)
+                           ->set("compression", VIPS_FOREIGN_TIFF_COMPRESSION_DEFLATE));
+    else if (format == QLatin1String("bmp"))
+        onWhite(image).magicksave(path.constData(),
+                                  VImage::option()->set("format", "bmp")->set("strip", strip));
+    else if (format == QLatin1String("gif"))
+        eightBitSRGB(image).gifsave(path.constData(), VImage::option()->set("strip", strip));
+    else
+        throw Fail(QStringLiteral("This image format can’t be written."));
+}
+
+// The picture as a PDF page: JPEG for photos, lossless samples otherwise.
+ImagePdf::Page pdfPage(const VImage& upright, bool photographic)
+{
+    const VImage flat = onWhite(upright);
+    ImagePdf::Page page;
+    page.width = flat.width();
+    page.height = flat.height();
+    page.components = flat.bands() == 1 ? 1 : 3;
+    const VImage samples =
+        page.components == 1 ? flat : flat.extract_band(0, VImage::option()->set("n", 3));
+    if (photographic) {
+        VipsBlob* blob =
+            samples.jpegsave_buffer(VImage::option()->set("Q", pdfJpegQuality)->set("strip", true));
+        size_t length = 0;
+        const void* bytes = vips_blob_get(blob, &length);
+        page.data = QByteArray(static_cast<const char*>(bytes), static_cast<qsizetype>(length));
+        vips_area_unref(VIPS_AREA(blob));
+        page.jpeg = true;
+    } else {
+        size_t length = 0;
+        void* memory = samples.write_to_memory(&length);
+        page.data = QByteArray(static_cast<const char*>(memory), static_cast<qsizetype>(length));
+        g_free(memory);
+    }
+    return page;
+}
+
+bool isPhotographic(const QString& path)
+{
+    static const QStringList lossy = {QStringLiteral("jpg"), QStringLiteral("heic"),
+                                      QStringLiteral("webp"), QStringLiteral("avif")};
+    return lossy.contains(FileKind::ext(path));
+}
+
+} // namespace
+
+VipsImageEngine::VipsImageEngine()
+{
+    if (VIPS_INIT("flingdial") != 0)
+        qFatal("libvips can't start: %s", vips_error_buffer());
+    // Operations are never repeated, so caching them only holds memory.
+    vips_cache_set_max(0);
+    // Decoders warn about details they skip (colour profiles they ignore);
+    // failures still arrive as errors.
+    g_log_set_handler(
+        "VIPS", G_LOG_LEVEL_WARNING, [](const gchar*, GLogLevelFlags, const gchar*, gpointer) {},
+        nullptr);
+}
+
+std::optional<QSize> VipsImageEngine::pixelSize(const QString& path)
+{
+    try {
+        const VImage image = VImage::new_from_file(native(path).constData());
+        return QSize(image.width(), image.height());
+    } catch (const VError&) {
+        return std::nullopt;
+    }
+}
+
+void VipsImageEngine::process(const QString& input, const QString& output, const Request& request)
+{
+    const bool moves = request.rotateClockwise || request.flipHorizontally || request.centreCrop;
+    try {
+        VImage image;
+        if (request.fitInto) {
+            // The thumbnailer shrinks while decoding and applies the orientation.
+            image = VImage::thumbnail(
+                native(input).constData(), *request.fitInto,
+                VImage::option()->set("height", *request.fitInto)->set("size", VIPS_SIZE_BOTH));
+        } else {
+            image = open(input, !moves).autorot();
+        }
+        if (request.rotateClockwise)
+            image = image.rot(VIPS_ANGLE_D90);
+        if (request.flipHorizontally)
+            image = image.flip(VIPS_DIRECTION_HORIZONTAL);
+        if (request.centreCrop) {
+            const int width = std::min(request.centreCrop->width(), image.width());
+            const int height = std::min(request.centreCrop->height(), image.height());
+            image = image.crop((image.width() - width) / 2, (image.height() - height) / 2, width,
+                               height);
+        }
+        if (request.format == QLatin1String("pdf")) {
+            ImagePdf::write({pdfPage(image, isPhotographic(input))}, output);
+            return;
+        }
+        save(image, output, request.format, request.quality, false);
+    } catch (const VError&) {
+        QFile::remove(output);
+        throw cantSave(output);
+    }
+}
+
+void VipsImageEngine::stripMetadata(const QString& input, const QString& output)
+{
+    if (!pixelSize(input))
+        throw cantRead(input);
+    const QString format = FileKind::ext(input);
+    static const QStringList lossy = {QStringLiteral("jpg"), QStringLiteral("heic"),
+                                      QStringLiteral("webp"), QStringLiteral("avif")};
+    VImage upright;
+    try {
+        upright = open(input, false).autorot();
+    } catch (const VError&) {
+        throw Fail(QStringLiteral("Can’t decode %1.").arg(fileName(input)));
+    }
+    try {
+        save(upright, output, format,
+             lossy.contains(format) ? std::optional(stripQuality) : std::nullopt, true);
+    } catch (const VError&) {
+        QFile::remove(output);
+        throw cantSave(output);
+    }
+}
+
+int VipsImageEngine::writePDF(const QStringList& inputs, const QString& output)
+{
+    QList<ImagePdf::Page> pages;
+    for (const QString& input : inputs) {
+        try {
+            pages.append(pdfPage(open(input, false).autorot(), isPhotographic(input)));
+        } catch (const Error&) {
+            // Unreadable files are left out.
+        } catch (const VError&) {
+        }
+    }
+    if (!pages.isEmpty())
+        ImagePdf::write(pages, output);
+    return static_cast<int>(pages.size());
+}
+
+QImage VipsImageEngine::loadUpright(const QString& path)
+{
+    try {
+        VImage image = eightBitSRGB(open(path, false).autorot());
+        if (image.bands() < 3)
+            image = image.colourspace(VIPS_INTERPRETATION_sRGB);
+        if (!image.has_alpha())
+            image = image.bandjoin_const({255});
+        size_t length = 0;
+        void* memory = image.write_to_memory(&length);
+        QImage result(image.width(), image.height(), QImage::Format_RGBA8888);
+        for (int y = 0; y < result.height(); ++y)
+            memcpy(result.scanLine(y),
+                   static_cast<const uchar*>(memory) + size_t(y) * size_t(image.width()) * 4,
+                   size_t(image.width()) * 4);
+        g_free(memory);
+        return result;
+    } catch (const Error&) {
+        return {};
+    } catch (const VError&) {
+        return {};
+    }
+}
+
+void VipsImageEngine::savePNG(const QImage& image, const QString& output)
+{
+    if (!image.convertToFormat(QImage::Format_RGBA8888).save(output, "PNG")) {
+        QFile::remove(output);
+        throw cantSave(output);
+    }
+}
+
+ImageEngine& ImageEngine::shared()
+{
+    static VipsImageEngine engine;
+    return engine;
+}

@@ -1,0 +1,18 @@
+#pragma once
+
+#include "platform/ImageEngine.h"
+
+// The image engine on libvips: streaming where it can, so large pictures
+// pass through in strips instead of whole in memory.
+class VipsImageEngine : public ImageEngine
+{
+public:
+    VipsImageEngine();
+
+    std::optional<QSize> pixelSize(const QString& path) override;
+    void process(const QString& input, const QString& output, const Request& request) override;
+    void stripMetadata(const QString& input, const QString& output) override;
+    int writePDF(const QStringList& inputs, const QString& output) override;
+    QImage loadUpright(const QString& path) override;
+    void savePNG(const QImage& image, const QString& output) override;
+};

@@ -1,0 +1,506 @@
+#include "converters/ImageConverter.h"
+#include "core/Deps.h"
+#include "core/Errors.h"
+#include "core/NameReservations.h"
+#include "core/Settings.h"
+#include "core/Shell.h"
+#include "platform/ImageEngine.h"
+#include "support/TestSupport.h"
+
+#include <QImageReader>
+#include <QPainter>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using TestSupport::ScopedEnv;
+using TestSupport::writeFile;
+
+namespace {
+
+QByteArray head(const QString& path, int length = 16)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.read(length) : QByteArray();
+}
+
+bool hasMagic(const QString& path, const QString& format)
+{
+    const QByteArray bytes = head(path);
+    if (format == QLatin1String("jpg"))
+        return bytes.startsWith("\xFF\xD8\xFF");
+    if (format == QLatin1String("png"))
+        return bytes.startsWith("\x89PNG");
+    if (format == QLatin1String("webp"))
+        return bytes.startsWith("RIFF") && bytes.mid(8, 4) == "WEBP";
+    if (format == QLatin1String("heic"))
+        return bytes.mid(4, 4) == "ftyp" &&
+               (bytes.mid(8, 4) == "heic" || bytes.mid(8, 4) == "mif1");
+    if (format == QLatin1String("avif"))
+        return bytes.mid(4, 4) == "ftyp" && bytes.mid(8, 4) == "avif";
+    if (format == QLatin1String("tiff"))
+        return bytes.startsWith("II*") || bytes.startsWith("MM\0*");
+    if (format == QLatin1String("bmp"))
+        return bytes.startsWith("BM");
+    if (format == QLatin1String("gif"))
+        return bytes.startsWith("GIF8");
+    if (format == QLatin1String("pdf"))
+        return bytes.startsWith("%PDF");
+    return false;
+}
+
+// A picture with a gradient, text, and a transparent left third.
+QImage drawing(int width, int height)
+{
+    QImage image(width, height, QImage::Format_ARGB32);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    QLinearGradient gradient(0, 0, width, height);
+    gradient.setColorAt(0, QColor(200, 30, 40));
+    gradient.setColorAt(1, QColor(20, 60, 220));
+    painter.fillRect(QRect(width / 3, 0, width - width / 3, height), gradient);
+    painter.setPen(Qt::yellow);
+    painter.drawText(QRect(width / 3, 0, width - width / 3, height), Qt::AlignCenter,
+                     QStringLiteral("Fling"));
+    return image;
+}
+
+// A JPEG whose EXIF orientation says "rotate 90° clockwise to display".
+QByteArray sidewaysJpeg(const QImage& image)
+{
+    QByteArray jpeg;
+    QBuffer buffer(&jpeg);
+    buffer.open(QIODevice::WriteOnly);
+    image.convertToFormat(QImage::Format_RGB32).save(&buffer, "JPEG", 95);
+    const QByteArray tiff("II*\0\x08\0\0\0"                    // little-endian header, IFD at 8
+                          "\x01\0"                             // one entry
+                          "\x12\x01\x03\0\x01\0\0\0\x06\0\0\0" // Orientation, SHORT, 1, value 6
+                          "\0\0\0\0",                          // no next IFD
+                          26);
+    const QByteArray exif = QByteArray("Exif\0\0", 6) + tiff;
+    QByteArray segment("\xFF\xE1");
+    segment.append(char((exif.size() + 2) >> 8))
+        .append(char((exif.size() + 2) & 0xFF))
+        .append(exif);
+    return jpeg.left(2) + segment + jpeg.mid(2);
+}
+
+QColor pixelOf(const QString& path, int x, int y)
+{
+    return ImageEngine::shared().loadUpright(path).pixelColor(x, y);
+}
+
+bool isWhite(const QColor& colour)
+{
+    return colour.red() > 240 && colour.green() > 240 && colour.blue() > 240;
+}
+
+int frameCount(const QString& path)
+{
+    QProcess identify;
+    identify.start(QStringLiteral("identify-im6.q16"),
+                   {QStringLiteral("-format"), QStringLiteral("%n\\n"), path});
+    identify.waitForFinished();
+    return QString::fromUtf8(identify.readAllStandardOutput())
+        .split(QLatin1Char('\n'))
+        .constFirst()
+        .toInt();
+}
+
+} // namespace
+
+// Runs every conversion and tool on pictures the test draws, once with
+// ImageMagick and once with it hidden, and reads the results back.
+class TestImageConverter : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase();
+    void init();
+    void everyTargetFromEverySource_data();
+    void everyTargetFromEverySource();
+    void transparencyBecomesWhite_data();
+    void transparencyBecomesWhite();
+    void quality();
+    void framesAndPages();
+    void compressing();
+    void resizing();
+    void resizeAnswers_data();
+    void resizeAnswers();
+    void squareRotateFlip_data();
+    void squareRotateFlip();
+    void strippingMetadata();
+    void mergingIntoPDF();
+    void removingBackgrounds();
+
+private:
+    QString path(const QString& name) const { return m_dir->filePath(name); }
+    // Hides ImageMagick for the rest of the test function when asked to.
+    void useImageMagick(bool use);
+    QString sources(const QString& format);
+
+    QTemporaryDir m_config;
+    QTemporaryDir m_sources;
+    std::unique_ptr<ScopedEnv> m_home;
+    std::unique_ptr<ScopedEnv> m_hidden;
+    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<NameReservations::Scope> m_names;
+    bool m_hasImageMagick = false;
+};
+
+void TestImageConverter::initTestCase()
+{
+    m_home = std::make_unique<ScopedEnv>("XDG_CONFIG_HOME", m_config.path().toLocal8Bit());
+    Settings::shared().registerDefaults();
+    m_hasImageMagick = ImageConverter::imageMagick().has_value();
+
+    const QImage picture = drawing(120, 80);
+    const auto save = [&](const QString& format, const char* qtFormat) {
+        QVERIFY(picture.save(m_sources.filePath(QStringLiteral("source.") + format), qtFormat));
+    };
+    save(QStringLiteral("png"), "PNG");
+    save(QStringLiteral("jpg"), "JPEG");
+    save(QStringLiteral("bmp"), "BMP");
+    save(QStringLiteral("tiff"), "TIFF");
+    save(QStringLiteral("webp"), "WEBP");
+    save(QStringLiteral("ico"), "ICO");
+    const QString png = m_sources.filePath(QStringLiteral("source.png"));
+    for (const char* format : {"gif", "heic", "avif"})
+        ImageEngine::shared().process(
+            png, m_sources.filePath(QStringLiteral("source.") + QLatin1String(format)),
+            ImageEngine::Request{QString::fromLatin1(format), 80, {}, false, false, {}});
+    writeFile(m_sources.filePath(QStringLiteral("source.svg")),
+              "<svg xmlns='http://www.w3.org/2000/svg' width='120' height='80'>"
+              "<rect x='40' width='80' height='80' fill='#c03040'/></svg>");
+    if (m_hasImageMagick)
+        Shell::run(*ImageConverter::imageMagick(),
+                   {png, m_sources.filePath(QStringLiteral("source.psd"))});
+}
+
+void TestImageConverter::init()
+{
+    m_hidden.reset();
+    m_names.reset();
+    m_names = std::make_unique<NameReservations::Scope>();
+    m_dir = std::make_unique<QTemporaryDir>();
+    Settings::shared().remove(QStringLiteral("jpegQuality"));
+}
+
+void TestImageConverter::useImageMagick(bool use)
+{
+    if (use && !m_hasImageMagick)
+        QSKIP("ImageMagick is not installed");
+    if (!use)
+        m_hidden = std::make_unique<ScopedEnv>("FLINGDIAL_TOOL_DIRS",
+                                               path(QStringLiteral("no-tools")).toLocal8Bit());
+}
+
+QString TestImageConverter::sources(const QString& format)
+{
+    const QString source = m_sources.filePath(QStringLiteral("source.") + format);
+    const QString copy = path(QStringLiteral("picture.") + format);
+    QFile::copy(source, copy);
+    return copy;
+}
+
+void TestImageConverter::everyTargetFromEverySource_data()
+{
+    QTest::addColumn<bool>("imageMagick");
+    QTest::addColumn<QString>("source");
+    for (const bool magick : {true, false}) {
+        for (const char* source :
+             {"png", "jpg", "webp", "heic", "tiff", "avif", "bmp", "gif", "ico", "psd", "svg"}) {
+            QTest::addRow("%s from %s", magick ? "ImageMagick" : "engine", source)
+                << magick << QString::fromLatin1(source);
+        }
+    }
+}
+
+void TestImageConverter::everyTargetFromEverySource()
+{
+    QFETCH(bool, imageMagick);
+    QFETCH(QString, source);
+    useImageMagick(imageMagick);
+    if (source == QLatin1String("psd") && !m_hasImageMagick)
+        QSKIP("ImageMagick is not installed: no PSD file to start from");
+    const QString input = sources(source);
+    const QSize size = *ImageConverter::pixelSize(input);
+    QCOMPARE(size, QSize(120, 80));
+    for (const QString& target : ImageConverter::targets()) {
+        const QString out = ImageConverter::convert(input, target);
+        QVERIFY2(hasMagic(out, target), qPrintable(target + QStringLiteral(": ") +
+                                                   QString::fromLatin1(head(out).toHex())));
+        if (target != QLatin1String("pdf"))
+            QCOMPARE(ImageConverter::pixelSize(out), size);
+    }
+}
+
+void TestImageConverter::transparencyBecomesWhite_data()
+{
+    QTest::addColumn<bool>("imageMagick");
+    QTest::newRow("ImageMagick") << true;
+    QTest::newRow("engine") << false;
+}
+
+void TestImageConverter::transparencyBecomesWhite()
+{
+    QFETCH(bool, imageMagick);
+    useImageMagick(imageMagick);
+    const QString png = sources(QStringLiteral("png"));
+    for (const QString& target : {QStringLiteral("jpg"), QStringLiteral("bmp")}) {
+        const QString out = ImageConverter::convert(png, target);
+        QVERIFY2(isWhite(pixelOf(out, 5, 40)), qPrintable(target));
+        QVERIFY2(!isWhite(pixelOf(out, 100, 70)), qPrintable(target));
+    }
+}
+
+void TestImageConverter::quality()
+{
+    // A busy picture, so that quality shows in the size.
+    QImage noise(400, 300, QImage::Format_RGB32);
+    quint32 seed = 7;
+    for (int y = 0; y < noise.height(); ++y)
+        for (int x = 0; x < noise.width(); ++x)
+            noise.setPixel(x, y, (seed = seed * 1664525u + 1013904223u) >> 8);
+    const QString png = path(QStringLiteral("noise.png"));
+    QVERIFY(noise.save(png));
+    for (const bool magick : {true, false}) {
+        if (magick && !m_hasImageMagick)
+            continue;
+        if (!magick)
+            useImageMagick(false);
+        const auto jpegAt = [&](int setting) {
+            Settings::shared().setValue(QStringLiteral("jpegQuality"), setting);
+            const QString out = ImageConverter::convert(png, QStringLiteral("jpg"));
+            QFile file(out);
+            file.open(QIODevice::ReadOnly);
+            return file.readAll();
+        };
+        QCOMPARE(jpegAt(5), jpegAt(10));
+        QCOMPARE(jpegAt(250), jpegAt(100));
+        QVERIFY(jpegAt(30).size() < jpegAt(90).size());
+    }
+}
+
+void TestImageConverter::framesAndPages()
+{
+    useImageMagick(true);
+    const QString gif = path(QStringLiteral("moving.gif"));
+    QProcess ffmpeg;
+    ffmpeg.start(QStringLiteral("ffmpeg"),
+                 {QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-f"),
+                  QStringLiteral("lavfi"), QStringLiteral("-i"),
+                  QStringLiteral("testsrc=size=64x48:rate=10:duration=1"), gif});
+    QVERIFY(ffmpeg.waitForFinished() && ffmpeg.exitCode() == 0);
+    QCOMPARE(frameCount(ImageConverter::convert(gif, QStringLiteral("webp"))), 10);
+
+    const QString big = writeFile(path(QStringLiteral("big.png")));
+    QVERIFY(drawing(90, 60).save(big));
+    const QString pages = path(QStringLiteral("pages.tiff"));
+    Shell::run(*ImageConverter::imageMagick(), {big, sources(QStringLiteral("png")), pages});
+    QCOMPARE(frameCount(pages), 2);
+    const QString first = ImageConverter::convert(pages, QStringLiteral("png"));
+    QCOMPARE(frameCount(first), 1);
+    QCOMPARE(ImageConverter::pixelSize(first), QSize(90, 60));
+    useImageMagick(false);
+    QCOMPARE(ImageConverter::pixelSize(ImageConverter::convert(pages, QStringLiteral("png"))),
+             QSize(90, 60));
+}
+
+void TestImageConverter::compressing()
+{
+    if (m_hasImageMagick) {
+        const QString png = sources(QStringLiteral("png"));
+        const QString out = ImageConverter::compress(png);
+        QCOMPARE(out, path(QStringLiteral("picture compressed.png")));
+        QVERIFY(hasMagic(out, QStringLiteral("png")));
+        const QString webp = ImageConverter::compress(sources(QStringLiteral("webp")));
+        QCOMPARE(webp, path(QStringLiteral("picture compressed.webp")));
+    }
+    useImageMagick(false);
+    const QString png = sources(QStringLiteral("png"));
+    const QString jpeg = ImageConverter::compress(png);
+    QCOMPARE(jpeg, path(QStringLiteral("picture compressed.jpg")));
+    QVERIFY(hasMagic(jpeg, QStringLiteral("jpg")));
+    try {
+        ImageConverter::compress(sources(QStringLiteral("webp")));
+        QFAIL("WEBP can't be compressed without ImageMagick");
+    } catch (const Fail& fail) {
+        QCOMPARE(fail.message(), Deps::imageMagickRequired());
+    }
+}
+
+void TestImageConverter::resizing()
+{
+    const QString photo = path(QStringLiteral("photo.png"));
+    QImage big(4032, 3024, QImage::Format_RGB32);
+    big.fill(Qt::darkCyan);
+    QVERIFY(big.save(photo));
+    for (const bool magick : {true, false}) {
+        if (magick && !m_hasImageMagick)
+            continue;
+        useImageMagick(magick);
+        const QString half = ImageConverter::resizeByPercent(photo, 50);
+        QVERIFY(half.startsWith(path(QStringLiteral("photo 50%"))));
+        QCOMPARE(ImageConverter::pixelSize(half), QSize(2016, 1512));
+    }
+    const QString dot = path(QStringLiteral("dot.png"));
+    QImage one(1, 1, QImage::Format_RGB32);
+    one.fill(Qt::red);
+    QVERIFY(one.save(dot));
+    QCOMPARE(ImageConverter::pixelSize(ImageConverter::resizeByPercent(dot, 50)), QSize(1, 1));
+
+    const TestSupport::ScriptedAnswers answer(" 800 \n");
+    const QList<Operation> tools = ImageConverter::tools();
+    const QStringList resized = tools.at(2).perform({sources(QStringLiteral("png"))});
+    QCOMPARE(resized, QStringList{path(QStringLiteral("picture 800px.png"))});
+    QCOMPARE(ImageConverter::pixelSize(resized.first()), QSize(800, 533));
+    QVERIFY_THROWS_EXCEPTION(
+        Fail, ImageConverter::resizeByPercent(writeFile(path(QStringLiteral("no.png")), "x"), 50));
+}
+
+void TestImageConverter::resizeAnswers_data()
+{
+    QTest::addColumn<QString>("answer");
+    QTest::addColumn<int>("size"); // 0: rejected
+    QTest::newRow("plain") << "800" << 800;
+    QTest::newRow("plus sign") << "+800" << 800;
+    QTest::newRow("zero") << "0" << 0;
+    QTest::newRow("negative") << "-5" << 0;
+    QTest::newRow("inner space") << "8 00" << 0;
+    QTest::newRow("unit") << "800px" << 0;
+    QTest::newRow("too large for an int") << "99999999999" << 0;
+}
+
+void TestImageConverter::resizeAnswers()
+{
+    QFETCH(QString, answer);
+    QFETCH(int, size);
+    QCOMPARE(ImageConverter::parseSize(answer).value_or(0), size);
+    if (size == 0) {
+        const TestSupport::ScriptedAnswers typed(answer.toUtf8() + '\n');
+        try {
+            ImageConverter::tools().at(2).perform({path(QStringLiteral("any.png"))});
+            QFAIL("the answer must be refused");
+        } catch (const Fail& fail) {
+            QCOMPARE(fail.message(), QStringLiteral("“%1” isn’t a valid size.").arg(answer));
+        }
+    }
+}
+
+void TestImageConverter::squareRotateFlip_data()
+{
+    transparencyBecomesWhite_data();
+}
+
+void TestImageConverter::squareRotateFlip()
+{
+    QFETCH(bool, imageMagick);
+    useImageMagick(imageMagick);
+    // Red and blue bands at the sides, green in the middle.
+    QImage wide(400, 300, QImage::Format_RGB32);
+    wide.fill(Qt::green);
+    QPainter painter(&wide);
+    painter.fillRect(0, 0, 50, 300, Qt::red);
+    painter.fillRect(350, 0, 50, 300, Qt::blue);
+    painter.end();
+    const QString file = path(QStringLiteral("bands.png"));
+    QVERIFY(wide.save(file));
+
+    const QString square = ImageConverter::cropSquare(file);
+    QCOMPARE(square, path(QStringLiteral("bands square.png")));
+    QCOMPARE(ImageConverter::pixelSize(square), QSize(300, 300));
+    QCOMPARE(pixelOf(square, 0, 0), QColor(Qt::green));
+    QCOMPARE(pixelOf(square, 299, 299), QColor(Qt::green));
+
+    const QString rotated = ImageConverter::rotate(file);
+    QCOMPARE(ImageConverter::pixelSize(rotated), QSize(300, 400));
+    QCOMPARE(pixelOf(rotated, 150, 10), QColor(Qt::red)); // the left side is now on top
+    const QString flipped = ImageConverter::flip(file);
+    QCOMPARE(flipped, path(QStringLiteral("bands flipped.png")));
+    QCOMPARE(pixelOf(flipped, 10, 150), QColor(Qt::blue));
+}
+
+void TestImageConverter::strippingMetadata()
+{
+    QImage picture(200, 100, QImage::Format_RGB32);
+    picture.fill(Qt::white);
+    QPainter(&picture).fillRect(0, 0, 20, 100, Qt::black); // a black left edge, as stored
+    const QString jpeg = writeFile(path(QStringLiteral("portrait.jpg")), sidewaysJpeg(picture));
+    QCOMPARE(QImageReader(jpeg).transformation(), QImageIOHandler::TransformationRotate90);
+
+    const QString clean = ImageConverter::stripMetadata(jpeg);
+    QCOMPARE(clean, path(QStringLiteral("portrait clean.jpg")));
+    QImageReader reader(clean);
+    QCOMPARE(reader.transformation(), QImageIOHandler::TransformationNone);
+    reader.setAutoTransform(false);
+    const QImage stored = reader.read();
+    QCOMPARE(stored.size(), QSize(100, 200));
+    QVERIFY(stored.pixelColor(50, 5).lightness() < 60); // the black edge is on top once upright
+    QVERIFY(!head(clean, 64).contains("Exif"));
+}
+
+void TestImageConverter::mergingIntoPDF()
+{
+    const QString first = sources(QStringLiteral("png"));
+    const QString second = sources(QStringLiteral("jpg"));
+    const QString broken = writeFile(path(QStringLiteral("broken.png")), "not a picture");
+    const QString merged = ImageConverter::mergeToPDF({first, broken, second});
+    QCOMPARE(merged, path(QStringLiteral("picture merged.pdf")));
+    QProcess pdfinfo;
+    pdfinfo.start(QStringLiteral("pdfinfo"), {QStringLiteral("-f"), QStringLiteral("1"),
+                                              QStringLiteral("-l"), QStringLiteral("2"), merged});
+    QVERIFY(pdfinfo.waitForFinished());
+    const QString info = QString::fromUtf8(pdfinfo.readAllStandardOutput());
+    QVERIFY2(info.contains(QRegularExpression(QStringLiteral("Pages:\\s+2\\n"))), qPrintable(info));
+    QVERIFY2(info.contains(QRegularExpression(QStringLiteral("Page +2 size: +120 x 80 pts"))),
+             qPrintable(info));
+
+    QCOMPARE(ImageConverter::mergeToPDF({first}), path(QStringLiteral("picture.pdf")));
+    try {
+        ImageConverter::mergeToPDF({broken});
+        QFAIL("nothing readable, nothing written");
+    } catch (const Fail& fail) {
+        QCOMPARE(fail.message(), QStringLiteral("None of these images can be read."));
+    }
+    QVERIFY(!QFileInfo::exists(path(QStringLiteral("broken.pdf"))));
+}
+
+void TestImageConverter::removingBackgrounds()
+{
+    QImage scene(480, 360, QImage::Format_RGB32);
+    scene.fill(QColor(235, 235, 235));
+    QPainter painter(&scene);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setBrush(QColor(180, 40, 30));
+    painter.setPen(Qt::NoPen);
+    painter.drawEllipse(QPoint(240, 180), 110, 110);
+    painter.setBrush(QColor(30, 90, 170));
+    painter.drawRect(200, 140, 80, 80);
+    painter.end();
+    const QString file = path(QStringLiteral("ball.png"));
+    QVERIFY(scene.save(file));
+    const QString cutout = ImageConverter::removeBackground(file);
+    QCOMPARE(cutout, path(QStringLiteral("ball cutout.png")));
+    const QImage result(cutout);
+    QVERIFY(result.hasAlphaChannel());
+    QCOMPARE(result.size(), scene.size());
+    for (const QPoint corner : {QPoint(2, 2), QPoint(477, 2), QPoint(2, 357), QPoint(477, 357)})
+        QCOMPARE(qAlpha(result.pixel(corner)), 0);
+    QCOMPARE(qAlpha(result.pixel(240, 180)), 255);
+
+    QImage flat(300, 200, QImage::Format_RGB32);
+    flat.fill(QColor(90, 140, 60));
+    const QString plain = path(QStringLiteral("flat.png"));
+    QVERIFY(flat.save(plain));
+    try {
+        ImageConverter::removeBackground(plain);
+        QFAIL("a flat picture has no subject");
+    } catch (const Fail& fail) {
+        QCOMPARE(fail.message(), QStringLiteral("No subject found in flat.png."));
+    }
+}
+
+QTEST_MAIN(TestImageConverter)
+#include "tst_ImageConverter.moc"
