@@ -1,5 +1,6 @@
 #include "app/AppDelegate.h"
 #include "app/CommandLine.h"
+#include "app/RenderCommands.h"
 #include "core/Log.h"
 #include "platform/Prompter.h"
 #include "platform/linux/DialogPrompter.h"
@@ -67,9 +68,9 @@ int main(int argc, char** argv)
     case CommandLine::Command::login:
         exitNow(CommandLine::login(arguments));
     case CommandLine::Command::renderIcon:
+        exitNow(RenderCommands::renderIcon(arguments));
     case CommandLine::Command::snapshot:
-        // The rendering commands arrive with the wheel view; until then
-        // they start the application like any other argument list.
+        exitNow(RenderCommands::snapshot(arguments));
     case CommandLine::Command::startApplication:
         break;
     }

@@ -1,12 +1,11 @@
 #include "app/CommandLine.h"
 
-#include "actions/Actions.h"
-#include "core/Catalog.h"
 #include "core/Errors.h"
 #include "core/NameReservations.h"
 #include "core/Settings.h"
 #include "core/WheelMode.h"
 #include "platform/LoginItem.h"
+#include "wheel/SliceSets.h"
 
 #include <QDir>
 #include <cstdio>
@@ -24,21 +23,6 @@ void printLine(std::FILE* stream, const QString& line)
 WheelMode::Mode modeNamed(const QString& word)
 {
     return WheelMode::fromRawValue(word.toLower()).value_or(WheelMode::convert);
-}
-
-QList<Operation> operationsFor(WheelMode::Mode mode, const QStringList& files)
-{
-    if (files.isEmpty())
-        return {};
-    switch (mode) {
-    case WheelMode::convert:
-        return Catalog::conversions(files);
-    case WheelMode::tools:
-        return Catalog::tools(files);
-    case WheelMode::actions:
-        return Actions::all();
-    }
-    return {};
 }
 
 QStringList absolutePaths(const QStringList& paths)
@@ -81,7 +65,7 @@ int run(const QStringList& arguments)
     const WheelMode::Mode mode = modeNamed(arguments.at(2));
     const QString label = arguments.at(3);
     const QStringList files = absolutePaths(arguments.mid(4));
-    const QList<Operation> operations = operationsFor(mode, files);
+    const QList<Operation> operations = SliceSets::of(mode, files);
 
     const auto chosen =
         std::find_if(operations.cbegin(), operations.cend(),

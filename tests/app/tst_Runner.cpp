@@ -1,0 +1,342 @@
+#include "app/Runner.h"
+#include "core/Ask.h"
+#include "core/Deps.h"
+#include "core/Errors.h"
+#include "core/Settings.h"
+#include "platform/Notifier.h"
+#include "platform/Prompter.h"
+#include "platform/linux/DialogPrompter.h"
+#include "support/TestSupport.h"
+
+#include <QClipboard>
+#include <QDBusConnection>
+#include <QDialog>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QtTest>
+
+// A notification server of the test's own, on its own bus connection.
+class FakeNotifications : public QObject
+{
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.Notifications")
+
+public:
+    struct Posted
+    {
+        QString summary;
+        QString body;
+        QStringList actions;
+    };
+    QList<Posted> posted;
+
+public Q_SLOTS:
+    uint Notify(const QString&, uint, const QString&, const QString& summary, const QString& body,
+                const QStringList& actions, const QVariantMap&, int)
+    {
+        posted.append({summary, body, actions});
+        return uint(posted.size());
+    }
+    QStringList GetCapabilities() { return {QStringLiteral("actions"), QStringLiteral("body")}; }
+
+Q_SIGNALS:
+    void ActionInvoked(uint id, const QString& action);
+};
+
+namespace {
+
+Operation working(const QString& title, const QStringList& results, int milliseconds = 0)
+{
+    return Operation(title, [results, milliseconds](const QStringList&) {
+        QThread::msleep(milliseconds);
+        return results;
+    });
+}
+
+Operation failing(const Error& error, Operation::Execution execution)
+{
+    const std::exception_ptr thrown = std::make_exception_ptr(Fail(error.description()));
+    const bool cancel = dynamic_cast<const Cancelled*>(&error) != nullptr;
+    Operation operation(QStringLiteral("Broken"),
+                        [thrown, cancel](const QStringList&) -> QStringList {
+                            if (cancel)
+                                throw Cancelled();
+                            std::rethrow_exception(thrown);
+                        });
+    operation.execution = execution;
+    return operation;
+}
+
+// Answers the next modal alert by pressing the button with that text, and
+// records what it showed.
+struct AlertAnswer
+{
+    QString informative;
+    QStringList buttons;
+    bool seen = false;
+};
+
+// Looks for the alert every 50 ms, `attempts` times at most.
+void answerNextAlert(AlertAnswer* answer, const QString& press, int attempts = 60)
+{
+    QTimer::singleShot(50, [answer, press, attempts] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box) {
+            if (attempts > 1)
+                answerNextAlert(answer, press, attempts - 1);
+            return;
+        }
+        answer->seen = true;
+        answer->informative = box->informativeText();
+        for (QAbstractButton* button : box->buttons())
+            answer->buttons.append(button->text());
+        for (QAbstractButton* button : box->buttons())
+            if (button->text() == press)
+                button->click();
+    });
+}
+
+} // namespace
+
+class TestRunner : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase();
+    void init();
+    void busyCountsEveryBackgroundOperation();
+    void notifications_data();
+    void notifications();
+    void clickingANotificationReportsItsFiles();
+    void noNotificationWhenSwitchedOff();
+    void emptyFileListDoesNothing();
+    void setupHelp_data();
+    void setupHelp();
+    void failuresAndCancels();
+    void promptsFromBackgroundWork();
+
+private:
+    QTemporaryDir m_config;
+    std::unique_ptr<TestSupport::ScopedEnv> m_home;
+    FakeNotifications m_server;
+};
+
+void TestRunner::initTestCase()
+{
+    m_home =
+        std::make_unique<TestSupport::ScopedEnv>("XDG_CONFIG_HOME", m_config.path().toLocal8Bit());
+    Settings::shared().registerDefaults();
+    Settings::shared().setValue(QStringLiteral("sound"), false);
+    QDBusConnection server =
+        QDBusConnection::connectToBus(QDBusConnection::SessionBus, QStringLiteral("server"));
+    if (!server.isConnected())
+        QSKIP("no session bus: run the suite under dbus-run-session");
+    QVERIFY(
+        server.registerObject(QStringLiteral("/org/freedesktop/Notifications"), &m_server,
+                              QDBusConnection::ExportAllSlots | QDBusConnection::ExportAllSignals));
+    QVERIFY(server.registerService(QStringLiteral("org.freedesktop.Notifications")));
+    QVERIFY(Notifier::shared().isAvailable());
+}
+
+void TestRunner::init()
+{
+    m_server.posted.clear();
+    Settings::shared().remove(QStringLiteral("notify"));
+}
+
+void TestRunner::busyCountsEveryBackgroundOperation()
+{
+    Settings::shared().setValue(QStringLiteral("notify"), false);
+    QSignalSpy busy(&Runner::shared(), &Runner::busyChanged);
+    Runner::shared().execute(working(QStringLiteral("Slow"), {}, 300), {QStringLiteral("/a")});
+    Runner::shared().execute(working(QStringLiteral("Slower"), {}, 600), {QStringLiteral("/b")});
+    QTRY_COMPARE_WITH_TIMEOUT(busy.count(), 4, 5000);
+    QList<bool> states;
+    for (const QList<QVariant>& signal : busy)
+        states.append(signal.at(0).toBool());
+    QCOMPARE(states, QList<bool>({true, true, true, false}));
+    QVERIFY(!Runner::shared().isBusy());
+}
+
+void TestRunner::notifications_data()
+{
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<bool>("conversion");
+    QTest::addColumn<QStringList>("results");
+    QTest::addColumn<QString>("summary");
+    QTest::addColumn<QString>("body");
+    QTest::newRow("conversion") << "PNG" << true << QStringList{"/tmp/photo.png"}
+                                << "Converted to PNG"
+                                << "Saved photo.png";
+    QTest::newRow("tool with an ellipsis")
+        << "Trim…" << false << QStringList{"/a.mp4", "/b.mp4", "/c.mp4"} << "Trim"
+        << "Saved 3 files";
+    QTest::newRow("nothing made") << "Compress to ZIP" << false << QStringList()
+                                  << "Compress to ZIP"
+                                  << "Saved 0 files";
+}
+
+void TestRunner::notifications()
+{
+    QFETCH(QString, title);
+    QFETCH(bool, conversion);
+    QFETCH(QStringList, results);
+    QFETCH(QString, summary);
+    QFETCH(QString, body);
+    Operation operation = working(title, results);
+    operation.isConversion = conversion;
+    Runner::shared().execute(operation, {QStringLiteral("/in")});
+    QTRY_COMPARE(m_server.posted.size(), 1);
+    QCOMPARE(m_server.posted.first().summary, summary);
+    QCOMPARE(m_server.posted.first().body, body);
+    QVERIFY(m_server.posted.first().actions.contains(QStringLiteral("default")));
+}
+
+void TestRunner::clickingANotificationReportsItsFiles()
+{
+    QSignalSpy activated(&Notifier::shared(), &Notifier::activated);
+    const QStringList results = {QStringLiteral("/tmp/a.png"), QStringLiteral("/tmp/b.png")};
+    Runner::shared().execute(working(QStringLiteral("PNG"), results), {QStringLiteral("/in")});
+    QTRY_COMPARE(m_server.posted.size(), 1);
+    QTest::qWait(100); // the id arrives with the server's answer
+    Q_EMIT m_server.ActionInvoked(uint(m_server.posted.size()), QStringLiteral("default"));
+    QTRY_COMPARE(activated.count(), 1);
+    QCOMPARE(activated.first().at(0).toStringList(), results);
+}
+
+void TestRunner::noNotificationWhenSwitchedOff()
+{
+    Settings::shared().setValue(QStringLiteral("notify"), false);
+    QSignalSpy busy(&Runner::shared(), &Runner::busyChanged);
+    Runner::shared().execute(working(QStringLiteral("PNG"), {QStringLiteral("/x.png")}),
+                             {QStringLiteral("/in")});
+    QTRY_COMPARE(busy.count(), 2);
+    QTest::qWait(200);
+    QCOMPARE(m_server.posted.size(), 0);
+}
+
+void TestRunner::emptyFileListDoesNothing()
+{
+    bool called = false;
+    QSignalSpy busy(&Runner::shared(), &Runner::busyChanged);
+    Runner::shared().execute(Operation(QStringLiteral("Any"),
+                                       [&](const QStringList&) {
+                                           called = true;
+                                           return QStringList();
+                                       }),
+                             {});
+    QTest::qWait(100);
+    QVERIFY(!called);
+    QCOMPARE(busy.count(), 0);
+}
+
+void TestRunner::setupHelp_data()
+{
+    QTest::addColumn<QString>("reason");
+    QTest::addColumn<QStringList>("buttons");
+    QTest::newRow("with a command")
+        << "Stronger compression needs Ghostscript.\nInstall it with:  sudo apt install ghostscript"
+        << QStringList{"OK", "Copy Command"};
+    QTest::newRow("without one") << Deps::ffmpegMissingReason() << QStringList{"OK"};
+}
+
+void TestRunner::setupHelp()
+{
+    QFETCH(QString, reason);
+    QFETCH(QStringList, buttons);
+    bool called = false;
+    Operation operation(QStringLiteral("Compress"), [&](const QStringList&) {
+        called = true;
+        return QStringList();
+    });
+    operation.unavailableReason = reason;
+    QGuiApplication::clipboard()->setText(QStringLiteral("before"));
+    AlertAnswer answer;
+    answerNextAlert(&answer, buttons.last());
+    Runner::shared().execute(operation, {QStringLiteral("/a.pdf")});
+    QVERIFY(answer.seen);
+    QVERIFY(!called);
+    QCOMPARE(answer.informative, reason);
+    QCOMPARE(answer.buttons, buttons);
+    QCOMPARE(QGuiApplication::clipboard()->text(),
+             buttons.size() == 2 ? QStringLiteral("sudo apt install ghostscript")
+                                 : QStringLiteral("before"));
+}
+
+void TestRunner::failuresAndCancels()
+{
+    AlertAnswer answer;
+    answerNextAlert(&answer, QStringLiteral("OK"));
+    Runner::shared().execute(failing(Fail(QStringLiteral("The PDF couldn’t be created.")),
+                                     Operation::Execution::immediate),
+                             {QStringLiteral("/a")});
+    QVERIFY(answer.seen);
+    QCOMPARE(answer.informative, QStringLiteral("The PDF couldn’t be created."));
+
+    AlertAnswer background;
+    answerNextAlert(&background, QStringLiteral("OK"));
+    Runner::shared().execute(failing(Fail(QStringLiteral("ffmpeg failed (1).\nbad input")),
+                                     Operation::Execution::background),
+                             {QStringLiteral("/a")});
+    QTRY_VERIFY(background.seen);
+    QCOMPARE(background.informative, QStringLiteral("ffmpeg failed (1).\nbad input"));
+
+    // A cancel shows nothing at all.
+    AlertAnswer none;
+    answerNextAlert(&none, QStringLiteral("OK"), 6);
+    Runner::shared().execute(failing(Cancelled(), Operation::Execution::immediate),
+                             {QStringLiteral("/a")});
+    QTest::qWait(450);
+    QVERIFY(!none.seen);
+}
+
+void TestRunner::promptsFromBackgroundWork()
+{
+    Prompter::install(std::make_unique<DialogPrompter>());
+    Settings::shared().setValue(QStringLiteral("notify"), false);
+    QString answered;
+    QThread* asked = nullptr;
+    Operation asking(QStringLiteral("Resize…"), [&](const QStringList&) {
+        asked = QThread::currentThread();
+        answered = Ask::text(QStringLiteral("Resize Images"),
+                             QStringLiteral("Longest side in pixels:"), QStringLiteral("1600"));
+        return QStringList();
+    });
+    // Another alert is already open when the prompt arrives.
+    QTimer::singleShot(0, [] {
+        QMessageBox other(QMessageBox::Information, QStringLiteral("Flingdial"),
+                          QStringLiteral("Already open"));
+        QTimer::singleShot(2000, &other, &QMessageBox::accept);
+        other.exec();
+    });
+    bool typed = false;
+    std::function<void()> type = [&] {
+        for (QWidget* window : QApplication::topLevelWidgets()) {
+            auto* dialog = qobject_cast<QDialog*>(window);
+            auto* field = dialog ? dialog->findChild<QLineEdit*>() : nullptr;
+            if (field && dialog->isVisible()) {
+                QCOMPARE(field->placeholderText(), QStringLiteral("1600"));
+                field->setText(QStringLiteral("  800 "));
+                dialog->accept();
+                typed = true;
+                return;
+            }
+        }
+        QTimer::singleShot(50, type);
+    };
+    QTimer::singleShot(300, type);
+    QSignalSpy busy(&Runner::shared(), &Runner::busyChanged);
+    Runner::shared().execute(asking, {QStringLiteral("/a.png")});
+    QTRY_VERIFY_WITH_TIMEOUT(typed, 5000);
+    QTRY_COMPARE_WITH_TIMEOUT(busy.count(), 2, 5000);
+    QVERIFY(asked != QCoreApplication::instance()->thread());
+    QCOMPARE(answered, QStringLiteral("800"));
+    Prompter::install(nullptr);
+}
+
+QTEST_MAIN(TestRunner)
+#include "tst_Runner.moc"

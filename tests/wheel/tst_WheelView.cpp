@@ -1,0 +1,338 @@
+#include "app/RenderCommands.h"
+#include "core/Catalog.h"
+#include "platform/Haptics.h"
+#include "platform/SymbolImages.h"
+#include "support/TestSupport.h"
+#include "wheel/SliceSets.h"
+#include "wheel/WheelView.h"
+
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QtMath>
+#include <QtTest>
+
+namespace {
+
+class CountingHaptics : public Haptics
+{
+public:
+    explicit CountingHaptics(int* count) : m_count(count) {}
+    void alignment() override { ++*m_count; }
+
+private:
+    int* m_count;
+};
+
+QList<Operation> operations(int count)
+{
+    QList<Operation> list;
+    for (int i = 0; i < count; ++i)
+        list.append(Operation(QStringLiteral("Slice %1").arg(i),
+                              [](const QStringList&) { return QStringList(); }));
+    return list;
+}
+
+QPointF atAngle(qreal clockwiseFromTwelve, qreal radius)
+{
+    const qreal radians = qDegreesToRadians(90 - clockwiseFromTwelve);
+    return QPointF(radius * qCos(radians), radius * qSin(radians));
+}
+
+// Widget coordinates (y down) of a point given from the centre with y up.
+QPoint widgetPoint(QPointF fromCentre)
+{
+    return QPoint(qRound(186 + fromCentre.x()), qRound(186 - fromCentre.y()));
+}
+
+void press(QWidget& widget, int key, const QString& text = {})
+{
+    QKeyEvent event(QEvent::KeyPress, key, Qt::NoModifier, text);
+    QApplication::sendEvent(&widget, &event);
+}
+
+void move(QWidget& widget, QPoint to)
+{
+    QMouseEvent event(QEvent::MouseMove, to, widget.mapToGlobal(to), Qt::NoButton, Qt::NoButton,
+                      Qt::NoModifier);
+    QApplication::sendEvent(&widget, &event);
+}
+
+int grey(const QImage& image, int x, int y)
+{
+    return qGray(image.pixel(x, y));
+}
+
+class PaintCounter : public QObject
+{
+public:
+    int paints = 0;
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint)
+            ++paints;
+        return false;
+    }
+};
+
+} // namespace
+
+class TestWheelView : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init();
+    void hitTesting_data();
+    void hitTesting();
+    void everyAngleFindsItsSector();
+    void keys();
+    void numbersChooseOrPassOn();
+    void pointer();
+    void oneTickPerHighlightChange();
+    void labelsShrinkAndWrap();
+    void redrawsOnlyOnChange();
+    void snapshots_data();
+    void snapshots();
+    void everySliceHasAnIcon();
+
+private:
+    int m_ticks = 0;
+};
+
+void TestWheelView::init()
+{
+    m_ticks = 0;
+    Haptics::install(std::make_unique<CountingHaptics>(&m_ticks));
+}
+
+void TestWheelView::hitTesting_data()
+{
+    QTest::addColumn<int>("count");
+    QTest::addColumn<QPointF>("point");
+    QTest::addColumn<int>("slice"); // -1: none
+    QTest::newRow("one slice, top") << 1 << atAngle(0, 100) << 0;
+    QTest::newRow("one slice, bottom") << 1 << atAngle(180, 190) << 0;
+    QTest::newRow("no slices") << 0 << atAngle(0, 100) << -1;
+    QTest::newRow("dead zone edge") << 6 << atAngle(0, 58) << -1;
+    QTest::newRow("just outside the dead zone") << 6 << atAngle(0, 58.01) << 0;
+    QTest::newRow("outer edge") << 6 << atAngle(0, 194) << -1;
+    QTest::newRow("just inside the outer edge") << 6 << atAngle(0, 193.9) << 0;
+    QTest::newRow("two o'clock") << 6 << atAngle(60, 120) << 1;
+    QTest::newRow("boundary goes clockwise") << 6 << atAngle(30, 120) << 1;
+    QTest::newRow("just before the boundary") << 6 << atAngle(29.9, 120) << 0;
+    QTest::newRow("left of twelve") << 6 << atAngle(-10, 120) << 0;
+    QTest::newRow("last slice") << 6 << atAngle(300, 120) << 5;
+}
+
+void TestWheelView::hitTesting()
+{
+    QFETCH(int, count);
+    QFETCH(QPointF, point);
+    QFETCH(int, slice);
+    QCOMPARE(WheelView::sliceAt(count, point).value_or(-1), slice);
+}
+
+void TestWheelView::everyAngleFindsItsSector()
+{
+    for (int count = 1; count <= 24; ++count) {
+        const qreal width = 360.0 / count;
+        for (qreal angle = 0.25; angle < 360; angle += 0.5) {
+            const int slice = WheelView::sliceAt(count, atAngle(angle, 120)).value_or(-1);
+            QVERIFY(slice >= 0 && slice < count);
+            // The angle lies within half a slice of that slice's centre.
+            const qreal offset = std::fmod(angle - slice * width + 540.0, 360.0) - 180.0;
+            QVERIFY2(
+                qAbs(offset) <= width / 2 + 1e-9,
+                qPrintable(
+                    QStringLiteral("%1 slices, angle %2 → %3").arg(count).arg(angle).arg(slice)));
+        }
+    }
+}
+
+void TestWheelView::keys()
+{
+    WheelView view;
+    view.configure(WheelMode::convert, operations(4), {QStringLiteral("/tmp/a.png")});
+    QSignalSpy chosen(&view, &WheelView::chosen);
+    QSignalSpy nextMode(&view, &WheelView::nextModeRequested);
+    QSignalSpy hide(&view, &WheelView::hideRequested);
+
+    press(view, Qt::Key_Return);
+    QCOMPARE(chosen.count(), 0);
+    press(view, Qt::Key_Left);
+    QCOMPARE(view.highlighted(), 3);
+    press(view, Qt::Key_Right);
+    QCOMPARE(view.highlighted(), 0); // wraps
+    press(view, Qt::Key_Down);
+    QCOMPARE(view.highlighted(), 1);
+    press(view, Qt::Key_Enter);
+    QCOMPARE(chosen.takeFirst().at(0).toInt(), 1);
+    press(view, Qt::Key_Tab);
+    QCOMPARE(nextMode.count(), 1);
+    press(view, Qt::Key_Escape);
+    QCOMPARE(hide.count(), 1);
+
+    WheelView fresh;
+    fresh.configure(WheelMode::convert, operations(4), {});
+    press(fresh, Qt::Key_Right);
+    QCOMPARE(fresh.highlighted(), 0);
+    WheelView keyboard;
+    keyboard.setKeyboardMode(true);
+    keyboard.configure(WheelMode::tools, operations(3), {});
+    QCOMPARE(keyboard.highlighted(), 0);
+}
+
+void TestWheelView::numbersChooseOrPassOn()
+{
+    WheelView view;
+    view.configure(WheelMode::convert, operations(4), {});
+    QSignalSpy chosen(&view, &WheelView::chosen);
+    for (const auto& [text, slice] :
+         {std::pair{"1", 0}, {"4", 3}, {"0", -1}, {"5", -1}, {"x", -1}}) {
+        QKeyEvent event(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier,
+                        QString::fromLatin1(text));
+        QApplication::sendEvent(&view, &event);
+        // Keys the wheel doesn't use go on to the platform's handling.
+        QCOMPARE(event.isAccepted(), slice >= 0);
+        QCOMPARE(chosen.isEmpty() ? -1 : chosen.takeFirst().at(0).toInt(), slice);
+    }
+}
+
+void TestWheelView::pointer()
+{
+    WheelView view;
+    view.configure(WheelMode::convert, operations(6), {});
+    QSignalSpy chosen(&view, &WheelView::chosen);
+    QSignalSpy nextMode(&view, &WheelView::nextModeRequested);
+    QSignalSpy hide(&view, &WheelView::hideRequested);
+    move(view, widgetPoint(atAngle(60, 120)));
+    QCOMPARE(view.highlighted(), 1);
+    QTest::mouseClick(&view, Qt::LeftButton, {}, widgetPoint(atAngle(60, 120)));
+    QCOMPARE(chosen.takeFirst().at(0).toInt(), 1);
+    QTest::mouseClick(&view, Qt::LeftButton, {}, widgetPoint(atAngle(0, 58)));
+    QCOMPARE(nextMode.count(), 1);
+    QTest::mouseClick(&view, Qt::LeftButton, {}, widgetPoint(atAngle(45, 186 * 1.35)));
+    QCOMPARE(hide.count(), 1);
+
+    QEvent leave(QEvent::Leave);
+    QApplication::sendEvent(&view, &leave);
+    QCOMPARE(view.highlighted(), std::nullopt);
+    view.setKeyboardMode(true);
+    view.configure(WheelMode::convert, operations(6), {});
+    QApplication::sendEvent(&view, &leave);
+    QCOMPARE(view.highlighted(), 0);
+}
+
+void TestWheelView::oneTickPerHighlightChange()
+{
+    WheelView view;
+    view.configure(WheelMode::convert, operations(6), {});
+    move(view, widgetPoint(atAngle(0, 100)));
+    move(view, widgetPoint(atAngle(5, 110)));
+    QCOMPARE(m_ticks, 1);
+    move(view, widgetPoint(atAngle(60, 110)));
+    QCOMPARE(m_ticks, 2);
+    move(view, widgetPoint(atAngle(0, 10)));
+    QCOMPARE(m_ticks, 2); // clearing the highlight is silent
+}
+
+void TestWheelView::labelsShrinkAndWrap()
+{
+    const QImage device(10, 10, QImage::Format_ARGB32);
+    const qreal size = WheelView::labelFontSize(QStringLiteral("Remove Background"), 12, &device);
+    QVERIFY2(size < 11 && size >= 9, qPrintable(QString::number(size)));
+    QVERIFY(WheelView::labelLines(QStringLiteral("Remove Background"), 12, &device).size() <= 2);
+    QCOMPARE(WheelView::labelFontSize(QStringLiteral("PNG"), 9, &device), 11.0);
+    const QStringList long_ = WheelView::labelLines(
+        QStringLiteral("A title far too long to fit on two lines of a narrow slice"), 12, &device);
+    QCOMPARE(long_.size(), 2);
+    QVERIFY(long_.last().endsWith(QChar(0x2026)));
+
+    // "Needs install" appears under an entry that can't run yet.
+    Operation missing(QStringLiteral("MP4"), [](const QStringList&) { return QStringList(); });
+    const QImage plain =
+        RenderCommands::wheelPicture(WheelMode::convert, false, {missing, missing}, {});
+    missing.unavailableReason =
+        QStringLiteral("The built-in FFmpeg is missing. Reinstall Flingdial.");
+    const QImage marked =
+        RenderCommands::wheelPicture(WheelMode::convert, false, {missing, missing}, {});
+    // Below the bottom slice's title, where only the note can be.
+    const QRect note(216 - 40, 216 + 116 + 20, 80, 14);
+    QVERIFY(plain.copy(note) != marked.copy(note));
+}
+
+void TestWheelView::redrawsOnlyOnChange()
+{
+    WheelView view;
+    view.configure(WheelMode::convert, operations(6), {});
+    PaintCounter counter;
+    view.installEventFilter(&counter);
+    view.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&view));
+    QTest::qWait(50);
+    const int afterShow = counter.paints;
+    QTest::mouseMove(&view, widgetPoint(atAngle(0, 100)));
+    QTest::qWait(50);
+    QCOMPARE(counter.paints, afterShow + 1);
+    QTest::mouseMove(&view, widgetPoint(atAngle(3, 104)));
+    QTest::mouseMove(&view, widgetPoint(atAngle(6, 108)));
+    QTest::qWait(50);
+    QCOMPARE(counter.paints, afterShow + 1);
+    view.configure(WheelMode::tools, operations(3), {});
+    QTest::qWait(50);
+    QCOMPARE(counter.paints, afterShow + 2);
+}
+
+void TestWheelView::snapshots_data()
+{
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<bool>("dark");
+    for (const WheelMode::Mode mode : WheelMode::all())
+        for (const bool dark : {false, true})
+            QTest::addRow("%s %s", qPrintable(WheelMode::rawValue(mode)), dark ? "dark" : "light")
+                << int(mode) << dark;
+}
+
+void TestWheelView::snapshots()
+{
+    QFETCH(int, mode);
+    QFETCH(bool, dark);
+    QTemporaryDir dir;
+    const QString photo = TestSupport::writeFile(dir.filePath(QStringLiteral("photo.heic")));
+    const QString png = dir.filePath(QStringLiteral("wheel.png"));
+    const auto result = TestSupport::runFlingdial(
+        {QStringLiteral("--snapshot"), png, WheelMode::rawValue(WheelMode::Mode(mode)),
+         dark ? QStringLiteral("dark") : QStringLiteral("light"), photo},
+        TestSupport::isolatedEnvironment(dir.filePath(QStringLiteral("config"))));
+    QCOMPARE(result.status, 0);
+    const QImage image(png);
+    QCOMPARE(image.size(), QSize(432, 432));
+    QVERIFY(qAbs(grey(image, 2, 2) - (dark ? 46 : 209)) <= 2);
+    QVERIFY(qAbs(grey(image, 216, 216 + 165) - (dark ? 41 : 246)) <= 3);
+    const QColor accent = image.pixelColor(216, 216 - 152);
+    QVERIFY2(accent.blue() > 200 && accent.red() < 80, qPrintable(accent.name()));
+}
+
+void TestWheelView::everySliceHasAnIcon()
+{
+    QTemporaryDir dir;
+    QStringList names = {"a.png",  "a.gif", "a.mov", "a.wav", "a.pdf", "a.docx",
+                         "a.pptx", "a.csv", "a.srt", "a.zip", "a.xyz"};
+    for (const QString& name : names) {
+        const QStringList files = {TestSupport::writeFile(dir.filePath(name))};
+        for (const WheelMode::Mode mode : WheelMode::all()) {
+            for (const Operation& operation : SliceSets::of(mode, files)) {
+                QVERIFY2(operation.symbol, qPrintable(operation.title));
+                QVERIFY2(!SymbolImages::tinted(*operation.symbol, 19, Qt::black).isNull(),
+                         qPrintable(*operation.symbol + QStringLiteral(" for ") + operation.title));
+            }
+        }
+    }
+    for (const QString& symbol : SymbolImages::knownSymbols())
+        QVERIFY2(!SymbolImages::tinted(symbol, 19, Qt::black).isNull(), qPrintable(symbol));
+}
+
+QTEST_MAIN(TestWheelView)
+#include "tst_WheelView.moc"
