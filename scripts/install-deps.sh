@@ -12,7 +12,7 @@ packages=(
   # image engine, PDF model and rendering, XML, containers, property lists
   libvips-dev libqpdf-dev libpoppler-cpp-dev libpugixml-dev libarchive-dev libplist-dev
   # X11
-  libxcb1-dev libxcb-xfixes0-dev libxcb-keysyms1-dev libxcb-xtest0-dev
+  libxcb1-dev libxcb-xfixes0-dev libxcb-keysyms1-dev libxcb-xtest0-dev x11proto-dev
   # sounds and background removal
   libcanberra-dev libopencv-imgproc-dev
   # child programs

@@ -1,21 +1,170 @@
 #include "app/AppDelegate.h"
 
+#include "app/Brand.h"
+#include "app/Runner.h"
+#include "core/FileUrls.h"
 #include "core/Log.h"
 #include "core/Settings.h"
+#include "platform/DragPasteboard.h"
+#include "platform/GlobalHotKey.h"
 #include "platform/Notifier.h"
+#include "platform/SymbolImages.h"
 #include "platform/Workspace.h"
+#include "wheel/DragWatcher.h"
+#include "wheel/WheelController.h"
 
-#include <QGuiApplication>
+#include <QApplication>
+#include <QClipboard>
+#include <QFileDialog>
+#include <QMenu>
+#include <QMimeData>
+#include <QSystemTrayIcon>
 
-AppDelegate::AppDelegate(QObject* parent) : QObject(parent) {}
+namespace {
+
+constexpr int spinnerIntervalMs = 120;
+
+QIcon symbolIcon(const QString& symbol)
+{
+    const QColor text = QApplication::palette().color(QPalette::WindowText);
+    const QImage image = SymbolImages::tinted(symbol, 16, text, 2.0);
+    return image.isNull() ? QIcon() : QIcon(QPixmap::fromImage(image));
+}
+
+} // namespace
+
+AppDelegate::AppDelegate(QObject* parent) : QObject(parent)
+{
+    m_spinner.setInterval(spinnerIntervalMs);
+    connect(&m_spinner, &QTimer::timeout, this, [this] {
+        m_frame = (m_frame + 1) % 6;
+        if (m_tray)
+            m_tray->setIcon(trayIcon(m_frame));
+    });
+}
+
+AppDelegate::~AppDelegate() = default;
 
 void AppDelegate::start()
 {
     Settings::shared().registerDefaults();
     Settings::shared().watchForChanges();
     qCInfo(lcApp, "launched");
-    // A click on a notification about finished work shows its files.
-    connect(&Notifier::shared(), &Notifier::activated, this, &Workspace::reveal);
     // A tray utility has no main window: closing a dialog must not quit it.
     QGuiApplication::setQuitOnLastWindowClosed(false);
+    setUpTray();
+
+    QString why;
+    m_watcher = new DragWatcher(DragPasteboard::create(&why), this);
+    if (!why.isEmpty())
+        qCWarning(lcApp, "drags can't be watched: %s", qUtf8Printable(why));
+    connect(m_watcher, &DragWatcher::showWheel, this,
+            [](WheelMode::Mode mode, const QStringList& files) {
+                WheelController::shared().show(mode, files, false);
+            });
+    connect(m_watcher, &DragWatcher::dragEnded, this,
+            [] { WheelController::shared().dragEnded(); });
+    m_watcher->start();
+
+    m_hotKey = GlobalHotKey::create(this, &why);
+    if (m_hotKey)
+        connect(m_hotKey.get(), &GlobalHotKey::pressed, this, &AppDelegate::openForCopiedFiles);
+    else
+        qCWarning(lcApp, "the hot key is unavailable: %s", qUtf8Printable(why));
+    applyHotKeySetting();
+    connect(&Settings::shared(), &Settings::changed, this, &AppDelegate::applyHotKeySetting);
+
+    // A click on a notification about finished work shows its files.
+    connect(&Notifier::shared(), &Notifier::activated, this, &Workspace::reveal);
+}
+
+void AppDelegate::setUpTray()
+{
+    m_menu = std::make_unique<QMenu>();
+    m_selectionItem = m_menu->addAction(symbolIcon(QStringLiteral("cursorarrow.click.2")),
+                                        QStringLiteral("Open Wheel for Copied Files"), this,
+                                        &AppDelegate::openForCopiedFiles);
+    m_menu->addAction(symbolIcon(QStringLiteral("doc.badge.ellipsis")),
+                      QStringLiteral("Choose Files…"), this, &AppDelegate::chooseFiles);
+    m_menu->addSeparator();
+    m_menu->addAction(symbolIcon(QStringLiteral("questionmark.circle")),
+                      QStringLiteral("How It Works"));
+    QAction* settings =
+        m_menu->addAction(symbolIcon(QStringLiteral("gearshape")), QStringLiteral("Settings…"));
+    settings->setShortcut(QKeySequence(QStringLiteral("Ctrl+,")));
+    m_menu->addSeparator();
+    QAction* quit =
+        m_menu->addAction(symbolIcon(QStringLiteral("power")), QStringLiteral("Quit Flingdial"),
+                          qApp, &QCoreApplication::quit);
+    quit->setShortcut(QKeySequence(QStringLiteral("Ctrl+Q")));
+
+    m_tray = new QSystemTrayIcon(trayIcon(1), this);
+    m_tray->setToolTip(QStringLiteral("Flingdial"));
+    m_tray->setContextMenu(m_menu.get());
+    if (QSystemTrayIcon::isSystemTrayAvailable())
+        m_tray->show();
+    else
+        qCWarning(lcApp, "no system tray is running: the menu is unavailable until one starts");
+    connect(&Runner::shared(), &Runner::busyChanged, this, &AppDelegate::setBusy);
+}
+
+QIcon AppDelegate::trayIcon(int lit) const
+{
+    // Drawn in the panel's text colour, as a template image would be tinted.
+    const QColor colour = QApplication::palette().color(QPalette::WindowText);
+    QIcon icon;
+    for (const int size : {16, 22, 24, 32, 48, 64})
+        icon.addPixmap(QPixmap::fromImage(Brand::menuBarImage(lit, colour, size)));
+    return icon;
+}
+
+void AppDelegate::setBusy(bool busy)
+{
+    m_spinner.stop();
+    m_frame = 1;
+    m_tray->setIcon(trayIcon(1));
+    if (busy)
+        m_spinner.start();
+}
+
+void AppDelegate::applyHotKeySetting()
+{
+    const bool on = Settings::shared().boolValue(QStringLiteral("hotkey"));
+    if (m_hotKey)
+        m_hotKey->setEnabled(on);
+    m_selectionItem->setShortcut(on && m_hotKey ? QKeySequence(QStringLiteral("Ctrl+Alt+Space"))
+                                                : QKeySequence());
+}
+
+QStringList AppDelegate::copiedFiles()
+{
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    QStringList files = FileUrls::fromMimeData(clipboard->mimeData(QClipboard::Clipboard));
+    if (files.isEmpty() && clipboard->supportsSelection())
+        files = FileUrls::fromMimeData(clipboard->mimeData(QClipboard::Selection));
+    return files;
+}
+
+void AppDelegate::openForCopiedFiles()
+{
+    const QStringList files = copiedFiles();
+    if (files.isEmpty()) {
+        chooseFiles();
+        return;
+    }
+    WheelController::shared().show(WheelMode::convert, files, true);
+}
+
+void AppDelegate::chooseFiles()
+{
+    QFileDialog dialog(nullptr, QStringLiteral("Choose Files"));
+    dialog.setFileMode(QFileDialog::ExistingFiles);
+    dialog.setLabelText(QFileDialog::Accept, QStringLiteral("Open Wheel"));
+    dialog.setWindowFlag(Qt::WindowStaysOnTopHint);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return;
+    const QStringList files = dialog.selectedFiles();
+    QMetaObject::invokeMethod(
+        this, [files] { WheelController::shared().show(WheelMode::convert, files, true); },
+        Qt::QueuedConnection);
 }

@@ -1,14 +1,46 @@
 #pragma once
 
 #include <QObject>
+#include <QPointer>
+#include <QTimer>
+#include <memory>
 
-// The long-lived application: set up at launch, alive until the user quits.
+class DragWatcher;
+class GlobalHotKey;
+class QAction;
+class QMenu;
+class QSystemTrayIcon;
+
+// The long-lived application: the tray item and its menu, the drag
+// watcher, the hot key, and the busy animation of the icon.
 class AppDelegate : public QObject
 {
     Q_OBJECT
 
 public:
     explicit AppDelegate(QObject* parent = nullptr);
+    ~AppDelegate() override;
 
     void start();
+
+    // The wheel for the copied files, else the file chooser.
+    void openForCopiedFiles();
+    void chooseFiles();
+
+    // The files a file manager put on the clipboard (or the primary selection).
+    static QStringList copiedFiles();
+
+private:
+    void setUpTray();
+    void applyHotKeySetting();
+    void setBusy(bool busy);
+    QIcon trayIcon(int lit) const;
+
+    std::unique_ptr<QMenu> m_menu;
+    QSystemTrayIcon* m_tray = nullptr;
+    QAction* m_selectionItem = nullptr;
+    DragWatcher* m_watcher = nullptr;
+    std::unique_ptr<GlobalHotKey> m_hotKey;
+    QTimer m_spinner;
+    int m_frame = 1;
 };

@@ -104,6 +104,17 @@ int Settings::jpegQuality() const
     return std::clamp(intValue(QStringLiteral("jpegQuality")), 10, 100);
 }
 
+std::optional<WheelMode::Mode> Settings::modeFor(ModifierKey::Flags pressed) const
+{
+    for (const WheelMode::Mode mode : WheelMode::all()) {
+        const QString raw = stringValue(QStringLiteral("modifier.") + WheelMode::rawValue(mode));
+        const ModifierKey::Key key = ModifierKey::fromRawValue(raw).value_or(ModifierKey::shift);
+        if (pressed & ModifierKey::flag(key))
+            return mode;
+    }
+    return std::nullopt;
+}
+
 void Settings::watchForChanges()
 {
     Q_ASSERT(QThread::currentThread() == thread());

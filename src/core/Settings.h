@@ -1,5 +1,8 @@
 #pragma once
 
+#include "core/ModifierKey.h"
+#include "core/WheelMode.h"
+
 #include <QFileSystemWatcher>
 #include <QMutex>
 #include <QObject>
@@ -33,6 +36,10 @@ public:
     std::optional<QString> outputDirectory() const;
     // "jpegQuality" clamped to 10 … 100.
     int jpegQuality() const;
+
+    // The mode whose trigger key is among `pressed`; the earlier mode wins
+    // when two share a key, and an unrecognised key counts as Shift.
+    std::optional<WheelMode::Mode> modeFor(ModifierKey::Flags pressed) const;
 
     // Watches the file so that edits by other processes raise changed().
     void watchForChanges();

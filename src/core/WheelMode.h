@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QList>
+#include <QMetaType>
 #include <QString>
 #include <optional>
 
@@ -18,3 +19,5 @@ QString title(Mode mode);
 Mode next(Mode mode);
 
 } // namespace WheelMode
+
+Q_DECLARE_METATYPE(WheelMode::Mode)

@@ -238,6 +238,14 @@ std::optional<int> WheelView::sliceAtWidgetPoint(QPointF point) const
                    QPointF(point.x() - centre.x(), (height() - point.y()) - centre.y()));
 }
 
+void WheelView::setScale(qreal scale)
+{
+    if (qFuzzyCompare(scale, m_scale))
+        return;
+    m_scale = scale;
+    update();
+}
+
 void WheelView::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
@@ -249,6 +257,9 @@ void WheelView::paintWheel(QPainter& painter) const
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setRenderHint(QPainter::TextAntialiasing);
+    painter.translate(centre);
+    painter.scale(m_scale, m_scale);
+    painter.translate(-centre);
     // One flip: from here on y points up, as the geometry is given.
     painter.translate(0, side);
     painter.scale(1, -1);
@@ -426,8 +437,10 @@ bool WheelView::focusNextPrevChild(bool)
 void WheelView::dragEnterEvent(QDragEnterEvent* event)
 {
     qCInfo(lcApp, "drag entered wheel");
-    event->accept();
     dragMoveEvent(event);
+    // Accepted whatever is under the pointer, or the moves that follow
+    // never arrive; each move then says whether a drop would be taken.
+    event->accept();
 }
 
 void WheelView::dragMoveEvent(QDragMoveEvent* event)

@@ -25,6 +25,8 @@ public:
 
     void configure(WheelMode::Mode mode, const QList<Operation>& items, const QStringList& files);
     void setKeyboardMode(bool on) { m_keyboardMode = on; }
+    // The entrance animation's scale about the centre.
+    void setScale(qreal scale);
     bool keyboardMode() const { return m_keyboardMode; }
 
     const QList<Operation>& items() const { return m_items; }
@@ -75,4 +77,5 @@ private:
     QStringList m_files;
     std::optional<int> m_highlighted;
     bool m_keyboardMode = false;
+    qreal m_scale = 1;
 };

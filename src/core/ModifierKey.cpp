@@ -1,0 +1,50 @@
+#include "core/ModifierKey.h"
+
+namespace ModifierKey {
+
+const QList<Key>& all()
+{
+    static const QList<Key> keys = {shift, command, control, option};
+    return keys;
+}
+
+QString rawValue(Key key)
+{
+    switch (key) {
+    case shift:
+        return QStringLiteral("shift");
+    case command:
+        return QStringLiteral("command");
+    case control:
+        return QStringLiteral("control");
+    case option:
+        return QStringLiteral("option");
+    }
+    return {};
+}
+
+std::optional<Key> fromRawValue(const QString& raw)
+{
+    for (const Key key : all()) {
+        if (rawValue(key) == raw)
+            return key;
+    }
+    return std::nullopt;
+}
+
+QString label(Key key)
+{
+    switch (key) {
+    case shift:
+        return QStringLiteral("⇧ Shift");
+    case command:
+        return QStringLiteral("❖ Super");
+    case control:
+        return QStringLiteral("⌃ Ctrl");
+    case option:
+        return QStringLiteral("⎇ Alt");
+    }
+    return {};
+}
+
+} // namespace ModifierKey

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QObject>
+#include <memory>
+
+// Ctrl+Alt+Space, system-wide.
+class GlobalHotKey : public QObject
+{
+    Q_OBJECT
+
+public:
+    using QObject::QObject;
+
+    // Registers or releases the key; a key another program holds stays
+    // silent (and is logged).
+    virtual void setEnabled(bool enabled) = 0;
+    virtual bool isEnabled() const = 0;
+
+    // Nothing where no such key can be grabbed (Wayland without X11).
+    static std::unique_ptr<GlobalHotKey> create(QObject* parent, QString* why);
+
+Q_SIGNALS:
+    void pressed();
+};

@@ -1,0 +1,46 @@
+#pragma once
+
+#include "core/Operation.h"
+#include "core/WheelMode.h"
+
+#include <QObject>
+#include <QPointer>
+#include <QStringList>
+
+class WheelPanel;
+
+// Decides where and how the wheel opens, what it shows and what happens
+// when it goes away. It owns the panel, made on first use and reused.
+class WheelController : public QObject
+{
+    Q_OBJECT
+
+public:
+    static WheelController& shared();
+
+    void show(WheelMode::Mode mode, const QStringList& files, bool keyboard);
+    // Hides the wheel and runs the operation on `files`, or on the
+    // wheel's own files when none are given.
+    void choose(const Operation& operation, const QStringList& files = {});
+    void hide();
+    void dragEnded();
+    void showNextMode();
+
+    bool isVisible() const;
+    bool isKeyboard() const { return m_keyboard; }
+    WheelMode::Mode mode() const { return m_mode; }
+    const QStringList& files() const { return m_files; }
+    WheelPanel* panel();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    explicit WheelController(QObject* parent);
+    void nudgePointer();
+
+    QPointer<WheelPanel> m_panel;
+    QStringList m_files;
+    WheelMode::Mode m_mode = WheelMode::convert;
+    bool m_keyboard = false;
+};
