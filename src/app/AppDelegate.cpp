@@ -2,6 +2,7 @@
 
 #include "app/Brand.h"
 #include "app/Runner.h"
+#include "app/SettingsWindow.h"
 #include "core/FileUrls.h"
 #include "core/Log.h"
 #include "core/Settings.h"
@@ -76,6 +77,12 @@ void AppDelegate::start()
 
     // A click on a notification about finished work shows its files.
     connect(&Notifier::shared(), &Notifier::activated, this, &Workspace::reveal);
+
+    // The guide opens once per user, on the first launch.
+    if (!Settings::shared().boolValue(QStringLiteral("onboarded"))) {
+        Settings::shared().setValue(QStringLiteral("onboarded"), true);
+        SettingsWindow::shared().show(SettingsWindow::welcome);
+    }
 }
 
 void AppDelegate::setUpTray()

@@ -7,7 +7,10 @@
 #include "platform/LoginItem.h"
 #include "wheel/SliceSets.h"
 
+#include <QClipboard>
 #include <QDir>
+#include <QGuiApplication>
+#include <QTimer>
 #include <cstdio>
 
 namespace CommandLine {
@@ -39,6 +42,24 @@ QStringList titles(const QList<Operation>& operations)
     for (const Operation& operation : operations)
         list.append(operation.title);
     return list;
+}
+
+// On X11 what was copied lives only as long as the program that copied
+// it: after a copy, keep serving it until another program takes the clipboard.
+void keepClipboard()
+{
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    if (QGuiApplication::platformName() != QLatin1String("xcb") || !clipboard->ownsClipboard())
+        return;
+    printLine(stderr,
+              QStringLiteral("Keeping the copied data until another program takes the clipboard."));
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, qApp, [clipboard] {
+        if (!clipboard->ownsClipboard())
+            QCoreApplication::quit();
+    });
+    poll.start(250);
+    QCoreApplication::exec();
 }
 
 } // namespace
@@ -82,6 +103,7 @@ int run(const QStringList& arguments)
         const NameReservations::Scope names;
         for (const QString& result : chosen->perform(files))
             printLine(stdout, result);
+        keepClipboard();
         return 0;
     } catch (const Error& error) {
         printLine(stderr, QStringLiteral("error: ") + error.description());

@@ -4,10 +4,15 @@
 //   dragsource text         the same with plain text instead of files
 //   dragsource copy FILE…   puts the files on the clipboard as file
 //                           managers do, and keeps it
+//   dragsource drop copy|move
+//                           takes drops with that action and prints
+//                           "dropped <file>…"
 // It prints "ready <window id>" once shown, and "key <name>" for keys it gets.
 #include <QApplication>
 #include <QClipboard>
 #include <QDrag>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QUrl>
@@ -43,12 +48,41 @@ public:
     {
         setWindowTitle(QStringLiteral("Drag Source"));
         setGeometry(40, 40, 200, 200);
+        if (m_mode == QLatin1String("drop")) {
+            setWindowTitle(QStringLiteral("Drop Target"));
+            setGeometry(700, 100, 200, 200);
+            setAcceptDrops(true);
+        }
     }
 
 protected:
+    void dragEnterEvent(QDragEnterEvent* event) override
+    {
+        event->setDropAction(action());
+        event->accept();
+    }
+    void dragMoveEvent(QDragMoveEvent* event) override
+    {
+        event->setDropAction(action());
+        event->accept();
+    }
+    void dropEvent(QDropEvent* event) override
+    {
+        event->setDropAction(action());
+        event->accept();
+        QByteArray line = "dropped";
+        for (const QUrl& url : event->mimeData()->urls())
+            line += ' ' + url.toLocalFile().toUtf8();
+        say(line);
+    }
+    Qt::DropAction action() const
+    {
+        return m_files.value(0) == QLatin1String("move") ? Qt::MoveAction : Qt::CopyAction;
+    }
+
     void mousePressEvent(QMouseEvent*) override
     {
-        if (m_mode == QLatin1String("copy"))
+        if (m_mode == QLatin1String("copy") || m_mode == QLatin1String("drop"))
             return;
         auto* drag = new QDrag(this);
         if (m_mode == QLatin1String("text")) {

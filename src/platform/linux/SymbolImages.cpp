@@ -64,11 +64,16 @@ const QHash<QString, QString>& table()
         {QStringLiteral("questionmark.circle"), QStringLiteral("help-about")},
         {QStringLiteral("gearshape"), QStringLiteral("emblem-system")},
         {QStringLiteral("power"), QStringLiteral("system-shutdown")},
-        {QStringLiteral("hand.wave"), QStringLiteral("face-smile")},
+        {QStringLiteral("hand.draw"), QStringLiteral("face-smile")},
+        {QStringLiteral("arrow.triangle.2.circlepath"), QStringLiteral("view-refresh")},
+        {QStringLiteral("wrench.and.screwdriver"), QStringLiteral("applications-engineering")},
+        {QStringLiteral("square.and.arrow.up"), QStringLiteral("send-to")},
+        {QStringLiteral("lock"), QStringLiteral("changes-prevent")},
+        {QStringLiteral("exclamationmark.triangle.fill"), QStringLiteral("dialog-warning")},
+        {QStringLiteral("xmark.circle.fill"), QStringLiteral("window-close")},
         {QStringLiteral("keyboard"), QStringLiteral("input-keyboard")},
         {QStringLiteral("puzzlepiece.extension"), QStringLiteral("application-x-addon")},
         {QStringLiteral("checkmark.circle.fill"), QStringLiteral("emblem-ok")},
-        {QStringLiteral("xmark"), QStringLiteral("window-close")},
     };
     return names;
 }

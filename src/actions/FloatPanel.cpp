@@ -1,0 +1,238 @@
+#include "actions/FloatPanel.h"
+
+#include "actions/Actions.h"
+#include "platform/SymbolImages.h"
+#include "platform/Thumbnails.h"
+
+#include <QApplication>
+#include <QCursor>
+#include <QDesktopServices>
+#include <QDrag>
+#include <QFileInfo>
+#include <QGraphicsOpacityEffect>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPainterPath>
+#include <QPropertyAnimation>
+#include <QThreadPool>
+#include <QTimer>
+#include <QToolButton>
+#include <QUrl>
+
+namespace {
+
+constexpr int pictureSide = 88;
+constexpr int fadeMs = 150;
+const QRect pictureRect(30, FloatPanel::height - 50 - pictureSide, pictureSide, pictureSide);
+const QRect captionRect(10, FloatPanel::height - 12 - 30, FloatPanel::width - 20, 30);
+const QRect closeRect(8, 8, 18, 18);
+
+QImage iconFor(const QStringList& files)
+{
+    return files.size() == 1 ? SymbolImages::fileIcon(files.first(), pictureSide, 2.0)
+                             : SymbolImages::multipleDocuments(pictureSide, 2.0);
+}
+
+} // namespace
+
+QList<QPointer<FloatPanel>>& FloatPanel::shelves()
+{
+    static QList<QPointer<FloatPanel>> list;
+    return list;
+}
+
+QList<FloatPanel*> FloatPanel::open()
+{
+    QList<FloatPanel*> panels;
+    for (const QPointer<FloatPanel>& panel : shelves()) {
+        if (panel)
+            panels.append(panel);
+    }
+    return panels;
+}
+
+FloatPanel* FloatPanel::show(const QStringList& files)
+{
+    auto* panel = new FloatPanel(files);
+    shelves().append(panel);
+    connect(panel, &QObject::destroyed, [] { shelves().removeAll(nullptr); });
+    // The bottom-left corner sits 24 to the right of and 82 below the pointer.
+    panel->move(QCursor::pos() + QPoint(24, 82 - height));
+    panel->setWindowOpacity(0);
+    panel->QWidget::show();
+    auto* fade = new QPropertyAnimation(panel, "windowOpacity", panel);
+    fade->setDuration(fadeMs);
+    fade->setEndValue(1.0);
+    fade->start(QAbstractAnimation::DeleteWhenStopped);
+    return panel;
+}
+
+FloatPanel::FloatPanel(const QStringList& files)
+    : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
+                           Qt::WindowDoesNotAcceptFocus),
+      m_files(files), m_picture(new QLabel(this)), m_label(new QLabel(this)),
+      m_close(new QToolButton(this)), m_closeOpacity(new QGraphicsOpacityEffect(m_close))
+{
+    setAttribute(Qt::WA_DeleteOnClose);
+    setAttribute(Qt::WA_TranslucentBackground);
+    setAttribute(Qt::WA_ShowWithoutActivating);
+    setFixedSize(width, height);
+    setWindowTitle(QStringLiteral("Flingdial Shelf"));
+
+    m_picture->setGeometry(pictureRect);
+    m_picture->setAlignment(Qt::AlignCenter);
+    m_picture->setAttribute(Qt::WA_TransparentForMouseEvents);
+    m_picture->setPixmap(QPixmap::fromImage(iconFor(files)));
+
+    QFont font = m_label->font();
+    font.setPointSizeF(11 * 72.0 / logicalDpiY());
+    m_label->setFont(font);
+    m_label->setGeometry(captionRect);
+    m_label->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    m_label->setWordWrap(true);
+    m_label->setAttribute(Qt::WA_TransparentForMouseEvents);
+    const QString text = caption();
+    m_label->setText(
+        QFontMetrics(font).elidedText(text, Qt::ElideMiddle, captionRect.width() * 2 - 8));
+    m_label->setToolTip(text);
+
+    m_close->setGeometry(closeRect);
+    m_close->setAutoRaise(true);
+    m_close->setToolTip(QStringLiteral("Close"));
+    m_close->setIcon(QPixmap::fromImage(SymbolImages::tinted(
+        QStringLiteral("xmark.circle.fill"), 15, palette().color(QPalette::PlaceholderText), 2.0)));
+    m_close->setIconSize(QSize(15, 15));
+    m_closeOpacity->setOpacity(0);
+    m_close->setGraphicsEffect(m_closeOpacity);
+    connect(m_close, &QToolButton::clicked, this, &QWidget::close);
+
+    if (files.size() == 1)
+        loadThumbnail();
+}
+
+QString FloatPanel::caption() const
+{
+    return m_files.size() == 1 ? QFileInfo(m_files.first()).fileName()
+                               : QString::number(m_files.size()) + QStringLiteral(" items");
+}
+
+QImage FloatPanel::picture() const
+{
+    return m_picture->pixmap().toImage();
+}
+
+qreal FloatPanel::closeButtonOpacity() const
+{
+    return m_closeOpacity->opacity();
+}
+
+QRect FloatPanel::pictureArea()
+{
+    return pictureRect;
+}
+
+void FloatPanel::loadThumbnail()
+{
+    const QPointer<FloatPanel> self(this);
+    const QString file = m_files.first();
+    const qreal ratio = devicePixelRatioF();
+    QThreadPool::globalInstance()->start([self, file, ratio] {
+        QImage thumbnail = Thumbnails::of(file, int(pictureSide * ratio));
+        if (thumbnail.isNull())
+            return;
+        thumbnail.setDevicePixelRatio(ratio);
+        QMetaObject::invokeMethod(qApp, [self, thumbnail] {
+            if (self)
+                self->m_picture->setPixmap(QPixmap::fromImage(thumbnail));
+        });
+    });
+}
+
+void FloatPanel::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    QColor background = palette().color(QPalette::Window);
+    background.setAlphaF(0.94);
+    painter.setPen(QPen(palette().color(QPalette::Mid), 1));
+    painter.setBrush(background);
+    painter.drawRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), 16, 16);
+}
+
+void FloatPanel::fadeCloseButton(qreal to)
+{
+    auto* fade = new QPropertyAnimation(m_closeOpacity, "opacity", this);
+    fade->setDuration(fadeMs);
+    fade->setEndValue(to);
+    fade->start(QAbstractAnimation::DeleteWhenStopped);
+}
+
+void FloatPanel::enterEvent(QEnterEvent*)
+{
+    fadeCloseButton(1);
+}
+
+void FloatPanel::leaveEvent(QEvent*)
+{
+    fadeCloseButton(0);
+}
+
+void FloatPanel::mousePressEvent(QMouseEvent* event)
+{
+    m_downPoint = event->position().toPoint();
+    m_dragging = false;
+}
+
+void FloatPanel::mouseMoveEvent(QMouseEvent* event)
+{
+    if (!(event->buttons() & Qt::LeftButton) || m_dragging)
+        return;
+    if (pictureRect.adjusted(-6, -6, 6, 6).contains(m_downPoint)) {
+        if ((event->position().toPoint() - m_downPoint).manhattanLength() >=
+            QApplication::startDragDistance())
+            dragFiles();
+        return;
+    }
+    // Anywhere else the shelf itself moves.
+    move(event->globalPosition().toPoint() - m_downPoint);
+}
+
+void FloatPanel::mouseDoubleClickEvent(QMouseEvent*)
+{
+    for (const QString& file : m_files)
+        QDesktopServices::openUrl(QUrl::fromLocalFile(file));
+}
+
+void FloatPanel::dragFiles()
+{
+    m_dragging = true;
+    // The drag outlives the shelf: a move closes the shelf while the window
+    // system may still ask the drag for its data.
+    auto* drag = new QDrag(qApp);
+    drag->setMimeData(Actions::filesMimeData(m_files).release());
+    QPixmap stack(pictureSide + 4 * int(std::min<qsizetype>(m_files.size() - 1, 4)),
+                  pictureSide + 4 * int(std::min<qsizetype>(m_files.size() - 1, 4)));
+    stack.fill(Qt::transparent);
+    {
+        QPainter painter(&stack);
+        const QPixmap image =
+            m_picture->pixmap().scaled(pictureSide, pictureSide, Qt::KeepAspectRatio);
+        for (int i = 0; i < std::min<qsizetype>(m_files.size(), 5); ++i)
+            painter.drawPixmap(4 * i, 4 * i, image);
+    }
+    drag->setPixmap(stack);
+    drag->setHotSpot(m_downPoint - pictureRect.topLeft());
+    const Qt::DropAction result =
+        drag->exec(Qt::CopyAction | Qt::MoveAction | Qt::LinkAction, Qt::CopyAction);
+    m_dragging = false;
+    QTimer::singleShot(60000, drag, &QObject::deleteLater);
+    if (result == Qt::MoveAction || !anyFileLeft())
+        close();
+}
+
+bool FloatPanel::anyFileLeft() const
+{
+    return std::any_of(m_files.cbegin(), m_files.cend(),
+                       [](const QString& file) { return QFileInfo::exists(file); });
+}

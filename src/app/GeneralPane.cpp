@@ -1,0 +1,162 @@
+#include "app/GeneralPane.h"
+
+#include "core/Settings.h"
+#include "platform/LoginItem.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QFileDialog>
+#include <QFontDatabase>
+#include <QFormLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QSignalBlocker>
+#include <QSlider>
+#include <QVBoxLayout>
+
+namespace {
+
+const QString outputMode = QStringLiteral("output.mode");
+const QString outputPath = QStringLiteral("output.path");
+const QString quality = QStringLiteral("jpegQuality");
+
+QString abbreviated(const QString& path)
+{
+    const QString home = QDir::homePath();
+    if (path == home || path.startsWith(home + QLatin1Char('/')))
+        return QLatin1Char('~') + path.mid(home.size());
+    return path;
+}
+
+} // namespace
+
+GeneralPane::GeneralPane(QWidget* parent)
+    : QWidget(parent), m_launchAtLogin(new QCheckBox(QStringLiteral("Open at login"), this)),
+      m_saveTo(new QComboBox(this)), m_folderRow(new QWidget(this)), m_folder(new QLabel(this)),
+      m_quality(new QSlider(Qt::Horizontal, this)), m_qualityValue(new QLabel(this))
+{
+    auto* layout = new QVBoxLayout(this);
+    auto* login = new QGroupBox(this);
+    (new QVBoxLayout(login))->addWidget(m_launchAtLogin);
+    m_launchAtLogin->setChecked(LoginItem::create()->isEnabled());
+    connect(m_launchAtLogin, &QCheckBox::toggled, this, &GeneralPane::switchLaunchAtLogin);
+    layout->addWidget(login);
+
+    auto* results = new QGroupBox(QStringLiteral("Results"), this);
+    auto* form = new QFormLayout(results);
+    m_saveTo->addItem(QStringLiteral("Next to the original"), QStringLiteral("same"));
+    m_saveTo->addItem(QStringLiteral("A folder"), QStringLiteral("custom"));
+    connect(m_saveTo, &QComboBox::activated, this,
+            [this] { Settings::shared().setValue(outputMode, m_saveTo->currentData()); });
+    form->addRow(QStringLiteral("Save to"), m_saveTo);
+
+    auto* folderLayout = new QHBoxLayout(m_folderRow);
+    folderLayout->setContentsMargins(0, 0, 0, 0);
+    m_folder->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    folderLayout->addWidget(m_folder, 1);
+    auto* choose = new QPushButton(QStringLiteral("Choose…"), m_folderRow);
+    connect(choose, &QPushButton::clicked, this, &GeneralPane::chooseFolder);
+    folderLayout->addWidget(choose);
+    form->addRow(QStringLiteral("Folder"), m_folderRow);
+
+    auto* qualityRow = new QWidget(results);
+    auto* qualityLayout = new QHBoxLayout(qualityRow);
+    qualityLayout->setContentsMargins(0, 0, 0, 0);
+    m_quality->setRange(10, 100);
+    m_quality->setSingleStep(5);
+    m_quality->setPageStep(5);
+    m_quality->setTickInterval(5);
+    m_quality->setFixedWidth(160);
+    connect(m_quality, &QSlider::valueChanged, this, [this](int value) {
+        const int stepped = 5 * ((value + 2) / 5);
+        if (stepped != value) {
+            m_quality->setValue(stepped);
+            return;
+        }
+        Settings::shared().setValue(quality, stepped);
+    });
+    qualityLayout->addWidget(m_quality);
+    m_qualityValue->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    m_qualityValue->setForegroundRole(QPalette::PlaceholderText);
+    m_qualityValue->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    m_qualityValue->setFixedWidth(40);
+    qualityLayout->addWidget(m_qualityValue);
+    qualityLayout->addStretch();
+    form->addRow(QStringLiteral("Image quality"), qualityRow);
+    layout->addWidget(results);
+
+    auto* finished = new QGroupBox(QStringLiteral("When finished"), this);
+    auto* finishedLayout = new QVBoxLayout(finished);
+    finishedLayout->addWidget(
+        boundToggle(QStringLiteral("Show in file manager"), QStringLiteral("revealAfter")));
+    finishedLayout->addWidget(
+        boundToggle(QStringLiteral("Send a notification"), QStringLiteral("notify")));
+    finishedLayout->addWidget(boundToggle(QStringLiteral("Play a sound"), QStringLiteral("sound")));
+    layout->addWidget(finished);
+    layout->addStretch();
+
+    refresh();
+    connect(&Settings::shared(), &Settings::changed, this, &GeneralPane::refresh);
+}
+
+QCheckBox* GeneralPane::boundToggle(const QString& title, const QString& key)
+{
+    auto* toggle = new QCheckBox(title, this);
+    connect(toggle, &QCheckBox::toggled, this,
+            [key](bool on) { Settings::shared().setValue(key, on); });
+    m_toggles.append({toggle, key});
+    return toggle;
+}
+
+void GeneralPane::refresh()
+{
+    const Settings& settings = Settings::shared();
+    const bool custom = settings.stringValue(outputMode) == QLatin1String("custom");
+    {
+        const QSignalBlocker blocker(m_saveTo);
+        m_saveTo->setCurrentIndex(custom ? 1 : 0);
+    }
+    m_folderRow->setVisible(custom);
+    if (QWidget* label = static_cast<QFormLayout*>(m_folderRow->parentWidget()->layout())
+                             ->labelForField(m_folderRow))
+        label->setVisible(custom);
+    const QString path = settings.stringValue(outputPath);
+    m_folder->setText(path.isEmpty() ? QStringLiteral("None") : abbreviated(path));
+    m_folder->setForegroundRole(path.isEmpty() ? QPalette::PlaceholderText : QPalette::WindowText);
+    {
+        const QSignalBlocker blocker(m_quality);
+        m_quality->setValue(settings.jpegQuality());
+    }
+    m_qualityValue->setText(QString::number(m_quality->value()));
+    for (const auto& [toggle, key] : m_toggles) {
+        const QSignalBlocker blocker(toggle);
+        toggle->setChecked(settings.boolValue(key));
+    }
+}
+
+void GeneralPane::switchLaunchAtLogin(bool on)
+{
+    const auto item = LoginItem::create();
+    try {
+        if (on)
+            item->enable();
+        else
+            item->disable();
+    } catch (const std::exception&) {
+        // The system refused: show what it reports now.
+        const QSignalBlocker blocker(m_launchAtLogin);
+        m_launchAtLogin->setChecked(item->isEnabled());
+    }
+}
+
+void GeneralPane::chooseFolder()
+{
+    const QString folder =
+        QFileDialog::getExistingDirectory(this, QStringLiteral("Choose a folder for results"),
+                                          Settings::shared().stringValue(outputPath));
+    if (!folder.isEmpty())
+        Settings::shared().setValue(outputPath, folder);
+}

@@ -1,0 +1,73 @@
+#include "app/KeysPane.h"
+
+#include "app/PaneParts.h"
+#include "core/ModifierKey.h"
+#include "core/Settings.h"
+#include "core/WheelMode.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFormLayout>
+#include <QGroupBox>
+#include <QSet>
+#include <QSignalBlocker>
+#include <QVBoxLayout>
+
+namespace {
+
+QString settingKey(WheelMode::Mode mode)
+{
+    return QStringLiteral("modifier.") + WheelMode::rawValue(mode);
+}
+
+} // namespace
+
+KeysPane::KeysPane(QWidget* parent)
+    : QWidget(parent), m_hotKey(new QCheckBox(
+                           QStringLiteral("Ctrl+Alt+Space opens the wheel for copied files"), this))
+{
+    auto* layout = new QVBoxLayout(this);
+    auto* dragging = new QGroupBox(QStringLiteral("While dragging"), this);
+    auto* form = new QFormLayout(dragging);
+    for (const WheelMode::Mode mode : WheelMode::all()) {
+        auto* picker = new QComboBox(dragging);
+        for (const ModifierKey::Key key : ModifierKey::all())
+            picker->addItem(ModifierKey::label(key), ModifierKey::rawValue(key));
+        connect(picker, &QComboBox::activated, this, [picker, mode] {
+            Settings::shared().setValue(settingKey(mode), picker->currentData());
+        });
+        m_pickers.append(picker);
+        form->addRow(WheelMode::title(mode), picker);
+    }
+    m_warning = PaneParts::symbolLine(
+        QStringLiteral("exclamationmark.triangle.fill"),
+        QStringLiteral("Two modes use the same key: the first one wins."), dragging);
+    form->addRow(m_warning);
+    layout->addWidget(dragging);
+
+    auto* shortcut = new QGroupBox(QStringLiteral("Shortcut"), this);
+    (new QVBoxLayout(shortcut))->addWidget(m_hotKey);
+    connect(m_hotKey, &QCheckBox::toggled, this,
+            [](bool on) { Settings::shared().setValue(QStringLiteral("hotkey"), on); });
+    layout->addWidget(shortcut);
+    layout->addStretch();
+
+    refresh();
+    connect(&Settings::shared(), &Settings::changed, this, &KeysPane::refresh);
+}
+
+void KeysPane::refresh()
+{
+    QSet<QString> used;
+    for (const WheelMode::Mode mode : WheelMode::all()) {
+        const QString raw = Settings::shared().stringValue(settingKey(mode));
+        const ModifierKey::Key key = ModifierKey::fromRawValue(raw).value_or(ModifierKey::shift);
+        used.insert(ModifierKey::rawValue(key));
+        QComboBox* picker = m_pickers.at(int(mode));
+        const QSignalBlocker blocker(picker);
+        picker->setCurrentIndex(picker->findData(ModifierKey::rawValue(key)));
+    }
+    m_warning->setVisible(used.size() < 3);
+    const QSignalBlocker blocker(m_hotKey);
+    m_hotKey->setChecked(Settings::shared().boolValue(QStringLiteral("hotkey")));
+}

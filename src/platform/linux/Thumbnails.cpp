@@ -1,0 +1,73 @@
+#include "platform/Thumbnails.h"
+
+#include "core/FileKind.h"
+#include "platform/ImageEngine.h"
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFile>
+#include <QStandardPaths>
+#include <QUrl>
+#include <poppler/cpp/poppler-document.h>
+#include <poppler/cpp/poppler-page-renderer.h>
+#include <poppler/cpp/poppler-page.h>
+
+namespace Thumbnails {
+
+namespace {
+
+// The freedesktop thumbnail cache: PNGs named by the MD5 of the file's URI.
+QImage cached(const QString& path)
+{
+    const QByteArray uri = QUrl::fromLocalFile(path).toEncoded();
+    const QString name =
+        QString::fromLatin1(QCryptographicHash::hash(uri, QCryptographicHash::Md5).toHex()) +
+        QStringLiteral(".png");
+    const QString cache = QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation) +
+                          QStringLiteral("/thumbnails/");
+    for (const char* size : {"x-large/", "large/", "normal/"}) {
+        const QImage image(cache + QLatin1String(size) + name);
+        if (!image.isNull())
+            return image;
+    }
+    return {};
+}
+
+QImage firstPdfPage(const QString& path, int pixels)
+{
+    const QByteArray file = QFile::encodeName(path);
+    std::unique_ptr<poppler::document> document(
+        poppler::document::load_from_file(file.toStdString()));
+    if (!document || document->is_locked() || document->pages() < 1)
+        return {};
+    std::unique_ptr<poppler::page> page(document->create_page(0));
+    if (!page)
+        return {};
+    const poppler::rectf box = page->page_rect();
+    const double dpi = 72.0 * pixels / std::max(box.width(), box.height());
+    poppler::page_renderer renderer;
+    renderer.set_render_hint(poppler::page_renderer::antialiasing);
+    renderer.set_render_hint(poppler::page_renderer::text_antialiasing);
+    const poppler::image rendered = renderer.render_page(page.get(), dpi, dpi);
+    if (!rendered.is_valid())
+        return {};
+    const QImage view(reinterpret_cast<const uchar*>(rendered.const_data()), rendered.width(),
+                      rendered.height(), rendered.bytes_per_row(), QImage::Format_ARGB32);
+    return view.copy();
+}
+
+} // namespace
+
+QImage of(const QString& path, int pixels)
+{
+    QImage image = cached(path);
+    if (image.isNull() && FileKind::of(path) == FileKind::pdf)
+        image = firstPdfPage(path, pixels);
+    if (image.isNull() && FileKind::of(path) == FileKind::image)
+        image = ImageEngine::shared().loadUpright(path);
+    if (image.isNull())
+        return {};
+    return image.scaled(pixels, pixels, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+}
+
+} // namespace Thumbnails

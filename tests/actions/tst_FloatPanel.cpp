@@ -1,0 +1,197 @@
+#include "actions/FloatPanel.h"
+#include "converters/ImageConverter.h"
+#include "core/NameReservations.h"
+#include "core/Settings.h"
+#include "support/TestSupport.h"
+
+#include <QAbstractButton>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+
+void sendMouse(QWidget* widget, QEvent::Type type, QPoint at, Qt::MouseButtons buttons)
+{
+    QMouseEvent event(type, at, widget->mapToGlobal(at), Qt::LeftButton, buttons, Qt::NoModifier);
+    QApplication::sendEvent(widget, &event);
+}
+
+} // namespace
+
+class TestFloatPanel : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase();
+    void init();
+    void cleanup();
+    void onePdfShowsItsFirstPage();
+    void severalFilesShowTheirCount();
+    void closeButtonShowsOnHover();
+    void marginMovesTheShelf();
+    void shelvesAreIndependent();
+    void draggingTheFiles_data();
+    void draggingTheFiles();
+
+private:
+    QString path(const QString& name) const { return m_dir->filePath(name); }
+    QString runDrop(FloatPanel* shelf, const QString& action);
+
+    QTemporaryDir m_config;
+    std::unique_ptr<TestSupport::ScopedEnv> m_home;
+    std::unique_ptr<QTemporaryDir> m_dir;
+};
+
+void TestFloatPanel::initTestCase()
+{
+    m_home =
+        std::make_unique<TestSupport::ScopedEnv>("XDG_CONFIG_HOME", m_config.path().toLocal8Bit());
+    Settings::shared().registerDefaults();
+}
+
+void TestFloatPanel::init()
+{
+    m_dir = std::make_unique<QTemporaryDir>();
+}
+
+void TestFloatPanel::cleanup()
+{
+    for (FloatPanel* shelf : FloatPanel::open())
+        shelf->close();
+    QTRY_VERIFY(FloatPanel::open().isEmpty());
+}
+
+void TestFloatPanel::onePdfShowsItsFirstPage()
+{
+    QImage red(300, 400, QImage::Format_RGB32);
+    red.fill(QColor(220, 20, 20));
+    QVERIFY(red.save(path(QStringLiteral("red.png"))));
+    const NameReservations::Scope names;
+    const QString pdf = ImageConverter::mergeToPDF({path(QStringLiteral("red.png"))});
+    FloatPanel* shelf = FloatPanel::show({pdf});
+    QCOMPARE(shelf->caption(), QStringLiteral("red.pdf"));
+    QTRY_VERIFY_WITH_TIMEOUT(
+        shelf->picture().pixelColor(shelf->picture().rect().center()).red() > 180 &&
+            shelf->picture().pixelColor(shelf->picture().rect().center()).green() < 60,
+        5000);
+}
+
+void TestFloatPanel::severalFilesShowTheirCount()
+{
+    QStringList files;
+    for (int i = 0; i < 5; ++i)
+        files.append(TestSupport::writeFile(path(QStringLiteral("f%1.txt").arg(i))));
+    FloatPanel* shelf = FloatPanel::show(files);
+    QCOMPARE(shelf->caption(), QStringLiteral("5 items"));
+    QVERIFY(!shelf->picture().isNull());
+    QCOMPARE(shelf->size(), QSize(148, 164));
+}
+
+void TestFloatPanel::closeButtonShowsOnHover()
+{
+    FloatPanel* shelf = FloatPanel::show({TestSupport::writeFile(path(QStringLiteral("a.txt")))});
+    QVERIFY(QTest::qWaitForWindowExposed(shelf));
+    QCOMPARE(shelf->closeButtonOpacity(), 0.0);
+    QEnterEvent enter(QPointF(70, 70), QPointF(70, 70), shelf->mapToGlobal(QPointF(70, 70)));
+    QApplication::sendEvent(shelf, &enter);
+    QTRY_COMPARE(shelf->closeButtonOpacity(), 1.0);
+    QEvent leave(QEvent::Leave);
+    QApplication::sendEvent(shelf, &leave);
+    QTRY_COMPARE(shelf->closeButtonOpacity(), 0.0);
+}
+
+void TestFloatPanel::marginMovesTheShelf()
+{
+    FloatPanel* shelf = FloatPanel::show({TestSupport::writeFile(path(QStringLiteral("a.txt")))});
+    QVERIFY(QTest::qWaitForWindowExposed(shelf));
+    shelf->move(300, 300);
+    QTRY_COMPARE(shelf->pos(), QPoint(300, 300));
+    const QPoint margin(140, 150); // outside the picture
+    QVERIFY(!FloatPanel::pictureArea().adjusted(-6, -6, 6, 6).contains(margin));
+    sendMouse(shelf, QEvent::MouseButtonPress, margin, Qt::LeftButton);
+    sendMouse(shelf, QEvent::MouseMove, margin + QPoint(50, 30), Qt::LeftButton);
+    sendMouse(shelf, QEvent::MouseButtonRelease, margin + QPoint(50, 30), Qt::NoButton);
+    QTRY_COMPARE(shelf->pos(), QPoint(350, 330));
+    QCOMPARE(FloatPanel::open().size(), 1);
+}
+
+void TestFloatPanel::shelvesAreIndependent()
+{
+    FloatPanel* first = FloatPanel::show({TestSupport::writeFile(path(QStringLiteral("a.txt")))});
+    FloatPanel* second = FloatPanel::show({TestSupport::writeFile(path(QStringLiteral("b.txt")))});
+    QCOMPARE(FloatPanel::open().size(), 2);
+    first->findChild<QAbstractButton*>()->click();
+    QTRY_COMPARE(FloatPanel::open(), QList<FloatPanel*>{second});
+    QCOMPARE(second->files(), QStringList{path(QStringLiteral("b.txt"))});
+}
+
+QString TestFloatPanel::runDrop(FloatPanel* shelf, const QString& action)
+{
+    QProcess target;
+    target.start(
+        QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("dragsource")),
+        {QStringLiteral("drop"), action});
+    target.waitForReadyRead(5000);
+    target.readLine(); // ready
+    QTest::qWait(300);
+    shelf->move(200, 300);
+    QTest::qWait(200);
+    const QPoint picture = QPoint(200, 300) + FloatPanel::pictureArea().center();
+    // The drag runs inside the shelf's event handling, so the pointer is
+    // driven from outside.
+    QProcess::startDetached(
+        QStringLiteral("sh"),
+        {QStringLiteral("-c"),
+         QStringLiteral(
+             "xdotool mousemove %1 %2 mousedown 1; sleep 0.2; xdotool mousemove %3 %4; "
+             "sleep 0.2; xdotool mousemove 780 180; sleep 0.3; xdotool mousemove 800 200; "
+             "sleep 0.3; xdotool mouseup 1")
+             .arg(picture.x())
+             .arg(picture.y())
+             .arg(picture.x() + 20)
+             .arg(picture.y() + 20)});
+    QElapsedTimer clock;
+    clock.start();
+    while (!target.canReadLine() && clock.elapsed() < 8000)
+        QTest::qWait(50);
+    const QString dropped = QString::fromUtf8(target.readLine()).trimmed();
+    target.kill();
+    target.waitForFinished();
+    return dropped;
+}
+
+void TestFloatPanel::draggingTheFiles_data()
+{
+    QTest::addColumn<QString>("action");
+    QTest::addColumn<bool>("deleteFirst");
+    QTest::addColumn<bool>("staysOpen");
+    QTest::newRow("copy leaves it") << "copy" << false << true;
+    QTest::newRow("move closes it") << "move" << false << false;
+    QTest::newRow("copy of vanished files closes it") << "copy" << true << false;
+}
+
+void TestFloatPanel::draggingTheFiles()
+{
+    QFETCH(QString, action);
+    QFETCH(bool, deleteFirst);
+    QFETCH(bool, staysOpen);
+    if (QStandardPaths::findExecutable(QStringLiteral("xdotool")).isEmpty() ||
+        qEnvironmentVariableIsEmpty("DISPLAY"))
+        QSKIP("needs an X server and xdotool");
+    const QString file = TestSupport::writeFile(path(QStringLiteral("shelved.txt")), "x");
+    FloatPanel* shelf = FloatPanel::show({file});
+    QVERIFY(QTest::qWaitForWindowExposed(shelf));
+    if (deleteFirst)
+        QFile::remove(file);
+    QCOMPARE(runDrop(shelf, action), QStringLiteral("dropped ") + file);
+    QTRY_COMPARE(FloatPanel::open().size(), staysOpen ? 1 : 0);
+}
+
+QTEST_MAIN(TestFloatPanel)
+#include "tst_FloatPanel.moc"

@@ -1,0 +1,231 @@
+#include "app/SettingsWindow.h"
+#include "core/Settings.h"
+#include "support/TestSupport.h"
+
+#include <QCheckBox>
+#include <QClipboard>
+#include <QComboBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QSettings>
+#include <QSlider>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using TestSupport::ScopedEnv;
+
+namespace {
+
+template<typename T> T* withText(QWidget* root, const QString& text)
+{
+    for (T* widget : root->findChildren<T*>()) {
+        if (widget->text() == text)
+            return widget;
+    }
+    return nullptr;
+}
+
+QStringList texts(QWidget* root)
+{
+    QStringList list;
+    for (const QLabel* label : root->findChildren<QLabel*>())
+        list.append(label->text());
+    for (const QAbstractButton* button : root->findChildren<QAbstractButton*>())
+        list.append(button->text());
+    return list;
+}
+
+// What another reader of the settings file sees.
+QVariant onDisk(const QString& key)
+{
+    return QSettings(Settings::shared().filePath(), QSettings::IniFormat).value(key);
+}
+
+} // namespace
+
+class TestSettingsWindow : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase();
+    void oneWindow();
+    void texts_data();
+    void texts();
+    void generalControlsWriteAtOnce();
+    void keyWarningAndHotKeyLine();
+    void openAtLoginFallsBack();
+    void componentsAreCheckedAgain();
+
+private:
+    QTemporaryDir m_config;
+    QTemporaryDir m_tools;
+    std::unique_ptr<ScopedEnv> m_home;
+    std::unique_ptr<ScopedEnv> m_toolDirs;
+};
+
+void TestSettingsWindow::initTestCase()
+{
+    m_home = std::make_unique<ScopedEnv>("XDG_CONFIG_HOME", m_config.path().toLocal8Bit());
+    m_toolDirs = std::make_unique<ScopedEnv>("FLINGDIAL_TOOL_DIRS", m_tools.path().toLocal8Bit());
+    Settings::shared().registerDefaults();
+}
+
+void TestSettingsWindow::oneWindow()
+{
+    SettingsWindow& first = SettingsWindow::shared();
+    first.show(SettingsWindow::welcome);
+    QVERIFY(QTest::qWaitForWindowExposed(&first));
+    const QSize guideSize = first.size();
+    SettingsWindow::shared().show(SettingsWindow::general);
+    QCOMPARE(&SettingsWindow::shared(), &first);
+    QCOMPARE(first.currentTab(), SettingsWindow::general);
+    QCOMPARE(first.width(), guideSize.width());
+    QCOMPARE(first.minimumSize(), first.maximumSize()); // not resizable
+    int windows = 0;
+    for (QWidget* widget : QApplication::topLevelWidgets())
+        windows += qobject_cast<SettingsWindow*>(widget) && widget->isVisible();
+    QCOMPARE(windows, 1);
+}
+
+void TestSettingsWindow::texts_data()
+{
+    QTest::addColumn<int>("tab");
+    QTest::addColumn<QStringList>("expected");
+    QTest::newRow("welcome")
+        << int(SettingsWindow::welcome)
+        << QStringList{"Drag, press a key, drop",
+                       "Convert",
+                       "Tools",
+                       "Actions",
+                       "⇧ Shift",
+                       "❖ Super",
+                       "⌃ Ctrl",
+                       "Send to Device, Shelf, Copy, Move, Copy Path, Terminal",
+                       "Everything happens on your computer: no file is ever uploaded."};
+    QTest::newRow("general") << int(SettingsWindow::general)
+                             << QStringList{"Open at login", "Choose…", "Show in file manager",
+                                            "Send a notification", "Play a sound"};
+    QTest::newRow("keyboard") << int(SettingsWindow::keyboard)
+                              << QStringList{"Two modes use the same key: the first one wins.",
+                                             "Ctrl+Alt+Space opens the wheel for copied files"};
+    QTest::newRow("components") << int(SettingsWindow::components)
+                                << QStringList{"ImageMagick", "WebP, AVIF, PSD, SVG",
+                                               "Ghostscript", "Stronger PDF compression",
+                                               "LibreOffice", "Presentations, ODS and .doc files"};
+}
+
+void TestSettingsWindow::texts()
+{
+    QFETCH(int, tab);
+    QFETCH(QStringList, expected);
+    const QStringList shown = ::texts(SettingsWindow::shared().pane(SettingsWindow::Tab(tab)));
+    for (const QString& text : expected)
+        QVERIFY2(shown.contains(text), qPrintable(text));
+    QVERIFY(!shown.join(QLatin1Char(' ')).contains(QStringLiteral("Finder")));
+    QVERIFY(!shown.contains(QStringLiteral("Apple apps")));
+}
+
+void TestSettingsWindow::generalControlsWriteAtOnce()
+{
+    QWidget* pane = SettingsWindow::shared().pane(SettingsWindow::general);
+    SettingsWindow::shared().show(SettingsWindow::general);
+    auto* saveTo = pane->findChildren<QComboBox*>().first();
+    QCOMPARE(saveTo->itemText(0), QStringLiteral("Next to the original"));
+    QCOMPARE(saveTo->itemText(1), QStringLiteral("A folder"));
+    QLabel* none = withText<QLabel>(pane, QStringLiteral("None"));
+    QVERIFY(none && !none->isVisible());
+    saveTo->setCurrentIndex(1);
+    Q_EMIT saveTo->activated(1);
+    QCOMPARE(onDisk(QStringLiteral("output.mode")).toString(), QStringLiteral("custom"));
+    QTRY_VERIFY(none->isVisible()); // a folder chosen is still to come
+
+    auto* slider = pane->findChild<QSlider*>();
+    QCOMPARE(slider->minimum(), 10);
+    QCOMPARE(slider->maximum(), 100);
+    slider->setValue(42);
+    QCOMPARE(slider->value(), 40); // steps of 5
+    QCOMPARE(onDisk(QStringLiteral("jpegQuality")).toInt(), 40);
+    QVERIFY(withText<QLabel>(pane, QStringLiteral("40")));
+
+    QCheckBox* reveal = withText<QCheckBox>(pane, QStringLiteral("Show in file manager"));
+    QVERIFY(!reveal->isChecked());
+    reveal->click();
+    QCOMPARE(onDisk(QStringLiteral("revealAfter")).toBool(), true);
+    // A change made elsewhere shows up in the pane.
+    Settings::shared().setValue(QStringLiteral("notify"), false);
+    QVERIFY(!withText<QCheckBox>(pane, QStringLiteral("Send a notification"))->isChecked());
+}
+
+void TestSettingsWindow::keyWarningAndHotKeyLine()
+{
+    QWidget* keys = SettingsWindow::shared().pane(SettingsWindow::keyboard);
+    SettingsWindow::shared().show(SettingsWindow::keyboard);
+    const QList<QComboBox*> pickers = keys->findChildren<QComboBox*>();
+    QCOMPARE(pickers.size(), 3);
+    QCOMPARE(pickers.at(0)->itemText(3), QStringLiteral("⎇ Alt"));
+    QLabel* warning =
+        withText<QLabel>(keys, QStringLiteral("Two modes use the same key: the first one wins."));
+    QTRY_VERIFY(!warning->isVisible());
+    pickers.at(1)->setCurrentIndex(0); // Tools on Shift, like Convert
+    Q_EMIT pickers.at(1)->activated(0);
+    QCOMPARE(onDisk(QStringLiteral("modifier.tools")).toString(), QStringLiteral("shift"));
+    QTRY_VERIFY(warning->isVisible());
+    pickers.at(1)->setCurrentIndex(1);
+    Q_EMIT pickers.at(1)->activated(1);
+    QTRY_VERIFY(!warning->isVisible());
+
+    QWidget* guide = SettingsWindow::shared().pane(SettingsWindow::welcome);
+    QLabel* line = withText<QLabel>(
+        guide, QStringLiteral("Copy files in your file manager and press Ctrl+Alt+Space to "
+                              "open the wheel from the keyboard."));
+    QVERIFY(line);
+    withText<QCheckBox>(keys, QStringLiteral("Ctrl+Alt+Space opens the wheel for copied files"))
+        ->click();
+    QCOMPARE(onDisk(QStringLiteral("hotkey")).toBool(), false);
+    SettingsWindow::shared().show(SettingsWindow::welcome);
+    QTRY_VERIFY(!line->isVisible());
+    Settings::shared().setValue(QStringLiteral("hotkey"), true);
+    QTRY_VERIFY(line->isVisible());
+}
+
+void TestSettingsWindow::openAtLoginFallsBack()
+{
+    // The autostart folder can't be made: a file stands in its place.
+    TestSupport::writeFile(m_config.filePath(QStringLiteral("autostart")), "in the way");
+    QWidget* pane = SettingsWindow::shared().pane(SettingsWindow::general);
+    SettingsWindow::shared().show(SettingsWindow::general);
+    QCheckBox* login = withText<QCheckBox>(pane, QStringLiteral("Open at login"));
+    login->click();
+    QVERIFY(!login->isChecked());
+    QFile::remove(m_config.filePath(QStringLiteral("autostart")));
+    login->click();
+    QVERIFY(login->isChecked());
+    QVERIFY(QFileInfo::exists(
+        m_config.filePath(QStringLiteral("autostart/org.flingdial.Flingdial.desktop"))));
+    login->click();
+    QVERIFY(!QFileInfo::exists(
+        m_config.filePath(QStringLiteral("autostart/org.flingdial.Flingdial.desktop"))));
+}
+
+void TestSettingsWindow::componentsAreCheckedAgain()
+{
+    SettingsWindow::shared().show(SettingsWindow::components);
+    QWidget* pane = SettingsWindow::shared().pane(SettingsWindow::components);
+    const auto imageMagickRow = [&] {
+        return pane->findChild<QWidget*>(QStringLiteral("ImageMagick"));
+    };
+    QPushButton* copy = withText<QPushButton>(imageMagickRow(), QStringLiteral("Copy Command"));
+    QVERIFY(copy);
+    copy->click();
+    QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("sudo apt install imagemagick"));
+
+    TestSupport::writeExecutable(m_tools.filePath(QStringLiteral("magick")));
+    SettingsWindow::shared().show(SettingsWindow::general);
+    SettingsWindow::shared().show(SettingsWindow::components);
+    QVERIFY(imageMagickRow()->findChild<QLabel*>(QStringLiteral("installed")));
+    QVERIFY(!withText<QPushButton>(imageMagickRow(), QStringLiteral("Copy Command")));
+}
+
+QTEST_MAIN(TestSettingsWindow)
+#include "tst_SettingsWindow.moc"
