@@ -1,5 +1,7 @@
 #include "app/Brand.h"
 
+#include "wheel/RingGeometry.h"
+
 #include <QPainterPath>
 #include <QtMath>
 
@@ -7,25 +9,14 @@ namespace Brand {
 
 namespace {
 
+using RingGeometry::arc;
+using RingGeometry::onCircle;
+
 // Both icons are laid out with y pointing up, from the lower-left corner.
 void flipToYUp(QPainter& painter, qreal side)
 {
     painter.translate(0, side);
     painter.scale(1, -1);
-}
-
-QPointF onCircle(QPointF centre, qreal radius, qreal degrees)
-{
-    const qreal radians = qDegreesToRadians(degrees);
-    return centre + QPointF(radius * qCos(radians), radius * qSin(radians));
-}
-
-// An arc as a polyline in y-up coordinates, from one angle to the other.
-void arc(QPainterPath& path, QPointF centre, qreal radius, qreal from, qreal to)
-{
-    const int steps = std::max(2, int(qAbs(to - from) * 2));
-    for (int i = 0; i <= steps; ++i)
-        path.lineTo(onCircle(centre, radius, from + (to - from) * i / steps));
 }
 
 // Segment k of the ring: centred on 90 − 60k degrees, with a straight gap

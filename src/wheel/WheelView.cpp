@@ -4,6 +4,7 @@
 #include "core/Log.h"
 #include "platform/Haptics.h"
 #include "platform/SymbolImages.h"
+#include "wheel/RingGeometry.h"
 
 #include <QFileInfo>
 #include <QGuiApplication>
@@ -38,15 +39,12 @@ QFont systemFont(qreal size, QFont::Weight weight, const QPaintDevice* device)
 
 QPointF onCircle(qreal radius, qreal degrees)
 {
-    const qreal radians = qDegreesToRadians(degrees);
-    return centre + QPointF(radius * qCos(radians), radius * qSin(radians));
+    return RingGeometry::onCircle(centre, radius, degrees);
 }
 
 void arc(QPainterPath& path, qreal radius, qreal from, qreal to)
 {
-    const int steps = std::max(2, int(qAbs(to - from)));
-    for (int i = 0; i <= steps; ++i)
-        path.lineTo(onCircle(radius, from + (to - from) * i / steps));
+    RingGeometry::arc(path, centre, radius, from, to);
 }
 
 qreal sliceAngle(int count)

@@ -1,5 +1,7 @@
 #include "platform/linux/DBusNotifier.h"
 
+#include "platform/linux/DBusServices.h"
+
 #include <QCoreApplication>
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
@@ -20,13 +22,7 @@ DBusNotifier::DBusNotifier(QObject* parent) : Notifier(parent) {}
 
 bool DBusNotifier::isAvailable() const
 {
-    QDBusConnection bus = QDBusConnection::sessionBus();
-    if (!bus.isConnected() || !bus.interface())
-        return false;
-    if (bus.interface()->isServiceRegistered(service))
-        return true;
-    const QDBusReply<QStringList> activatable = bus.interface()->activatableServiceNames();
-    return activatable.isValid() && activatable.value().contains(service);
+    return DBusServices::isAvailable(service);
 }
 
 void DBusNotifier::post(const QString& title, const QString& body, const QStringList& paths)

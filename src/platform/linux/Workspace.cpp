@@ -1,5 +1,7 @@
 #include "platform/Workspace.h"
 
+#include "platform/linux/DBusServices.h"
+
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
@@ -15,24 +17,13 @@ namespace {
 
 const QString fileManager = QStringLiteral("org.freedesktop.FileManager1");
 
-bool hasFileManagerService()
-{
-    QDBusConnection bus = QDBusConnection::sessionBus();
-    if (!bus.isConnected() || !bus.interface())
-        return false;
-    if (bus.interface()->isServiceRegistered(fileManager))
-        return true;
-    const QDBusReply<QStringList> activatable = bus.interface()->activatableServiceNames();
-    return activatable.isValid() && activatable.value().contains(fileManager);
-}
-
 } // namespace
 
 void reveal(const QStringList& paths)
 {
     if (paths.isEmpty())
         return;
-    if (hasFileManagerService()) {
+    if (DBusServices::isAvailable(fileManager)) {
         QStringList uris;
         for (const QString& path : paths)
             uris.append(QUrl::fromLocalFile(path).toString());
