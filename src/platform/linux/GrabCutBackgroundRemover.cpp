@@ -79,9 +79,3 @@ std::optional<QImage> GrabCutBackgroundRemover::cutOut(const QImage& picture)
     }
     return result;
 }
-
-BackgroundRemover& BackgroundRemover::shared()
-{
-    static GrabCutBackgroundRemover remover;
-    return remover;
-}

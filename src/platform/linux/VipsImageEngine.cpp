@@ -281,9 +281,3 @@ void VipsImageEngine::savePNG(const QImage& image, const QString& output)
         throw cantSave(output);
     }
 }
-
-ImageEngine& ImageEngine::shared()
-{
-    static VipsImageEngine engine;
-    return engine;
-}

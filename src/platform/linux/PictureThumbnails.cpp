@@ -1,4 +1,4 @@
-#include "platform/Thumbnails.h"
+#include "platform/linux/PictureThumbnails.h"
 
 #include "core/FileKind.h"
 #include "platform/ImageEngine.h"
@@ -12,7 +12,7 @@
 #include <poppler/cpp/poppler-page-renderer.h>
 #include <poppler/cpp/poppler-page.h>
 
-namespace Thumbnails {
+namespace PictureThumbnails {
 
 namespace {
 
@@ -58,16 +58,16 @@ QImage firstPdfPage(const QString& path, int pixels)
 
 } // namespace
 
-QImage of(const QString& path, int pixels)
+QImage of(const QString& path, int pixels, ImageEngine& engine)
 {
     QImage image = cached(path);
     if (image.isNull() && FileKind::of(path) == FileKind::pdf)
         image = firstPdfPage(path, pixels);
     if (image.isNull() && FileKind::of(path) == FileKind::image)
-        image = ImageEngine::shared().loadUpright(path);
+        image = engine.loadUpright(path);
     if (image.isNull())
         return {};
     return image.scaled(pixels, pixels, Qt::KeepAspectRatio, Qt::SmoothTransformation);
 }
 
-} // namespace Thumbnails
+} // namespace PictureThumbnails

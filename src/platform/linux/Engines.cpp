@@ -1,0 +1,31 @@
+#include "platform/linux/Engines.h"
+
+#include "platform/linux/GrabCutBackgroundRemover.h"
+#include "platform/linux/PictureThumbnails.h"
+#include "platform/linux/VipsImageEngine.h"
+
+namespace {
+
+VipsImageEngine& engine()
+{
+    static VipsImageEngine instance;
+    return instance;
+}
+
+} // namespace
+
+ImageEngine* flingdial_imageEngine()
+{
+    return &engine();
+}
+
+BackgroundRemover* flingdial_backgroundRemover()
+{
+    static GrabCutBackgroundRemover remover;
+    return &remover;
+}
+
+QImage flingdial_thumbnail(const QString& path, int pixels)
+{
+    return PictureThumbnails::of(path, pixels, engine());
+}

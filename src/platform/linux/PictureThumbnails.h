@@ -1,0 +1,13 @@
+#pragma once
+
+#include <QImage>
+#include <QString>
+
+class ImageEngine;
+
+// Thumbnails from the freedesktop cache, a picture, or a PDF's first page.
+namespace PictureThumbnails {
+
+QImage of(const QString& path, int pixels, ImageEngine& engine);
+
+} // namespace PictureThumbnails
