@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 
 namespace {
 
@@ -26,6 +27,27 @@ bool hasDisplay()
            !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
 }
 
+// The application object a command needs: widgets with a display (dialogs,
+// the tray), the offscreen graphics platform for drawing without one, and
+// no graphics at all for work on files that draws nothing, which then
+// starts much faster.
+std::unique_ptr<QCoreApplication> makeApplication(int& argc, char** argv,
+                                                  CommandLine::Command command,
+                                                  const QStringList& arguments, bool display)
+{
+    if (display)
+        return std::make_unique<QApplication>(argc, argv);
+    if (command == CommandLine::Command::login ||
+        (command == CommandLine::Command::run && !CommandLine::drawsText(arguments)))
+        return std::make_unique<QCoreApplication>(argc, argv);
+    // Without a display there is nothing to connect to, whatever the
+    // environment asks for.
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (command == CommandLine::Command::startApplication)
+        return std::make_unique<QApplication>(argc, argv);
+    return std::make_unique<QGuiApplication>(argc, argv);
+}
+
 // A command-line run ends here. Tearing the application object down would
 // load the whole font configuration just to release it, which costs more
 // than most commands.
@@ -35,11 +57,11 @@ bool hasDisplay()
     std::exit(status);
 }
 
-int startApplication(QApplication& app)
+int startApplication()
 {
     AppDelegate delegate;
     delegate.start();
-    return app.exec();
+    return QCoreApplication::exec();
 }
 
 } // namespace
@@ -48,21 +70,19 @@ int main(int argc, char** argv)
 {
     const QStringList arguments = rawArguments(argc, argv);
     const bool display = hasDisplay();
-    // Without a display there is nothing to connect to, whatever the
-    // environment asks for: run on the offscreen platform.
-    if (!display)
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-
-    QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("flingdial"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Flingdial"));
-    QApplication::setApplicationVersion(QStringLiteral(FLINGDIAL_VERSION));
-    QGuiApplication::setDesktopFileName(QStringLiteral("org.flingdial.Flingdial"));
+    const CommandLine::Command command = CommandLine::recognise(arguments);
+    const auto app = makeApplication(argc, argv, command, arguments, display);
+    QCoreApplication::setApplicationName(QStringLiteral("flingdial"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(FLINGDIAL_VERSION));
+    if (qobject_cast<QGuiApplication*>(app.get())) {
+        QGuiApplication::setApplicationDisplayName(QStringLiteral("Flingdial"));
+        QGuiApplication::setDesktopFileName(QStringLiteral("org.flingdial.Flingdial"));
+    }
     Log::install();
     if (display)
         Prompter::install(std::make_unique<DialogPrompter>());
 
-    switch (CommandLine::recognise(arguments)) {
+    switch (command) {
     case CommandLine::Command::run:
         exitNow(CommandLine::run(arguments));
     case CommandLine::Command::login:
@@ -74,5 +94,5 @@ int main(int argc, char** argv)
     case CommandLine::Command::startApplication:
         break;
     }
-    return startApplication(app);
+    return startApplication();
 }

@@ -1,6 +1,7 @@
 #include "app/CommandLine.h"
 
 #include "core/Errors.h"
+#include "core/FileKind.h"
 #include "core/NameReservations.h"
 #include "core/Settings.h"
 #include "core/WheelMode.h"
@@ -48,8 +49,11 @@ QStringList titles(const QList<Operation>& operations)
 // it: after a copy, keep serving it until another program takes the clipboard.
 void keepClipboard()
 {
+    if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance()) ||
+        QGuiApplication::platformName() != QLatin1String("xcb"))
+        return;
     QClipboard* clipboard = QGuiApplication::clipboard();
-    if (QGuiApplication::platformName() != QLatin1String("xcb") || !clipboard->ownsClipboard())
+    if (!clipboard->ownsClipboard())
         return;
     printLine(stderr,
               QStringLiteral("Keeping the copied data until another program takes the clipboard."));
@@ -78,6 +82,18 @@ Command recognise(const QStringList& arguments)
     if (n >= 6 && option == QLatin1String("--snapshot"))
         return Command::snapshot;
     return Command::startApplication;
+}
+
+bool drawsText(const QStringList& arguments)
+{
+    if (modeNamed(arguments.at(2)) == WheelMode::actions)
+        return true;
+    static const QList<FileKind::Kind> textKinds = {FileKind::document, FileKind::pdf,
+                                                    FileKind::slides, FileKind::spreadsheet};
+    const QStringList files = arguments.mid(4);
+    return std::any_of(files.cbegin(), files.cend(), [](const QString& file) {
+        return textKinds.contains(FileKind::of(QDir::current().absoluteFilePath(file)));
+    });
 }
 
 int run(const QStringList& arguments)
