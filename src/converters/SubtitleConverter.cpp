@@ -19,10 +19,15 @@ namespace {
 // files run to megabytes, and these loops touch every character.
 constexpr qsizetype timestampLength = 12;
 
+bool isOneOf(QChar c, QStringView set)
+{
+    return std::find(set.begin(), set.end(), c) != set.end();
+}
+
 bool isTimestampAt(const QChar* stamp, QStringView separators)
 {
     const auto digit = [stamp](int at) { return stamp[at].isDigit(); };
-    return stamp[2] == u':' && stamp[5] == u':' && separators.contains(stamp[8]) && digit(0) &&
+    return stamp[2] == u':' && stamp[5] == u':' && isOneOf(stamp[8], separators) && digit(0) &&
            digit(1) && digit(3) && digit(4) && digit(6) && digit(7) && digit(9) && digit(10) &&
            digit(11);
 }
