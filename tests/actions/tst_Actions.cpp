@@ -11,6 +11,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+using namespace Qt::StringLiterals;
+
 using TestSupport::ScopedEnv;
 using TestSupport::writeFile;
 
@@ -68,30 +70,27 @@ void TestActions::theSixActions()
 
 void TestActions::movePrompts()
 {
-    QCOMPARE(Actions::movePrompt({QStringLiteral("/a/photo.jpg")}),
-             QStringLiteral("Move photo.jpg to:"));
-    QCOMPARE(Actions::movePrompt({"/a", "/b", "/c", "/d", "/e"}),
-             QStringLiteral("Move 5 items to:"));
+    QCOMPARE(Actions::movePrompt({u"/a/photo.jpg"_s}), u"Move photo.jpg to:"_s);
+    QCOMPARE(Actions::movePrompt({"/a", "/b", "/c", "/d", "/e"}), u"Move 5 items to:"_s);
 }
 
 void TestActions::moveNeverOverwrites()
 {
-    const QString photo = writeFile(path(QStringLiteral("photo.jpg")), "new");
-    const QString notes = writeFile(path(QStringLiteral("notes.txt")), "notes");
-    writeFile(path(QStringLiteral("Target/photo.jpg")), "old");
-    const TestSupport::ScriptedAnswers answer(path(QStringLiteral("Target")).toUtf8() + '\n');
+    const QString photo = writeFile(path(u"photo.jpg"_s), "new");
+    const QString notes = writeFile(path(u"notes.txt"_s), "notes");
+    writeFile(path(u"Target/photo.jpg"_s), "old");
+    const TestSupport::ScriptedAnswers answer(path(u"Target"_s).toUtf8() + '\n');
     const QStringList moved = Actions::moveFiles({photo, notes});
-    QCOMPARE(moved, QStringList({path(QStringLiteral("Target/photo 2.jpg")),
-                                 path(QStringLiteral("Target/notes.txt"))}));
+    QCOMPARE(moved, QStringList({path(u"Target/photo 2.jpg"_s), path(u"Target/notes.txt"_s)}));
     QVERIFY(!QFileInfo::exists(photo));
-    QFile old(path(QStringLiteral("Target/photo.jpg")));
+    QFile old(path(u"Target/photo.jpg"_s));
     QVERIFY(old.open(QIODevice::ReadOnly));
     QCOMPARE(old.readAll(), QByteArray("old"));
 }
 
 void TestActions::cancelledMoveMovesNothing()
 {
-    const QString photo = writeFile(path(QStringLiteral("photo.jpg")));
+    const QString photo = writeFile(path(u"photo.jpg"_s));
     const TestSupport::ScriptedAnswers answer("\n");
     QVERIFY_THROWS_EXCEPTION(Cancelled, Actions::moveFiles({photo}));
     QVERIFY(QFileInfo::exists(photo));
@@ -99,34 +98,30 @@ void TestActions::cancelledMoveMovesNothing()
 
 void TestActions::moveFromTheCommandLine()
 {
-    writeFile(path(QStringLiteral("photo.jpg")));
-    writeFile(path(QStringLiteral("Target/photo.jpg")));
-    QProcessEnvironment env = TestSupport::isolatedEnvironment(path(QStringLiteral("config")));
-    env.remove(QStringLiteral("DISPLAY"));
-    const auto result =
-        TestSupport::runFlingdial({QStringLiteral("--run"), QStringLiteral("actions"),
-                                   QStringLiteral("MOVE…"), QStringLiteral("photo.jpg")},
-                                  env, m_dir->path(), "Target\n");
+    writeFile(path(u"photo.jpg"_s));
+    writeFile(path(u"Target/photo.jpg"_s));
+    QProcessEnvironment env = TestSupport::isolatedEnvironment(path(u"config"_s));
+    env.remove(u"DISPLAY"_s);
+    const auto result = TestSupport::runFlingdial(
+        {u"--run"_s, u"actions"_s, u"MOVE…"_s, u"photo.jpg"_s}, env, m_dir->path(), "Target\n");
     QCOMPARE(result.status, 0);
-    QCOMPARE(result.out, path(QStringLiteral("Target/photo 2.jpg")) + QLatin1Char('\n'));
+    QCOMPARE(result.out, path(u"Target/photo 2.jpg"_s) + QLatin1Char('\n'));
 }
 
 void TestActions::copyPathAndCopy()
 {
-    const QStringList files = {path(QStringLiteral("a b.txt")), path(QStringLiteral("c.txt")),
-                               path(QStringLiteral("é.txt"))};
+    const QStringList files = {path(u"a b.txt"_s), path(u"c.txt"_s), path(u"é.txt"_s)};
     Actions::copyPaths(files);
     QCOMPARE(QGuiApplication::clipboard()->text(), files.join(QLatin1Char('\n')));
 
     Actions::copyFiles(files);
     const QMimeData* data = QGuiApplication::clipboard()->mimeData();
-    QVERIFY(data->hasFormat(QStringLiteral("text/uri-list")));
+    QVERIFY(data->hasFormat(u"text/uri-list"_s));
     QList<QUrl> expected;
     for (const QString& file : files)
         expected.append(QUrl::fromLocalFile(file));
     QCOMPARE(data->urls(), expected);
-    const QList<QByteArray> copied =
-        data->data(QStringLiteral("x-special/gnome-copied-files")).split('\n');
+    const QList<QByteArray> copied = data->data(u"x-special/gnome-copied-files"_s).split('\n');
     QCOMPARE(copied.first(), QByteArray("copy"));
     QCOMPARE(copied.mid(1), QList<QByteArray>({expected[0].toEncoded(), expected[1].toEncoded(),
                                                expected[2].toEncoded()}));
@@ -137,11 +132,10 @@ void TestActions::copyPathFromTheCommandLine()
     if (qEnvironmentVariableIsEmpty("DISPLAY"))
         QSKIP("needs an X server");
     QProcess program;
-    program.setProcessEnvironment(TestSupport::isolatedEnvironment(path(QStringLiteral("config"))));
+    program.setProcessEnvironment(TestSupport::isolatedEnvironment(path(u"config"_s)));
     program.setWorkingDirectory(m_dir->path());
     program.start(QStringLiteral(FLINGDIAL_BINARY),
-                  {QStringLiteral("--run"), QStringLiteral("actions"), QStringLiteral("copy path"),
-                   QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c")});
+                  {u"--run"_s, u"actions"_s, u"copy path"_s, u"a"_s, u"b"_s, u"c"_s});
     // It keeps what it copied until another program takes the clipboard.
     QTRY_COMPARE_WITH_TIMEOUT(
         QGuiApplication::clipboard()->text(),
@@ -149,8 +143,8 @@ void TestActions::copyPathFromTheCommandLine()
     QVERIFY(program.state() == QProcess::Running);
     // Another program copies something.
     QProcess other;
-    other.start(QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("dragsource")),
-                {QStringLiteral("copy"), path(QStringLiteral("d"))});
+    other.start(QDir(QCoreApplication::applicationDirPath()).filePath(u"dragsource"_s),
+                {u"copy"_s, path(u"d"_s)});
     QVERIFY(program.waitForFinished(5000));
     QCOMPARE(program.exitCode(), 0);
     other.kill();
@@ -178,11 +172,11 @@ void TestActions::terminalFolders()
         QDir().mkpath(target);
     else
         writeFile(target);
-    const QString record = path(QStringLiteral("started-in"));
-    const QString terminal = TestSupport::writeExecutable(path(QStringLiteral("fake-terminal")),
-                                                          "pwd > '" + record.toUtf8() + "'\n");
+    const QString record = path(u"started-in"_s);
+    const QString terminal =
+        TestSupport::writeExecutable(path(u"fake-terminal"_s), "pwd > '" + record.toUtf8() + "'\n");
     const ScopedEnv useIt("TERMINAL", terminal.toLocal8Bit());
-    Actions::openTerminal({QDir::cleanPath(target), path(QStringLiteral("other.txt"))});
+    Actions::openTerminal({QDir::cleanPath(target), path(u"other.txt"_s)});
     QTRY_VERIFY(QFileInfo(record).size() > 0);
     QFile started(record);
     QVERIFY(started.open(QIODevice::ReadOnly));
@@ -191,25 +185,21 @@ void TestActions::terminalFolders()
 
 void TestActions::sendToDevice()
 {
-    const QString bin = path(QStringLiteral("bin"));
+    const QString bin = path(u"bin"_s);
     const ScopedEnv tools("FLINGDIAL_TOOL_DIRS", bin.toLocal8Bit());
-    const QString file = writeFile(path(QStringLiteral("a.pdf")));
+    const QString file = writeFile(path(u"a.pdf"_s));
     const auto expectUnreachable = [&] {
-        try {
-            Actions::sendToDevice({file});
-            QFAIL("there is no device to send to");
-        } catch (const Fail& fail) {
-            QCOMPARE(fail.message(), QStringLiteral("No paired device is reachable right now."));
-        }
+        QCOMPARE(TestSupport::failureOf([&] { Actions::sendToDevice({file}); }),
+                 u"No paired device is reachable right now."_s);
     };
     expectUnreachable(); // no KDE Connect at all
-    const QString shared = path(QStringLiteral("shared"));
+    const QString shared = path(u"shared"_s);
     TestSupport::writeExecutable(
-        bin + QStringLiteral("/kdeconnect-cli"),
+        bin + u"/kdeconnect-cli"_s,
         "if [ \"$1\" = --list-available ]; then cat '" + path("devices").toUtf8() +
             "' 2>/dev/null; exit 0; fi\necho \"$@\" >> '" + shared.toUtf8() + "'\n");
     expectUnreachable(); // paired with nothing reachable
-    writeFile(path(QStringLiteral("devices")), "phone1\n");
+    writeFile(path(u"devices"_s), "phone1\n");
     Actions::sendToDevice({file});
     QFile log(shared);
     QVERIFY(log.open(QIODevice::ReadOnly));

@@ -13,6 +13,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 void sendMouse(QWidget* widget, QEvent::Type type, QPoint at, Qt::MouseButtons buttons)
@@ -71,11 +73,11 @@ void TestFloatPanel::onePdfShowsItsFirstPage()
 {
     QImage red(300, 400, QImage::Format_RGB32);
     red.fill(QColor(220, 20, 20));
-    QVERIFY(red.save(path(QStringLiteral("red.png"))));
+    QVERIFY(red.save(path(u"red.png"_s)));
     const NameReservations::Scope names;
-    const QString pdf = ImageConverter::mergeToPDF({path(QStringLiteral("red.png"))});
+    const QString pdf = ImageConverter::mergeToPDF({path(u"red.png"_s)});
     FloatPanel* shelf = FloatPanel::show({pdf});
-    QCOMPARE(shelf->caption(), QStringLiteral("red.pdf"));
+    QCOMPARE(shelf->caption(), u"red.pdf"_s);
     QTRY_VERIFY_WITH_TIMEOUT(
         shelf->picture().pixelColor(shelf->picture().rect().center()).red() > 180 &&
             shelf->picture().pixelColor(shelf->picture().rect().center()).green() < 60,
@@ -86,16 +88,16 @@ void TestFloatPanel::severalFilesShowTheirCount()
 {
     QStringList files;
     for (int i = 0; i < 5; ++i)
-        files.append(TestSupport::writeFile(path(QStringLiteral("f%1.txt").arg(i))));
+        files.append(TestSupport::writeFile(path(u"f%1.txt"_s.arg(i))));
     FloatPanel* shelf = FloatPanel::show(files);
-    QCOMPARE(shelf->caption(), QStringLiteral("5 items"));
+    QCOMPARE(shelf->caption(), u"5 items"_s);
     QVERIFY(!shelf->picture().isNull());
     QCOMPARE(shelf->size(), QSize(148, 164));
 }
 
 void TestFloatPanel::closeButtonShowsOnHover()
 {
-    FloatPanel* shelf = FloatPanel::show({TestSupport::writeFile(path(QStringLiteral("a.txt")))});
+    FloatPanel* shelf = FloatPanel::show({TestSupport::writeFile(path(u"a.txt"_s))});
     QVERIFY(QTest::qWaitForWindowExposed(shelf));
     QCOMPARE(shelf->closeButtonOpacity(), 0.0);
     QEnterEvent enter(QPointF(70, 70), QPointF(70, 70), shelf->mapToGlobal(QPointF(70, 70)));
@@ -108,7 +110,7 @@ void TestFloatPanel::closeButtonShowsOnHover()
 
 void TestFloatPanel::marginMovesTheShelf()
 {
-    FloatPanel* shelf = FloatPanel::show({TestSupport::writeFile(path(QStringLiteral("a.txt")))});
+    FloatPanel* shelf = FloatPanel::show({TestSupport::writeFile(path(u"a.txt"_s))});
     QVERIFY(QTest::qWaitForWindowExposed(shelf));
     shelf->move(300, 300);
     QTRY_COMPARE(shelf->pos(), QPoint(300, 300));
@@ -123,20 +125,19 @@ void TestFloatPanel::marginMovesTheShelf()
 
 void TestFloatPanel::shelvesAreIndependent()
 {
-    FloatPanel* first = FloatPanel::show({TestSupport::writeFile(path(QStringLiteral("a.txt")))});
-    FloatPanel* second = FloatPanel::show({TestSupport::writeFile(path(QStringLiteral("b.txt")))});
+    FloatPanel* first = FloatPanel::show({TestSupport::writeFile(path(u"a.txt"_s))});
+    FloatPanel* second = FloatPanel::show({TestSupport::writeFile(path(u"b.txt"_s))});
     QCOMPARE(FloatPanel::open().size(), 2);
     first->findChild<QAbstractButton*>()->click();
     QTRY_COMPARE(FloatPanel::open(), QList<FloatPanel*>{second});
-    QCOMPARE(second->files(), QStringList{path(QStringLiteral("b.txt"))});
+    QCOMPARE(second->files(), QStringList{path(u"b.txt"_s)});
 }
 
 QString TestFloatPanel::runDrop(FloatPanel* shelf, const QString& action)
 {
     QProcess target;
-    target.start(
-        QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("dragsource")),
-        {QStringLiteral("drop"), action});
+    target.start(QDir(QCoreApplication::applicationDirPath()).filePath(u"dragsource"_s),
+                 {u"drop"_s, action});
     target.waitForReadyRead(5000);
     target.readLine(); // ready
     QTest::qWait(300);
@@ -146,16 +147,15 @@ QString TestFloatPanel::runDrop(FloatPanel* shelf, const QString& action)
     // The drag runs inside the shelf's event handling, so the pointer is
     // driven from outside.
     QProcess::startDetached(
-        QStringLiteral("sh"),
-        {QStringLiteral("-c"),
-         QStringLiteral(
-             "xdotool mousemove %1 %2 mousedown 1; sleep 0.2; xdotool mousemove %3 %4; "
-             "sleep 0.2; xdotool mousemove 780 180; sleep 0.3; xdotool mousemove 800 200; "
-             "sleep 0.3; xdotool mouseup 1")
-             .arg(picture.x())
-             .arg(picture.y())
-             .arg(picture.x() + 20)
-             .arg(picture.y() + 20)});
+        u"sh"_s,
+        {u"-c"_s, QStringLiteral(
+                      "xdotool mousemove %1 %2 mousedown 1; sleep 0.2; xdotool mousemove %3 %4; "
+                      "sleep 0.2; xdotool mousemove 780 180; sleep 0.3; xdotool mousemove 800 200; "
+                      "sleep 0.3; xdotool mouseup 1")
+                      .arg(picture.x())
+                      .arg(picture.y())
+                      .arg(picture.x() + 20)
+                      .arg(picture.y() + 20)});
     QElapsedTimer clock;
     clock.start();
     while (!target.canReadLine() && clock.elapsed() < 8000)
@@ -181,15 +181,15 @@ void TestFloatPanel::draggingTheFiles()
     QFETCH(QString, action);
     QFETCH(bool, deleteFirst);
     QFETCH(bool, staysOpen);
-    if (QStandardPaths::findExecutable(QStringLiteral("xdotool")).isEmpty() ||
+    if (QStandardPaths::findExecutable(u"xdotool"_s).isEmpty() ||
         qEnvironmentVariableIsEmpty("DISPLAY"))
         QSKIP("needs an X server and xdotool");
-    const QString file = TestSupport::writeFile(path(QStringLiteral("shelved.txt")), "x");
+    const QString file = TestSupport::writeFile(path(u"shelved.txt"_s), "x");
     FloatPanel* shelf = FloatPanel::show({file});
     QVERIFY(QTest::qWaitForWindowExposed(shelf));
     if (deleteFirst)
         QFile::remove(file);
-    QCOMPARE(runDrop(shelf, action), QStringLiteral("dropped ") + file);
+    QCOMPARE(runDrop(shelf, action), u"dropped "_s + file);
     QTRY_COMPARE(FloatPanel::open().size(), staysOpen ? 1 : 0);
 }
 

@@ -18,6 +18,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+using namespace Qt::StringLiterals;
+
 // A notification server of the test's own, on its own bus connection.
 class FakeNotifications : public QObject
 {
@@ -40,7 +42,7 @@ public Q_SLOTS:
         posted.append({summary, body, actions});
         return uint(posted.size());
     }
-    QStringList GetCapabilities() { return {QStringLiteral("actions"), QStringLiteral("body")}; }
+    QStringList GetCapabilities() { return {u"actions"_s, u"body"_s}; }
 
 Q_SIGNALS:
     void ActionInvoked(uint id, const QString& action);
@@ -60,12 +62,11 @@ Operation failing(const Error& error, Operation::Execution execution)
 {
     const std::exception_ptr thrown = std::make_exception_ptr(Fail(error.description()));
     const bool cancel = dynamic_cast<const Cancelled*>(&error) != nullptr;
-    Operation operation(QStringLiteral("Broken"),
-                        [thrown, cancel](const QStringList&) -> QStringList {
-                            if (cancel)
-                                throw Cancelled();
-                            std::rethrow_exception(thrown);
-                        });
+    Operation operation(u"Broken"_s, [thrown, cancel](const QStringList&) -> QStringList {
+        if (cancel)
+            throw Cancelled();
+        std::rethrow_exception(thrown);
+    });
     operation.execution = execution;
     return operation;
 }
@@ -130,30 +131,30 @@ void TestRunner::initTestCase()
     m_home =
         std::make_unique<TestSupport::ScopedEnv>("XDG_CONFIG_HOME", m_config.path().toLocal8Bit());
     Settings::shared().registerDefaults();
-    Settings::shared().setValue(QStringLiteral("sound"), false);
+    Settings::shared().setValue(u"sound"_s, false);
     QDBusConnection server =
-        QDBusConnection::connectToBus(QDBusConnection::SessionBus, QStringLiteral("server"));
+        QDBusConnection::connectToBus(QDBusConnection::SessionBus, u"server"_s);
     if (!server.isConnected())
         QSKIP("no session bus: run the suite under dbus-run-session");
     QVERIFY(
-        server.registerObject(QStringLiteral("/org/freedesktop/Notifications"), &m_server,
+        server.registerObject(u"/org/freedesktop/Notifications"_s, &m_server,
                               QDBusConnection::ExportAllSlots | QDBusConnection::ExportAllSignals));
-    QVERIFY(server.registerService(QStringLiteral("org.freedesktop.Notifications")));
+    QVERIFY(server.registerService(u"org.freedesktop.Notifications"_s));
     QVERIFY(Notifier::shared().isAvailable());
 }
 
 void TestRunner::init()
 {
     m_server.posted.clear();
-    Settings::shared().remove(QStringLiteral("notify"));
+    Settings::shared().remove(u"notify"_s);
 }
 
 void TestRunner::busyCountsEveryBackgroundOperation()
 {
-    Settings::shared().setValue(QStringLiteral("notify"), false);
+    Settings::shared().setValue(u"notify"_s, false);
     QSignalSpy busy(&Runner::shared(), &Runner::busyChanged);
-    Runner::shared().execute(working(QStringLiteral("Slow"), {}, 300), {QStringLiteral("/a")});
-    Runner::shared().execute(working(QStringLiteral("Slower"), {}, 600), {QStringLiteral("/b")});
+    Runner::shared().execute(working(u"Slow"_s, {}, 300), {u"/a"_s});
+    Runner::shared().execute(working(u"Slower"_s, {}, 600), {u"/b"_s});
     QTRY_COMPARE_WITH_TIMEOUT(busy.count(), 4, 5000);
     QList<bool> states;
     for (const QList<QVariant>& signal : busy)
@@ -189,31 +190,30 @@ void TestRunner::notifications()
     QFETCH(QString, body);
     Operation operation = working(title, results);
     operation.isConversion = conversion;
-    Runner::shared().execute(operation, {QStringLiteral("/in")});
+    Runner::shared().execute(operation, {u"/in"_s});
     QTRY_COMPARE(m_server.posted.size(), 1);
     QCOMPARE(m_server.posted.first().summary, summary);
     QCOMPARE(m_server.posted.first().body, body);
-    QVERIFY(m_server.posted.first().actions.contains(QStringLiteral("default")));
+    QVERIFY(m_server.posted.first().actions.contains(u"default"_s));
 }
 
 void TestRunner::clickingANotificationReportsItsFiles()
 {
     QSignalSpy activated(&Notifier::shared(), &Notifier::activated);
-    const QStringList results = {QStringLiteral("/tmp/a.png"), QStringLiteral("/tmp/b.png")};
-    Runner::shared().execute(working(QStringLiteral("PNG"), results), {QStringLiteral("/in")});
+    const QStringList results = {u"/tmp/a.png"_s, u"/tmp/b.png"_s};
+    Runner::shared().execute(working(u"PNG"_s, results), {u"/in"_s});
     QTRY_COMPARE(m_server.posted.size(), 1);
     QTest::qWait(100); // the id arrives with the server's answer
-    Q_EMIT m_server.ActionInvoked(uint(m_server.posted.size()), QStringLiteral("default"));
+    Q_EMIT m_server.ActionInvoked(uint(m_server.posted.size()), u"default"_s);
     QTRY_COMPARE(activated.count(), 1);
     QCOMPARE(activated.first().at(0).toStringList(), results);
 }
 
 void TestRunner::noNotificationWhenSwitchedOff()
 {
-    Settings::shared().setValue(QStringLiteral("notify"), false);
+    Settings::shared().setValue(u"notify"_s, false);
     QSignalSpy busy(&Runner::shared(), &Runner::busyChanged);
-    Runner::shared().execute(working(QStringLiteral("PNG"), {QStringLiteral("/x.png")}),
-                             {QStringLiteral("/in")});
+    Runner::shared().execute(working(u"PNG"_s, {u"/x.png"_s}), {u"/in"_s});
     QTRY_COMPARE(busy.count(), 2);
     QTest::qWait(200);
     QCOMPARE(m_server.posted.size(), 0);
@@ -223,7 +223,7 @@ void TestRunner::emptyFileListDoesNothing()
 {
     bool called = false;
     QSignalSpy busy(&Runner::shared(), &Runner::busyChanged);
-    Runner::shared().execute(Operation(QStringLiteral("Any"),
+    Runner::shared().execute(Operation(u"Any"_s,
                                        [&](const QStringList&) {
                                            called = true;
                                            return QStringList();
@@ -249,47 +249,45 @@ void TestRunner::setupHelp()
     QFETCH(QString, reason);
     QFETCH(QStringList, buttons);
     bool called = false;
-    Operation operation(QStringLiteral("Compress"), [&](const QStringList&) {
+    Operation operation(u"Compress"_s, [&](const QStringList&) {
         called = true;
         return QStringList();
     });
     operation.unavailableReason = reason;
-    QGuiApplication::clipboard()->setText(QStringLiteral("before"));
+    QGuiApplication::clipboard()->setText(u"before"_s);
     AlertAnswer answer;
     answerNextAlert(&answer, buttons.last());
-    Runner::shared().execute(operation, {QStringLiteral("/a.pdf")});
+    Runner::shared().execute(operation, {u"/a.pdf"_s});
     QVERIFY(answer.seen);
     QVERIFY(!called);
     QCOMPARE(answer.informative, reason);
     QCOMPARE(answer.buttons, buttons);
     QCOMPARE(QGuiApplication::clipboard()->text(),
-             buttons.size() == 2 ? QStringLiteral("sudo apt install ghostscript")
-                                 : QStringLiteral("before"));
+             buttons.size() == 2 ? u"sudo apt install ghostscript"_s : u"before"_s);
 }
 
 void TestRunner::failuresAndCancels()
 {
     AlertAnswer answer;
-    answerNextAlert(&answer, QStringLiteral("OK"));
-    Runner::shared().execute(failing(Fail(QStringLiteral("The PDF couldn’t be created.")),
-                                     Operation::Execution::immediate),
-                             {QStringLiteral("/a")});
+    answerNextAlert(&answer, u"OK"_s);
+    Runner::shared().execute(
+        failing(Fail(u"The PDF couldn’t be created."_s), Operation::Execution::immediate),
+        {u"/a"_s});
     QVERIFY(answer.seen);
-    QCOMPARE(answer.informative, QStringLiteral("The PDF couldn’t be created."));
+    QCOMPARE(answer.informative, u"The PDF couldn’t be created."_s);
 
     AlertAnswer background;
-    answerNextAlert(&background, QStringLiteral("OK"));
-    Runner::shared().execute(failing(Fail(QStringLiteral("ffmpeg failed (1).\nbad input")),
-                                     Operation::Execution::background),
-                             {QStringLiteral("/a")});
+    answerNextAlert(&background, u"OK"_s);
+    Runner::shared().execute(
+        failing(Fail(u"ffmpeg failed (1).\nbad input"_s), Operation::Execution::background),
+        {u"/a"_s});
     QTRY_VERIFY(background.seen);
-    QCOMPARE(background.informative, QStringLiteral("ffmpeg failed (1).\nbad input"));
+    QCOMPARE(background.informative, u"ffmpeg failed (1).\nbad input"_s);
 
     // A cancel shows nothing at all.
     AlertAnswer none;
-    answerNextAlert(&none, QStringLiteral("OK"), 6);
-    Runner::shared().execute(failing(Cancelled(), Operation::Execution::immediate),
-                             {QStringLiteral("/a")});
+    answerNextAlert(&none, u"OK"_s, 6);
+    Runner::shared().execute(failing(Cancelled(), Operation::Execution::immediate), {u"/a"_s});
     QTest::qWait(450);
     QVERIFY(!none.seen);
 }
@@ -297,19 +295,17 @@ void TestRunner::failuresAndCancels()
 void TestRunner::promptsFromBackgroundWork()
 {
     Prompter::install(std::make_unique<DialogPrompter>());
-    Settings::shared().setValue(QStringLiteral("notify"), false);
+    Settings::shared().setValue(u"notify"_s, false);
     QString answered;
     QThread* asked = nullptr;
-    Operation asking(QStringLiteral("Resize…"), [&](const QStringList&) {
+    Operation asking(u"Resize…"_s, [&](const QStringList&) {
         asked = QThread::currentThread();
-        answered = Ask::text(QStringLiteral("Resize Images"),
-                             QStringLiteral("Longest side in pixels:"), QStringLiteral("1600"));
+        answered = Ask::text(u"Resize Images"_s, u"Longest side in pixels:"_s, u"1600"_s);
         return QStringList();
     });
     // Another alert is already open when the prompt arrives.
     QTimer::singleShot(0, [] {
-        QMessageBox other(QMessageBox::Information, QStringLiteral("Flingdial"),
-                          QStringLiteral("Already open"));
+        QMessageBox other(QMessageBox::Information, u"Flingdial"_s, u"Already open"_s);
         QTimer::singleShot(2000, &other, &QMessageBox::accept);
         other.exec();
     });
@@ -319,8 +315,8 @@ void TestRunner::promptsFromBackgroundWork()
             auto* dialog = qobject_cast<QDialog*>(window);
             auto* field = dialog ? dialog->findChild<QLineEdit*>() : nullptr;
             if (field && dialog->isVisible()) {
-                QCOMPARE(field->placeholderText(), QStringLiteral("1600"));
-                field->setText(QStringLiteral("  800 "));
+                QCOMPARE(field->placeholderText(), u"1600"_s);
+                field->setText(u"  800 "_s);
                 dialog->accept();
                 typed = true;
                 return;
@@ -330,11 +326,11 @@ void TestRunner::promptsFromBackgroundWork()
     };
     QTimer::singleShot(300, type);
     QSignalSpy busy(&Runner::shared(), &Runner::busyChanged);
-    Runner::shared().execute(asking, {QStringLiteral("/a.png")});
+    Runner::shared().execute(asking, {u"/a.png"_s});
     QTRY_VERIFY_WITH_TIMEOUT(typed, 5000);
     QTRY_COMPARE_WITH_TIMEOUT(busy.count(), 2, 5000);
     QVERIFY(asked != QCoreApplication::instance()->thread());
-    QCOMPARE(answered, QStringLiteral("800"));
+    QCOMPARE(answered, u"800"_s);
     Prompter::install(nullptr);
 }
 

@@ -12,6 +12,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+using namespace Qt::StringLiterals;
+
 using TestSupport::ScopedEnv;
 
 namespace {
@@ -122,8 +124,8 @@ void TestSettingsWindow::texts()
     const QStringList shown = ::texts(SettingsWindow::shared().pane(SettingsWindow::Tab(tab)));
     for (const QString& text : expected)
         QVERIFY2(shown.contains(text), qPrintable(text));
-    QVERIFY(!shown.join(QLatin1Char(' ')).contains(QStringLiteral("Finder")));
-    QVERIFY(!shown.contains(QStringLiteral("Apple apps")));
+    QVERIFY(!shown.join(QLatin1Char(' ')).contains(u"Finder"_s));
+    QVERIFY(!shown.contains(u"Apple apps"_s));
 }
 
 void TestSettingsWindow::generalControlsWriteAtOnce()
@@ -131,13 +133,13 @@ void TestSettingsWindow::generalControlsWriteAtOnce()
     QWidget* pane = SettingsWindow::shared().pane(SettingsWindow::general);
     SettingsWindow::shared().show(SettingsWindow::general);
     auto* saveTo = pane->findChildren<QComboBox*>().first();
-    QCOMPARE(saveTo->itemText(0), QStringLiteral("Next to the original"));
-    QCOMPARE(saveTo->itemText(1), QStringLiteral("A folder"));
-    QLabel* none = withText<QLabel>(pane, QStringLiteral("None"));
+    QCOMPARE(saveTo->itemText(0), u"Next to the original"_s);
+    QCOMPARE(saveTo->itemText(1), u"A folder"_s);
+    QLabel* none = withText<QLabel>(pane, u"None"_s);
     QVERIFY(none && !none->isVisible());
     saveTo->setCurrentIndex(1);
     Q_EMIT saveTo->activated(1);
-    QCOMPARE(onDisk(QStringLiteral("output.mode")).toString(), QStringLiteral("custom"));
+    QCOMPARE(onDisk(u"output.mode"_s).toString(), u"custom"_s);
     QTRY_VERIFY(none->isVisible()); // a folder chosen is still to come
 
     auto* slider = pane->findChild<QSlider*>();
@@ -145,16 +147,16 @@ void TestSettingsWindow::generalControlsWriteAtOnce()
     QCOMPARE(slider->maximum(), 100);
     slider->setValue(42);
     QCOMPARE(slider->value(), 40); // steps of 5
-    QCOMPARE(onDisk(QStringLiteral("jpegQuality")).toInt(), 40);
-    QVERIFY(withText<QLabel>(pane, QStringLiteral("40")));
+    QCOMPARE(onDisk(u"jpegQuality"_s).toInt(), 40);
+    QVERIFY(withText<QLabel>(pane, u"40"_s));
 
-    QCheckBox* reveal = withText<QCheckBox>(pane, QStringLiteral("Show in file manager"));
+    QCheckBox* reveal = withText<QCheckBox>(pane, u"Show in file manager"_s);
     QVERIFY(!reveal->isChecked());
     reveal->click();
-    QCOMPARE(onDisk(QStringLiteral("revealAfter")).toBool(), true);
+    QCOMPARE(onDisk(u"revealAfter"_s).toBool(), true);
     // A change made elsewhere shows up in the pane.
-    Settings::shared().setValue(QStringLiteral("notify"), false);
-    QVERIFY(!withText<QCheckBox>(pane, QStringLiteral("Send a notification"))->isChecked());
+    Settings::shared().setValue(u"notify"_s, false);
+    QVERIFY(!withText<QCheckBox>(pane, u"Send a notification"_s)->isChecked());
 }
 
 void TestSettingsWindow::keyWarningAndHotKeyLine()
@@ -163,13 +165,12 @@ void TestSettingsWindow::keyWarningAndHotKeyLine()
     SettingsWindow::shared().show(SettingsWindow::keyboard);
     const QList<QComboBox*> pickers = keys->findChildren<QComboBox*>();
     QCOMPARE(pickers.size(), 3);
-    QCOMPARE(pickers.at(0)->itemText(3), QStringLiteral("⎇ Alt"));
-    QLabel* warning =
-        withText<QLabel>(keys, QStringLiteral("Two modes use the same key: the first one wins."));
+    QCOMPARE(pickers.at(0)->itemText(3), u"⎇ Alt"_s);
+    QLabel* warning = withText<QLabel>(keys, u"Two modes use the same key: the first one wins."_s);
     QTRY_VERIFY(!warning->isVisible());
     pickers.at(1)->setCurrentIndex(0); // Tools on Shift, like Convert
     Q_EMIT pickers.at(1)->activated(0);
-    QCOMPARE(onDisk(QStringLiteral("modifier.tools")).toString(), QStringLiteral("shift"));
+    QCOMPARE(onDisk(u"modifier.tools"_s).toString(), u"shift"_s);
     QTRY_VERIFY(warning->isVisible());
     pickers.at(1)->setCurrentIndex(1);
     Q_EMIT pickers.at(1)->activated(1);
@@ -180,51 +181,46 @@ void TestSettingsWindow::keyWarningAndHotKeyLine()
         guide, QStringLiteral("Copy files in your file manager and press Ctrl+Alt+Space to "
                               "open the wheel from the keyboard."));
     QVERIFY(line);
-    withText<QCheckBox>(keys, QStringLiteral("Ctrl+Alt+Space opens the wheel for copied files"))
-        ->click();
-    QCOMPARE(onDisk(QStringLiteral("hotkey")).toBool(), false);
+    withText<QCheckBox>(keys, u"Ctrl+Alt+Space opens the wheel for copied files"_s)->click();
+    QCOMPARE(onDisk(u"hotkey"_s).toBool(), false);
     SettingsWindow::shared().show(SettingsWindow::welcome);
     QTRY_VERIFY(!line->isVisible());
-    Settings::shared().setValue(QStringLiteral("hotkey"), true);
+    Settings::shared().setValue(u"hotkey"_s, true);
     QTRY_VERIFY(line->isVisible());
 }
 
 void TestSettingsWindow::openAtLoginFallsBack()
 {
     // The autostart folder can't be made: a file stands in its place.
-    TestSupport::writeFile(m_config.filePath(QStringLiteral("autostart")), "in the way");
+    TestSupport::writeFile(m_config.filePath(u"autostart"_s), "in the way");
     QWidget* pane = SettingsWindow::shared().pane(SettingsWindow::general);
     SettingsWindow::shared().show(SettingsWindow::general);
-    QCheckBox* login = withText<QCheckBox>(pane, QStringLiteral("Open at login"));
+    QCheckBox* login = withText<QCheckBox>(pane, u"Open at login"_s);
     login->click();
     QVERIFY(!login->isChecked());
-    QFile::remove(m_config.filePath(QStringLiteral("autostart")));
+    QFile::remove(m_config.filePath(u"autostart"_s));
     login->click();
     QVERIFY(login->isChecked());
-    QVERIFY(QFileInfo::exists(
-        m_config.filePath(QStringLiteral("autostart/org.flingdial.Flingdial.desktop"))));
+    QVERIFY(QFileInfo::exists(m_config.filePath(u"autostart/org.flingdial.Flingdial.desktop"_s)));
     login->click();
-    QVERIFY(!QFileInfo::exists(
-        m_config.filePath(QStringLiteral("autostart/org.flingdial.Flingdial.desktop"))));
+    QVERIFY(!QFileInfo::exists(m_config.filePath(u"autostart/org.flingdial.Flingdial.desktop"_s)));
 }
 
 void TestSettingsWindow::componentsAreCheckedAgain()
 {
     SettingsWindow::shared().show(SettingsWindow::components);
     QWidget* pane = SettingsWindow::shared().pane(SettingsWindow::components);
-    const auto imageMagickRow = [&] {
-        return pane->findChild<QWidget*>(QStringLiteral("ImageMagick"));
-    };
-    QPushButton* copy = withText<QPushButton>(imageMagickRow(), QStringLiteral("Copy Command"));
+    const auto imageMagickRow = [&] { return pane->findChild<QWidget*>(u"ImageMagick"_s); };
+    QPushButton* copy = withText<QPushButton>(imageMagickRow(), u"Copy Command"_s);
     QVERIFY(copy);
     copy->click();
-    QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("sudo apt install imagemagick"));
+    QCOMPARE(QGuiApplication::clipboard()->text(), u"sudo apt install imagemagick"_s);
 
-    TestSupport::writeExecutable(m_tools.filePath(QStringLiteral("magick")));
+    TestSupport::writeExecutable(m_tools.filePath(u"magick"_s));
     SettingsWindow::shared().show(SettingsWindow::general);
     SettingsWindow::shared().show(SettingsWindow::components);
-    QVERIFY(imageMagickRow()->findChild<QLabel*>(QStringLiteral("installed")));
-    QVERIFY(!withText<QPushButton>(imageMagickRow(), QStringLiteral("Copy Command")));
+    QVERIFY(imageMagickRow()->findChild<QLabel*>(u"installed"_s));
+    QVERIFY(!withText<QPushButton>(imageMagickRow(), u"Copy Command"_s));
 }
 
 QTEST_MAIN(TestSettingsWindow)

@@ -10,6 +10,8 @@
 #include <QUuid>
 #include <QtTest>
 
+using namespace Qt::StringLiterals;
+
 using TestSupport::writeFile;
 
 namespace {
@@ -23,7 +25,7 @@ QStringList lines(const QString& text)
 
 QStringList listing(const QString& program, const QString& archive)
 {
-    return lines(Shell::run(program, {QStringLiteral("-tf"), archive}));
+    return lines(Shell::run(program, {u"-tf"_s, archive}));
 }
 
 QByteArray contentOf(const QString& path)
@@ -80,19 +82,14 @@ void TestArchiveConverter::init()
 
 void TestArchiveConverter::archiveNames()
 {
-    writeFile(path(QStringLiteral("Photos/one.jpg")), "1");
-    const QString photos = path(QStringLiteral("Photos"));
-    QCOMPARE(ArchiveConverter::compress({photos}, QStringLiteral("zip")),
-             path(QStringLiteral("Photos.zip")));
-    QCOMPARE(ArchiveConverter::compress({photos}, QStringLiteral("zip")),
-             path(QStringLiteral("Photos 2.zip")));
-    const QString pdf = writeFile(path(QStringLiteral("a.pdf")), "%PDF");
-    QCOMPARE(ArchiveConverter::compress({pdf}, QStringLiteral("zip")),
-             path(QStringLiteral("a.pdf.zip")));
-    QCOMPARE(ArchiveConverter::compress({pdf}, QStringLiteral("tar.gz")),
-             path(QStringLiteral("a.pdf.tar.gz")));
-    QCOMPARE(ArchiveConverter::compress({pdf, photos}, QStringLiteral("tar")),
-             path(QStringLiteral("Archive.tar")));
+    writeFile(path(u"Photos/one.jpg"_s), "1");
+    const QString photos = path(u"Photos"_s);
+    QCOMPARE(ArchiveConverter::compress({photos}, u"zip"_s), path(u"Photos.zip"_s));
+    QCOMPARE(ArchiveConverter::compress({photos}, u"zip"_s), path(u"Photos 2.zip"_s));
+    const QString pdf = writeFile(path(u"a.pdf"_s), "%PDF");
+    QCOMPARE(ArchiveConverter::compress({pdf}, u"zip"_s), path(u"a.pdf.zip"_s));
+    QCOMPARE(ArchiveConverter::compress({pdf}, u"tar.gz"_s), path(u"a.pdf.tar.gz"_s));
+    QCOMPARE(ArchiveConverter::compress({pdf, photos}, u"tar"_s), path(u"Archive.tar"_s));
 }
 
 void TestArchiveConverter::topLevelEntriesWithoutMetadata_data()
@@ -115,18 +112,17 @@ void TestArchiveConverter::topLevelEntriesWithoutMetadata()
 {
     QFETCH(QString, format);
     QFETCH(QString, lister);
-    const QStringList files = {writeFile(path(QStringLiteral("a.txt")), "a"),
-                               writeFile(path(QStringLiteral("b.txt")), "b"),
-                               path(QStringLiteral("Folder"))};
-    writeFile(path(QStringLiteral("Folder/c.txt")), "c");
-    writeFile(path(QStringLiteral("Folder/.DS_Store")), "finder");
-    writeFile(path(QStringLiteral(".DS_Store")), "finder");
+    const QStringList files = {writeFile(path(u"a.txt"_s), "a"), writeFile(path(u"b.txt"_s), "b"),
+                               path(u"Folder"_s)};
+    writeFile(path(u"Folder/c.txt"_s), "c");
+    writeFile(path(u"Folder/.DS_Store"_s), "finder");
+    writeFile(path(u".DS_Store"_s), "finder");
     const QString archive = ArchiveConverter::compress(files, format);
-    QCOMPARE(archive, path(QStringLiteral("Archive.") + format));
+    QCOMPARE(archive, path(u"Archive."_s + format));
 
     QStringList entries;
     if (lister.endsWith(QLatin1String("unzip"))) {
-        const QStringList names = lines(Shell::run(lister, {QStringLiteral("-Z1"), archive}));
+        const QStringList names = lines(Shell::run(lister, {u"-Z1"_s, archive}));
         entries = names;
     } else {
         entries = listing(lister, archive);
@@ -135,23 +131,20 @@ void TestArchiveConverter::topLevelEntriesWithoutMetadata()
         if (entry.endsWith(QLatin1Char('/')))
             entry.chop(1);
     }
-    QCOMPARE(entries, QStringList({QStringLiteral("Folder"), QStringLiteral("Folder/c.txt"),
-                                   QStringLiteral("a.txt"), QStringLiteral("b.txt")}));
+    QCOMPARE(entries, QStringList({u"Folder"_s, u"Folder/c.txt"_s, u"a.txt"_s, u"b.txt"_s}));
 }
 
 void TestArchiveConverter::itemsFromSeveralFolders()
 {
-    const QString a = writeFile(path(QStringLiteral("one/a.txt")), "a");
-    const QString b = writeFile(path(QStringLiteral("two/b.txt")), "b");
-    const QString archive = ArchiveConverter::compress({a, b}, QStringLiteral("zip"));
-    QCOMPARE(archive, path(QStringLiteral("one/Archive.zip")));
-    QCOMPARE(listing(QStringLiteral("/usr/bin/bsdtar"), archive),
-             QStringList({QStringLiteral("a.txt"), QStringLiteral("b.txt")}));
+    const QString a = writeFile(path(u"one/a.txt"_s), "a");
+    const QString b = writeFile(path(u"two/b.txt"_s), "b");
+    const QString archive = ArchiveConverter::compress({a, b}, u"zip"_s);
+    QCOMPARE(archive, path(u"one/Archive.zip"_s));
+    QCOMPARE(listing(u"/usr/bin/bsdtar"_s, archive), QStringList({u"a.txt"_s, u"b.txt"_s}));
     // Two items of one name can't share the top level: nothing is made.
-    const QString otherA = writeFile(path(QStringLiteral("two/a.txt")), "other");
-    QVERIFY_THROWS_EXCEPTION(SystemError,
-                             ArchiveConverter::compress({a, otherA}, QStringLiteral("zip")));
-    QVERIFY(!QFileInfo::exists(path(QStringLiteral("one/Archive 2.zip"))));
+    const QString otherA = writeFile(path(u"two/a.txt"_s), "other");
+    QVERIFY_THROWS_EXCEPTION(SystemError, ArchiveConverter::compress({a, otherA}, u"zip"_s));
+    QVERIFY(!QFileInfo::exists(path(u"one/Archive 2.zip"_s)));
 }
 
 void TestArchiveConverter::awkwardNamesRoundTrip_data()
@@ -165,19 +158,17 @@ void TestArchiveConverter::awkwardNamesRoundTrip_data()
 void TestArchiveConverter::awkwardNamesRoundTrip()
 {
     QFETCH(QString, format);
-    const QStringList names = {QStringLiteral("with space.txt"),
-                               QStringLiteral("quote's \"double\".txt"),
-                               QStringLiteral("Ünïcødé – ñ.txt"),
-                               QStringLiteral("-leading-dash.txt"), QStringLiteral("--help")};
+    const QStringList names = {u"with space.txt"_s, u"quote's \"double\".txt"_s,
+                               u"Ünïcødé – ñ.txt"_s, u"-leading-dash.txt"_s, u"--help"_s};
     QStringList files;
     QByteArray binary;
     for (int i = 0; i < 70000; ++i)
         binary.append(static_cast<char>((i * 7919) % 256));
     for (const QString& name : names)
-        files.append(writeFile(path(QStringLiteral("src/") + name), name.toUtf8() + binary));
+        files.append(writeFile(path(u"src/"_s + name), name.toUtf8() + binary));
     const QString archive = ArchiveConverter::compress(files, format);
     const QString extracted = ArchiveConverter::extract(archive);
-    QCOMPARE(extracted, path(QStringLiteral("src/Archive")));
+    QCOMPARE(extracted, path(u"src/Archive"_s));
     QCOMPARE(QDir(extracted).entryList(QDir::Files).size(), names.size());
     for (const QString& name : names)
         QCOMPARE(contentOf(extracted + QLatin1Char('/') + name), name.toUtf8() + binary);
@@ -185,102 +176,80 @@ void TestArchiveConverter::awkwardNamesRoundTrip()
 
 void TestArchiveConverter::repacking()
 {
-    writeFile(path(QStringLiteral("backup/notes.txt")), "notes");
-    const QString tarGz =
-        ArchiveConverter::compress({path(QStringLiteral("backup"))}, QStringLiteral("tar.gz"));
-    const QString renamed = path(QStringLiteral("backup.tar.gz"));
+    writeFile(path(u"backup/notes.txt"_s), "notes");
+    const QString tarGz = ArchiveConverter::compress({path(u"backup"_s)}, u"tar.gz"_s);
+    const QString renamed = path(u"backup.tar.gz"_s);
     QCOMPARE(tarGz, renamed);
-    const QString zip = ArchiveConverter::convert(renamed, QStringLiteral("zip"));
-    QCOMPARE(zip, path(QStringLiteral("backup.zip")));
-    QCOMPARE(ArchiveConverter::convert(renamed, QStringLiteral("tar")),
-             path(QStringLiteral("backup.tar")));
-    QCOMPARE(listing(QStringLiteral("/usr/bin/bsdtar"), zip),
-             QStringList({QStringLiteral("backup/"), QStringLiteral("backup/notes.txt")}));
+    const QString zip = ArchiveConverter::convert(renamed, u"zip"_s);
+    QCOMPARE(zip, path(u"backup.zip"_s));
+    QCOMPARE(ArchiveConverter::convert(renamed, u"tar"_s), path(u"backup.tar"_s));
+    QCOMPARE(listing(u"/usr/bin/bsdtar"_s, zip),
+             QStringList({u"backup/"_s, u"backup/notes.txt"_s}));
 }
 
 void TestArchiveConverter::extractingShapes()
 {
-    writeFile(path(QStringLiteral("Site/index.html")), "<html>");
-    const QString site =
-        ArchiveConverter::compress({path(QStringLiteral("Site"))}, QStringLiteral("zip"));
-    QDir(path(QStringLiteral("Site"))).removeRecursively();
-    QCOMPARE(ArchiveConverter::extract(site), path(QStringLiteral("Site")));
-    QCOMPARE(contentOf(path(QStringLiteral("Site/index.html"))), QByteArray("<html>"));
+    writeFile(path(u"Site/index.html"_s), "<html>");
+    const QString site = ArchiveConverter::compress({path(u"Site"_s)}, u"zip"_s);
+    QDir(path(u"Site"_s)).removeRecursively();
+    QCOMPARE(ArchiveConverter::extract(site), path(u"Site"_s));
+    QCOMPARE(contentOf(path(u"Site/index.html"_s)), QByteArray("<html>"));
 
-    const QString pair = ArchiveConverter::compress({writeFile(path(QStringLiteral("a.txt")), "a"),
-                                                     writeFile(path(QStringLiteral("b.txt")), "b")},
-                                                    QStringLiteral("zip"));
-    QCOMPARE(ArchiveConverter::extract(pair), path(QStringLiteral("Archive")));
-    QCOMPARE(QDir(path(QStringLiteral("Archive"))).entryList(QDir::Files),
-             QStringList({QStringLiteral("a.txt"), QStringLiteral("b.txt")}));
+    const QString pair = ArchiveConverter::compress(
+        {writeFile(path(u"a.txt"_s), "a"), writeFile(path(u"b.txt"_s), "b")}, u"zip"_s);
+    QCOMPARE(ArchiveConverter::extract(pair), path(u"Archive"_s));
+    QCOMPARE(QDir(path(u"Archive"_s)).entryList(QDir::Files),
+             QStringList({u"a.txt"_s, u"b.txt"_s}));
 
     // 7z, as bsdtar writes it, extracts through the same path.
-    Shell::run(QStringLiteral("/usr/bin/bsdtar"),
-               {QStringLiteral("--format"), QStringLiteral("7zip"), QStringLiteral("-cf"),
-                path(QStringLiteral("pair.7z")), QStringLiteral("-C"), m_dir->path(),
-                QStringLiteral("a.txt"), QStringLiteral("b.txt")});
-    QCOMPARE(ArchiveConverter::extract(path(QStringLiteral("pair.7z"))),
-             path(QStringLiteral("pair")));
-    QCOMPARE(contentOf(path(QStringLiteral("pair/b.txt"))), QByteArray("b"));
+    Shell::run(u"/usr/bin/bsdtar"_s, {u"--format"_s, u"7zip"_s, u"-cf"_s, path(u"pair.7z"_s),
+                                      u"-C"_s, m_dir->path(), u"a.txt"_s, u"b.txt"_s});
+    QCOMPARE(ArchiveConverter::extract(path(u"pair.7z"_s)), path(u"pair"_s));
+    QCOMPARE(contentOf(path(u"pair/b.txt"_s)), QByteArray("b"));
 }
 
 void TestArchiveConverter::extractingLoneCompressedFiles()
 {
-    const QString notes = writeFile(path(QStringLiteral("notes.txt")), "some notes\n");
-    Shell::run(QStringLiteral("/bin/gzip"), {QStringLiteral("-k"), notes});
-    Shell::run(QStringLiteral("/usr/bin/xz"), {QStringLiteral("-k"), notes});
-    Shell::run(QStringLiteral("/bin/bzip2"), {QStringLiteral("-k"), notes});
-    for (const QString& suffix :
-         {QStringLiteral(".gz"), QStringLiteral(".xz"), QStringLiteral(".bz2")}) {
+    const QString notes = writeFile(path(u"notes.txt"_s), "some notes\n");
+    Shell::run(u"/bin/gzip"_s, {u"-k"_s, notes});
+    Shell::run(u"/usr/bin/xz"_s, {u"-k"_s, notes});
+    Shell::run(u"/bin/bzip2"_s, {u"-k"_s, notes});
+    for (const QString& suffix : {u".gz"_s, u".xz"_s, u".bz2"_s}) {
         const QString result = ArchiveConverter::extract(notes + suffix);
-        QVERIFY(result.startsWith(path(QStringLiteral("notes "))));
+        QVERIFY(result.startsWith(path(u"notes "_s)));
         QVERIFY(result.endsWith(QLatin1String(".txt")));
         QCOMPARE(contentOf(result), QByteArray("some notes\n"));
     }
     // A compressed TAR goes through the archive path.
-    writeFile(path(QStringLiteral("data/x.csv")), "1,2");
-    const QString tarGz =
-        ArchiveConverter::compress({path(QStringLiteral("data"))}, QStringLiteral("tar.gz"));
-    QCOMPARE(tarGz, path(QStringLiteral("data.tar.gz")));
-    QDir(path(QStringLiteral("data"))).removeRecursively();
-    QCOMPARE(ArchiveConverter::extract(path(QStringLiteral("data.tar.gz"))),
-             path(QStringLiteral("data")));
+    writeFile(path(u"data/x.csv"_s), "1,2");
+    const QString tarGz = ArchiveConverter::compress({path(u"data"_s)}, u"tar.gz"_s);
+    QCOMPARE(tarGz, path(u"data.tar.gz"_s));
+    QDir(path(u"data"_s)).removeRecursively();
+    QCOMPARE(ArchiveConverter::extract(path(u"data.tar.gz"_s)), path(u"data"_s));
 
     // A corrupt file leaves no half-written result behind.
-    const QString bad = writeFile(path(QStringLiteral("bad.txt.gz")), "not gzip at all");
+    const QString bad = writeFile(path(u"bad.txt.gz"_s), "not gzip at all");
     QVERIFY_THROWS_EXCEPTION(Fail, ArchiveConverter::extract(bad));
-    QVERIFY(!QFileInfo::exists(path(QStringLiteral("bad.txt"))));
+    QVERIFY(!QFileInfo::exists(path(u"bad.txt"_s)));
 }
 
 void TestArchiveConverter::emptyArchives()
 {
-    writeFile(path(QStringLiteral("meta/__MACOSX/._a.txt")), "resource fork");
-    writeFile(path(QStringLiteral("meta/.DS_Store")), "finder");
-    Shell::run(QStringLiteral("/usr/bin/bsdtar"),
-               {QStringLiteral("--format"), QStringLiteral("zip"), QStringLiteral("-cf"),
-                path(QStringLiteral("meta.zip")), QStringLiteral("-C"),
-                path(QStringLiteral("meta")), QStringLiteral("__MACOSX"),
-                QStringLiteral(".DS_Store")});
-    try {
-        ArchiveConverter::extract(path(QStringLiteral("meta.zip")));
-        QFAIL("an archive of metadata only is empty");
-    } catch (const Fail& fail) {
-        QCOMPARE(fail.message(), QStringLiteral("meta.zip is empty."));
-    }
+    writeFile(path(u"meta/__MACOSX/._a.txt"_s), "resource fork");
+    writeFile(path(u"meta/.DS_Store"_s), "finder");
+    Shell::run(u"/usr/bin/bsdtar"_s, {u"--format"_s, u"zip"_s, u"-cf"_s, path(u"meta.zip"_s),
+                                      u"-C"_s, path(u"meta"_s), u"__MACOSX"_s, u".DS_Store"_s});
+    QCOMPARE(TestSupport::failureOf([&] { ArchiveConverter::extract(path(u"meta.zip"_s)); }),
+             u"meta.zip is empty."_s);
 }
 
 void TestArchiveConverter::missingDecompressor()
 {
-    const QString notes = writeFile(path(QStringLiteral("notes.txt")), "x");
-    Shell::run(QStringLiteral("/usr/bin/xz"), {notes});
-    const TestSupport::ScopedEnv noTools("FLINGDIAL_TOOL_DIRS",
-                                         path(QStringLiteral("empty")).toLocal8Bit());
-    try {
-        ArchiveConverter::extract(path(QStringLiteral("notes.txt.xz")));
-        QFAIL("extracting without xz must fail");
-    } catch (const Fail& fail) {
-        QCOMPARE(fail.message(), QStringLiteral("This computer can’t open .xz files."));
-    }
+    const QString notes = writeFile(path(u"notes.txt"_s), "x");
+    Shell::run(u"/usr/bin/xz"_s, {notes});
+    const TestSupport::ScopedEnv noTools("FLINGDIAL_TOOL_DIRS", path(u"empty"_s).toLocal8Bit());
+    QCOMPARE(TestSupport::failureOf([&] { ArchiveConverter::extract(path(u"notes.txt.xz"_s)); }),
+             u"This computer can’t open .xz files."_s);
 }
 
 void TestArchiveConverter::extractionStaysInsideItsFolder_data()
@@ -299,31 +268,27 @@ void TestArchiveConverter::extractionStaysInsideItsFolder_data()
 void TestArchiveConverter::extractionStaysInsideItsFolder()
 {
     QFETCH(QStringList, makeArchive);
-    const QString bsdtar = QStringLiteral("/usr/bin/bsdtar");
-    const QString outside = path(QStringLiteral("outside"));
+    const QString bsdtar = u"/usr/bin/bsdtar"_s;
+    const QString outside = path(u"outside"_s);
     QDir().mkpath(outside);
-    const QString payload = QStringLiteral("payload-") + QUuid::createUuid().toString(QUuid::Id128);
-    makeArchive.replaceInStrings(QStringLiteral("payload"), payload);
+    const QString payload = u"payload-"_s + QUuid::createUuid().toString(QUuid::Id128);
+    makeArchive.replaceInStrings(u"payload"_s, payload);
     writeFile(path(payload), "evil");
     // Parts the cases assemble: an absolute entry, a link out, a file through it.
-    const QString absolute = outside + QStringLiteral("/absolute");
+    const QString absolute = outside + u"/absolute"_s;
+    Shell::run(bsdtar, {u"-cPf"_s, path(u"abs.tar"_s), u"-s"_s, u",.*,"_s + absolute + u","_s,
+                        path(payload)});
+    QVERIFY(QFile::link(outside, path(u"link"_s)));
+    Shell::run(bsdtar, {u"-cf"_s, path(u"link.tar"_s), u"-C"_s, m_dir->path(), u"link"_s});
+    writeFile(path(u"through/link/written"_s), "evil");
     Shell::run(bsdtar,
-               {QStringLiteral("-cPf"), path(QStringLiteral("abs.tar")), QStringLiteral("-s"),
-                QStringLiteral(",.*,") + absolute + QStringLiteral(","), path(payload)});
-    QVERIFY(QFile::link(outside, path(QStringLiteral("link"))));
-    Shell::run(bsdtar, {QStringLiteral("-cf"), path(QStringLiteral("link.tar")),
-                        QStringLiteral("-C"), m_dir->path(), QStringLiteral("link")});
-    writeFile(path(QStringLiteral("through/link/written")), "evil");
-    Shell::run(bsdtar,
-               {QStringLiteral("-cf"), path(QStringLiteral("through.tar")), QStringLiteral("-C"),
-                path(QStringLiteral("through")), QStringLiteral("link/written")});
+               {u"-cf"_s, path(u"through.tar"_s), u"-C"_s, path(u"through"_s), u"link/written"_s});
     Shell::run(bsdtar, makeArchive, m_dir->path());
 
-    const QString nested = path(QStringLiteral("deep/down"));
+    const QString nested = path(u"deep/down"_s);
     QDir().mkpath(nested);
     const QString archive =
-        path(makeArchive.contains(QStringLiteral("evil.zip")) ? QStringLiteral("evil.zip")
-                                                              : QStringLiteral("evil.tar"));
+        path(makeArchive.contains(u"evil.zip"_s) ? u"evil.zip"_s : u"evil.tar"_s);
     const QString copy = nested + QLatin1Char('/') + QFileInfo(archive).fileName();
     QVERIFY(QFile::copy(archive, copy));
     try {
@@ -332,10 +297,10 @@ void TestArchiveConverter::extractionStaysInsideItsFolder()
         // Refusing the archive is fine; writing outside is not.
     }
     QCOMPARE(QDir(outside).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList());
-    QVERIFY(!QFileInfo::exists(path(QStringLiteral("deep/") + payload)));
+    QVERIFY(!QFileInfo::exists(path(u"deep/"_s + payload)));
     QVERIFY(!QFileInfo::exists(QDir::temp().filePath(payload)));
     QVERIFY(!QFileInfo::exists(absolute));
-    QVERIFY(!QFileInfo::exists(outside + QStringLiteral("/written")));
+    QVERIFY(!QFileInfo::exists(outside + u"/written"_s));
 }
 
 QTEST_GUILESS_MAIN(TestArchiveConverter)

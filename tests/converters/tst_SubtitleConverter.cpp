@@ -8,6 +8,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+using namespace Qt::StringLiterals;
+
 class TestSubtitleConverter : public QObject
 {
     Q_OBJECT
@@ -99,8 +101,7 @@ void TestSubtitleConverter::shifts_data()
     QTest::newRow("other text untouched") << "1\n00:00:01,000 --> x\n"
                                           << 2.0 << "1\n00:00:03,000 --> x\n";
     QTest::newRow("non-ASCII digits left as they are")
-        << QStringLiteral("٠٠:٠٠:٠١,٥٠٠ and 00:00:01,500") << 1.0
-        << QStringLiteral("٠٠:٠٠:٠١,٥٠٠ and 00:00:02,500");
+        << u"٠٠:٠٠:٠١,٥٠٠ and 00:00:01,500"_s << 1.0 << u"٠٠:٠٠:٠١,٥٠٠ and 00:00:02,500"_s;
 }
 
 void TestSubtitleConverter::shifts()
@@ -113,13 +114,10 @@ void TestSubtitleConverter::shifts()
 
 void TestSubtitleConverter::hugeShiftIsRefused()
 {
-    QVERIFY_THROWS_EXCEPTION(Fail,
-                             SubtitleConverter::shiftText(QStringLiteral("00:00:01,000"), 1e300));
-    QVERIFY_THROWS_EXCEPTION(Fail,
-                             SubtitleConverter::shiftText(QStringLiteral("00:00:01,000"), 9.3e15));
+    QVERIFY_THROWS_EXCEPTION(Fail, SubtitleConverter::shiftText(u"00:00:01,000"_s, 1e300));
+    QVERIFY_THROWS_EXCEPTION(Fail, SubtitleConverter::shiftText(u"00:00:01,000"_s, 9.3e15));
     // Far below zero is simply zero.
-    QCOMPARE(SubtitleConverter::shiftText(QStringLiteral("00:00:01,000"), -1e300),
-             QStringLiteral("00:00:00,000"));
+    QCOMPARE(SubtitleConverter::shiftText(u"00:00:01,000"_s, -1e300), u"00:00:00,000"_s);
 }
 
 void TestSubtitleConverter::shiftAnswers_data()
@@ -152,14 +150,14 @@ void TestSubtitleConverter::readsLegacyEncodings_data()
 {
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<QString>("text");
-    QTest::newRow("utf-8") << QByteArray("caf\xc3\xa9") << QStringLiteral("café");
+    QTest::newRow("utf-8") << QByteArray("caf\xc3\xa9") << u"café"_s;
     QTest::newRow("windows-1252") << QByteArray("caf\xe9 \x93quoted\x94 \x80")
-                                  << QStringLiteral("café “quoted” €");
-    QTest::newRow("latin-1") << QByteArray("na\xefve gar\xe7on") << QStringLiteral("naïve garçon");
+                                  << u"café “quoted” €"_s;
+    QTest::newRow("latin-1") << QByteArray("na\xefve gar\xe7on") << u"naïve garçon"_s;
     QTest::newRow("utf-16 with bom") << QByteArray("\xff\xfe"
                                                    "c\0a\0f\0\xe9\0",
                                                    10)
-                                     << QStringLiteral("café");
+                                     << u"café"_s;
 }
 
 void TestSubtitleConverter::readsLegacyEncodings()
@@ -167,30 +165,25 @@ void TestSubtitleConverter::readsLegacyEncodings()
     QFETCH(QByteArray, bytes);
     QFETCH(QString, text);
     QTemporaryDir dir;
-    QCOMPARE(
-        TextFile::readText(TestSupport::writeFile(dir.filePath(QStringLiteral("t.srt")), bytes)),
-        text);
+    QCOMPARE(TextFile::readText(TestSupport::writeFile(dir.filePath(u"t.srt"_s), bytes)), text);
 }
 
 void TestSubtitleConverter::shiftedFilesAreNamedSynced()
 {
     QTemporaryDir dir;
-    const QString subs =
-        TestSupport::writeFile(dir.filePath(QStringLiteral("subs.srt")),
-                               "1\r\n00:00:01,000 --> 00:00:02,000\r\nD\xe9j\xe0 vu\r\n");
+    const QString subs = TestSupport::writeFile(
+        dir.filePath(u"subs.srt"_s), "1\r\n00:00:01,000 --> 00:00:02,000\r\nD\xe9j\xe0 vu\r\n");
     const NameReservations::Scope names;
     const QString first = SubtitleConverter::shift(subs, 0.5);
-    QCOMPARE(first, dir.filePath(QStringLiteral("subs synced.srt")));
-    QCOMPARE(SubtitleConverter::shift(subs, 0.5),
-             dir.filePath(QStringLiteral("subs synced 2.srt")));
+    QCOMPARE(first, dir.filePath(u"subs synced.srt"_s));
+    QCOMPARE(SubtitleConverter::shift(subs, 0.5), dir.filePath(u"subs synced 2.srt"_s));
     QFile file(first);
     QVERIFY(file.open(QIODevice::ReadOnly));
     QCOMPARE(file.readAll(),
              QByteArray("1\r\n00:00:01,500 --> 00:00:02,500\r\nD\xc3\xa9j\xc3\xa0 vu\r\n"));
-    const QString vtt = SubtitleConverter::convert(subs, QStringLiteral("vtt"));
-    QCOMPARE(vtt, dir.filePath(QStringLiteral("subs.vtt")));
-    QCOMPARE(TextFile::readText(vtt),
-             QStringLiteral("WEBVTT\n\n1\n00:00:01.000 --> 00:00:02.000\nDéjà vu\n"));
+    const QString vtt = SubtitleConverter::convert(subs, u"vtt"_s);
+    QCOMPARE(vtt, dir.filePath(u"subs.vtt"_s));
+    QCOMPARE(TextFile::readText(vtt), u"WEBVTT\n\n1\n00:00:01.000 --> 00:00:02.000\nDéjà vu\n"_s);
 }
 
 QTEST_GUILESS_MAIN(TestSubtitleConverter)

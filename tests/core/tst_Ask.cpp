@@ -9,6 +9,8 @@
 #include <cstdio>
 #include <thread>
 
+using namespace Qt::StringLiterals;
+
 using ScriptedInput = TestSupport::ScriptedAnswers;
 
 class TestAsk : public QObject
@@ -44,9 +46,7 @@ void TestAsk::textAnswers()
     QFETCH(QString, answer);
     const ScriptedInput scripted(input);
     try {
-        const QString text =
-            Ask::text(QStringLiteral("Resize Images"), QStringLiteral("Longest side in pixels:"),
-                      QStringLiteral("1600"));
+        const QString text = Ask::text(u"Resize Images"_s, u"Longest side in pixels:"_s, u"1600"_s);
         QCOMPARE(text, answer);
     } catch (const Cancelled&) {
         QVERIFY2(answer.isEmpty(), "only an empty answer cancels");
@@ -56,15 +56,14 @@ void TestAsk::textAnswers()
 void TestAsk::folderAnswers()
 {
     QTemporaryDir dir;
-    QDir(dir.path()).mkpath(QStringLiteral("Target"));
+    QDir(dir.path()).mkpath(u"Target"_s);
     {
         const ScriptedInput scripted("Target\n");
-        QCOMPARE(Ask::folder(QStringLiteral("Move 2 items to:"), dir.path()),
-                 dir.filePath(QStringLiteral("Target")));
+        QCOMPARE(Ask::folder(u"Move 2 items to:"_s, dir.path()), dir.filePath(u"Target"_s));
     }
     for (const QByteArray& input : {QByteArray("Missing\n"), QByteArray("\n")}) {
         const ScriptedInput scripted(input);
-        QVERIFY_THROWS_EXCEPTION(Cancelled, Ask::folder(QStringLiteral("Move to:"), dir.path()));
+        QVERIFY_THROWS_EXCEPTION(Cancelled, Ask::folder(u"Move to:"_s, dir.path()));
     }
 }
 
@@ -76,7 +75,7 @@ void TestAsk::workerPromptsRunOnTheMainThread()
     std::thread worker([&] {
         answer = Ask::onMainForModal([&] {
             promptThread = QThread::currentThread();
-            return QStringLiteral("from main");
+            return u"from main"_s;
         });
         done = true;
     });
@@ -84,7 +83,7 @@ void TestAsk::workerPromptsRunOnTheMainThread()
     QTRY_VERIFY(done.load());
     worker.join();
     QCOMPARE(promptThread, QCoreApplication::instance()->thread());
-    QCOMPARE(answer, QStringLiteral("from main"));
+    QCOMPARE(answer, u"from main"_s);
 }
 
 void TestAsk::mainThreadPromptsRunDirectly()

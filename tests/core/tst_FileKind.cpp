@@ -8,6 +8,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+using namespace Qt::StringLiterals;
+
 using FileKind::Kind;
 Q_DECLARE_METATYPE(FileKind::Kind)
 
@@ -79,7 +81,7 @@ void TestFileKind::classifiesNames()
     QFETCH(QString, name);
     QFETCH(QString, key);
     QFETCH(Kind, kind);
-    const QString path = QStringLiteral("/nonexistent/") + name;
+    const QString path = u"/nonexistent/"_s + name;
     QCOMPARE(FileKind::ext(path), key);
     QCOMPARE(FileKind::of(path), kind);
 }
@@ -92,14 +94,13 @@ void TestFileKind::classifiesDirectories()
         QDir(dir.path()).mkpath(name);
         return dir.filePath(name);
     };
-    QCOMPARE(FileKind::of(makeDir(QStringLiteral("Plain"))), FileKind::folder);
-    QCOMPARE(FileKind::of(makeDir(QStringLiteral("my.folder"))), FileKind::folder);
-    QCOMPARE(FileKind::of(makeDir(QStringLiteral("Report.pages"))), FileKind::document);
-    QCOMPARE(FileKind::of(makeDir(QStringLiteral("Deck.key"))), FileKind::slides);
-    QCOMPARE(FileKind::of(makeDir(QStringLiteral("Tool.app"))), FileKind::other);
-    QCOMPARE(FileKind::of(makeDir(QStringLiteral("Thing.bundle"))), FileKind::other);
-    QCOMPARE(FileKind::of(TestSupport::writeFile(dir.filePath(QStringLiteral("Makefile")))),
-             FileKind::other);
+    QCOMPARE(FileKind::of(makeDir(u"Plain"_s)), FileKind::folder);
+    QCOMPARE(FileKind::of(makeDir(u"my.folder"_s)), FileKind::folder);
+    QCOMPARE(FileKind::of(makeDir(u"Report.pages"_s)), FileKind::document);
+    QCOMPARE(FileKind::of(makeDir(u"Deck.key"_s)), FileKind::slides);
+    QCOMPARE(FileKind::of(makeDir(u"Tool.app"_s)), FileKind::other);
+    QCOMPARE(FileKind::of(makeDir(u"Thing.bundle"_s)), FileKind::other);
+    QCOMPARE(FileKind::of(TestSupport::writeFile(dir.filePath(u"Makefile"_s))), FileKind::other);
 }
 
 void TestFileKind::extensionSetsAreDisjoint()
@@ -153,20 +154,20 @@ void TestFileKind::wheelModesCycle()
 {
     QCOMPARE(WheelMode::next(WheelMode::convert), WheelMode::tools);
     QCOMPARE(WheelMode::next(WheelMode::actions), WheelMode::convert);
-    QCOMPARE(WheelMode::title(WheelMode::tools), QStringLiteral("Tools"));
-    QCOMPARE(WheelMode::fromRawValue(QStringLiteral("actions")), WheelMode::actions);
-    QVERIFY(!WheelMode::fromRawValue(QStringLiteral("Actions")));
-    QCOMPARE(FileKind::fromRawValue(QStringLiteral("spreadsheet")), FileKind::spreadsheet);
-    QVERIFY(!FileKind::fromRawValue(QStringLiteral("movie")));
+    QCOMPARE(WheelMode::title(WheelMode::tools), u"Tools"_s);
+    QCOMPARE(WheelMode::fromRawValue(u"actions"_s), WheelMode::actions);
+    QVERIFY(!WheelMode::fromRawValue(u"Actions"_s));
+    QCOMPARE(FileKind::fromRawValue(u"spreadsheet"_s), FileKind::spreadsheet);
+    QVERIFY(!FileKind::fromRawValue(u"movie"_s));
 }
 
 void TestFileKind::failShowsItsMessage()
 {
     try {
-        throw Fail(QStringLiteral("The PDF couldn’t be created."));
+        throw Fail(u"The PDF couldn’t be created."_s);
     } catch (const Error& error) {
-        QCOMPARE(error.description(), QStringLiteral("The PDF couldn’t be created."));
-        QCOMPARE(QString::fromUtf8(error.what()), QStringLiteral("The PDF couldn’t be created."));
+        QCOMPARE(error.description(), u"The PDF couldn’t be created."_s);
+        QCOMPARE(QString::fromUtf8(error.what()), u"The PDF couldn’t be created."_s);
     }
 }
 

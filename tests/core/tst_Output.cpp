@@ -10,6 +10,8 @@
 #include <latch>
 #include <thread>
 
+using namespace Qt::StringLiterals;
+
 class TestOutput : public QObject
 {
     Q_OBJECT
@@ -45,31 +47,29 @@ void TestOutput::initTestCase()
 void TestOutput::init()
 {
     m_dir = std::make_unique<QTemporaryDir>();
-    Settings::shared().remove(QStringLiteral("output.mode"));
-    Settings::shared().remove(QStringLiteral("output.path"));
+    Settings::shared().remove(u"output.mode"_s);
+    Settings::shared().remove(u"output.path"_s);
 }
 
 void TestOutput::resultsGoNextToTheSource()
 {
-    const QString source = TestSupport::writeFile(path(QStringLiteral("a/b/photo.heic")));
-    QCOMPARE(Output::directory(source), path(QStringLiteral("a/b")));
-    Settings::shared().setValue(QStringLiteral("output.mode"), QStringLiteral("custom"));
-    Settings::shared().setValue(QStringLiteral("output.path"), QString());
-    QCOMPARE(Output::directory(source), path(QStringLiteral("a/b")));
+    const QString source = TestSupport::writeFile(path(u"a/b/photo.heic"_s));
+    QCOMPARE(Output::directory(source), path(u"a/b"_s));
+    Settings::shared().setValue(u"output.mode"_s, u"custom"_s);
+    Settings::shared().setValue(u"output.path"_s, QString());
+    QCOMPARE(Output::directory(source), path(u"a/b"_s));
     const NameReservations::Scope names;
-    QCOMPARE(Output::uniqueIn(source, QStringLiteral("photo.png")),
-             path(QStringLiteral("a/b/photo.png")));
-    TestSupport::writeFile(path(QStringLiteral("a/b/photo.png")));
-    QCOMPARE(Output::uniqueIn(source, QStringLiteral("photo.png")),
-             path(QStringLiteral("a/b/photo 2.png")));
+    QCOMPARE(Output::uniqueIn(source, u"photo.png"_s), path(u"a/b/photo.png"_s));
+    TestSupport::writeFile(path(u"a/b/photo.png"_s));
+    QCOMPARE(Output::uniqueIn(source, u"photo.png"_s), path(u"a/b/photo 2.png"_s));
 }
 
 void TestOutput::customFolderIsCreated()
 {
-    const QString folder = path(QStringLiteral("out/nested"));
-    Settings::shared().setValue(QStringLiteral("output.mode"), QStringLiteral("custom"));
-    Settings::shared().setValue(QStringLiteral("output.path"), folder);
-    QCOMPARE(Output::directory(path(QStringLiteral("x.png"))), folder);
+    const QString folder = path(u"out/nested"_s);
+    Settings::shared().setValue(u"output.mode"_s, u"custom"_s);
+    Settings::shared().setValue(u"output.path"_s, folder);
+    QCOMPARE(Output::directory(path(u"x.png"_s)), folder);
     QVERIFY(QFileInfo(folder).isDir());
 }
 
@@ -135,7 +135,7 @@ void TestOutput::uniqueNames()
 
 void TestOutput::concurrentRequestsGetDistinctNames()
 {
-    const QString candidate = path(QStringLiteral("photo.png"));
+    const QString candidate = path(u"photo.png"_s);
     constexpr int requests = 64;
     QStringList names(requests);
     std::latch start(requests);
@@ -155,16 +155,16 @@ void TestOutput::concurrentRequestsGetDistinctNames()
     }
     QCOMPARE(QSet<QString>(names.cbegin(), names.cend()).size(), requests);
     QVERIFY(names.contains(candidate));
-    QVERIFY(names.contains(path(QStringLiteral("photo 64.png"))));
+    QVERIFY(names.contains(path(u"photo 64.png"_s)));
 }
 
 void TestOutput::scopeReleasesUnwrittenNames()
 {
-    const QString candidate = path(QStringLiteral("clip.mp4"));
+    const QString candidate = path(u"clip.mp4"_s);
     {
         const NameReservations::Scope scope;
         QCOMPARE(Output::unique(candidate), candidate);
-        QCOMPARE(Output::unique(candidate), path(QStringLiteral("clip 2.mp4")));
+        QCOMPARE(Output::unique(candidate), path(u"clip 2.mp4"_s));
     }
     // The operation ended without writing: the names are free again.
     const NameReservations::Scope scope;
@@ -175,8 +175,7 @@ void TestOutput::temporaryDirectories()
 {
     const QString first = Output::temporaryDirectory();
     const QString second = Output::temporaryDirectory();
-    const QRegularExpression pattern(
-        QStringLiteral("^Flingdial-[0-9A-F]{8}(-[0-9A-F]{4}){3}-[0-9A-F]{12}$"));
+    const QRegularExpression pattern(u"^Flingdial-[0-9A-F]{8}(-[0-9A-F]{4}){3}-[0-9A-F]{12}$"_s);
     QVERIFY(pattern.match(QFileInfo(first).fileName()).hasMatch());
     QCOMPARE(QFileInfo(first).absolutePath(), QDir::tempPath());
     QVERIFY(QFileInfo(first).isDir());

@@ -5,6 +5,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+using namespace Qt::StringLiterals;
+
 class TestSettings : public QObject
 {
     Q_OBJECT
@@ -41,13 +43,13 @@ void TestSettings::init()
 void TestSettings::registeredDefaults()
 {
     const Settings& settings = Settings::shared();
-    QVERIFY(settings.boolValue(QStringLiteral("notify")));
-    QVERIFY(settings.boolValue(QStringLiteral("sound")));
-    QVERIFY(settings.boolValue(QStringLiteral("hotkey")));
-    QVERIFY(!settings.boolValue(QStringLiteral("revealAfter")));
-    QVERIFY(!settings.boolValue(QStringLiteral("onboarded")));
-    QCOMPARE(settings.stringValue(QStringLiteral("output.mode")), QStringLiteral("same"));
-    QCOMPARE(settings.stringValue(QStringLiteral("modifier.tools")), QStringLiteral("command"));
+    QVERIFY(settings.boolValue(u"notify"_s));
+    QVERIFY(settings.boolValue(u"sound"_s));
+    QVERIFY(settings.boolValue(u"hotkey"_s));
+    QVERIFY(!settings.boolValue(u"revealAfter"_s));
+    QVERIFY(!settings.boolValue(u"onboarded"_s));
+    QCOMPARE(settings.stringValue(u"output.mode"_s), u"same"_s);
+    QCOMPARE(settings.stringValue(u"modifier.tools"_s), u"command"_s);
     QCOMPARE(settings.jpegQuality(), 85);
 }
 
@@ -55,10 +57,10 @@ void TestSettings::defaultsAreNeverWritten()
 {
     QFile::remove(Settings::shared().filePath());
     Settings::shared().registerDefaults();
-    QVERIFY(Settings::shared().boolValue(QStringLiteral("notify")));
+    QVERIFY(Settings::shared().boolValue(u"notify"_s));
     QVERIFY(!QFileInfo::exists(Settings::shared().filePath()));
-    Settings::shared().setValue(QStringLiteral("notify"), false);
-    QVERIFY(!Settings::shared().boolValue(QStringLiteral("notify")));
+    Settings::shared().setValue(u"notify"_s, false);
+    QVERIFY(!Settings::shared().boolValue(u"notify"_s));
     QVERIFY(QFileInfo::exists(Settings::shared().filePath()));
 }
 
@@ -81,9 +83,9 @@ void TestSettings::outputDirectory()
     QFETCH(QVariant, path);
     QFETCH(QString, expected);
     if (mode.isValid())
-        Settings::shared().setValue(QStringLiteral("output.mode"), mode);
+        Settings::shared().setValue(u"output.mode"_s, mode);
     if (path.isValid())
-        Settings::shared().setValue(QStringLiteral("output.path"), path);
+        Settings::shared().setValue(u"output.path"_s, path);
     QCOMPARE(Settings::shared().outputDirectory().value_or(QString()), expected);
 }
 
@@ -101,13 +103,13 @@ void TestSettings::jpegQualityIsClamped()
 {
     QFETCH(int, stored);
     QFETCH(int, used);
-    Settings::shared().setValue(QStringLiteral("jpegQuality"), stored);
+    Settings::shared().setValue(u"jpegQuality"_s, stored);
     QCOMPARE(Settings::shared().jpegQuality(), used);
 }
 
 void TestSettings::editsOnDiskAreSeenAndSignalled()
 {
-    Settings::shared().setValue(QStringLiteral("notify"), true);
+    Settings::shared().setValue(u"notify"_s, true);
     Settings::shared().watchForChanges();
     QSignalSpy changed(&Settings::shared(), &Settings::changed);
     // Another process rewrites the file, as an editor would.
@@ -115,7 +117,7 @@ void TestSettings::editsOnDiskAreSeenAndSignalled()
     TestSupport::writeFile(Settings::shared().filePath(),
                            "[General]\nnotify=false\njpegQuality=40\n");
     QVERIFY(changed.wait(5000));
-    QVERIFY(!Settings::shared().boolValue(QStringLiteral("notify")));
+    QVERIFY(!Settings::shared().boolValue(u"notify"_s));
     QCOMPARE(Settings::shared().jpegQuality(), 40);
 }
 

@@ -7,6 +7,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+using namespace Qt::StringLiterals;
+
 using TestSupport::ScopedEnv;
 
 class TestShell : public QObject
@@ -23,7 +25,6 @@ private Q_SLOTS:
     void unwritableOutputFileFailsBeforeStarting();
     void findSearchesInOrder();
     void libreOfficeOutsideTheSearchPath();
-    void installCommands();
 };
 
 void TestShell::drainsBothPipes()
@@ -31,10 +32,10 @@ void TestShell::drainsBothPipes()
     // 10 MB on each pipe: far beyond what a pipe buffers.
     const QString script = QStringLiteral(
         "head -c 10000000 /dev/zero | tr '\\0' o; head -c 10000000 /dev/zero | tr '\\0' e >&2");
-    const QString out = Shell::run(QStringLiteral("/bin/sh"), {QStringLiteral("-c"), script});
+    const QString out = Shell::run(u"/bin/sh"_s, {u"-c"_s, script});
     QCOMPARE(out.size(), 10000000);
-    const QString err = Shell::run(QStringLiteral("/bin/sh"), {QStringLiteral("-c"), script},
-                                   std::nullopt, std::nullopt, true);
+    const QString err =
+        Shell::run(u"/bin/sh"_s, {u"-c"_s, script}, std::nullopt, std::nullopt, true);
     QCOMPARE(err.size(), 10000000);
     QVERIFY(err.startsWith(QLatin1String("eee")));
 }
@@ -49,9 +50,9 @@ void TestShell::failureMessages_data()
                                          << "sh failed (1).\nthe complaint";
     QTest::newRow("last 800 characters")
         << "printf 'x%.0s' $(seq 4200) >&2; printf 'y%.0s' $(seq 800) >&2; exit 3"
-        << QStringLiteral("sh failed (3).\n") + QString(800, QLatin1Char('y'));
-    QTest::newRow("invalid UTF-8 is repaired") << "printf 'bad \\377 byte' >&2; exit 4"
-                                               << QStringLiteral("sh failed (4).\nbad \uFFFD byte");
+        << u"sh failed (3).\n"_s + QString(800, QLatin1Char('y'));
+    QTest::newRow("invalid UTF-8 is repaired")
+        << "printf 'bad \\377 byte' >&2; exit 4" << u"sh failed (4).\nbad \uFFFD byte"_s;
     QTest::newRow("killed by a signal") << "kill -9 $$"
                                         << "sh failed (9).\n";
 }
@@ -60,21 +61,18 @@ void TestShell::failureMessages()
 {
     QFETCH(QString, script);
     QFETCH(QString, expected);
-    try {
-        Shell::run(QStringLiteral("/bin/sh"), {QStringLiteral("-c"), script});
-        QFAIL("a failing child must throw");
-    } catch (const Fail& fail) {
-        QCOMPARE(fail.message(), expected);
-    }
+    QCOMPARE(TestSupport::failureOf([&] {
+                 Shell::run(u"/bin/sh"_s, {u"-c"_s, script});
+             }),
+             expected);
 }
 
 void TestShell::outputFileIsEmptiedFirst()
 {
     QTemporaryDir dir;
-    const QString file = TestSupport::writeFile(dir.filePath(QStringLiteral("out.txt")),
+    const QString file = TestSupport::writeFile(dir.filePath(u"out.txt"_s),
                                                 "old content that is longer than the new one");
-    const QString result =
-        Shell::run(QStringLiteral("/bin/echo"), {QStringLiteral("new")}, std::nullopt, file);
+    const QString result = Shell::run(u"/bin/echo"_s, {u"new"_s}, std::nullopt, file);
     QCOMPARE(result, QString());
     QFile written(file);
     QVERIFY(written.open(QIODevice::ReadOnly));
@@ -86,8 +84,7 @@ void TestShell::childEnvironment()
     QTemporaryDir dir;
     const ScopedEnv path("PATH", "/nowhere");
     const QString out =
-        Shell::run(QStringLiteral("/bin/sh"),
-                   {QStringLiteral("-c"), QStringLiteral("echo \"$PATH\"; pwd; cat")}, dir.path());
+        Shell::run(u"/bin/sh"_s, {u"-c"_s, u"echo \"$PATH\"; pwd; cat"_s}, dir.path());
     // No input: cat sees the end at once instead of waiting.
     QCOMPARE(out, Shell::searchPath() + QLatin1Char('\n') + QDir(dir.path()).canonicalPath() +
                       QLatin1Char('\n'));
@@ -96,9 +93,8 @@ void TestShell::childEnvironment()
 void TestShell::launchFailureIsASystemError()
 {
     QTemporaryDir dir;
-    const QString notExecutable =
-        TestSupport::writeFile(dir.filePath(QStringLiteral("tool")), "#!/bin/sh\n");
-    for (const QString& program : {dir.filePath(QStringLiteral("missing")), notExecutable}) {
+    const QString notExecutable = TestSupport::writeFile(dir.filePath(u"tool"_s), "#!/bin/sh\n");
+    for (const QString& program : {dir.filePath(u"missing"_s), notExecutable}) {
         try {
             Shell::run(program, {});
             QFAIL("starting must fail");
@@ -112,56 +108,43 @@ void TestShell::launchFailureIsASystemError()
 void TestShell::unwritableOutputFileFailsBeforeStarting()
 {
     QTemporaryDir dir;
-    const QString marker = dir.filePath(QStringLiteral("ran"));
-    QVERIFY_THROWS_EXCEPTION(SystemError,
-                             Shell::run(QStringLiteral("/usr/bin/touch"), {marker}, std::nullopt,
-                                        dir.filePath(QStringLiteral("no/such/folder/out"))));
+    const QString marker = dir.filePath(u"ran"_s);
+    QVERIFY_THROWS_EXCEPTION(SystemError, Shell::run(u"/usr/bin/touch"_s, {marker}, std::nullopt,
+                                                     dir.filePath(u"no/such/folder/out"_s)));
     QVERIFY(!QFileInfo::exists(marker));
 }
 
 void TestShell::findSearchesInOrder()
 {
     QTemporaryDir dir;
-    const QString first = dir.filePath(QStringLiteral("first"));
-    const QString second = dir.filePath(QStringLiteral("second"));
-    TestSupport::writeExecutable(first + QStringLiteral("/gs"));
-    TestSupport::writeExecutable(second + QStringLiteral("/gs"));
-    TestSupport::writeFile(first + QStringLiteral("/magick"), "#!/bin/sh\n");
-    TestSupport::writeExecutable(second + QStringLiteral("/magick"));
-    QDir(first).mkpath(QStringLiteral("soffice"));
+    const QString first = dir.filePath(u"first"_s);
+    const QString second = dir.filePath(u"second"_s);
+    TestSupport::writeExecutable(first + u"/gs"_s);
+    TestSupport::writeExecutable(second + u"/gs"_s);
+    TestSupport::writeFile(first + u"/magick"_s, "#!/bin/sh\n");
+    TestSupport::writeExecutable(second + u"/magick"_s);
+    QDir(first).mkpath(u"soffice"_s);
     const ScopedEnv dirs("FLINGDIAL_TOOL_DIRS", (first + QLatin1Char(':') + second).toLocal8Bit());
 
-    QCOMPARE(Deps::find(QStringLiteral("gs")), first + QStringLiteral("/gs"));
+    QCOMPARE(Deps::find(u"gs"_s), first + u"/gs"_s);
     // Not executable, or a folder: skipped.
-    QCOMPARE(Deps::find(QStringLiteral("magick")), second + QStringLiteral("/magick"));
-    QCOMPARE(Deps::find(QStringLiteral("soffice")), std::nullopt);
-    QCOMPARE(Deps::imageMagick(), second + QStringLiteral("/magick"));
+    QCOMPARE(Deps::find(u"magick"_s), second + u"/magick"_s);
+    QCOMPARE(Deps::find(u"soffice"_s), std::nullopt);
+    QCOMPARE(Deps::imageMagick(), second + u"/magick"_s);
     QCOMPARE(Deps::ffmpeg(), std::nullopt);
 }
 
 void TestShell::libreOfficeOutsideTheSearchPath()
 {
-    const QStringList dirs =
-        Deps::searchDirectories({QStringLiteral("/opt/libreoffice7.6/program")});
-    QCOMPARE(dirs.first(), QStringLiteral("/usr/local/bin"));
-    QCOMPARE(dirs.last(), QStringLiteral("/opt/libreoffice7.6/program"));
-    if (!QFileInfo::exists(QStringLiteral("/usr/lib/libreoffice/program/soffice")))
+    const QStringList dirs = Deps::searchDirectories({u"/opt/libreoffice7.6/program"_s});
+    QCOMPARE(dirs.first(), u"/usr/local/bin"_s);
+    QCOMPARE(dirs.last(), u"/opt/libreoffice7.6/program"_s);
+    if (!QFileInfo::exists(u"/usr/lib/libreoffice/program/soffice"_s))
         QSKIP("LibreOffice is not installed");
     // Found through its own folder even without the link on the search path.
     QTemporaryDir empty;
     const ScopedEnv path("PATH", empty.path().toLocal8Bit());
     QVERIFY(Deps::libreOffice().has_value());
-}
-
-void TestShell::installCommands()
-{
-    QCOMPARE(Deps::installCommand(Deps::imageMagickRequired()),
-             QStringLiteral("sudo apt install imagemagick"));
-    QCOMPARE(Deps::installCommand(Deps::odsNeedsLibreOffice()),
-             QStringLiteral("sudo apt install libreoffice"));
-    QCOMPARE(Deps::installCommand(Deps::libreOfficeNeeded()),
-             QStringLiteral("sudo apt install libreoffice"));
-    QCOMPARE(Deps::installCommand(Deps::ffmpegMissingReason()), std::nullopt);
 }
 
 QTEST_GUILESS_MAIN(TestShell)

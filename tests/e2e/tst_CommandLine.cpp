@@ -5,6 +5,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+using namespace Qt::StringLiterals;
+
 using TestSupport::runFlingdial;
 
 // Runs of the built program from its command line.
@@ -39,7 +41,7 @@ void TestCommandLine::init()
 
 QProcessEnvironment TestCommandLine::environment() const
 {
-    return TestSupport::isolatedEnvironment(m_dir->filePath(QStringLiteral("config")));
+    return TestSupport::isolatedEnvironment(m_dir->filePath(u"config"_s));
 }
 
 void TestCommandLine::notFoundListsTheSlices_data()
@@ -63,8 +65,8 @@ void TestCommandLine::notFoundListsTheSlices()
 {
     QFETCH(QStringList, arguments);
     QFETCH(QString, line);
-    const auto result = runFlingdial(QStringList{QStringLiteral("--run")} + arguments,
-                                     environment(), m_dir->path());
+    const auto result =
+        runFlingdial(QStringList{u"--run"_s} + arguments, environment(), m_dir->path());
     QCOMPARE(result.status, 2);
     QCOMPARE(result.out, line + QLatin1Char('\n'));
 }
@@ -72,49 +74,43 @@ void TestCommandLine::notFoundListsTheSlices()
 void TestCommandLine::unavailableOperationIsAnError()
 {
     QProcessEnvironment env = environment();
-    env.insert(QStringLiteral("FLINGDIAL_TOOL_DIRS"), m_dir->filePath(QStringLiteral("empty")));
+    env.insert(u"FLINGDIAL_TOOL_DIRS"_s, m_dir->filePath(u"empty"_s));
     // The label matches in any letter case.
-    const auto result = runFlingdial({QStringLiteral("--run"), QStringLiteral("convert"),
-                                      QStringLiteral("mP4"), QStringLiteral("clip.mov")},
-                                     env, m_dir->path());
+    const auto result =
+        runFlingdial({u"--run"_s, u"convert"_s, u"mP4"_s, u"clip.mov"_s}, env, m_dir->path());
     QCOMPARE(result.status, 1);
     QCOMPARE(result.out, QString());
-    QVERIFY2(result.err.endsWith(
-                 QStringLiteral("error: The built-in FFmpeg is missing. Reinstall Flingdial.\n")),
-             qPrintable(result.err));
+    QVERIFY2(
+        result.err.endsWith(u"error: The built-in FFmpeg is missing. Reinstall Flingdial.\n"_s),
+        qPrintable(result.err));
 }
 
 void TestCommandLine::worksWithoutADisplay()
 {
     QProcessEnvironment env = environment();
-    env.remove(QStringLiteral("DISPLAY"));
-    env.remove(QStringLiteral("WAYLAND_DISPLAY"));
-    env.remove(QStringLiteral("QT_QPA_PLATFORM"));
-    const auto result = runFlingdial({QStringLiteral("--run"), QStringLiteral("tools"),
-                                      QStringLiteral("x"), QStringLiteral("a.zip")},
-                                     env, m_dir->path());
+    env.remove(u"DISPLAY"_s);
+    env.remove(u"WAYLAND_DISPLAY"_s);
+    env.remove(u"QT_QPA_PLATFORM"_s);
+    const auto result =
+        runFlingdial({u"--run"_s, u"tools"_s, u"x"_s, u"a.zip"_s}, env, m_dir->path());
     QCOMPARE(result.status, 2);
-    QCOMPARE(result.out, QStringLiteral("No “x” slice. Available: Extract, Compress to ZIP\n"));
+    QCOMPARE(result.out, u"No “x” slice. Available: Extract, Compress to ZIP\n"_s);
 }
 
 void TestCommandLine::printsResultPaths()
 {
-    TestSupport::writeFile(m_dir->filePath(QStringLiteral("Photos/a.jpg")), "jpeg");
-    const QString subs = TestSupport::writeFile(m_dir->filePath(QStringLiteral("subs.srt")),
+    TestSupport::writeFile(m_dir->filePath(u"Photos/a.jpg"_s), "jpeg");
+    const QString subs = TestSupport::writeFile(m_dir->filePath(u"subs.srt"_s),
                                                 "1\n00:00:01,000 --> 00:00:02,000\nHi\n");
-    auto result =
-        runFlingdial({QStringLiteral("--run"), QStringLiteral("convert"), QStringLiteral("zip"),
-                      QStringLiteral("Photos/"), QStringLiteral("subs.srt")},
-                     environment(), m_dir->path());
+    auto result = runFlingdial({u"--run"_s, u"convert"_s, u"zip"_s, u"Photos/"_s, u"subs.srt"_s},
+                               environment(), m_dir->path());
     QCOMPARE(result.status, 0);
-    QCOMPARE(result.out, m_dir->filePath(QStringLiteral("Archive.zip")) + QLatin1Char('\n'));
+    QCOMPARE(result.out, m_dir->filePath(u"Archive.zip"_s) + QLatin1Char('\n'));
 
-    result = runFlingdial(
-        {QStringLiteral("--run"), QStringLiteral("convert"), QStringLiteral("vtt"), subs, subs},
-        environment());
+    result = runFlingdial({u"--run"_s, u"convert"_s, u"vtt"_s, subs, subs}, environment());
     QCOMPARE(result.status, 0);
-    QCOMPARE(result.out, m_dir->filePath(QStringLiteral("subs.vtt")) + QLatin1Char('\n') +
-                             m_dir->filePath(QStringLiteral("subs 2.vtt")) + QLatin1Char('\n'));
+    QCOMPARE(result.out, m_dir->filePath(u"subs.vtt"_s) + QLatin1Char('\n') +
+                             m_dir->filePath(u"subs 2.vtt"_s) + QLatin1Char('\n'));
 }
 
 void TestCommandLine::promptsReadStandardInput_data()
@@ -137,12 +133,11 @@ void TestCommandLine::promptsReadStandardInput()
     QFETCH(int, status);
     QFETCH(QString, out);
     QFETCH(QString, errorLine);
-    TestSupport::writeFile(m_dir->filePath(QStringLiteral("subs.srt")),
+    TestSupport::writeFile(m_dir->filePath(u"subs.srt"_s),
                            "1\n00:00:01,000 --> 00:00:02,000\nHi\n");
     QProcessEnvironment env = environment();
-    env.remove(QStringLiteral("DISPLAY"));
-    const auto result = runFlingdial({QStringLiteral("--run"), QStringLiteral("tools"),
-                                      QStringLiteral("SHIFT TIMING…"), QStringLiteral("subs.srt")},
+    env.remove(u"DISPLAY"_s);
+    const auto result = runFlingdial({u"--run"_s, u"tools"_s, u"SHIFT TIMING…"_s, u"subs.srt"_s},
                                      env, m_dir->path(), input);
     QCOMPARE(result.status, status);
     QCOMPARE(result.out, out.isEmpty() ? out : m_dir->filePath(out));
@@ -178,16 +173,15 @@ void TestCommandLine::otherArgumentListsStartTheApplication()
     QVERIFY(!app.waitForFinished(300));
     app.terminate();
     QVERIFY(app.waitForFinished(5000));
-    QVERIFY(!QFileInfo::exists(m_dir->filePath(QStringLiteral("config/autostart"))));
+    QVERIFY(!QFileInfo::exists(m_dir->filePath(u"config/autostart"_s)));
 }
 
 void TestCommandLine::loginSwitch()
 {
-    const QString entry =
-        m_dir->filePath(QStringLiteral("config/autostart/org.flingdial.Flingdial.desktop"));
-    auto result = runFlingdial({QStringLiteral("--login"), QStringLiteral("on")}, environment());
+    const QString entry = m_dir->filePath(u"config/autostart/org.flingdial.Flingdial.desktop"_s);
+    auto result = runFlingdial({u"--login"_s, u"on"_s}, environment());
     QCOMPARE(result.status, 0);
-    QCOMPARE(result.out, QStringLiteral("enabled\n"));
+    QCOMPARE(result.out, u"enabled\n"_s);
     QFile file(entry);
     QVERIFY(file.open(QIODevice::ReadOnly));
     const QByteArray content = file.readAll();
@@ -196,21 +190,20 @@ void TestCommandLine::loginSwitch()
         "Exec=\"" + QFileInfo(QStringLiteral(FLINGDIAL_BINARY)).absoluteFilePath().toUtf8() +
         "\"\n"));
 
-    result = runFlingdial({QStringLiteral("--login"), QStringLiteral("ON")}, environment());
-    QCOMPARE(result.out, QStringLiteral("disabled\n"));
+    result = runFlingdial({u"--login"_s, u"ON"_s}, environment());
+    QCOMPARE(result.out, u"disabled\n"_s);
     QVERIFY(!QFileInfo::exists(entry));
-    result = runFlingdial({QStringLiteral("--login"), QStringLiteral("off")}, environment());
+    result = runFlingdial({u"--login"_s, u"off"_s}, environment());
     QCOMPARE(result.status, 0);
-    QCOMPARE(result.out, QStringLiteral("disabled\n"));
+    QCOMPARE(result.out, u"disabled\n"_s);
 }
 
 void TestCommandLine::loginFailure()
 {
     // The config folder is a file, so nothing can be created inside it.
     QProcessEnvironment env = environment();
-    env.insert(QStringLiteral("XDG_CONFIG_HOME"),
-               TestSupport::writeFile(m_dir->filePath(QStringLiteral("file"))));
-    const auto result = runFlingdial({QStringLiteral("--login"), QStringLiteral("on")}, env);
+    env.insert(u"XDG_CONFIG_HOME"_s, TestSupport::writeFile(m_dir->filePath(u"file"_s)));
+    const auto result = runFlingdial({u"--login"_s, u"on"_s}, env);
     QCOMPARE(result.status, 1);
     QVERIFY2(result.out.startsWith(QLatin1String("error: ")), qPrintable(result.out));
 }

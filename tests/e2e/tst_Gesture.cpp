@@ -5,12 +5,14 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 QString xdotool(const QStringList& arguments)
 {
     QProcess process;
-    process.start(QStringLiteral("xdotool"), arguments);
+    process.start(u"xdotool"_s, arguments);
     process.waitForFinished(5000);
     return QString::fromUtf8(process.readAllStandardOutput()).trimmed();
 }
@@ -24,14 +26,13 @@ void input(const QString& commands)
 // The wheel's window, when it is on screen: "x y" of its top-left corner.
 QString wheelPosition()
 {
-    const QString id = xdotool({QStringLiteral("search"), QStringLiteral("--onlyvisible"),
-                                QStringLiteral("--name"), QStringLiteral("^Flingdial Wheel$")});
+    const QString id =
+        xdotool({u"search"_s, u"--onlyvisible"_s, u"--name"_s, u"^Flingdial Wheel$"_s});
     if (id.isEmpty())
         return {};
-    const QString geometry =
-        xdotool({QStringLiteral("getwindowgeometry"), id.section(QLatin1Char('\n'), 0, 0)});
+    const QString geometry = xdotool({u"getwindowgeometry"_s, id.section(QLatin1Char('\n'), 0, 0)});
     const QRegularExpressionMatch match =
-        QRegularExpression(QStringLiteral("Position: (\\d+),(\\d+)")).match(geometry);
+        QRegularExpression(u"Position: (\\d+),(\\d+)"_s).match(geometry);
     return match.captured(1) + QLatin1Char(' ') + match.captured(2);
 }
 
@@ -74,7 +75,7 @@ void TestGesture::initTestCase()
 {
     if (qEnvironmentVariableIsEmpty("DISPLAY"))
         QSKIP("needs an X server (the suite runs under xvfb-run)");
-    if (QStandardPaths::findExecutable(QStringLiteral("xdotool")).isEmpty())
+    if (QStandardPaths::findExecutable(u"xdotool"_s).isEmpty())
         QSKIP("xdotool is not installed");
 }
 
@@ -90,8 +91,8 @@ void TestGesture::init()
 
 void TestGesture::cleanup()
 {
-    input(QStringLiteral("mouseup 1"));
-    input(QStringLiteral("keyup shift ctrl super alt"));
+    input(u"mouseup 1"_s);
+    input(u"keyup shift ctrl super alt"_s);
     for (auto* process : {m_source.get(), m_app.get()}) {
         if (process) {
             process->terminate();
@@ -104,22 +105,21 @@ void TestGesture::cleanup()
 
 void TestGesture::startApp(const QByteArray& settings)
 {
-    TestSupport::writeFile(path(QStringLiteral("config/flingdial/flingdial.conf")),
+    TestSupport::writeFile(path(u"config/flingdial/flingdial.conf"_s),
                            "[General]\nnotify=false\nsound=false\nonboarded=true\n" + settings);
     m_app = std::make_unique<QProcess>();
-    m_app->setProcessEnvironment(TestSupport::isolatedEnvironment(path(QStringLiteral("config"))));
+    m_app->setProcessEnvironment(TestSupport::isolatedEnvironment(path(u"config"_s)));
     connect(m_app.get(), &QProcess::readyReadStandardError, this,
             [this] { m_log += QString::fromUtf8(m_app->readAllStandardError()); });
     m_app->start(QStringLiteral(FLINGDIAL_BINARY), {});
-    QVERIFY(waitForLog(QStringLiteral("launched")));
+    QVERIFY(waitForLog(u"launched"_s));
 }
 
 QString TestGesture::startSource(const QStringList& arguments)
 {
     m_source = std::make_unique<QProcess>();
-    m_source->start(
-        QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("dragsource")),
-        arguments);
+    m_source->start(QDir(QCoreApplication::applicationDirPath()).filePath(u"dragsource"_s),
+                    arguments);
     m_source->waitForReadyRead(5000);
     const QString ready = QString::fromUtf8(m_source->readLine()).trimmed();
     QTest::qWait(300);
@@ -137,40 +137,40 @@ bool TestGesture::waitForLog(const QString& line, int timeoutMs)
 
 void TestGesture::beginDrag(QPoint to)
 {
-    input(QStringLiteral("mousemove 140 140"));
-    input(QStringLiteral("mousedown 1"));
-    input(QStringLiteral("mousemove 160 160"));
-    input(QStringLiteral("mousemove %1 %2").arg(to.x() - 20).arg(to.y() - 20));
-    input(QStringLiteral("mousemove %1 %2").arg(to.x()).arg(to.y()));
+    input(u"mousemove 140 140"_s);
+    input(u"mousedown 1"_s);
+    input(u"mousemove 160 160"_s);
+    input(u"mousemove %1 %2"_s.arg(to.x() - 20).arg(to.y() - 20));
+    input(u"mousemove %1 %2"_s.arg(to.x()).arg(to.y()));
 }
 
 void TestGesture::dragKeysAndDrop()
 {
     startApp();
-    startSource(QStringList{QStringLiteral("drag")} + m_subtitles);
+    startSource(QStringList{u"drag"_s} + m_subtitles);
     beginDrag({600, 400});
-    QVERIFY(waitForLog(QStringLiteral("drag started, 3 file(s), types: text/uri-list")));
-    input(QStringLiteral("keydown shift"));
-    QVERIFY(waitForLog(QStringLiteral("showing wheel: Convert")));
-    QTRY_COMPARE(wheelPosition(), QStringLiteral("414 214"));
-    input(QStringLiteral("keydown ctrl"));
-    QVERIFY(waitForLog(QStringLiteral("showing wheel: Actions")));
-    input(QStringLiteral("keyup shift"));
-    input(QStringLiteral("keyup ctrl"));
+    QVERIFY(waitForLog(u"drag started, 3 file(s), types: text/uri-list"_s));
+    input(u"keydown shift"_s);
+    QVERIFY(waitForLog(u"showing wheel: Convert"_s));
+    QTRY_COMPARE(wheelPosition(), u"414 214"_s);
+    input(u"keydown ctrl"_s);
+    QVERIFY(waitForLog(u"showing wheel: Actions"_s));
+    input(u"keyup shift"_s);
+    input(u"keyup ctrl"_s);
     QTest::qWait(200);
-    QCOMPARE(wheelPosition(), QStringLiteral("414 214")); // releasing keys leaves it
-    input(QStringLiteral("keydown shift"));
-    QTRY_COMPARE(m_log.count(QStringLiteral("showing wheel: Convert")), 2);
-    input(QStringLiteral("keyup shift"));
+    QCOMPARE(wheelPosition(), u"414 214"_s); // releasing keys leaves it
+    input(u"keydown shift"_s);
+    QTRY_COMPARE(m_log.count(u"showing wheel: Convert"_s), 2);
+    input(u"keyup shift"_s);
 
     // SRT files have one conversion, VTT: the whole ring is its slice.
-    input(QStringLiteral("mousemove 600 290"));
-    input(QStringLiteral("mousemove 602 292"));
-    QVERIFY(waitForLog(QStringLiteral("drag entered wheel")));
-    input(QStringLiteral("mouseup 1"));
-    QVERIFY(waitForLog(QStringLiteral("drop at slice 0")));
+    input(u"mousemove 600 290"_s);
+    input(u"mousemove 602 292"_s);
+    QVERIFY(waitForLog(u"drag entered wheel"_s));
+    input(u"mouseup 1"_s);
+    QVERIFY(waitForLog(u"drop at slice 0"_s));
     QTRY_VERIFY_WITH_TIMEOUT(m_source->canReadLine(), 3000);
-    QCOMPARE(QString::fromUtf8(m_source->readLine()).trimmed(), QStringLiteral("copy"));
+    QCOMPARE(QString::fromUtf8(m_source->readLine()).trimmed(), u"copy"_s);
     for (const char* name : {"one.vtt", "two.vtt", "three.vtt"})
         QTRY_VERIFY(QFileInfo::exists(path(QString::fromLatin1(name))));
     QCOMPARE(wheelPosition(), QString());
@@ -179,108 +179,106 @@ void TestGesture::dragKeysAndDrop()
 void TestGesture::wheelStaysOnScreen()
 {
     startApp();
-    startSource(QStringList{QStringLiteral("drag")} + m_subtitles);
+    startSource(QStringList{u"drag"_s} + m_subtitles);
     const QRect screen = QGuiApplication::primaryScreen()->geometry();
     beginDrag({screen.right() - 10, 15});
-    input(QStringLiteral("keydown shift"));
-    QVERIFY(waitForLog(QStringLiteral("showing wheel: Convert")));
-    QTRY_COMPARE(wheelPosition(), QStringLiteral("%1 0").arg(screen.right() + 1 - 372));
+    input(u"keydown shift"_s);
+    QVERIFY(waitForLog(u"showing wheel: Convert"_s));
+    QTRY_COMPARE(wheelPosition(), u"%1 0"_s.arg(screen.right() + 1 - 372));
 }
 
 void TestGesture::superHeldAtTheStartMustBePressedAgain()
 {
     startApp();
-    startSource(QStringList{QStringLiteral("drag")} + m_subtitles);
-    input(QStringLiteral("keydown super"));
+    startSource(QStringList{u"drag"_s} + m_subtitles);
+    input(u"keydown super"_s);
     beginDrag({600, 400});
-    QVERIFY(waitForLog(QStringLiteral("drag started, 3 file(s)")));
+    QVERIFY(waitForLog(u"drag started, 3 file(s)"_s));
     QTest::qWait(300);
-    QVERIFY(!m_log.contains(QStringLiteral("showing wheel")));
-    input(QStringLiteral("keyup super"));
-    input(QStringLiteral("keydown super"));
-    QVERIFY(waitForLog(QStringLiteral("showing wheel: Tools")));
+    QVERIFY(!m_log.contains(u"showing wheel"_s));
+    input(u"keyup super"_s);
+    input(u"keydown super"_s);
+    QVERIFY(waitForLog(u"showing wheel: Tools"_s));
 }
 
 void TestGesture::dragEndingElsewhereHidesTheWheel()
 {
     startApp();
-    startSource(QStringList{QStringLiteral("drag")} + m_subtitles);
+    startSource(QStringList{u"drag"_s} + m_subtitles);
     beginDrag({700, 500});
-    input(QStringLiteral("keydown shift"));
-    QVERIFY(waitForLog(QStringLiteral("showing wheel: Convert")));
-    input(QStringLiteral("keyup shift"));
+    input(u"keydown shift"_s);
+    QVERIFY(waitForLog(u"showing wheel: Convert"_s));
+    input(u"keyup shift"_s);
     QTRY_VERIFY(!wheelPosition().isEmpty());
-    input(QStringLiteral("mousemove 140 140"));
-    input(QStringLiteral("mouseup 1"));
+    input(u"mousemove 140 140"_s);
+    input(u"mouseup 1"_s);
     QTRY_VERIFY_WITH_TIMEOUT(wheelPosition().isEmpty(), 2000);
-    QVERIFY(!m_log.contains(QStringLiteral("drop at slice")));
-    QVERIFY(!QFileInfo::exists(path(QStringLiteral("one.vtt"))));
+    QVERIFY(!m_log.contains(u"drop at slice"_s));
+    QVERIFY(!QFileInfo::exists(path(u"one.vtt"_s)));
 }
 
 void TestGesture::textDragOpensNothing()
 {
     startApp();
-    startSource({QStringLiteral("text")});
+    startSource({u"text"_s});
     beginDrag({600, 400});
-    QVERIFY(waitForLog(QStringLiteral("drag started, 0 file(s)")));
-    input(QStringLiteral("keydown shift"));
+    QVERIFY(waitForLog(u"drag started, 0 file(s)"_s));
+    input(u"keydown shift"_s);
     QTest::qWait(400);
-    QVERIFY(!m_log.contains(QStringLiteral("showing wheel")));
+    QVERIFY(!m_log.contains(u"showing wheel"_s));
     QCOMPARE(wheelPosition(), QString());
 }
 
 void TestGesture::hotKeyOpensTheWheelForCopiedFiles()
 {
     startApp();
-    const QString source = startSource({QStringLiteral("copy"), m_subtitles.first()});
-    input(QStringLiteral("windowfocus ") + source);
-    input(QStringLiteral("key ctrl+alt+space"));
+    const QString source = startSource({u"copy"_s, m_subtitles.first()});
+    input(u"windowfocus "_s + source);
+    input(u"key ctrl+alt+space"_s);
     QTRY_VERIFY(!wheelPosition().isEmpty());
-    QTRY_VERIFY(xdotool({QStringLiteral("getwindowfocus")}) != source);
-    input(QStringLiteral("key Escape"));
+    QTRY_VERIFY(xdotool({u"getwindowfocus"_s}) != source);
+    input(u"key Escape"_s);
     QTRY_COMPARE(wheelPosition(), QString());
-    QTRY_COMPARE(xdotool({QStringLiteral("getwindowfocus")}), source);
+    QTRY_COMPARE(xdotool({u"getwindowfocus"_s}), source);
 
     // Opened again, slice 0 is highlighted: Return runs it.
-    input(QStringLiteral("key ctrl+alt+space"));
+    input(u"key ctrl+alt+space"_s);
     QTRY_VERIFY(!wheelPosition().isEmpty());
-    input(QStringLiteral("key Return"));
-    QTRY_VERIFY(QFileInfo::exists(path(QStringLiteral("one.vtt"))));
-    QVERIFY(!QFileInfo::exists(path(QStringLiteral("two.vtt"))));
+    input(u"key Return"_s);
+    QTRY_VERIFY(QFileInfo::exists(path(u"one.vtt"_s)));
+    QVERIFY(!QFileInfo::exists(path(u"two.vtt"_s)));
 }
 
 void TestGesture::hotKeyWithoutCopiedFilesOpensTheChooser()
 {
     startApp();
-    const QString source = startSource({QStringLiteral("copy")});
-    input(QStringLiteral("windowfocus ") + source);
-    input(QStringLiteral("key ctrl+alt+space"));
+    const QString source = startSource({u"copy"_s});
+    input(u"windowfocus "_s + source);
+    input(u"key ctrl+alt+space"_s);
     const auto chooser = [] {
-        return xdotool({QStringLiteral("search"), QStringLiteral("--onlyvisible"),
-                        QStringLiteral("--name"), QStringLiteral("^Choose Files$")});
+        return xdotool({u"search"_s, u"--onlyvisible"_s, u"--name"_s, u"^Choose Files$"_s});
     };
     QTRY_VERIFY_WITH_TIMEOUT(!chooser().isEmpty(), 5000);
     QCOMPARE(wheelPosition(), QString());
-    input(QStringLiteral("key Escape"));
+    input(u"key Escape"_s);
     QTRY_VERIFY(chooser().isEmpty());
 }
 
 void TestGesture::hotKeySettingTakesEffectAtOnce()
 {
     startApp("hotkey=false\n");
-    const QString source = startSource({QStringLiteral("copy"), m_subtitles.first()});
-    input(QStringLiteral("windowfocus ") + source);
-    input(QStringLiteral("key ctrl+alt+space"));
+    const QString source = startSource({u"copy"_s, m_subtitles.first()});
+    input(u"windowfocus "_s + source);
+    input(u"key ctrl+alt+space"_s);
     // Not grabbed: the key reaches the focused window.
     QTRY_VERIFY(m_source->canReadLine());
-    QCOMPARE(QString::fromUtf8(m_source->readLine()).trimmed(),
-             QStringLiteral("key Ctrl+Alt+Space"));
+    QCOMPARE(QString::fromUtf8(m_source->readLine()).trimmed(), u"key Ctrl+Alt+Space"_s);
     QCOMPARE(wheelPosition(), QString());
 
-    TestSupport::writeFile(path(QStringLiteral("config/flingdial/flingdial.conf")),
+    TestSupport::writeFile(path(u"config/flingdial/flingdial.conf"_s),
                            "[General]\nnotify=false\nsound=false\nonboarded=true\nhotkey=true\n");
     QTest::qWait(500);
-    input(QStringLiteral("key ctrl+alt+space"));
+    input(u"key ctrl+alt+space"_s);
     QTRY_VERIFY(!wheelPosition().isEmpty());
 }
 

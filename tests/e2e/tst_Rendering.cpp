@@ -5,6 +5,8 @@
 #include <QtMath>
 #include <QtTest>
 
+using namespace Qt::StringLiterals;
+
 using TestSupport::runFlingdial;
 
 class TestRendering : public QObject
@@ -33,7 +35,7 @@ void TestRendering::init()
 
 TestSupport::Result TestRendering::run(const QStringList& arguments)
 {
-    return runFlingdial(arguments, TestSupport::isolatedEnvironment(path(QStringLiteral("config"))),
+    return runFlingdial(arguments, TestSupport::isolatedEnvironment(path(u"config"_s)),
                         m_dir->path());
 }
 
@@ -56,32 +58,27 @@ void TestRendering::iconSizes()
 {
     QFETCH(QStringList, size);
     QFETCH(int, pixels);
-    for (const QString& option :
-         {QStringLiteral("--render-icon"), QStringLiteral("--render-menubar")}) {
-        const auto result = run(QStringList{option, QStringLiteral("icon.png")} + size);
+    for (const QString& option : {u"--render-icon"_s, u"--render-menubar"_s}) {
+        const auto result = run(QStringList{option, u"icon.png"_s} + size);
         if (pixels == 0) {
             QCOMPARE(result.status, 1);
             QVERIFY2(result.err.contains(QLatin1String("error: ")), qPrintable(result.err));
-            QVERIFY(!QFileInfo::exists(path(QStringLiteral("icon.png"))));
+            QVERIFY(!QFileInfo::exists(path(u"icon.png"_s)));
             continue;
         }
         QCOMPARE(result.status, 0);
         QCOMPARE(result.out, QString());
-        QCOMPARE(QImage(path(QStringLiteral("icon.png"))).size(), QSize(pixels, pixels));
+        QCOMPARE(QImage(path(u"icon.png"_s)).size(), QSize(pixels, pixels));
     }
-    const auto unwritable =
-        run({QStringLiteral("--render-icon"), path(QStringLiteral("missing/icon.png"))});
+    const auto unwritable = run({u"--render-icon"_s, path(u"missing/icon.png"_s)});
     QCOMPARE(unwritable.status, 1);
     QVERIFY(unwritable.err.contains(QLatin1String("error: ")));
 }
 
 void TestRendering::iconBodyKeepsItsProportions()
 {
-    QCOMPARE(
-        run({QStringLiteral("--render-icon"), QStringLiteral("icon.png"), QStringLiteral("64")})
-            .status,
-        0);
-    const QImage icon(path(QStringLiteral("icon.png")));
+    QCOMPARE(run({u"--render-icon"_s, u"icon.png"_s, u"64"_s}).status, 0);
+    const QImage icon(path(u"icon.png"_s));
     // The body spans 100/1024 … 924/1024 of the side, centred.
     int first = -1;
     int last = -1;
@@ -93,16 +90,13 @@ void TestRendering::iconBodyKeepsItsProportions()
         }
     }
     QVERIFY2(qAbs(first - 6.25) <= 1 && qAbs(last + 1 - 57.75) <= 1,
-             qPrintable(QStringLiteral("%1…%2").arg(first).arg(last)));
+             qPrintable(u"%1…%2"_s.arg(first).arg(last)));
 }
 
 void TestRendering::menuBarLightsTwoOClock()
 {
-    QCOMPARE(
-        run({QStringLiteral("--render-menubar"), QStringLiteral("bar.png"), QStringLiteral("180")})
-            .status,
-        0);
-    const QImage bar(path(QStringLiteral("bar.png")));
+    QCOMPARE(run({u"--render-menubar"_s, u"bar.png"_s, u"180"_s}).status, 0);
+    const QImage bar(path(u"bar.png"_s));
     const auto alphaAt = [&](qreal clockwise) {
         const qreal radians = qDegreesToRadians(90 - clockwise);
         return qAlpha(bar.pixel(qRound(90 + 60 * qCos(radians)), qRound(90 - 60 * qSin(radians))));
@@ -114,22 +108,13 @@ void TestRendering::menuBarLightsTwoOClock()
 
 void TestRendering::snapshotModeWordIsExact()
 {
-    const QString file = TestSupport::writeFile(path(QStringLiteral("a.png")));
-    QCOMPARE(run({QStringLiteral("--snapshot"), QStringLiteral("capital.png"),
-                  QStringLiteral("Tools"), QStringLiteral("light"), file})
-                 .status,
-             0);
-    QCOMPARE(run({QStringLiteral("--snapshot"), QStringLiteral("convert.png"),
-                  QStringLiteral("convert"), QStringLiteral("light"), file})
-                 .status,
-             0);
-    QCOMPARE(run({QStringLiteral("--snapshot"), QStringLiteral("tools.png"),
-                  QStringLiteral("tools"), QStringLiteral("light"), file})
-                 .status,
-             0);
-    const QImage capital(path(QStringLiteral("capital.png")));
-    QCOMPARE(capital, QImage(path(QStringLiteral("convert.png"))));
-    QVERIFY(capital != QImage(path(QStringLiteral("tools.png"))));
+    const QString file = TestSupport::writeFile(path(u"a.png"_s));
+    QCOMPARE(run({u"--snapshot"_s, u"capital.png"_s, u"Tools"_s, u"light"_s, file}).status, 0);
+    QCOMPARE(run({u"--snapshot"_s, u"convert.png"_s, u"convert"_s, u"light"_s, file}).status, 0);
+    QCOMPARE(run({u"--snapshot"_s, u"tools.png"_s, u"tools"_s, u"light"_s, file}).status, 0);
+    const QImage capital(path(u"capital.png"_s));
+    QCOMPARE(capital, QImage(path(u"convert.png"_s)));
+    QVERIFY(capital != QImage(path(u"tools.png"_s)));
 }
 
 QTEST_MAIN(TestRendering)

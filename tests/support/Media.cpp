@@ -5,6 +5,8 @@
 #include <QJsonObject>
 #include <QProcess>
 
+using namespace Qt::StringLiterals;
+
 namespace Media {
 
 namespace {
@@ -23,65 +25,56 @@ QByteArray run(const QString& program, const QStringList& arguments)
 
 QString makeVideo(const QString& path, int width, int height, double seconds, bool withAudio)
 {
-    QStringList arguments = {QStringLiteral("-v"),
-                             QStringLiteral("error"),
-                             QStringLiteral("-y"),
-                             QStringLiteral("-f"),
-                             QStringLiteral("lavfi"),
-                             QStringLiteral("-i"),
-                             QStringLiteral("testsrc2=size=%1x%2:rate=25:duration=%3")
-                                 .arg(width)
-                                 .arg(height)
-                                 .arg(seconds)};
+    QStringList arguments = {
+        u"-v"_s,
+        u"error"_s,
+        u"-y"_s,
+        u"-f"_s,
+        u"lavfi"_s,
+        u"-i"_s,
+        u"testsrc2=size=%1x%2:rate=25:duration=%3"_s.arg(width).arg(height).arg(seconds)};
     if (withAudio)
-        arguments << QStringLiteral("-f") << QStringLiteral("lavfi") << QStringLiteral("-i")
-                  << QStringLiteral("sine=frequency=440:sample_rate=48000:duration=%1").arg(seconds)
-                  << QStringLiteral("-ac") << QStringLiteral("2");
-    arguments << QStringLiteral("-pix_fmt") << QStringLiteral("yuv420p") << path;
-    run(QStringLiteral("ffmpeg"), arguments);
+        arguments << u"-f"_s << u"lavfi"_s << u"-i"_s
+                  << u"sine=frequency=440:sample_rate=48000:duration=%1"_s.arg(seconds) << u"-ac"_s
+                  << u"2"_s;
+    arguments << u"-pix_fmt"_s << u"yuv420p"_s << path;
+    run(u"ffmpeg"_s, arguments);
     return path;
 }
 
 QString makeAudio(const QString& path, double seconds, int sampleRate, int channels)
 {
-    run(QStringLiteral("ffmpeg"),
-        {QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-y"), QStringLiteral("-f"),
-         QStringLiteral("lavfi"), QStringLiteral("-i"),
-         QStringLiteral("sine=frequency=330:sample_rate=%1:duration=%2")
-             .arg(sampleRate)
-             .arg(seconds),
-         QStringLiteral("-ac"), QString::number(channels), path});
+    run(u"ffmpeg"_s,
+        {u"-v"_s, u"error"_s, u"-y"_s, u"-f"_s, u"lavfi"_s, u"-i"_s,
+         u"sine=frequency=330:sample_rate=%1:duration=%2"_s.arg(sampleRate).arg(seconds), u"-ac"_s,
+         QString::number(channels), path});
     return path;
 }
 
 Probe probe(const QString& path)
 {
     const QJsonObject root =
-        QJsonDocument::fromJson(
-            run(QStringLiteral("ffprobe"),
-                {QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-show_streams"),
-                 QStringLiteral("-show_format"), QStringLiteral("-of"), QStringLiteral("json"),
-                 path}))
+        QJsonDocument::fromJson(run(u"ffprobe"_s, {u"-v"_s, u"error"_s, u"-show_streams"_s,
+                                                   u"-show_format"_s, u"-of"_s, u"json"_s, path}))
             .object();
     Probe result;
-    for (const QJsonValue& value : root.value(QStringLiteral("streams")).toArray()) {
+    for (const QJsonValue& value : root.value(u"streams"_s).toArray()) {
         const QJsonObject stream = value.toObject();
-        const QString codec = stream.value(QStringLiteral("codec_name")).toString();
-        if (stream.value(QStringLiteral("codec_type")).toString() == QLatin1String("video")) {
+        const QString codec = stream.value(u"codec_name"_s).toString();
+        if (stream.value(u"codec_type"_s).toString() == QLatin1String("video")) {
             result.videoCodecs.append(codec);
-            result.width = stream.value(QStringLiteral("width")).toInt();
-            result.height = stream.value(QStringLiteral("height")).toInt();
-        } else if (stream.value(QStringLiteral("codec_type")).toString() ==
-                   QLatin1String("audio")) {
+            result.width = stream.value(u"width"_s).toInt();
+            result.height = stream.value(u"height"_s).toInt();
+        } else if (stream.value(u"codec_type"_s).toString() == QLatin1String("audio")) {
             result.audioCodecs.append(codec);
-            result.channels = stream.value(QStringLiteral("channels")).toInt();
-            result.sampleRate = stream.value(QStringLiteral("sample_rate")).toString().toInt();
-            result.sampleFormat = stream.value(QStringLiteral("sample_fmt")).toString();
+            result.channels = stream.value(u"channels"_s).toInt();
+            result.sampleRate = stream.value(u"sample_rate"_s).toString().toInt();
+            result.sampleFormat = stream.value(u"sample_fmt"_s).toString();
         }
     }
-    const QJsonObject format = root.value(QStringLiteral("format")).toObject();
-    result.duration = format.value(QStringLiteral("duration")).toString().toDouble();
-    result.formatName = format.value(QStringLiteral("format_name")).toString();
+    const QJsonObject format = root.value(u"format"_s).toObject();
+    result.duration = format.value(u"duration"_s).toString().toDouble();
+    result.formatName = format.value(u"format_name"_s).toString();
     return result;
 }
 

@@ -7,6 +7,8 @@
 #include <QFileInfo>
 #include <QProcess>
 
+using namespace Qt::StringLiterals;
+
 namespace TestSupport {
 
 ScopedEnv::ScopedEnv(const char* name, const QByteArray& value) : m_name(name)
@@ -78,10 +80,10 @@ Result runFlingdial(const QStringList& arguments, const QProcessEnvironment& env
 QProcessEnvironment isolatedEnvironment(const QString& configHome)
 {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("XDG_CONFIG_HOME"), configHome);
-    environment.insert(QStringLiteral("FLINGDIAL_LOG"), QStringLiteral("stderr"));
-    if (!environment.contains(QStringLiteral("DBUS_SESSION_BUS_ADDRESS")))
-        environment.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), QStringLiteral("disabled:"));
+    environment.insert(u"XDG_CONFIG_HOME"_s, configHome);
+    environment.insert(u"FLINGDIAL_LOG"_s, u"stderr"_s);
+    if (!environment.contains(u"DBUS_SESSION_BUS_ADDRESS"_s))
+        environment.insert(u"DBUS_SESSION_BUS_ADDRESS"_s, u"disabled:"_s);
     return environment;
 }
 

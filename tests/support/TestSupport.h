@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/Errors.h"
+
 #include <QByteArray>
 #include <QProcessEnvironment>
 #include <QString>
@@ -9,6 +11,17 @@
 
 // Shared helpers for the test suite.
 namespace TestSupport {
+
+// The message of the Fail that `work` throws, or "<no failure>".
+template<typename Work> QString failureOf(Work work)
+{
+    try {
+        work();
+    } catch (const Fail& fail) {
+        return fail.message();
+    }
+    return QStringLiteral("<no failure>");
+}
 
 // Sets an environment variable for the life of the object.
 class ScopedEnv

@@ -7,6 +7,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 using ModifierKey::flag;
@@ -26,7 +28,7 @@ public:
     quint64 changeCount() override { return m_state->changes; }
     Pointer pointer() override { return m_state->pointer; }
     QStringList files() override { return m_state->files; }
-    QStringList types() override { return {QStringLiteral("text/uri-list")}; }
+    QStringList types() override { return {u"text/uri-list"_s}; }
 
 private:
     FakeState* m_state;
@@ -76,7 +78,7 @@ void TestDragWatcher::init()
     for (const char* key : {"modifier.convert", "modifier.tools", "modifier.actions"})
         Settings::shared().remove(QString::fromLatin1(key));
     m_state = FakeState();
-    m_state.files = {QStringLiteral("/tmp/a.png")};
+    m_state.files = {u"/tmp/a.png"_s};
     m_watcher = std::make_unique<DragWatcher>(std::make_unique<FakePasteboard>(&m_state));
     m_shown = std::make_unique<QSignalSpy>(m_watcher.get(), &DragWatcher::showWheel);
     m_ended = std::make_unique<QSignalSpy>(m_watcher.get(), &DragWatcher::dragEnded);
@@ -114,8 +116,7 @@ void TestDragWatcher::triggerKeys()
     poll();
     m_state.pointer.modifiers = flag(ModifierKey::shift); // the mode already shown
     poll();
-    QCOMPARE(shownModes(), QStringList({QStringLiteral("convert"), QStringLiteral("tools"),
-                                        QStringLiteral("convert")}));
+    QCOMPARE(shownModes(), QStringList({u"convert"_s, u"tools"_s, u"convert"_s}));
     QCOMPARE(m_shown->first().at(1).toStringList(), m_state.files);
 }
 
@@ -141,7 +142,7 @@ void TestDragWatcher::keysHeldWhenTheDragStarts()
         poll();
         m_state.pointer.modifiers = flag(ModifierKey::command);
         poll();
-        QCOMPARE(shownModes(), QStringList{QStringLiteral("tools")});
+        QCOMPARE(shownModes(), QStringList{u"tools"_s});
     }
 }
 
@@ -152,7 +153,7 @@ void TestDragWatcher::nonFileDragsStayIdle()
     QVERIFY(!m_watcher->isDragging());
     poll();
     // The same data isn't looked at twice.
-    m_state.files = {QStringLiteral("/tmp/a.png")};
+    m_state.files = {u"/tmp/a.png"_s};
     poll();
     QVERIFY(!m_watcher->isDragging());
     QCOMPARE(m_shown->count(), 0);
@@ -202,7 +203,7 @@ void TestDragWatcher::modeForKeys()
     QFETCH(int, pressed);
     QFETCH(QString, mode);
     for (const WheelMode::Mode each : WheelMode::all())
-        Settings::shared().setValue(QStringLiteral("modifier.") + WheelMode::rawValue(each),
+        Settings::shared().setValue(u"modifier."_s + WheelMode::rawValue(each),
                                     settings.at(int(each)));
     const auto found = Settings::shared().modeFor(ModifierKey::Flags(pressed));
     QCOMPARE(found ? WheelMode::rawValue(*found) : QString(), mode);

@@ -11,6 +11,8 @@
 #include <QtMath>
 #include <QtTest>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 class CountingHaptics : public Haptics
@@ -27,8 +29,8 @@ QList<Operation> operations(int count)
 {
     QList<Operation> list;
     for (int i = 0; i < count; ++i)
-        list.append(Operation(QStringLiteral("Slice %1").arg(i),
-                              [](const QStringList&) { return QStringList(); }));
+        list.append(
+            Operation(u"Slice %1"_s.arg(i), [](const QStringList&) { return QStringList(); }));
     return list;
 }
 
@@ -143,10 +145,8 @@ void TestWheelView::everyAngleFindsItsSector()
             QVERIFY(slice >= 0 && slice < count);
             // The angle lies within half a slice of that slice's centre.
             const qreal offset = std::fmod(angle - slice * width + 540.0, 360.0) - 180.0;
-            QVERIFY2(
-                qAbs(offset) <= width / 2 + 1e-9,
-                qPrintable(
-                    QStringLiteral("%1 slices, angle %2 → %3").arg(count).arg(angle).arg(slice)));
+            QVERIFY2(qAbs(offset) <= width / 2 + 1e-9,
+                     qPrintable(u"%1 slices, angle %2 → %3"_s.arg(count).arg(angle).arg(slice)));
         }
     }
 }
@@ -154,7 +154,7 @@ void TestWheelView::everyAngleFindsItsSector()
 void TestWheelView::keys()
 {
     WheelView view;
-    view.configure(WheelMode::convert, operations(4), {QStringLiteral("/tmp/a.png")});
+    view.configure(WheelMode::convert, operations(4), {u"/tmp/a.png"_s});
     QSignalSpy chosen(&view, &WheelView::chosen);
     QSignalSpy nextMode(&view, &WheelView::nextModeRequested);
     QSignalSpy hide(&view, &WheelView::hideRequested);
@@ -241,21 +241,20 @@ void TestWheelView::oneTickPerHighlightChange()
 void TestWheelView::labelsShrinkAndWrap()
 {
     const QImage device(10, 10, QImage::Format_ARGB32);
-    const qreal size = WheelView::labelFontSize(QStringLiteral("Remove Background"), 12, &device);
+    const qreal size = WheelView::labelFontSize(u"Remove Background"_s, 12, &device);
     QVERIFY2(size < 11 && size >= 9, qPrintable(QString::number(size)));
-    QVERIFY(WheelView::labelLines(QStringLiteral("Remove Background"), 12, &device).size() <= 2);
-    QCOMPARE(WheelView::labelFontSize(QStringLiteral("PNG"), 9, &device), 11.0);
+    QVERIFY(WheelView::labelLines(u"Remove Background"_s, 12, &device).size() <= 2);
+    QCOMPARE(WheelView::labelFontSize(u"PNG"_s, 9, &device), 11.0);
     const QStringList long_ = WheelView::labelLines(
-        QStringLiteral("A title far too long to fit on two lines of a narrow slice"), 12, &device);
+        u"A title far too long to fit on two lines of a narrow slice"_s, 12, &device);
     QCOMPARE(long_.size(), 2);
     QVERIFY(long_.last().endsWith(QChar(0x2026)));
 
     // "Needs install" appears under an entry that can't run yet.
-    Operation missing(QStringLiteral("MP4"), [](const QStringList&) { return QStringList(); });
+    Operation missing(u"MP4"_s, [](const QStringList&) { return QStringList(); });
     const QImage plain =
         RenderCommands::wheelPicture(WheelMode::convert, false, {missing, missing}, {});
-    missing.unavailableReason =
-        QStringLiteral("The built-in FFmpeg is missing. Reinstall Flingdial.");
+    missing.unavailableReason = u"The built-in FFmpeg is missing. Reinstall Flingdial."_s;
     const QImage marked =
         RenderCommands::wheelPicture(WheelMode::convert, false, {missing, missing}, {});
     // Below the bottom slice's title, where only the note can be.
@@ -300,12 +299,12 @@ void TestWheelView::snapshots()
     QFETCH(int, mode);
     QFETCH(bool, dark);
     QTemporaryDir dir;
-    const QString photo = TestSupport::writeFile(dir.filePath(QStringLiteral("photo.heic")));
-    const QString png = dir.filePath(QStringLiteral("wheel.png"));
-    const auto result = TestSupport::runFlingdial(
-        {QStringLiteral("--snapshot"), png, WheelMode::rawValue(WheelMode::Mode(mode)),
-         dark ? QStringLiteral("dark") : QStringLiteral("light"), photo},
-        TestSupport::isolatedEnvironment(dir.filePath(QStringLiteral("config"))));
+    const QString photo = TestSupport::writeFile(dir.filePath(u"photo.heic"_s));
+    const QString png = dir.filePath(u"wheel.png"_s);
+    const auto result =
+        TestSupport::runFlingdial({u"--snapshot"_s, png, WheelMode::rawValue(WheelMode::Mode(mode)),
+                                   dark ? u"dark"_s : u"light"_s, photo},
+                                  TestSupport::isolatedEnvironment(dir.filePath(u"config"_s)));
     QCOMPARE(result.status, 0);
     const QImage image(png);
     QCOMPARE(image.size(), QSize(432, 432));
@@ -326,7 +325,7 @@ void TestWheelView::everySliceHasAnIcon()
             for (const Operation& operation : SliceSets::of(mode, files)) {
                 QVERIFY2(operation.symbol, qPrintable(operation.title));
                 QVERIFY2(!SymbolImages::tinted(*operation.symbol, 19, Qt::black).isNull(),
-                         qPrintable(*operation.symbol + QStringLiteral(" for ") + operation.title));
+                         qPrintable(*operation.symbol + u" for "_s + operation.title));
             }
         }
     }
