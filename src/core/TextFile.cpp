@@ -4,8 +4,8 @@
 
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStringDecoder>
+#include <QTemporaryFile>
 
 namespace TextFile {
 
@@ -81,14 +81,25 @@ QString readText(const QString& path)
 
 void writeAtomically(const QString& path, const QString& text)
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        throw SystemError(QStringLiteral("“%1” couldn’t be written: %2.")
-                              .arg(QFileInfo(path).fileName(), file.errorString()));
-    file.write(text.toUtf8());
-    if (!file.commit())
-        throw SystemError(QStringLiteral("“%1” couldn’t be written: %2.")
-                              .arg(QFileInfo(path).fileName(), file.errorString()));
+    // Written beside the destination and renamed into place once complete,
+    // so that no half-written file ever carries the name.
+    const auto failure = [&](const QFileDevice& file) {
+        return SystemError(QStringLiteral("“%1” couldn’t be written: %2.")
+                               .arg(QFileInfo(path).fileName(), file.errorString()));
+    };
+    QTemporaryFile file(path + QStringLiteral(".XXXXXX"));
+    if (!file.open())
+        throw failure(file);
+    const QByteArray bytes = text.toUtf8();
+    if (file.write(bytes) != bytes.size() || !file.flush())
+        throw failure(file);
+    // Temporary files are private; results get the usual permissions.
+    file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup |
+                        QFileDevice::ReadOther);
+    // Never over an existing file: the rename fails instead.
+    if (!file.rename(path))
+        throw failure(file);
+    file.setAutoRemove(false);
 }
 
 } // namespace TextFile

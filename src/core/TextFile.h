@@ -13,8 +13,8 @@ QString readText(const QString& path);
 // Decodes bytes with the same rules.
 QString decode(const QByteArray& bytes);
 
-// Writes UTF-8 through a temporary file that replaces `path` only when
-// complete. Throws SystemError.
+// Writes UTF-8 to a temporary file beside `path` and renames it there once
+// complete; an existing file at `path` is never replaced. Throws SystemError.
 void writeAtomically(const QString& path, const QString& text);
 
 } // namespace TextFile

@@ -5,6 +5,7 @@
 #include "core/TextFile.h"
 #include "support/TestSupport.h"
 
+#include <QDir>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -26,6 +27,7 @@ private Q_SLOTS:
     void readsLegacyEncodings_data();
     void readsLegacyEncodings();
     void shiftedFilesAreNamedSynced();
+    void writesNeverReplaceAFile();
 
 private:
     QTemporaryDir m_config;
@@ -184,6 +186,21 @@ void TestSubtitleConverter::shiftedFilesAreNamedSynced()
     const QString vtt = SubtitleConverter::convert(subs, u"vtt"_s);
     QCOMPARE(vtt, dir.filePath(u"subs.vtt"_s));
     QCOMPARE(TextFile::readText(vtt), u"WEBVTT\n\n1\n00:00:01.000 --> 00:00:02.000\nDéjà vu\n"_s);
+}
+
+void TestSubtitleConverter::writesNeverReplaceAFile()
+{
+    QTemporaryDir dir;
+    const QString existing = TestSupport::writeFile(dir.filePath(u"subs.vtt"_s), "keep me");
+    QVERIFY_THROWS_EXCEPTION(SystemError, TextFile::writeAtomically(existing, u"new"_s));
+    QFile file(existing);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), QByteArray("keep me"));
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{u"subs.vtt"_s});
+    const QString fresh = dir.filePath(u"new.srt"_s);
+    TextFile::writeAtomically(fresh, u"é\n"_s);
+    QCOMPARE(QFileInfo(fresh).permissions() & QFileDevice::ReadOther, QFileDevice::ReadOther);
+    QCOMPARE(TextFile::readText(fresh), u"é\n"_s);
 }
 
 QTEST_GUILESS_MAIN(TestSubtitleConverter)
