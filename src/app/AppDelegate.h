@@ -30,6 +30,10 @@ public:
     // The files a file manager put on the clipboard (or the primary selection).
     static QStringList copiedFiles();
 
+    QMenu* menu() const { return m_menu.get(); }
+    // The lit segment of the tray mark: 1 at rest, turning while work runs.
+    int trayFrame() const { return m_frame; }
+
 private:
     void setUpTray();
     void applyHotKeySetting();

@@ -47,6 +47,7 @@ void X11HotKey::setEnabled(bool enabled)
     if (!isValid() || enabled == m_enabled)
         return;
     xcb_connection_t* c = m_x.get();
+    bool taken = false;
     for (const uint16_t modifiers : modifierVariants()) {
         if (!enabled) {
             xcb_ungrab_key(c, m_keycode, m_x.root(), modifiers);

@@ -1,0 +1,89 @@
+#include "app/AppDelegate.h"
+#include "app/Runner.h"
+#include "app/SettingsWindow.h"
+#include "core/Settings.h"
+#include "support/TestSupport.h"
+
+#include <QMenu>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace Qt::StringLiterals;
+
+// The tray application's own behaviour, in process.
+class TestAppDelegate : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase();
+    void firstLaunchOpensTheGuideOnce();
+    void menuFollowsTheHotKeySetting();
+    void iconTurnsWhileWorkRuns();
+
+private:
+    QTemporaryDir m_config;
+    std::unique_ptr<TestSupport::ScopedEnv> m_home;
+    std::unique_ptr<AppDelegate> m_delegate;
+};
+
+void TestAppDelegate::initTestCase()
+{
+    m_home =
+        std::make_unique<TestSupport::ScopedEnv>("XDG_CONFIG_HOME", m_config.path().toLocal8Bit());
+    Settings::shared().registerDefaults();
+    Settings::shared().setValue(u"notify"_s, false);
+    Settings::shared().setValue(u"sound"_s, false);
+}
+
+void TestAppDelegate::firstLaunchOpensTheGuideOnce()
+{
+    QVERIFY(!Settings::shared().boolValue(u"onboarded"_s));
+    m_delegate = std::make_unique<AppDelegate>();
+    m_delegate->start();
+    QVERIFY(Settings::shared().boolValue(u"onboarded"_s));
+    QTRY_VERIFY(SettingsWindow::shared().isVisible());
+    QCOMPARE(SettingsWindow::shared().currentTab(), SettingsWindow::welcome);
+    SettingsWindow::shared().close();
+
+    AppDelegate again;
+    again.start();
+    QTest::qWait(100);
+    QVERIFY(!SettingsWindow::shared().isVisible());
+}
+
+void TestAppDelegate::menuFollowsTheHotKeySetting()
+{
+    QStringList titles;
+    for (const QAction* action : m_delegate->menu()->actions())
+        titles.append(action->isSeparator() ? u"-"_s : action->text());
+    QCOMPARE(titles, QStringList({u"Open Wheel for Copied Files"_s, u"Choose Files…"_s, u"-"_s,
+                                  u"How It Works"_s, u"Settings…"_s, u"-"_s, u"Quit Flingdial"_s}));
+    QAction* open = m_delegate->menu()->actions().first();
+    QCOMPARE(open->shortcut(), QKeySequence(u"Ctrl+Alt+Space"_s));
+    Settings::shared().setValue(u"hotkey"_s, false);
+    QCOMPARE(open->shortcut(), QKeySequence());
+    Settings::shared().setValue(u"hotkey"_s, true);
+    QCOMPARE(open->shortcut(), QKeySequence(u"Ctrl+Alt+Space"_s));
+}
+
+void TestAppDelegate::iconTurnsWhileWorkRuns()
+{
+    QCOMPARE(m_delegate->trayFrame(), 1);
+    QSet<int> frames;
+    QTimer sampler;
+    connect(&sampler, &QTimer::timeout, this, [&] { frames.insert(m_delegate->trayFrame()); });
+    sampler.start(20);
+    Runner::shared().execute(Operation(u"Slow"_s,
+                                       [](const QStringList&) {
+                                           QThread::msleep(900);
+                                           return QStringList();
+                                       }),
+                             {u"/a"_s});
+    QTRY_VERIFY_WITH_TIMEOUT(!Runner::shared().isBusy(), 3000);
+    QVERIFY2(frames.size() >= 5, qPrintable(QString::number(frames.size())));
+    QCOMPARE(m_delegate->trayFrame(), 1); // at rest again
+}
+
+QTEST_MAIN(TestAppDelegate)
+#include "tst_AppDelegate.moc"
