@@ -56,12 +56,11 @@ void X11HotKey::setEnabled(bool enabled)
         xcb_generic_error_t* error =
             xcb_request_check(c, xcb_grab_key_checked(c, 1, m_x.root(), modifiers, m_keycode,
                                                       XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC));
-        if (error) {
-            qCWarning(lcApp, "Ctrl+Alt+Space is taken by another program (X error %d)",
-                      error->error_code);
-            std::free(error);
-        }
+        taken = taken || error;
+        std::free(error);
     }
+    if (taken)
+        qCWarning(lcApp, "Ctrl+Alt+Space is taken by another program");
     xcb_flush(c);
     m_enabled = enabled;
 }
