@@ -7,6 +7,7 @@
 #include "core/TextFile.h"
 
 #include <QRegularExpression>
+#include <QVarLengthArray>
 #include <cmath>
 
 namespace SubtitleConverter {
@@ -105,18 +106,15 @@ qsizetype indexOfArrow(QStringView text, qsizetype from)
     return -1;
 }
 
+using Line = QVarLengthArray<char16_t, 96>;
+
 // SRT time: full stops become commas, and "mm:ss" gains "00:" in front.
-void appendSrtTime(QString& out, QStringView time)
+void writeSrtTime(Line& out, QStringView time)
 {
-    if (time.count(u':') == 1)
-        out.append(u"00:");
-    qsizetype copied = 0;
-    for (qsizetype dot = indexOfChar(time, u'.', 0); dot >= 0;
-         dot = indexOfChar(time, u'.', dot + 1)) {
-        out.append(time.mid(copied, dot - copied)).append(u',');
-        copied = dot + 1;
-    }
-    out.append(time.mid(copied));
+    if (std::count(time.begin(), time.end(), u':') == 1)
+        out.append(u"00:", 3);
+    for (const QChar c : time)
+        out.append(c == u'.' ? u',' : c.unicode());
 }
 
 QStringView trimmedSpacesAndTabs(QStringView text)
@@ -165,23 +163,24 @@ bool appendCue(QString& out, int number, QStringView block)
     if (const qsizetype space = indexOfChar(end, u' ', 0); space >= 0)
         end.truncate(space);
 
+    // The number and timing lines are put together first and added at once.
+    Line header;
     if (number > 1)
-        out.append(u"\n\n");
-    char16_t buffer[12];
-    out.append(QStringView(buffer, writePadded(buffer, number, 1)));
-    out.append(u'\n');
-    appendSrtTime(out, start);
-    out.append(u" --> ");
-    appendSrtTime(out, end);
-    out.append(u'\n');
-    bool first = true;
-    forEachLine(block.sliced(std::min(textStart, block.size())), [&](QStringView line, qsizetype) {
-        if (!first)
-            out.append(u'\n');
-        out.append(line);
-        first = false;
-        return true;
-    });
+        header.append(u"\n\n", 2);
+    char16_t digits[12];
+    header.append(digits, writePadded(digits, number, 1) - digits);
+    header.append(u'\n');
+    writeSrtTime(header, start);
+    header.append(u" --> ", 5);
+    writeSrtTime(header, end);
+    header.append(u'\n');
+    out.append(QStringView(header.constData(), header.size()));
+    // Inside a block no line is empty: the text is the rest of it, without
+    // the line feed that may end the file.
+    QStringView text = block.sliced(std::min(textStart, block.size()));
+    while (text.endsWith(u'\n'))
+        text.chop(1);
+    out.append(text);
     return true;
 }
 
