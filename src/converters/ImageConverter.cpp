@@ -7,7 +7,6 @@
 #include "core/Output.h"
 #include "core/Settings.h"
 #include "core/Shell.h"
-#include "platform/BackgroundRemover.h"
 #include "platform/ImageEngine.h"
 
 #include <QFileInfo>
@@ -260,14 +259,11 @@ QString stripMetadata(const QString& file)
 
 QString removeBackground(const QString& file)
 {
-    const QImage picture = ImageEngine::shared().loadUpright(file);
-    if (picture.isNull())
-        throw Fail(QStringLiteral("Can’t read %1.").arg(fileName(file)));
-    const auto cutOut = BackgroundRemover::shared().cutOut(picture);
-    if (!cutOut)
-        throw Fail(QStringLiteral("No subject found in %1.").arg(fileName(file)));
     const QString out = Output::derived(file, QStringLiteral(" cutout"), QStringLiteral("png"));
-    ImageEngine::shared().savePNG(*cutOut, out);
+    if (!ImageEngine::shared().removeBackground(file, out)) {
+        Output::discard(out);
+        throw Fail(QStringLiteral("No subject found in %1.").arg(fileName(file)));
+    }
     return out;
 }
 

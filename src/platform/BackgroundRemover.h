@@ -12,6 +12,4 @@ public:
     // The picture with its background transparent, or nothing when no
     // subject stands out.
     virtual std::optional<QImage> cutOut(const QImage& picture) = 0;
-
-    static BackgroundRemover& shared();
 };

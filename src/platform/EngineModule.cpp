@@ -1,23 +1,18 @@
+#include "platform/EngineModule.h"
+
 #include "core/Errors.h"
-#include "platform/BackgroundRemover.h"
 #include "platform/ImageEngine.h"
-#include "platform/Thumbnails.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QLibrary>
 
-// Loads the engines module on first use: next to the program (the build
-// tree), one folder up (tests), or in the installed library folder.
+namespace EngineModule {
+
 namespace {
 
-struct EngineModule
-{
-    ImageEngine* (*imageEngine)() = nullptr;
-    BackgroundRemover* (*backgroundRemover)() = nullptr;
-    QImage (*thumbnail)(const QString&, int) = nullptr;
-};
-
+// Next to the program (the build tree), one folder up (tests), in the
+// installed library folder, or where FLINGDIAL_ENGINES_DIR says.
 QStringList candidates()
 {
     QStringList folders;
@@ -32,54 +27,36 @@ QStringList candidates()
     return folders;
 }
 
-const EngineModule& module()
+QLibrary* library()
 {
-    static const EngineModule loaded = [] {
-        EngineModule entries;
+    static QLibrary* loaded = [] {
         for (const QString& folder : candidates()) {
-            QLibrary library(QDir(folder).filePath(QStringLiteral("libflingdial_engines.so")));
-            if (!library.load())
-                continue;
-            entries.imageEngine =
-                reinterpret_cast<ImageEngine* (*)()>(library.resolve("flingdial_imageEngine"));
-            entries.backgroundRemover = reinterpret_cast<BackgroundRemover* (*)()>(
-                library.resolve("flingdial_backgroundRemover"));
-            entries.thumbnail = reinterpret_cast<QImage (*)(const QString&, int)>(
-                library.resolve("flingdial_thumbnail"));
-            if (entries.imageEngine && entries.backgroundRemover && entries.thumbnail)
-                break;
+            auto* candidate =
+                new QLibrary(QDir(folder).filePath(QStringLiteral("libflingdial_engines.so")));
+            if (candidate->load())
+                return candidate;
+            delete candidate;
         }
-        return entries;
+        return static_cast<QLibrary*>(nullptr);
     }();
     return loaded;
 }
 
-Fail missingModule()
+} // namespace
+
+QFunctionPointer resolve(const char* symbol)
 {
-    return Fail(QStringLiteral("The image engine is missing. Reinstall Flingdial."));
+    QLibrary* module = library();
+    return module ? module->resolve(symbol) : nullptr;
 }
 
-} // namespace
+} // namespace EngineModule
 
 ImageEngine& ImageEngine::shared()
 {
-    if (!module().imageEngine)
-        throw missingModule();
-    return *module().imageEngine();
+    static const auto create =
+        reinterpret_cast<ImageEngine* (*)()>(EngineModule::resolve("flingdial_imageEngine"));
+    if (!create)
+        throw Fail(QStringLiteral("The image engine is missing. Reinstall Flingdial."));
+    return *create();
 }
-
-BackgroundRemover& BackgroundRemover::shared()
-{
-    if (!module().backgroundRemover)
-        throw missingModule();
-    return *module().backgroundRemover();
-}
-
-namespace Thumbnails {
-
-QImage of(const QString& path, int pixels)
-{
-    return module().thumbnail ? module().thumbnail(path, pixels) : QImage();
-}
-
-} // namespace Thumbnails

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QImage>
 #include <QSize>
 #include <QString>
 #include <QStringList>
@@ -33,10 +32,9 @@ public:
     // One page per readable image, each page the image's size. Returns the
     // number of pages; with none, nothing is written.
     virtual int writePDF(const QStringList& inputs, const QString& output) = 0;
-    // Upright pixels in memory; a null image when the file can't be read.
-    virtual QImage loadUpright(const QString& path) = 0;
-    // 8-bit RGBA PNG in sRGB.
-    virtual void savePNG(const QImage& image, const QString& output) = 0;
+    // Writes the picture with its background transparent as an 8-bit RGBA
+    // PNG. False when no subject stands out; Fail when it can't be read.
+    virtual bool removeBackground(const QString& input, const QString& output) = 0;
 
     static ImageEngine& shared();
 };

@@ -88,7 +88,9 @@ QByteArray sidewaysJpeg(const QImage& image)
 
 QColor pixelOf(const QString& path, int x, int y)
 {
-    return ImageEngine::shared().loadUpright(path).pixelColor(x, y);
+    QImageReader reader(path);
+    reader.setAutoTransform(true);
+    return reader.read().pixelColor(x, y);
 }
 
 bool isWhite(const QColor& colour)

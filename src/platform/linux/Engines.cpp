@@ -1,6 +1,5 @@
 #include "platform/linux/Engines.h"
 
-#include "platform/linux/GrabCutBackgroundRemover.h"
 #include "platform/linux/PictureThumbnails.h"
 #include "platform/linux/VipsImageEngine.h"
 
@@ -17,12 +16,6 @@ VipsImageEngine& engine()
 ImageEngine* flingdial_imageEngine()
 {
     return &engine();
-}
-
-BackgroundRemover* flingdial_backgroundRemover()
-{
-    static GrabCutBackgroundRemover remover;
-    return &remover;
 }
 
 QImage flingdial_thumbnail(const QString& path, int pixels)

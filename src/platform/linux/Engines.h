@@ -3,7 +3,6 @@
 #include <QImage>
 #include <QString>
 
-class BackgroundRemover;
 class ImageEngine;
 
 // The engines that need large libraries (libvips, qpdf, poppler, OpenCV)
@@ -11,6 +10,5 @@ class ImageEngine;
 // without them. These are the module's entry points.
 extern "C" {
 ImageEngine* flingdial_imageEngine();
-BackgroundRemover* flingdial_backgroundRemover();
 QImage flingdial_thumbnail(const QString& path, int pixels);
 }

@@ -1,7 +1,7 @@
 #include "platform/linux/PictureThumbnails.h"
 
 #include "core/FileKind.h"
-#include "platform/ImageEngine.h"
+#include "platform/linux/VipsImageEngine.h"
 
 #include <QCryptographicHash>
 #include <QDir>
@@ -58,7 +58,7 @@ QImage firstPdfPage(const QString& path, int pixels)
 
 } // namespace
 
-QImage of(const QString& path, int pixels, ImageEngine& engine)
+QImage of(const QString& path, int pixels, VipsImageEngine& engine)
 {
     QImage image = cached(path);
     if (image.isNull() && FileKind::of(path) == FileKind::pdf)

@@ -3,11 +3,11 @@
 #include <QImage>
 #include <QString>
 
-class ImageEngine;
+class VipsImageEngine;
 
 // Thumbnails from the freedesktop cache, a picture, or a PDF's first page.
 namespace PictureThumbnails {
 
-QImage of(const QString& path, int pixels, ImageEngine& engine);
+QImage of(const QString& path, int pixels, VipsImageEngine& engine);
 
 } // namespace PictureThumbnails

@@ -2,6 +2,7 @@
 
 #include "core/Errors.h"
 #include "core/FileKind.h"
+#include "platform/linux/GrabCutBackgroundRemover.h"
 #include "platform/linux/ImagePdf.h"
 
 #include <QFile>
@@ -274,10 +275,18 @@ QImage VipsImageEngine::loadUpright(const QString& path)
     }
 }
 
-void VipsImageEngine::savePNG(const QImage& image, const QString& output)
+bool VipsImageEngine::removeBackground(const QString& input, const QString& output)
 {
-    if (!image.convertToFormat(QImage::Format_RGBA8888).save(output, "PNG")) {
+    const QImage picture = loadUpright(input);
+    if (picture.isNull())
+        throw cantRead(input);
+    static GrabCutBackgroundRemover remover;
+    const std::optional<QImage> cutOut = remover.cutOut(picture);
+    if (!cutOut)
+        return false;
+    if (!cutOut->convertToFormat(QImage::Format_RGBA8888).save(output, "PNG")) {
         QFile::remove(output);
         throw cantSave(output);
     }
+    return true;
 }
