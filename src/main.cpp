@@ -1,20 +1,19 @@
-#include "app/AppDelegate.h"
-#include "app/CommandLine.h"
-#include "app/RenderCommands.h"
+#include "core/CommandLine.h"
 #include "core/Log.h"
-#include "platform/Prompter.h"
-#include "platform/linux/DialogPrompter.h"
+#include "platform/ModuleLoader.h"
 
-#include <QApplication>
+#include <QCoreApplication>
 #include <cstdio>
 #include <cstdlib>
-#include <memory>
 
+// The entry point. Command-line work that needs no desktop (no display to
+// prompt on, nothing to draw, no clipboard) runs here on Qt Core alone and
+// starts in a few milliseconds; everything else is handed to the desktop
+// module.
 namespace {
 
 QStringList rawArguments(int argc, char** argv)
 {
-    // Taken before QApplication removes the options it recognises itself.
     QStringList arguments;
     for (int i = 0; i < argc; ++i)
         arguments.append(QString::fromLocal8Bit(argv[i]));
@@ -27,41 +26,31 @@ bool hasDisplay()
            !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
 }
 
-// The application object a command needs: widgets with a display (dialogs,
-// the tray), the offscreen graphics platform for drawing without one, and
-// no graphics at all for work on files that draws nothing, which then
-// starts much faster.
-std::unique_ptr<QCoreApplication> makeApplication(int& argc, char** argv,
-                                                  CommandLine::Command command,
-                                                  const QStringList& arguments, bool display)
+bool needsDesktop(CommandLine::Command command, const QStringList& arguments)
 {
-    if (display)
-        return std::make_unique<QApplication>(argc, argv);
-    if (command == CommandLine::Command::login ||
-        (command == CommandLine::Command::run && !CommandLine::drawsText(arguments)))
-        return std::make_unique<QCoreApplication>(argc, argv);
-    // Without a display there is nothing to connect to, whatever the
-    // environment asks for.
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    if (command == CommandLine::Command::startApplication)
-        return std::make_unique<QApplication>(argc, argv);
-    return std::make_unique<QGuiApplication>(argc, argv);
+    switch (command) {
+    case CommandLine::Command::login:
+        return false;
+    case CommandLine::Command::run:
+        return hasDisplay() || CommandLine::drawsText(arguments);
+    default:
+        return true;
+    }
 }
 
-// A command-line run ends here. Tearing the application object down would
-// load the whole font configuration just to release it, which costs more
-// than most commands.
-[[noreturn]] void exitNow(int status)
+int withoutDesktop(int argc, char** argv, CommandLine::Command command,
+                   const QStringList& arguments)
 {
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("flingdial"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(FLINGDIAL_VERSION));
+    Log::install();
+    const int status = command == CommandLine::Command::login ? CommandLine::login(arguments)
+                                                              : CommandLine::run(arguments);
+    // Ends without tearing down: there is nothing to release that the
+    // process's end doesn't release.
     std::fflush(nullptr);
     std::exit(status);
-}
-
-int startApplication()
-{
-    AppDelegate delegate;
-    delegate.start();
-    return QCoreApplication::exec();
 }
 
 } // namespace
@@ -69,30 +58,15 @@ int startApplication()
 int main(int argc, char** argv)
 {
     const QStringList arguments = rawArguments(argc, argv);
-    const bool display = hasDisplay();
     const CommandLine::Command command = CommandLine::recognise(arguments);
-    const auto app = makeApplication(argc, argv, command, arguments, display);
-    QCoreApplication::setApplicationName(QStringLiteral("flingdial"));
-    QCoreApplication::setApplicationVersion(QStringLiteral(FLINGDIAL_VERSION));
-    if (qobject_cast<QGuiApplication*>(app.get())) {
-        QGuiApplication::setApplicationDisplayName(QStringLiteral("Flingdial"));
-        QGuiApplication::setDesktopFileName(QStringLiteral("org.flingdial.Flingdial"));
+    if (!needsDesktop(command, arguments))
+        return withoutDesktop(argc, argv, command, arguments);
+    const auto desktop = reinterpret_cast<int (*)(int, char**)>(
+        ModuleLoader::resolve(QStringLiteral("libflingdial_desktop.so"), "flingdial_desktop_main"));
+    if (!desktop) {
+        std::fputs("error: The desktop part of Flingdial is missing. Reinstall Flingdial.\n",
+                   stderr);
+        return 1;
     }
-    Log::install();
-    if (display)
-        Prompter::install(std::make_unique<DialogPrompter>());
-
-    switch (command) {
-    case CommandLine::Command::run:
-        exitNow(CommandLine::run(arguments));
-    case CommandLine::Command::login:
-        exitNow(CommandLine::login(arguments));
-    case CommandLine::Command::renderIcon:
-        exitNow(RenderCommands::renderIcon(arguments));
-    case CommandLine::Command::snapshot:
-        exitNow(RenderCommands::snapshot(arguments));
-    case CommandLine::Command::startApplication:
-        break;
-    }
-    return startApplication();
+    return desktop(argc, argv);
 }

@@ -1,13 +1,13 @@
 #include "platform/Thumbnails.h"
 
-#include "platform/EngineModule.h"
+#include "platform/ModuleLoader.h"
 
 namespace Thumbnails {
 
 QImage of(const QString& path, int pixels)
 {
     static const auto thumbnail = reinterpret_cast<QImage (*)(const QString&, int)>(
-        EngineModule::resolve("flingdial_thumbnail"));
+        ModuleLoader::resolve(QStringLiteral("libflingdial_engines.so"), "flingdial_thumbnail"));
     return thumbnail ? thumbnail(path, pixels) : QImage();
 }
 

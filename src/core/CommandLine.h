@@ -1,6 +1,11 @@
 #pragma once
 
+#include "core/Operation.h"
+#include "core/WheelMode.h"
+
+#include <QList>
 #include <QStringList>
+#include <functional>
 #include <optional>
 
 // The command-line options. Each does one job and gives the exit status;
@@ -16,8 +21,16 @@ Command recognise(const QStringList& arguments);
 // or the share actions), which needs the graphics platform even without a display.
 bool drawsText(const QStringList& arguments);
 
-// "--run MODE LABEL FILE…": one operation, no interface beyond its prompts.
-int run(const QStringList& arguments);
+using SliceSet = std::function<QList<Operation>(WheelMode::Mode mode, const QStringList& files)>;
+
+// The convert and tools slice sets of the catalog (the share actions need
+// the desktop).
+QList<Operation> catalogSlices(WheelMode::Mode mode, const QStringList& files);
+
+// "--run MODE LABEL FILE…": one operation, no interface beyond its
+// prompts. `afterSuccess` runs once the results are printed.
+int run(const QStringList& arguments, const SliceSet& slices = catalogSlices,
+        const std::function<void()>& afterSuccess = {});
 
 // "--login on|off".
 int login(const QStringList& arguments);

@@ -1,17 +1,14 @@
-#include "app/CommandLine.h"
+#include "core/CommandLine.h"
 
+#include "core/Catalog.h"
 #include "core/Errors.h"
 #include "core/FileKind.h"
 #include "core/NameReservations.h"
 #include "core/Settings.h"
 #include "core/WheelMode.h"
 #include "platform/LoginItem.h"
-#include "wheel/SliceSets.h"
 
-#include <QClipboard>
 #include <QDir>
-#include <QGuiApplication>
-#include <QTimer>
 #include <cstdio>
 
 namespace CommandLine {
@@ -45,27 +42,6 @@ QStringList titles(const QList<Operation>& operations)
     return list;
 }
 
-// On X11 what was copied lives only as long as the program that copied
-// it: after a copy, keep serving it until another program takes the clipboard.
-void keepClipboard()
-{
-    if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance()) ||
-        QGuiApplication::platformName() != QLatin1String("xcb"))
-        return;
-    QClipboard* clipboard = QGuiApplication::clipboard();
-    if (!clipboard->ownsClipboard())
-        return;
-    printLine(stderr,
-              QStringLiteral("Keeping the copied data until another program takes the clipboard."));
-    QTimer poll;
-    QObject::connect(&poll, &QTimer::timeout, qApp, [clipboard] {
-        if (!clipboard->ownsClipboard())
-            QCoreApplication::quit();
-    });
-    poll.start(250);
-    QCoreApplication::exec();
-}
-
 } // namespace
 
 Command recognise(const QStringList& arguments)
@@ -96,13 +72,29 @@ bool drawsText(const QStringList& arguments)
     });
 }
 
-int run(const QStringList& arguments)
+QList<Operation> catalogSlices(WheelMode::Mode mode, const QStringList& files)
+{
+    if (files.isEmpty())
+        return {};
+    switch (mode) {
+    case WheelMode::convert:
+        return Catalog::conversions(files);
+    case WheelMode::tools:
+        return Catalog::tools(files);
+    case WheelMode::actions:
+        break;
+    }
+    return {};
+}
+
+int run(const QStringList& arguments, const SliceSet& slices,
+        const std::function<void()>& afterSuccess)
 {
     Settings::shared().registerDefaults();
     const WheelMode::Mode mode = modeNamed(arguments.at(2));
     const QString label = arguments.at(3);
     const QStringList files = absolutePaths(arguments.mid(4));
-    const QList<Operation> operations = SliceSets::of(mode, files);
+    const QList<Operation> operations = slices(mode, files);
 
     const auto chosen =
         std::find_if(operations.cbegin(), operations.cend(),
@@ -119,7 +111,8 @@ int run(const QStringList& arguments)
         const NameReservations::Scope names;
         for (const QString& result : chosen->perform(files))
             printLine(stdout, result);
-        keepClipboard();
+        if (afterSuccess)
+            afterSuccess();
         return 0;
     } catch (const Error& error) {
         printLine(stderr, QStringLiteral("error: ") + error.description());
