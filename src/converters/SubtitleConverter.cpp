@@ -72,6 +72,17 @@ QString normalisedLines(const QString& text)
 // Writes `value` in decimal, zero-padded to `width`, and returns the end.
 char16_t* writePadded(char16_t* out, qint64 value, int width)
 {
+    if (width == 2 && value < 100) {
+        *out++ = char16_t(u'0' + value / 10);
+        *out++ = char16_t(u'0' + value % 10);
+        return out;
+    }
+    if (width == 3 && value < 1000) {
+        *out++ = char16_t(u'0' + value / 100);
+        *out++ = char16_t(u'0' + value / 10 % 10);
+        *out++ = char16_t(u'0' + value % 10);
+        return out;
+    }
     char16_t digits[20];
     int count = 0;
     do {
@@ -197,34 +208,31 @@ int asciiValue(const QChar* digits, int count)
     return value;
 }
 
-// Appends the timestamp moved by `seconds`; a timestamp whose digits
-// aren't ASCII can't be read and is kept as it is.
-void appendShifted(QString& out, QStringView stamp, double seconds)
+// Writes the timestamp moved by `seconds` and returns the end; a timestamp
+// whose digits aren't ASCII can't be read and is kept as it is. `out` has
+// room for 40 characters.
+char16_t* writeShifted(char16_t* out, QStringView stamp, double seconds)
 {
     const QChar* chars = stamp.data();
     const int hours = asciiValue(chars, 2);
     const int minutes = asciiValue(chars + 3, 2);
     const int secs = asciiValue(chars + 6, 2);
     const int millis = asciiValue(chars + 9, 3);
-    if (hours < 0 || minutes < 0 || secs < 0 || millis < 0) {
-        out.append(stamp);
-        return;
-    }
+    if (hours < 0 || minutes < 0 || secs < 0 || millis < 0)
+        return std::copy_n(reinterpret_cast<const char16_t*>(stamp.data()), stamp.size(), out);
     const double time = hours * 3600.0 + minutes * 60.0 + secs + millis / 1000.0;
     const double milliseconds = std::round((seconds + time) * 1000.0);
     // Beyond this a time can't be held in 64 bits of milliseconds.
     if (!(milliseconds < 9.2e18))
         throw Fail(QStringLiteral("A shift of %1 seconds is too large.").arg(seconds));
     const qint64 total = std::max<qint64>(0, static_cast<qint64>(milliseconds));
-    char16_t buffer[40];
-    char16_t* end = writePadded(buffer, total / 3600000, 2);
-    *end++ = u':';
-    end = writePadded(end, (total / 60000) % 60, 2);
-    *end++ = u':';
-    end = writePadded(end, (total / 1000) % 60, 2);
-    *end++ = stamp[8].unicode();
-    end = writePadded(end, total % 1000, 3);
-    out.append(QStringView(buffer, end));
+    out = writePadded(out, total / 3600000, 2);
+    *out++ = u':';
+    out = writePadded(out, (total / 60000) % 60, 2);
+    *out++ = u':';
+    out = writePadded(out, (total / 1000) % 60, 2);
+    *out++ = stamp[8].unicode();
+    return writePadded(out, total % 1000, 3);
 }
 
 QStringList shiftTiming(const QStringList& files)
@@ -289,15 +297,29 @@ QString toSRT(const QString& text)
 
 QString shiftText(const QString& text, double seconds)
 {
-    QString result;
-    result.reserve(text.size() + text.size() / 8);
+    // Written straight into the result's storage: a shifted stamp is at most
+    // 40 characters, which the room kept free ahead allows for.
+    constexpr qsizetype stampRoom = 40;
+    QString result(text.size() + stampRoom, Qt::Uninitialized);
+    char16_t* out = reinterpret_cast<char16_t*>(result.data());
+    const auto room = [&](qsizetype needed) {
+        const qsizetype used = out - reinterpret_cast<char16_t*>(result.data());
+        if (used + needed > result.size()) {
+            result.resize(std::max(result.size() * 2, used + needed));
+            out = reinterpret_cast<char16_t*>(result.data()) + used;
+        }
+    };
+    const auto* source = reinterpret_cast<const char16_t*>(text.constData());
     qsizetype copied = 0;
     forEachTimestamp(text, u",.", [&](qsizetype start) {
-        result.append(QStringView(text).mid(copied, start - copied));
-        appendShifted(result, QStringView(text).mid(start, timestampLength), seconds);
+        room(start - copied + stampRoom);
+        out = std::copy(source + copied, source + start, out);
+        out = writeShifted(out, QStringView(text).mid(start, timestampLength), seconds);
         copied = start + timestampLength;
     });
-    result.append(QStringView(text).mid(copied));
+    room(text.size() - copied);
+    out = std::copy(source + copied, source + text.size(), out);
+    result.truncate(out - reinterpret_cast<char16_t*>(result.data()));
     return result;
 }
 
