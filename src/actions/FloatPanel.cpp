@@ -1,6 +1,7 @@
 #include "actions/FloatPanel.h"
 
 #include "actions/Actions.h"
+#include "platform/DragPasteboard.h"
 #include "platform/SymbolImages.h"
 #include "platform/Thumbnails.h"
 
@@ -223,8 +224,10 @@ void FloatPanel::dragFiles()
     }
     drag->setPixmap(stack);
     drag->setHotSpot(m_downPoint - pictureRect.topLeft());
+    DragPasteboard::setOwnDragFiles(m_files);
     const Qt::DropAction result =
         drag->exec(Qt::CopyAction | Qt::MoveAction | Qt::LinkAction, Qt::CopyAction);
+    DragPasteboard::setOwnDragFiles({});
     m_dragging = false;
     QTimer::singleShot(60000, drag, &QObject::deleteLater);
     if (result == Qt::MoveAction || !anyFileLeft())

@@ -29,4 +29,9 @@ public:
     // The desktop's pasteboard, or nothing where it can't be watched
     // (Wayland without X11); `why` then says so.
     static std::unique_ptr<DragPasteboard> create(QString* why);
+
+    // The files of a drag this program is making itself (from a shelf),
+    // while it lasts. Asking our own windows for them through the window
+    // system would wait on ourselves.
+    static void setOwnDragFiles(const QStringList& files);
 };

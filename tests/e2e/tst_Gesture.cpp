@@ -53,6 +53,7 @@ private Q_SLOTS:
     void superHeldAtTheStartMustBePressedAgain();
     void dragEndingElsewhereHidesTheWheel();
     void textDragOpensNothing();
+    void filesDraggedFromAShelfOpenTheWheel();
     void hotKeyOpensTheWheelForCopiedFiles();
     void hotKeyWithoutCopiedFilesOpensTheChooser();
     void hotKeySettingTakesEffectAtOnce();
@@ -227,6 +228,44 @@ void TestGesture::textDragOpensNothing()
     QTest::qWait(400);
     QVERIFY(!m_log.contains(u"showing wheel"_s));
     QCOMPARE(wheelPosition(), QString());
+}
+
+void TestGesture::filesDraggedFromAShelfOpenTheWheel()
+{
+    startApp();
+    startSource({u"drag"_s, m_subtitles.first()});
+    beginDrag({600, 400});
+    input(u"keydown ctrl"_s);
+    QVERIFY(waitForLog(u"showing wheel: Actions"_s));
+    input(u"keyup ctrl"_s);
+    // "Shelf", the second of six slices, at two o'clock.
+    input(u"mousemove 704 340"_s);
+    input(u"mousemove 705 341"_s);
+    input(u"mouseup 1"_s);
+    QVERIFY(waitForLog(u"drop at slice 1"_s));
+    const auto shelf = [] {
+        return xdotool({u"search"_s, u"--onlyvisible"_s, u"--name"_s, u"^Flingdial Shelf$"_s});
+    };
+    QTRY_VERIFY_WITH_TIMEOUT(!shelf().isEmpty(), 3000);
+    QTest::qWait(300);
+    const QRegularExpressionMatch at =
+        QRegularExpression(u"Position: (\\d+),(\\d+)"_s)
+            .match(xdotool({u"getwindowgeometry"_s, shelf().section(u'\n', 0, 0)}));
+    const QPoint picture(at.captured(1).toInt() + 74, at.captured(2).toInt() + 70);
+
+    // The shelf's own drag, with Shift, opens the wheel for its file.
+    input(u"mousemove %1 %2"_s.arg(picture.x()).arg(picture.y()));
+    input(u"mousedown 1"_s);
+    input(u"mousemove %1 %2"_s.arg(picture.x() + 20).arg(picture.y() + 20));
+    input(u"mousemove 900 500"_s);
+    input(u"keydown shift"_s);
+    QTRY_COMPARE_WITH_TIMEOUT(m_log.count(u"showing wheel: Convert"_s), 1, 4000);
+    QVERIFY(m_log.contains(u"drag started, 1 file(s)"_s));
+    input(u"keyup shift"_s);
+    input(u"mousemove 900 390"_s);
+    input(u"mousemove 901 391"_s);
+    input(u"mouseup 1"_s);
+    QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(path(u"one.vtt"_s)), 4000);
 }
 
 void TestGesture::hotKeyOpensTheWheelForCopiedFiles()

@@ -12,7 +12,19 @@ namespace {
 // Long enough for a busy source, short enough not to freeze the poll.
 constexpr int answerTimeoutMs = 1000;
 
+// Main thread only: set by the shelf for the length of its drag.
+QStringList& ownDragFiles()
+{
+    static QStringList files;
+    return files;
+}
+
 } // namespace
+
+void DragPasteboard::setOwnDragFiles(const QStringList& files)
+{
+    ownDragFiles() = files;
+}
 
 X11DragPasteboard::X11DragPasteboard()
 {
@@ -171,19 +183,29 @@ std::optional<QByteArray> X11DragPasteboard::convertSelection(xcb_atom_t target)
 
 QStringList X11DragPasteboard::files()
 {
+    // Our own drag is going on: the window system would ask this very thread.
+    if (!ownDragFiles().isEmpty())
+        return ownDragFiles();
     const auto uris = convertSelection(m_x.atom("text/uri-list"));
     return uris ? FileUrls::fromUriList(*uris) : QStringList();
+}
+
+xcb_window_t X11DragPasteboard::selectionOwner()
+{
+    xcb_connection_t* c = m_x.get();
+    xcb_get_selection_owner_reply_t* owner =
+        xcb_get_selection_owner_reply(c, xcb_get_selection_owner(c, m_selection), nullptr);
+    const xcb_window_t window = owner ? owner->owner : xcb_window_t(XCB_NONE);
+    std::free(owner);
+    return window;
 }
 
 QStringList X11DragPasteboard::types()
 {
     xcb_connection_t* c = m_x.get();
-    xcb_get_selection_owner_reply_t* owner =
-        xcb_get_selection_owner_reply(c, xcb_get_selection_owner(c, m_selection), nullptr);
-    if (!owner)
+    const xcb_window_t source = selectionOwner();
+    if (source == XCB_NONE)
         return {};
-    const xcb_window_t source = owner->owner;
-    std::free(owner);
     xcb_get_property_reply_t* reply = xcb_get_property_reply(
         c, xcb_get_property(c, 0, source, m_x.atom("XdndTypeList"), XCB_ATOM_ATOM, 0, 64), nullptr);
     QStringList names;

@@ -29,6 +29,7 @@ private:
     void noteOwnerChange(const xcb_xfixes_selection_notify_event_t* notify);
     std::optional<QByteArray> convertSelection(xcb_atom_t target);
     xcb_generic_event_t* waitForEvent(uint8_t type, int milliseconds);
+    xcb_window_t selectionOwner();
 
     X11Connection m_x;
     xcb_window_t m_window = XCB_NONE;
