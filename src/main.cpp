@@ -12,27 +12,13 @@
 // module.
 namespace {
 
-QStringList rawArguments(int argc, char** argv)
-{
-    QStringList arguments;
-    for (int i = 0; i < argc; ++i)
-        arguments.append(QString::fromLocal8Bit(argv[i]));
-    return arguments;
-}
-
-bool hasDisplay()
-{
-    return !qEnvironmentVariableIsEmpty("DISPLAY") ||
-           !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
-}
-
 bool needsDesktop(CommandLine::Command command, const QStringList& arguments)
 {
     switch (command) {
     case CommandLine::Command::login:
         return false;
     case CommandLine::Command::run:
-        return hasDisplay() || CommandLine::drawsText(arguments);
+        return CommandLine::hasDisplay() || CommandLine::drawsText(arguments);
     default:
         return true;
     }
@@ -57,7 +43,7 @@ int withoutDesktop(int argc, char** argv, CommandLine::Command command,
 
 int main(int argc, char** argv)
 {
-    const QStringList arguments = rawArguments(argc, argv);
+    const QStringList arguments = CommandLine::arguments(argc, argv);
     const CommandLine::Command command = CommandLine::recognise(arguments);
     if (!needsDesktop(command, arguments))
         return withoutDesktop(argc, argv, command, arguments);

@@ -18,21 +18,6 @@ namespace Desktop {
 
 namespace {
 
-QStringList rawArguments(int argc, char** argv)
-{
-    // Taken before QApplication removes the options it recognises itself.
-    QStringList arguments;
-    for (int i = 0; i < argc; ++i)
-        arguments.append(QString::fromLocal8Bit(argv[i]));
-    return arguments;
-}
-
-bool hasDisplay()
-{
-    return !qEnvironmentVariableIsEmpty("DISPLAY") ||
-           !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
-}
-
 std::unique_ptr<QGuiApplication> makeApplication(int& argc, char** argv,
                                                  CommandLine::Command command, bool display)
 {
@@ -76,8 +61,8 @@ void keepClipboard()
 
 int main(int argc, char** argv)
 {
-    const QStringList arguments = rawArguments(argc, argv);
-    const bool display = hasDisplay();
+    const QStringList arguments = CommandLine::arguments(argc, argv);
+    const bool display = CommandLine::hasDisplay();
     const CommandLine::Command command = CommandLine::recognise(arguments);
     const auto app = makeApplication(argc, argv, command, display);
     QCoreApplication::setApplicationName(QStringLiteral("flingdial"));

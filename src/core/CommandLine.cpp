@@ -44,6 +44,20 @@ QStringList titles(const QList<Operation>& operations)
 
 } // namespace
 
+QStringList arguments(int argc, char** argv)
+{
+    QStringList list;
+    for (int i = 0; i < argc; ++i)
+        list.append(QString::fromLocal8Bit(argv[i]));
+    return list;
+}
+
+bool hasDisplay()
+{
+    return !qEnvironmentVariableIsEmpty("DISPLAY") ||
+           !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+}
+
 Command recognise(const QStringList& arguments)
 {
     const qsizetype n = arguments.size();

@@ -14,6 +14,13 @@ namespace CommandLine {
 
 enum class Command { run, login, renderIcon, snapshot, startApplication };
 
+// The argument list as given, taken before Qt removes the options it
+// recognises itself.
+QStringList arguments(int argc, char** argv);
+
+// Whether there is a display to show windows on.
+bool hasDisplay();
+
 // Which command an argument list asks for (index 0 is the program).
 Command recognise(const QStringList& arguments);
 
