@@ -196,4 +196,19 @@ QList<Operation> tools(const QStringList& files)
     }
 }
 
+QList<Operation> slices(WheelMode::Mode mode, const QStringList& files)
+{
+    if (files.isEmpty())
+        return {};
+    switch (mode) {
+    case WheelMode::convert:
+        return conversions(files);
+    case WheelMode::tools:
+        return tools(files);
+    case WheelMode::actions:
+        break;
+    }
+    return {};
+}
+
 } // namespace Catalog

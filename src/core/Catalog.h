@@ -2,6 +2,7 @@
 
 #include "core/FileKind.h"
 #include "core/Operation.h"
+#include "core/WheelMode.h"
 
 #include <QList>
 #include <QString>
@@ -32,5 +33,9 @@ QList<Operation> formats(const QStringList& targets, const QStringList& files,
 QList<Operation> conversions(const QStringList& files);
 // The tools slice set.
 QList<Operation> tools(const QStringList& files);
+
+// The slice set of a mode: none for no files; the share actions (which need
+// the desktop) are not the catalog's and give none either.
+QList<Operation> slices(WheelMode::Mode mode, const QStringList& files);
 
 } // namespace Catalog

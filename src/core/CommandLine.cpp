@@ -86,21 +86,6 @@ bool drawsText(const QStringList& arguments)
     });
 }
 
-QList<Operation> catalogSlices(WheelMode::Mode mode, const QStringList& files)
-{
-    if (files.isEmpty())
-        return {};
-    switch (mode) {
-    case WheelMode::convert:
-        return Catalog::conversions(files);
-    case WheelMode::tools:
-        return Catalog::tools(files);
-    case WheelMode::actions:
-        break;
-    }
-    return {};
-}
-
 int run(const QStringList& arguments, const SliceSet& slices,
         const std::function<void()>& afterSuccess)
 {

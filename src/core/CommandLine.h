@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/Catalog.h"
 #include "core/Operation.h"
 #include "core/WheelMode.h"
 
@@ -30,13 +31,9 @@ bool drawsText(const QStringList& arguments);
 
 using SliceSet = std::function<QList<Operation>(WheelMode::Mode mode, const QStringList& files)>;
 
-// The convert and tools slice sets of the catalog (the share actions need
-// the desktop).
-QList<Operation> catalogSlices(WheelMode::Mode mode, const QStringList& files);
-
 // "--run MODE LABEL FILE…": one operation, no interface beyond its
 // prompts. `afterSuccess` runs once the results are printed.
-int run(const QStringList& arguments, const SliceSet& slices = catalogSlices,
+int run(const QStringList& arguments, const SliceSet& slices = Catalog::slices,
         const std::function<void()>& afterSuccess = {});
 
 // "--login on|off".

@@ -7,17 +7,9 @@ namespace SliceSets {
 
 QList<Operation> of(WheelMode::Mode mode, const QStringList& files)
 {
-    if (files.isEmpty())
-        return {};
-    switch (mode) {
-    case WheelMode::convert:
-        return Catalog::conversions(files);
-    case WheelMode::tools:
-        return Catalog::tools(files);
-    case WheelMode::actions:
+    if (mode == WheelMode::actions && !files.isEmpty())
         return Actions::all();
-    }
-    return {};
+    return Catalog::slices(mode, files);
 }
 
 } // namespace SliceSets
