@@ -3,15 +3,9 @@
 # engine (flingdial --run, ImageMagick hidden) against ImageMagick with the
 # same settings. Prints wall time and peak memory of each, side by side.
 # Usage: bench/images.sh [build-dir]
-set -euo pipefail
-build=$(cd "${1:-build}" && pwd)
-flingdial="$build/flingdial"
+. "$(dirname "$0")/setup.sh"
 magick=$(command -v magick || command -v convert-im6.q16 || true)
 [ -n "$magick" ] || { echo "ImageMagick is not installed: nothing to compare with"; exit 0; }
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-export XDG_CONFIG_HOME="$work/config" DBUS_SESSION_BUS_ADDRESS=disabled:
-unset DISPLAY WAYLAND_DISPLAY
 
 ffmpeg -v error -y -f lavfi -i testsrc2=size=4000x3000 -frames:v 1 -q:v 2 "$work/photo.jpg"
 

@@ -2,13 +2,7 @@
 # A 30-second 1080p clip to MP4, through `flingdial --run` and through plain
 # ffmpeg with the same arguments; prints both times and the program's overhead.
 # Usage: bench/media.sh [build-dir]
-set -euo pipefail
-build=$(cd "${1:-build}" && pwd)
-flingdial="$build/flingdial"
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-export XDG_CONFIG_HOME="$work/config" DBUS_SESSION_BUS_ADDRESS=disabled:
-unset DISPLAY WAYLAND_DISPLAY
+. "$(dirname "$0")/setup.sh"
 
 ffmpeg -v error -y -f lavfi -i testsrc2=size=1920x1080:rate=30:duration=30 \
   -f lavfi -i sine=frequency=440:sample_rate=48000:duration=30 -ac 2 \

@@ -2,13 +2,7 @@
 # Subtitle work on a 20,000-cue SubRip file: Flingdial against ffmpeg,
 # SRT → VTT, VTT → SRT, and a timing shift (ffmpeg: -itsoffset).
 # Usage: bench/subtitles.sh [build-dir]
-set -euo pipefail
-build=$(cd "${1:-build}" && pwd)
-flingdial="$build/flingdial"
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-export XDG_CONFIG_HOME="$work/config" DBUS_SESSION_BUS_ADDRESS=disabled:
-unset DISPLAY WAYLAND_DISPLAY
+. "$(dirname "$0")/setup.sh"
 
 awk 'BEGIN {
   for (i = 0; i < 20000; i++) {

@@ -58,14 +58,13 @@ Operation working(const QString& title, const QStringList& results, int millisec
     });
 }
 
-Operation failing(const Error& error, Operation::Execution execution)
+// Throws Fail with `message`, or Cancelled when there is none.
+Operation failing(const QString& message, Operation::Execution execution)
 {
-    const std::exception_ptr thrown = std::make_exception_ptr(Fail(error.description()));
-    const bool cancel = dynamic_cast<const Cancelled*>(&error) != nullptr;
-    Operation operation(u"Broken"_s, [thrown, cancel](const QStringList&) -> QStringList {
-        if (cancel)
+    Operation operation(u"Broken"_s, [message](const QStringList&) -> QStringList {
+        if (message.isEmpty())
             throw Cancelled();
-        std::rethrow_exception(thrown);
+        throw Fail(message);
     });
     operation.execution = execution;
     return operation;
@@ -117,6 +116,7 @@ private Q_SLOTS:
     void emptyFileListDoesNothing();
     void setupHelp_data();
     void setupHelp();
+    void failuresAndCancels_data();
     void failuresAndCancels();
     void promptsFromBackgroundWork();
 
@@ -266,30 +266,31 @@ void TestRunner::setupHelp()
              buttons.size() == 2 ? u"sudo apt install ghostscript"_s : u"before"_s);
 }
 
+void TestRunner::failuresAndCancels_data()
+{
+    QTest::addColumn<QString>("message"); // empty: the user cancelled
+    QTest::addColumn<bool>("background");
+    QTest::newRow("immediate") << u"The PDF couldn’t be created."_s << false;
+    QTest::newRow("background") << u"ffmpeg failed (1).\nbad input"_s << true;
+    QTest::newRow("cancel shows nothing") << QString() << false;
+}
+
 void TestRunner::failuresAndCancels()
 {
+    QFETCH(QString, message);
+    QFETCH(bool, background);
     AlertAnswer answer;
-    answerNextAlert(&answer, u"OK"_s);
-    Runner::shared().execute(
-        failing(Fail(u"The PDF couldn’t be created."_s), Operation::Execution::immediate),
-        {u"/a"_s});
-    QVERIFY(answer.seen);
-    QCOMPARE(answer.informative, u"The PDF couldn’t be created."_s);
-
-    AlertAnswer background;
-    answerNextAlert(&background, u"OK"_s);
-    Runner::shared().execute(
-        failing(Fail(u"ffmpeg failed (1).\nbad input"_s), Operation::Execution::background),
-        {u"/a"_s});
-    QTRY_VERIFY(background.seen);
-    QCOMPARE(background.informative, u"ffmpeg failed (1).\nbad input"_s);
-
-    // A cancel shows nothing at all.
-    AlertAnswer none;
-    answerNextAlert(&none, u"OK"_s, 6);
-    Runner::shared().execute(failing(Cancelled(), Operation::Execution::immediate), {u"/a"_s});
-    QTest::qWait(450);
-    QVERIFY(!none.seen);
+    answerNextAlert(&answer, u"OK"_s, message.isEmpty() ? 6 : 60);
+    Runner::shared().execute(failing(message, background ? Operation::Execution::background
+                                                         : Operation::Execution::immediate),
+                             {u"/a"_s});
+    if (message.isEmpty()) {
+        QTest::qWait(450);
+        QVERIFY(!answer.seen);
+        return;
+    }
+    QTRY_VERIFY(answer.seen);
+    QCOMPARE(answer.informative, message);
 }
 
 void TestRunner::promptsFromBackgroundWork()
