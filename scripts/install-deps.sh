@@ -10,7 +10,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools qt6-svg-dev qt6-image-formats-plugins libqt6svg6
   libgl-dev
   # image engine, PDF model and rendering, XML, containers, property lists
-  libvips-dev libqpdf-dev libpoppler-cpp-dev libpugixml-dev libarchive-dev libplist-dev
+  libvips-dev libwebp-dev libqpdf-dev libpoppler-cpp-dev libpugixml-dev libarchive-dev libplist-dev
   # X11
   libxcb1-dev libxcb-xfixes0-dev libxcb-keysyms1-dev libxcb-xtest0-dev x11proto-dev
   # sounds and background removal

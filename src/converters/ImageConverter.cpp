@@ -7,6 +7,7 @@
 #include "core/Output.h"
 #include "core/Settings.h"
 #include "core/Shell.h"
+#include "platform/BackgroundRemover.h"
 #include "platform/ImageEngine.h"
 
 #include <QFileInfo>
@@ -260,7 +261,7 @@ QString stripMetadata(const QString& file)
 QString removeBackground(const QString& file)
 {
     const QString out = Output::derived(file, QStringLiteral(" cutout"), QStringLiteral("png"));
-    if (!ImageEngine::shared().removeBackground(file, out)) {
+    if (!BackgroundRemover::shared().removeBackground(file, out)) {
         Output::discard(out);
         throw Fail(QStringLiteral("No subject found in %1.").arg(fileName(file)));
     }

@@ -1,7 +1,6 @@
 #pragma once
 
-#include <QImage>
-#include <optional>
+#include <QString>
 
 // Separates a picture's subject from its background.
 class BackgroundRemover
@@ -9,7 +8,9 @@ class BackgroundRemover
 public:
     virtual ~BackgroundRemover() = default;
 
-    // The picture with its background transparent, or nothing when no
-    // subject stands out.
-    virtual std::optional<QImage> cutOut(const QImage& picture) = 0;
+    // Writes the picture with its background transparent as an 8-bit RGBA
+    // PNG. False when no subject stands out; Fail when it can't be read.
+    virtual bool removeBackground(const QString& input, const QString& output) = 0;
+
+    static BackgroundRemover& shared();
 };

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QSize>
 #include <QString>
 #include <QStringList>
@@ -21,6 +22,13 @@ public:
         std::optional<QSize> centreCrop; // width × height around the centre
     };
 
+    // Pixels in memory: 8-bit RGBA, rows top to bottom without padding.
+    struct Pixels
+    {
+        QSize size;
+        QByteArray rgba;
+    };
+
     virtual ~ImageEngine() = default;
 
     // The stored pixel size of the first image, orientation flag not applied.
@@ -32,9 +40,8 @@ public:
     // One page per readable image, each page the image's size. Returns the
     // number of pages; with none, nothing is written.
     virtual int writePDF(const QStringList& inputs, const QString& output) = 0;
-    // Writes the picture with its background transparent as an 8-bit RGBA
-    // PNG. False when no subject stands out; Fail when it can't be read.
-    virtual bool removeBackground(const QString& input, const QString& output) = 0;
+    // Upright pixels of the first image; nothing when it can't be read.
+    virtual std::optional<Pixels> loadUpright(const QString& path) = 0;
 
     static ImageEngine& shared();
 };

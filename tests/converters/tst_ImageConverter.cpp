@@ -133,6 +133,7 @@ private Q_SLOTS:
     void squareRotateFlip_data();
     void squareRotateFlip();
     void strippingMetadata();
+    void webpFromTheEngine();
     void mergingIntoPDF();
     void removingBackgrounds();
 
@@ -430,6 +431,47 @@ void TestImageConverter::strippingMetadata()
     QCOMPARE(stored.size(), QSize(100, 200));
     QVERIFY(stored.pixelColor(50, 5).lightness() < 60); // the black edge is on top once upright
     QVERIFY(!head(clean, 64).contains("Exif"));
+}
+
+void TestImageConverter::webpFromTheEngine()
+{
+    useImageMagick(false);
+    // Odd sizes that aren't a multiple of the rows the engine converts at a
+    // time: every row must land where it belongs.
+    QImage picture(201, 75, QImage::Format_ARGB32);
+    for (int y = 0; y < picture.height(); ++y)
+        for (int x = 0; x < picture.width(); ++x)
+            picture.setPixelColor(x, y,
+                                  x < 67 ? QColor(Qt::transparent) : QColor(3 * y, x, 255 - 3 * y));
+    const QString png = path(u"odd.png"_s);
+    QVERIFY(picture.save(png));
+    const QImage webp =
+        QImage(ImageConverter::convert(png, u"webp"_s)).convertToFormat(QImage::Format_ARGB32);
+    QCOMPARE(webp.size(), picture.size());
+    for (int y = 0; y < picture.height(); ++y) {
+        QCOMPARE(webp.pixelColor(5, y).alpha(), 0);
+        QCOMPARE(webp.pixelColor(150, y).alpha(), 255);
+        for (int x = 70; x < picture.width(); x += 10) {
+            const QColor expected = picture.pixelColor(x, y), found = webp.pixelColor(x, y);
+            QVERIFY2(qAbs(found.red() - expected.red()) + qAbs(found.blue() - expected.blue()) < 24,
+                     qPrintable(u"pixel %1,%2"_s.arg(x).arg(y)));
+        }
+    }
+
+    // A sideways photo: upright pixels, and EXIF that no longer says to turn them.
+    QImage sideways(200, 100, QImage::Format_RGB32);
+    sideways.fill(Qt::white);
+    QPainter(&sideways).fillRect(0, 0, 20, 100, Qt::black);
+    const QString jpeg = writeFile(path(u"portrait.jpg"_s), sidewaysJpeg(sideways));
+    const QString out = ImageConverter::convert(jpeg, u"webp"_s);
+    const QByteArray bytes = head(out, 1 << 20);
+    QVERIFY(bytes.contains("EXIF"));
+    QVERIFY(bytes.contains(QByteArray("\x12\x01\x03\0\x01\0\0\0\x01\0", 10)));
+    QImageReader reader(out);
+    reader.setAutoTransform(false);
+    const QImage stored = reader.read();
+    QCOMPARE(stored.size(), QSize(100, 200));
+    QVERIFY(stored.pixelColor(50, 5).lightness() < 60);
 }
 
 void TestImageConverter::mergingIntoPDF()

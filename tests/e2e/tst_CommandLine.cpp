@@ -1,6 +1,7 @@
 #include "support/TestSupport.h"
 
 #include <QDir>
+#include <QImage>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -20,6 +21,8 @@ private Q_SLOTS:
     void notFoundListsTheSlices();
     void unavailableOperationIsAnError();
     void printsResultPaths();
+    void imageFormatsOutsideTheCore_data();
+    void imageFormatsOutsideTheCore();
     void promptsReadStandardInput_data();
     void promptsReadStandardInput();
     void otherArgumentListsStartTheApplication_data();
@@ -108,6 +111,33 @@ void TestCommandLine::printsResultPaths()
     QCOMPARE(result.status, 0);
     QCOMPARE(result.out, m_dir->filePath(u"subs.vtt"_s) + QLatin1Char('\n') +
                              m_dir->filePath(u"subs 2.vtt"_s) + QLatin1Char('\n'));
+}
+
+void TestCommandLine::imageFormatsOutsideTheCore_data()
+{
+    QTest::addColumn<QString>("source");
+    QTest::addColumn<QString>("target");
+    QTest::newRow("BMP read") << u"bmp"_s << u"png"_s;
+    QTest::newRow("ICO read") << u"ico"_s << u"jpg"_s;
+    QTest::newRow("HEIC written") << u"png"_s << u"heic"_s;
+    QTest::newRow("BMP written") << u"jpg"_s << u"bmp"_s;
+}
+
+// The engine starts with the common formats only and loads the others when
+// a file needs them: each run is a fresh process.
+void TestCommandLine::imageFormatsOutsideTheCore()
+{
+    QFETCH(QString, source);
+    QFETCH(QString, target);
+    QImage picture(48, 32, QImage::Format_RGB32);
+    picture.fill(Qt::darkCyan);
+    const QString input = m_dir->filePath(u"picture."_s + source);
+    QVERIFY(picture.save(input, source.toLatin1().toUpper().constData()));
+    QProcessEnvironment env = environment();
+    env.insert(u"FLINGDIAL_TOOL_DIRS"_s, m_dir->filePath(u"empty"_s));
+    const auto result = runFlingdial({u"--run"_s, u"convert"_s, target, input}, env);
+    QVERIFY2(result.status == 0, qPrintable(result.err));
+    QCOMPARE(result.out, m_dir->filePath(u"picture."_s + target) + QLatin1Char('\n'));
 }
 
 void TestCommandLine::promptsReadStandardInput_data()

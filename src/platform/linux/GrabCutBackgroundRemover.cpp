@@ -1,5 +1,11 @@
 #include "platform/linux/GrabCutBackgroundRemover.h"
 
+#include "core/Errors.h"
+#include "platform/linux/UprightPicture.h"
+
+#include <QFile>
+#include <QFileInfo>
+
 #include <opencv2/core.hpp>
 #include <opencv2/imgproc.hpp>
 
@@ -78,4 +84,19 @@ std::optional<QImage> GrabCutBackgroundRemover::cutOut(const QImage& picture)
             pixel[4 * x + 3] = static_cast<uchar>(pixel[4 * x + 3] * weight[x] / 255);
     }
     return result;
+}
+
+bool GrabCutBackgroundRemover::removeBackground(const QString& input, const QString& output)
+{
+    const QImage picture = UprightPicture::load(input);
+    if (picture.isNull())
+        throw Fail(QStringLiteral("Can’t read %1.").arg(QFileInfo(input).fileName()));
+    const std::optional<QImage> result = cutOut(picture);
+    if (!result)
+        return false;
+    if (!result->convertToFormat(QImage::Format_RGBA8888).save(output, "PNG")) {
+        QFile::remove(output);
+        throw Fail(QStringLiteral("Can’t save %1.").arg(QFileInfo(output).fileName()));
+    }
+    return true;
 }

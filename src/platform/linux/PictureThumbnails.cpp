@@ -1,7 +1,7 @@
 #include "platform/linux/PictureThumbnails.h"
 
 #include "core/FileKind.h"
-#include "platform/linux/VipsImageEngine.h"
+#include "platform/linux/UprightPicture.h"
 
 #include <QCryptographicHash>
 #include <QDir>
@@ -58,13 +58,13 @@ QImage firstPdfPage(const QString& path, int pixels)
 
 } // namespace
 
-QImage of(const QString& path, int pixels, VipsImageEngine& engine)
+QImage of(const QString& path, int pixels)
 {
     QImage image = cached(path);
     if (image.isNull() && FileKind::of(path) == FileKind::pdf)
         image = firstPdfPage(path, pixels);
     if (image.isNull() && FileKind::of(path) == FileKind::image)
-        image = engine.loadUpright(path);
+        image = UprightPicture::load(path);
     if (image.isNull())
         return {};
     return image.scaled(pixels, pixels, Qt::KeepAspectRatio, Qt::SmoothTransformation);

@@ -3,11 +3,9 @@
 #include <QImage>
 #include <QString>
 
-class VipsImageEngine;
-
 // Thumbnails from the freedesktop cache, a picture, or a PDF's first page.
 namespace PictureThumbnails {
 
-QImage of(const QString& path, int pixels, VipsImageEngine& engine);
+QImage of(const QString& path, int pixels);
 
 } // namespace PictureThumbnails

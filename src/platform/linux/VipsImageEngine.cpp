@@ -2,11 +2,14 @@
 
 #include "core/Errors.h"
 #include "core/FileKind.h"
-#include "platform/linux/GrabCutBackgroundRemover.h"
 #include "platform/linux/ImagePdf.h"
+#include "platform/linux/WebpWriter.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <gmodule.h>
+#include <mutex>
 #include <vips/vips8>
 
 using vips::VError;
@@ -16,6 +19,7 @@ namespace {
 
 constexpr int pdfJpegQuality = 90;
 constexpr int stripQuality = 92;
+constexpr int webpDefaultQuality = 75;
 
 QString fileName(const QString& path)
 {
@@ -42,16 +46,70 @@ int orientation(const VImage& image)
     return image.get_typeof(VIPS_META_ORIENTATION) ? image.get_int(VIPS_META_ORIENTATION) : 1;
 }
 
+// libvips loads its optional format modules (HEIF, ImageMagick, OpenSlide,
+// PDF, JPEG XL) at start-up, and a hundred libraries with them. The engine
+// starts without them and loads them the first time a file needs one.
+void startWithoutOptionalFormats()
+{
+    // libvips looks for its modules under $VIPSHOME/lib when that is set.
+    const bool hadHome = qEnvironmentVariableIsSet("VIPSHOME");
+    const QByteArray home = qgetenv("VIPSHOME");
+    qputenv("VIPSHOME", "/nonexistent");
+    const int status = VIPS_INIT("flingdial");
+    if (hadHome)
+        qputenv("VIPSHOME", home);
+    else
+        qunsetenv("VIPSHOME");
+    if (status != 0)
+        qFatal("libvips can't start: %s", vips_error_buffer());
+}
+
+void loadOptionalFormats()
+{
+    static std::once_flag once;
+    std::call_once(once, [] {
+        const QDir modules(QStringLiteral(FLINGDIAL_VIPS_LIBDIR "/vips-modules-%1.%2")
+                               .arg(VIPS_MAJOR_VERSION)
+                               .arg(VIPS_MINOR_VERSION));
+        const QStringList names =
+            modules.entryList({QStringLiteral("vips-*.so")}, QDir::Files, QDir::Name);
+        for (const QString& name : names)
+            // Modules register their formats when opened and stay resident.
+            g_module_open(QFile::encodeName(modules.filePath(name)).constData(),
+                          G_MODULE_BIND_LAZY);
+    });
+}
+
+bool needsOptionalFormats(const QString& format)
+{
+    return format == QLatin1String("heic") || format == QLatin1String("avif") ||
+           format == QLatin1String("bmp");
+}
+
+// Reads a header; a file no built-in format understands is tried again with
+// the optional formats.
+VImage openFile(const QString& path, VipsAccess access)
+{
+    const auto attempt = [&] {
+        return VImage::new_from_file(native(path).constData(),
+                                     VImage::option()->set("access", access));
+    };
+    try {
+        return attempt();
+    } catch (const VError&) {
+        loadOptionalFormats();
+        return attempt();
+    }
+}
+
 // Opens the first page or frame. Plain conversions of upright pictures
 // stream from top to bottom; everything else needs to move around.
 VImage open(const QString& path, bool streaming)
 {
     try {
-        VImage image = VImage::new_from_file(native(path).constData(),
-                                             VImage::option()->set("access", VIPS_ACCESS_RANDOM));
+        VImage image = openFile(path, VIPS_ACCESS_RANDOM);
         if (streaming && orientation(image) == 1)
-            image = VImage::new_from_file(native(path).constData(),
-                                          VImage::option()->set("access", VIPS_ACCESS_SEQUENTIAL));
+            image = openFile(path, VIPS_ACCESS_SEQUENTIAL);
         return image;
     } catch (const VError&) {
         throw cantRead(path);
@@ -75,6 +133,15 @@ VImage eightBitSRGB(VImage image)
     return image;
 }
 
+// Three or four bands: what the RGB(A) writers take.
+VImage rgb(VImage image)
+{
+    image = eightBitSRGB(image);
+    if (image.bands() < 3)
+        image = image.colourspace(VIPS_INTERPRETATION_sRGB);
+    return image;
+}
+
 VImage onWhite(VImage image)
 {
     image = eightBitSRGB(image);
@@ -87,6 +154,8 @@ VImage onWhite(VImage image)
 void save(VImage image, const QString& output, const QString& format, std::optional<int> quality,
           bool strip)
 {
+    if (needsOptionalFormats(format))
+        loadOptionalFormats();
     const QByteArray path = native(output);
     const auto options = [&] {
         auto* o = VImage::option()->set("strip", strip);
@@ -105,7 +174,7 @@ void save(VImage image, const QString& output, const QString& format, std::optio
                                               ? VIPS_FOREIGN_HEIF_COMPRESSION_HEVC
                                               : VIPS_FOREIGN_HEIF_COMPRESSION_AV1));
     else if (format == QLatin1String("webp"))
-        image.webpsave(path.constData(), options());
+        WebpWriter::write(rgb(image), output, quality.value_or(webpDefaultQuality), strip);
     else if (format == QLatin1String("tiff"))
         image.tiffsave(path.constData(),
                        VImage::option()
@@ -158,8 +227,7 @@ bool isPhotographic(const QString& path)
 
 VipsImageEngine::VipsImageEngine()
 {
-    if (VIPS_INIT("flingdial") != 0)
-        qFatal("libvips can't start: %s", vips_error_buffer());
+    startWithoutOptionalFormats();
     // Operations are never repeated, so caching them only holds memory.
     vips_cache_set_max(0);
     // Decoders warn about details they skip (colour profiles they ignore);
@@ -172,7 +240,7 @@ VipsImageEngine::VipsImageEngine()
 std::optional<QSize> VipsImageEngine::pixelSize(const QString& path)
 {
     try {
-        const VImage image = VImage::new_from_file(native(path).constData());
+        const VImage image = openFile(path, VIPS_ACCESS_RANDOM);
         return QSize(image.width(), image.height());
     } catch (const VError&) {
         return std::nullopt;
@@ -251,42 +319,21 @@ int VipsImageEngine::writePDF(const QStringList& inputs, const QString& output)
     return static_cast<int>(pages.size());
 }
 
-QImage VipsImageEngine::loadUpright(const QString& path)
+std::optional<ImageEngine::Pixels> VipsImageEngine::loadUpright(const QString& path)
 {
     try {
-        VImage image = eightBitSRGB(open(path, false).autorot());
-        if (image.bands() < 3)
-            image = image.colourspace(VIPS_INTERPRETATION_sRGB);
+        VImage image = rgb(open(path, false).autorot());
         if (!image.has_alpha())
             image = image.bandjoin_const({255});
         size_t length = 0;
         void* memory = image.write_to_memory(&length);
-        QImage result(image.width(), image.height(), QImage::Format_RGBA8888);
-        for (int y = 0; y < result.height(); ++y)
-            memcpy(result.scanLine(y),
-                   static_cast<const uchar*>(memory) + size_t(y) * size_t(image.width()) * 4,
-                   size_t(image.width()) * 4);
+        Pixels pixels{QSize(image.width(), image.height()),
+                      QByteArray(static_cast<const char*>(memory), qsizetype(length))};
         g_free(memory);
-        return result;
+        return pixels;
     } catch (const Error&) {
-        return {};
+        return std::nullopt;
     } catch (const VError&) {
-        return {};
+        return std::nullopt;
     }
-}
-
-bool VipsImageEngine::removeBackground(const QString& input, const QString& output)
-{
-    const QImage picture = loadUpright(input);
-    if (picture.isNull())
-        throw cantRead(input);
-    static GrabCutBackgroundRemover remover;
-    const std::optional<QImage> cutOut = remover.cutOut(picture);
-    if (!cutOut)
-        return false;
-    if (!cutOut->convertToFormat(QImage::Format_RGBA8888).save(output, "PNG")) {
-        QFile::remove(output);
-        throw cantSave(output);
-    }
-    return true;
 }

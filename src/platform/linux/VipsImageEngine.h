@@ -2,8 +2,6 @@
 
 #include "platform/ImageEngine.h"
 
-#include <QImage>
-
 // The image engine on libvips: streaming where it can, so large pictures
 // pass through in strips instead of whole in memory.
 class VipsImageEngine : public ImageEngine
@@ -15,8 +13,5 @@ public:
     void process(const QString& input, const QString& output, const Request& request) override;
     void stripMetadata(const QString& input, const QString& output) override;
     int writePDF(const QStringList& inputs, const QString& output) override;
-    bool removeBackground(const QString& input, const QString& output) override;
-
-    // Upright pixels in memory; a null image when the file can't be read.
-    QImage loadUpright(const QString& path);
+    std::optional<Pixels> loadUpright(const QString& path) override;
 };

@@ -1,0 +1,23 @@
+#include "platform/linux/UprightPicture.h"
+
+#include "platform/ImageEngine.h"
+
+namespace UprightPicture {
+
+QImage load(const QString& path)
+{
+    std::optional<ImageEngine::Pixels> pixels;
+    try {
+        pixels = ImageEngine::shared().loadUpright(path);
+    } catch (const std::exception&) {
+        return {};
+    }
+    if (!pixels)
+        return {};
+    const QSize size = pixels->size;
+    const QImage view(reinterpret_cast<const uchar*>(pixels->rgba.constData()), size.width(),
+                      size.height(), size.width() * 4, QImage::Format_RGBA8888);
+    return view.copy();
+}
+
+} // namespace UprightPicture
