@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # A 12-megapixel JPEG to PNG, to WEBP and to a half-size JPEG: the built-in
 # engine (flingdial --run, ImageMagick hidden) against ImageMagick with the
-# same settings. Prints wall time and peak memory of each, side by side.
+# same settings. Prints wall time and peak memory of each, side by side,
+# and whether the engine is at least as fast with at most half the memory.
 # Usage: bench/images.sh [build-dir]
 . "$(dirname "$0")/setup.sh"
 magick=$(command -v magick || command -v convert-im6.q16 || true)
@@ -30,12 +31,15 @@ engine() { # MODE LABEL: through the program, with ImageMagick hidden
 export -f engine
 export flingdial work
 
-printf '%-22s %18s %18s\n' "12 MP JPEG" "built-in engine" "ImageMagick"
+printf '%-22s %18s %18s  %s\n' "12 MP JPEG" "built-in engine" "ImageMagick" "goal"
 row() {
   local name=$1 mode=$2 label=$3; shift 3
   read -r ems emb < <(measure engine bash -c 'engine "$0" "$1"' "$mode" "$label")
   read -r ims imb < <(measure magick "$magick" "$work/photo.jpg[0]" -auto-orient "$@")
-  printf '%-22s %9s ms %5s MB %9s ms %5s MB\n' "$name" "$ems" "$emb" "$ims" "$imb"
+  # The goal: at least as fast, at most half the memory.
+  local goal=met
+  if [ "$ems" -gt "$ims" ] || [ $(( 2 * emb )) -gt "$imb" ]; then goal=missed; fi
+  printf '%-22s %9s ms %5s MB %9s ms %5s MB  %s\n' "$name" "$ems" "$emb" "$ims" "$imb" "$goal"
 }
 row "to PNG" convert png "$work/out/photo.png"
 row "to WEBP (quality 85)" convert webp -quality 85 "$work/out/photo.webp"
