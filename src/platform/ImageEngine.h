@@ -40,8 +40,9 @@ public:
     // One page per readable image, each page the image's size. Returns the
     // number of pages; with none, nothing is written.
     virtual int writePDF(const QStringList& inputs, const QString& output) = 0;
-    // Upright pixels of the first image; nothing when it can't be read.
-    virtual std::optional<Pixels> loadUpright(const QString& path) = 0;
+    // Upright pixels of the first image, shrunk to fit `fitInto` × `fitInto`
+    // when given (never enlarged); nothing when it can't be read.
+    virtual std::optional<Pixels> loadUpright(const QString& path, std::optional<int> fitInto) = 0;
 
     static ImageEngine& shared();
 };

@@ -116,11 +116,18 @@ void TestCommandLine::printsResultPaths()
 void TestCommandLine::imageFormatsOutsideTheCore_data()
 {
     QTest::addColumn<QString>("source");
-    QTest::addColumn<QString>("target");
-    QTest::newRow("BMP read") << u"bmp"_s << u"png"_s;
-    QTest::newRow("ICO read") << u"ico"_s << u"jpg"_s;
-    QTest::newRow("HEIC written") << u"png"_s << u"heic"_s;
-    QTest::newRow("BMP written") << u"jpg"_s << u"bmp"_s;
+    QTest::addColumn<QStringList>("operation");
+    QTest::addColumn<QString>("result");
+    QTest::newRow("BMP read") << u"bmp"_s << QStringList{u"convert"_s, u"png"_s}
+                              << u"picture.png"_s;
+    QTest::newRow("ICO read") << u"ico"_s << QStringList{u"convert"_s, u"jpg"_s}
+                              << u"picture.jpg"_s;
+    QTest::newRow("HEIC written") << u"png"_s << QStringList{u"convert"_s, u"heic"_s}
+                                  << u"picture.heic"_s;
+    QTest::newRow("BMP written") << u"jpg"_s << QStringList{u"convert"_s, u"bmp"_s}
+                                 << u"picture.bmp"_s;
+    QTest::newRow("BMP halved") << u"bmp"_s << QStringList{u"tools"_s, u"half size"_s}
+                                << u"picture 50%.bmp"_s;
 }
 
 // The engine starts with the common formats only and loads the others when
@@ -128,16 +135,17 @@ void TestCommandLine::imageFormatsOutsideTheCore_data()
 void TestCommandLine::imageFormatsOutsideTheCore()
 {
     QFETCH(QString, source);
-    QFETCH(QString, target);
+    QFETCH(QStringList, operation);
+    QFETCH(QString, result);
     QImage picture(48, 32, QImage::Format_RGB32);
     picture.fill(Qt::darkCyan);
     const QString input = m_dir->filePath(u"picture."_s + source);
     QVERIFY(picture.save(input, source.toLatin1().toUpper().constData()));
     QProcessEnvironment env = environment();
     env.insert(u"FLINGDIAL_TOOL_DIRS"_s, m_dir->filePath(u"empty"_s));
-    const auto result = runFlingdial({u"--run"_s, u"convert"_s, target, input}, env);
-    QVERIFY2(result.status == 0, qPrintable(result.err));
-    QCOMPARE(result.out, m_dir->filePath(u"picture."_s + target) + QLatin1Char('\n'));
+    const auto run = runFlingdial(QStringList{u"--run"_s} + operation + QStringList{input}, env);
+    QVERIFY2(run.status == 0, qPrintable(run.err));
+    QCOMPARE(run.out, m_dir->filePath(result) + QLatin1Char('\n'));
 }
 
 void TestCommandLine::promptsReadStandardInput_data()

@@ -64,7 +64,7 @@ QImage of(const QString& path, int pixels)
     if (image.isNull() && FileKind::of(path) == FileKind::pdf)
         image = firstPdfPage(path, pixels);
     if (image.isNull() && FileKind::of(path) == FileKind::image)
-        image = UprightPicture::load(path);
+        image = UprightPicture::load(path, pixels);
     if (image.isNull())
         return {};
     return image.scaled(pixels, pixels, Qt::KeepAspectRatio, Qt::SmoothTransformation);

@@ -4,11 +4,11 @@
 
 namespace UprightPicture {
 
-QImage load(const QString& path)
+QImage load(const QString& path, std::optional<int> fitInto)
 {
     std::optional<ImageEngine::Pixels> pixels;
     try {
-        pixels = ImageEngine::shared().loadUpright(path);
+        pixels = ImageEngine::shared().loadUpright(path, fitInto);
     } catch (const std::exception&) {
         return {};
     }

@@ -2,11 +2,13 @@
 
 #include <QImage>
 #include <QString>
+#include <optional>
 
 // A picture's upright pixels from the image engine, as a QImage.
 namespace UprightPicture {
 
-// A null image when the file can't be read.
-QImage load(const QString& path);
+// Shrunk to fit `fitInto` × `fitInto` when given; a null image when the
+// file can't be read.
+QImage load(const QString& path, std::optional<int> fitInto = std::nullopt);
 
 } // namespace UprightPicture

@@ -86,20 +86,34 @@ bool needsOptionalFormats(const QString& format)
            format == QLatin1String("bmp");
 }
 
-// Reads a header; a file no built-in format understands is tried again with
-// the optional formats.
-VImage openFile(const QString& path, VipsAccess access)
+// Runs a read; when no built-in format understands the file, loads the
+// optional formats and tries again.
+template<typename Read> VImage withEveryFormat(const Read& read)
 {
-    const auto attempt = [&] {
-        return VImage::new_from_file(native(path).constData(),
-                                     VImage::option()->set("access", access));
-    };
     try {
-        return attempt();
+        return read();
     } catch (const VError&) {
         loadOptionalFormats();
-        return attempt();
+        return read();
     }
+}
+
+VImage openFile(const QString& path, VipsAccess access)
+{
+    return withEveryFormat([&] {
+        return VImage::new_from_file(native(path).constData(),
+                                     VImage::option()->set("access", access));
+    });
+}
+
+// Upright and shrunk to fit a square, decoded at a reduced size where the
+// format allows.
+VImage fitted(const QString& path, int side, VipsSize size)
+{
+    return withEveryFormat([&] {
+        return VImage::thumbnail(native(path).constData(), side,
+                                 VImage::option()->set("height", side)->set("size", size));
+    });
 }
 
 // Opens the first page or frame. Plain conversions of upright pictures
@@ -253,10 +267,7 @@ void VipsImageEngine::process(const QString& input, const QString& output, const
     try {
         VImage image;
         if (request.fitInto) {
-            // The thumbnailer shrinks while decoding and applies the orientation.
-            image = VImage::thumbnail(
-                native(input).constData(), *request.fitInto,
-                VImage::option()->set("height", *request.fitInto)->set("size", VIPS_SIZE_BOTH));
+            image = fitted(input, *request.fitInto, VIPS_SIZE_BOTH);
         } else {
             image = open(input, !moves).autorot();
         }
@@ -319,10 +330,12 @@ int VipsImageEngine::writePDF(const QStringList& inputs, const QString& output)
     return static_cast<int>(pages.size());
 }
 
-std::optional<ImageEngine::Pixels> VipsImageEngine::loadUpright(const QString& path)
+std::optional<ImageEngine::Pixels> VipsImageEngine::loadUpright(const QString& path,
+                                                                std::optional<int> fitInto)
 {
     try {
-        VImage image = rgb(open(path, false).autorot());
+        VImage image =
+            rgb(fitInto ? fitted(path, *fitInto, VIPS_SIZE_DOWN) : open(path, false).autorot());
         if (!image.has_alpha())
             image = image.bandjoin_const({255});
         size_t length = 0;

@@ -13,5 +13,5 @@ public:
     void process(const QString& input, const QString& output, const Request& request) override;
     void stripMetadata(const QString& input, const QString& output) override;
     int writePDF(const QStringList& inputs, const QString& output) override;
-    std::optional<Pixels> loadUpright(const QString& path) override;
+    std::optional<Pixels> loadUpright(const QString& path, std::optional<int> fitInto) override;
 };
