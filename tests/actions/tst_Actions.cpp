@@ -155,12 +155,9 @@ void TestActions::terminalFolders_data()
 {
     QTest::addColumn<QString>("item");
     QTest::addColumn<QString>("folder");
-    QTest::newRow("file") << "b/c.txt"
-                          << "b";
-    QTest::newRow("folder") << "b/"
-                            << "b";
-    QTest::newRow("package directory") << "b/Report.pages/"
-                                       << "b";
+    QTest::newRow("file") << u"b/c.txt"_s << u"b"_s;
+    QTest::newRow("folder") << u"b/"_s << u"b"_s;
+    QTest::newRow("package directory") << u"b/Report.pages/"_s << u"b"_s;
 }
 
 void TestActions::terminalFolders()

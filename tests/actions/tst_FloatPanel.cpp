@@ -171,9 +171,9 @@ void TestFloatPanel::draggingTheFiles_data()
     QTest::addColumn<QString>("action");
     QTest::addColumn<bool>("deleteFirst");
     QTest::addColumn<bool>("staysOpen");
-    QTest::newRow("copy leaves it") << "copy" << false << true;
-    QTest::newRow("move closes it") << "move" << false << false;
-    QTest::newRow("copy of vanished files closes it") << "copy" << true << false;
+    QTest::newRow("copy leaves it") << u"copy"_s << false << true;
+    QTest::newRow("move closes it") << u"move"_s << false << false;
+    QTest::newRow("copy of vanished files closes it") << u"copy"_s << true << false;
 }
 
 void TestFloatPanel::draggingTheFiles()

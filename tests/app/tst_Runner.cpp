@@ -170,15 +170,13 @@ void TestRunner::notifications_data()
     QTest::addColumn<QStringList>("results");
     QTest::addColumn<QString>("summary");
     QTest::addColumn<QString>("body");
-    QTest::newRow("conversion") << "PNG" << true << QStringList{"/tmp/photo.png"}
-                                << "Converted to PNG"
-                                << "Saved photo.png";
+    QTest::newRow("conversion") << u"PNG"_s << true << QStringList{"/tmp/photo.png"}
+                                << u"Converted to PNG"_s << u"Saved photo.png"_s;
     QTest::newRow("tool with an ellipsis")
-        << "Trim…" << false << QStringList{"/a.mp4", "/b.mp4", "/c.mp4"} << "Trim"
-        << "Saved 3 files";
-    QTest::newRow("nothing made") << "Compress to ZIP" << false << QStringList()
-                                  << "Compress to ZIP"
-                                  << "Saved 0 files";
+        << u"Trim…"_s << false << QStringList{"/a.mp4", "/b.mp4", "/c.mp4"} << u"Trim"_s
+        << u"Saved 3 files"_s;
+    QTest::newRow("nothing made") << u"Compress to ZIP"_s << false << QStringList()
+                                  << u"Compress to ZIP"_s << u"Saved 0 files"_s;
 }
 
 void TestRunner::notifications()
@@ -239,7 +237,7 @@ void TestRunner::setupHelp_data()
     QTest::addColumn<QString>("reason");
     QTest::addColumn<QStringList>("buttons");
     QTest::newRow("with a command")
-        << "Stronger compression needs Ghostscript.\nInstall it with:  sudo apt install ghostscript"
+        << u"Stronger compression needs Ghostscript.\nInstall it with:  sudo apt install ghostscript"_s
         << QStringList{"OK", "Copy Command"};
     QTest::newRow("without one") << Deps::ffmpegMissingReason() << QStringList{"OK"};
 }

@@ -96,16 +96,11 @@ void TestArchiveConverter::topLevelEntriesWithoutMetadata_data()
 {
     QTest::addColumn<QString>("format");
     QTest::addColumn<QString>("lister");
-    QTest::newRow("zip, unzip") << "zip"
-                                << "/usr/bin/unzip";
-    QTest::newRow("zip, bsdtar") << "zip"
-                                 << "/usr/bin/bsdtar";
-    QTest::newRow("tar, GNU tar") << "tar"
-                                  << "/bin/tar";
-    QTest::newRow("gzip, GNU tar") << "tar.gz"
-                                   << "/bin/tar";
-    QTest::newRow("gzip, bsdtar") << "tar.gz"
-                                  << "/usr/bin/bsdtar";
+    QTest::newRow("zip, unzip") << u"zip"_s << u"/usr/bin/unzip"_s;
+    QTest::newRow("zip, bsdtar") << u"zip"_s << u"/usr/bin/bsdtar"_s;
+    QTest::newRow("tar, GNU tar") << u"tar"_s << u"/bin/tar"_s;
+    QTest::newRow("gzip, GNU tar") << u"tar.gz"_s << u"/bin/tar"_s;
+    QTest::newRow("gzip, bsdtar") << u"tar.gz"_s << u"/usr/bin/bsdtar"_s;
 }
 
 void TestArchiveConverter::topLevelEntriesWithoutMetadata()
@@ -150,9 +145,9 @@ void TestArchiveConverter::itemsFromSeveralFolders()
 void TestArchiveConverter::awkwardNamesRoundTrip_data()
 {
     QTest::addColumn<QString>("format");
-    QTest::newRow("zip") << "zip";
-    QTest::newRow("tar") << "tar";
-    QTest::newRow("gzip") << "tar.gz";
+    QTest::newRow("zip") << u"zip"_s;
+    QTest::newRow("tar") << u"tar"_s;
+    QTest::newRow("gzip") << u"tar.gz"_s;
 }
 
 void TestArchiveConverter::awkwardNamesRoundTrip()

@@ -359,13 +359,13 @@ void TestImageConverter::resizeAnswers_data()
 {
     QTest::addColumn<QString>("answer");
     QTest::addColumn<int>("size"); // 0: rejected
-    QTest::newRow("plain") << "800" << 800;
-    QTest::newRow("plus sign") << "+800" << 800;
-    QTest::newRow("zero") << "0" << 0;
-    QTest::newRow("negative") << "-5" << 0;
-    QTest::newRow("inner space") << "8 00" << 0;
-    QTest::newRow("unit") << "800px" << 0;
-    QTest::newRow("too large for an int") << "99999999999" << 0;
+    QTest::newRow("plain") << u"800"_s << 800;
+    QTest::newRow("plus sign") << u"+800"_s << 800;
+    QTest::newRow("zero") << u"0"_s << 0;
+    QTest::newRow("negative") << u"-5"_s << 0;
+    QTest::newRow("inner space") << u"8 00"_s << 0;
+    QTest::newRow("unit") << u"800px"_s << 0;
+    QTest::newRow("too large for an int") << u"99999999999"_s << 0;
 }
 
 void TestImageConverter::resizeAnswers()

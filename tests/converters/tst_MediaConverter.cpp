@@ -97,27 +97,13 @@ void TestMediaConverter::videoTargets_data()
     QTest::addColumn<QString>("target");
     QTest::addColumn<QString>("video");
     QTest::addColumn<QString>("audio");
-    QTest::newRow("mp4") << "mp4"
-                         << "h264"
-                         << "aac";
-    QTest::newRow("mov") << "mov"
-                         << "h264"
-                         << "aac";
-    QTest::newRow("mkv") << "mkv"
-                         << "h264"
-                         << "aac";
-    QTest::newRow("webm") << "webm"
-                          << "vp9"
-                          << "opus";
-    QTest::newRow("avi") << "avi"
-                         << "mpeg4"
-                         << "mp3";
-    QTest::newRow("wmv") << "wmv"
-                         << "wmv2"
-                         << "wmav2";
-    QTest::newRow("gif") << "gif"
-                         << "gif"
-                         << "";
+    QTest::newRow("mp4") << u"mp4"_s << u"h264"_s << u"aac"_s;
+    QTest::newRow("mov") << u"mov"_s << u"h264"_s << u"aac"_s;
+    QTest::newRow("mkv") << u"mkv"_s << u"h264"_s << u"aac"_s;
+    QTest::newRow("webm") << u"webm"_s << u"vp9"_s << u"opus"_s;
+    QTest::newRow("avi") << u"avi"_s << u"mpeg4"_s << u"mp3"_s;
+    QTest::newRow("wmv") << u"wmv"_s << u"wmv2"_s << u"wmav2"_s;
+    QTest::newRow("gif") << u"gif"_s << u"gif"_s << u""_s;
 }
 
 void TestMediaConverter::videoTargets()
@@ -138,22 +124,14 @@ void TestMediaConverter::audioTargets_data()
 {
     QTest::addColumn<QString>("target");
     QTest::addColumn<QString>("codec");
-    QTest::newRow("mp3") << "mp3"
-                         << "mp3";
-    QTest::newRow("m4a") << "m4a"
-                         << "aac";
-    QTest::newRow("wav") << "wav"
-                         << "pcm_s16le";
-    QTest::newRow("flac") << "flac"
-                          << "flac";
-    QTest::newRow("ogg") << "ogg"
-                         << "vorbis";
-    QTest::newRow("opus") << "opus"
-                          << "opus";
-    QTest::newRow("aiff") << "aiff"
-                          << "pcm_s16be";
-    QTest::newRow("wma") << "wma"
-                         << "wmav2";
+    QTest::newRow("mp3") << u"mp3"_s << u"mp3"_s;
+    QTest::newRow("m4a") << u"m4a"_s << u"aac"_s;
+    QTest::newRow("wav") << u"wav"_s << u"pcm_s16le"_s;
+    QTest::newRow("flac") << u"flac"_s << u"flac"_s;
+    QTest::newRow("ogg") << u"ogg"_s << u"vorbis"_s;
+    QTest::newRow("opus") << u"opus"_s << u"opus"_s;
+    QTest::newRow("aiff") << u"aiff"_s << u"pcm_s16be"_s;
+    QTest::newRow("wma") << u"wma"_s << u"wmav2"_s;
 }
 
 void TestMediaConverter::audioTargets()
@@ -208,36 +186,16 @@ void TestMediaConverter::trimRanges_data()
     QTest::addColumn<QString>("answer");
     QTest::addColumn<QString>("from"); // empty: rejected
     QTest::addColumn<QString>("to");
-    QTest::newRow("minutes and seconds") << "0:05 - 1:30"
-                                         << "0:05"
-                                         << "1:30";
-    QTest::newRow("en dash") << "5 – 90"
-                             << "5"
-                             << "90";
-    QTest::newRow("em dash, no spaces") << "1:00:00—1:00:30.5"
-                                        << "1:00:00"
-                                        << "1:00:30.5";
-    QTest::newRow("tabs") << "\t1.5\t-\t2\t"
-                          << "1.5"
-                          << "2";
-    QTest::newRow("no order between the two") << "9 - 3"
-                                              << "9"
-                                              << "3";
-    QTest::newRow("single time") << "0:05"
-                                 << ""
-                                 << "";
-    QTest::newRow("three times") << "1 - 2 - 3"
-                                 << ""
-                                 << "";
-    QTest::newRow("units") << "1m - 2m"
-                           << ""
-                           << "";
-    QTest::newRow("three-digit seconds") << "0:5:123 - 1"
-                                         << ""
-                                         << "";
-    QTest::newRow("too many fields") << "1:2:3:4 - 5"
-                                     << ""
-                                     << "";
+    QTest::newRow("minutes and seconds") << u"0:05 - 1:30"_s << u"0:05"_s << u"1:30"_s;
+    QTest::newRow("en dash") << u"5 – 90"_s << u"5"_s << u"90"_s;
+    QTest::newRow("em dash, no spaces") << u"1:00:00—1:00:30.5"_s << u"1:00:00"_s << u"1:00:30.5"_s;
+    QTest::newRow("tabs") << u"\t1.5\t-\t2\t"_s << u"1.5"_s << u"2"_s;
+    QTest::newRow("no order between the two") << u"9 - 3"_s << u"9"_s << u"3"_s;
+    QTest::newRow("single time") << u"0:05"_s << u""_s << u""_s;
+    QTest::newRow("three times") << u"1 - 2 - 3"_s << u""_s << u""_s;
+    QTest::newRow("units") << u"1m - 2m"_s << u""_s << u""_s;
+    QTest::newRow("three-digit seconds") << u"0:5:123 - 1"_s << u""_s << u""_s;
+    QTest::newRow("too many fields") << u"1:2:3:4 - 5"_s << u""_s << u""_s;
 }
 
 void TestMediaConverter::trimRanges()

@@ -47,34 +47,26 @@ void TestSubtitleConverter::conversions_data()
     QTest::addColumn<QString>("input");
     QTest::addColumn<QString>("output");
 
-    QTest::newRow("srt to vtt") << "vtt"
-                                << "1\n00:00:01,500 --> 00:00:03,000\nHello\n"
-                                << "WEBVTT\n\n1\n00:00:01.500 --> 00:00:03.000\nHello\n";
+    QTest::newRow("srt to vtt") << u"vtt"_s << u"1\n00:00:01,500 --> 00:00:03,000\nHello\n"_s
+                                << u"WEBVTT\n\n1\n00:00:01.500 --> 00:00:03.000\nHello\n"_s;
     QTest::newRow("windows lines and bom to vtt")
-        << "vtt"
-        << "\uFEFF1\r\n00:00:01,500 --> 00:00:03,000\r\nHello\r\n"
-        << "WEBVTT\n\n1\n00:00:01.500 --> 00:00:03.000\nHello\n";
-    QTest::newRow("vtt to srt") << "srt"
-                                << "WEBVTT\n\n00:01.000 --> 00:02.500 align:start\nHi\n"
-                                << "1\n00:00:01,000 --> 00:00:02,500\nHi\n";
+        << u"vtt"_s << u"\uFEFF1\r\n00:00:01,500 --> 00:00:03,000\r\nHello\r\n"_s
+        << u"WEBVTT\n\n1\n00:00:01.500 --> 00:00:03.000\nHello\n"_s;
+    QTest::newRow("vtt to srt") << u"srt"_s
+                                << u"WEBVTT\n\n00:01.000 --> 00:02.500 align:start\nHi\n"_s
+                                << u"1\n00:00:01,000 --> 00:00:02,500\nHi\n"_s;
     QTest::newRow("identifiers dropped, numbering without gaps")
-        << "srt"
+        << u"srt"_s
         << "WEBVTT\n\nNOTE a note\n\nintro\n00:00:01.000 --> 00:00:02.000\nHi\nthere\n\n"
            "7\n00:00:03.000 --> 00:00:04.000\nBye\n"
-        << "1\n00:00:01,000 --> 00:00:02,000\nHi\nthere\n\n2\n00:00:03,000 --> 00:00:04,000\nBye\n";
+        << u"1\n00:00:01,000 --> 00:00:02,000\nHi\nthere\n\n2\n00:00:03,000 --> 00:00:04,000\nBye\n"_s;
     QTest::newRow("windows lines and bom to srt")
-        << "srt"
-        << "\uFEFFWEBVTT\r\n\r\n00:01.000 --> 00:02.500\r\nHi\r\n"
-        << "1\n00:00:01,000 --> 00:00:02,500\nHi\n";
-    QTest::newRow("no cues to srt") << "srt"
-                                    << "just text\n"
-                                    << "\n";
-    QTest::newRow("no cues to vtt") << "vtt"
-                                    << "\n\n"
-                                    << "WEBVTT\n\n\n";
-    QTest::newRow("two arrows skipped") << "srt"
-                                        << "00:01.000 --> 00:02.000 --> 00:03.000\nX\n"
-                                        << "\n";
+        << u"srt"_s << u"\uFEFFWEBVTT\r\n\r\n00:01.000 --> 00:02.500\r\nHi\r\n"_s
+        << u"1\n00:00:01,000 --> 00:00:02,500\nHi\n"_s;
+    QTest::newRow("no cues to srt") << u"srt"_s << u"just text\n"_s << u"\n"_s;
+    QTest::newRow("no cues to vtt") << u"vtt"_s << u"\n\n"_s << u"WEBVTT\n\n\n"_s;
+    QTest::newRow("two arrows skipped")
+        << u"srt"_s << u"00:01.000 --> 00:02.000 --> 00:03.000\nX\n"_s << u"\n"_s;
 }
 
 void TestSubtitleConverter::conversions()
@@ -92,16 +84,19 @@ void TestSubtitleConverter::shifts_data()
     QTest::addColumn<QString>("input");
     QTest::addColumn<double>("seconds");
     QTest::addColumn<QString>("output");
-    QTest::newRow("below zero") << "00:00:00,200 --> 00:00:01,000" << -1.5
-                                << "00:00:00,000 --> 00:00:00,000";
-    QTest::newRow("into the next hour, full stop kept") << "00:59:59.900" << 0.2 << "01:00:00.100";
-    QTest::newRow("half a millisecond rounds up") << "00:00:00,000" << 0.0625 << "00:00:00,063";
-    QTest::newRow("and up again going earlier") << "00:00:01,000" << -0.0625 << "00:00:00,938";
-    QTest::newRow("hours past two digits") << "99:59:59,999" << 0.001 << "100:00:00,000";
+    QTest::newRow("below zero") << u"00:00:00,200 --> 00:00:01,000"_s << -1.5
+                                << u"00:00:00,000 --> 00:00:00,000"_s;
+    QTest::newRow("into the next hour, full stop kept")
+        << u"00:59:59.900"_s << 0.2 << u"01:00:00.100"_s;
+    QTest::newRow("half a millisecond rounds up")
+        << u"00:00:00,000"_s << 0.0625 << u"00:00:00,063"_s;
+    QTest::newRow("and up again going earlier")
+        << u"00:00:01,000"_s << -0.0625 << u"00:00:00,938"_s;
+    QTest::newRow("hours past two digits") << u"99:59:59,999"_s << 0.001 << u"100:00:00,000"_s;
     QTest::newRow("dialogue that looks like a time")
-        << "at 00:00:05,000 sharp" << 1.0 << "at 00:00:06,000 sharp";
-    QTest::newRow("other text untouched") << "1\n00:00:01,000 --> x\n"
-                                          << 2.0 << "1\n00:00:03,000 --> x\n";
+        << u"at 00:00:05,000 sharp"_s << 1.0 << u"at 00:00:06,000 sharp"_s;
+    QTest::newRow("other text untouched")
+        << u"1\n00:00:01,000 --> x\n"_s << 2.0 << u"1\n00:00:03,000 --> x\n"_s;
     QTest::newRow("non-ASCII digits left as they are")
         << u"٠٠:٠٠:٠١,٥٠٠ and 00:00:01,500"_s << 1.0 << u"٠٠:٠٠:٠١,٥٠٠ and 00:00:02,500"_s;
 }
@@ -126,16 +121,16 @@ void TestSubtitleConverter::shiftAnswers_data()
 {
     QTest::addColumn<QString>("answer");
     QTest::addColumn<QVariant>("seconds"); // invalid: not a number
-    QTest::newRow("comma") << "0,5" << QVariant(0.5);
-    QTest::newRow("negative") << "-1.5" << QVariant(-1.5);
-    QTest::newRow("exponent") << "2e1" << QVariant(20.0);
-    QTest::newRow("leading point") << "+.25" << QVariant(0.25);
-    QTest::newRow("letters") << "abc" << QVariant();
-    QTest::newRow("nan") << "nan" << QVariant();
-    QTest::newRow("inf") << "inf" << QVariant();
-    QTest::newRow("overflows to infinity") << "1e400" << QVariant();
-    QTest::newRow("two commas") << "1,2,3" << QVariant();
-    QTest::newRow("unit") << "5s" << QVariant();
+    QTest::newRow("comma") << u"0,5"_s << QVariant(0.5);
+    QTest::newRow("negative") << u"-1.5"_s << QVariant(-1.5);
+    QTest::newRow("exponent") << u"2e1"_s << QVariant(20.0);
+    QTest::newRow("leading point") << u"+.25"_s << QVariant(0.25);
+    QTest::newRow("letters") << u"abc"_s << QVariant();
+    QTest::newRow("nan") << u"nan"_s << QVariant();
+    QTest::newRow("inf") << u"inf"_s << QVariant();
+    QTest::newRow("overflows to infinity") << u"1e400"_s << QVariant();
+    QTest::newRow("two commas") << u"1,2,3"_s << QVariant();
+    QTest::newRow("unit") << u"5s"_s << QVariant();
 }
 
 void TestSubtitleConverter::shiftAnswers()

@@ -29,15 +29,15 @@ void TestAsk::textAnswers_data()
 {
     QTest::addColumn<QByteArray>("input");
     QTest::addColumn<QString>("answer"); // empty: cancelled
-    QTest::newRow("plain") << QByteArray("800\n") << "800";
-    QTest::newRow("spaces around") << QByteArray("   800  \n") << "800";
-    QTest::newRow("tabs around") << QByteArray("\t0:05 - 1:30\t\n") << "0:05 - 1:30";
-    QTest::newRow("inner spaces kept") << QByteArray("8 00\n") << "8 00";
-    QTest::newRow("windows line end") << QByteArray("-1.5\r\n") << "-1.5";
-    QTest::newRow("no line end") << QByteArray("abc") << "abc";
-    QTest::newRow("spaces only") << QByteArray("    \n") << "";
-    QTest::newRow("empty line") << QByteArray("\n") << "";
-    QTest::newRow("end of input") << QByteArray() << "";
+    QTest::newRow("plain") << QByteArray("800\n") << u"800"_s;
+    QTest::newRow("spaces around") << QByteArray("   800  \n") << u"800"_s;
+    QTest::newRow("tabs around") << QByteArray("\t0:05 - 1:30\t\n") << u"0:05 - 1:30"_s;
+    QTest::newRow("inner spaces kept") << QByteArray("8 00\n") << u"8 00"_s;
+    QTest::newRow("windows line end") << QByteArray("-1.5\r\n") << u"-1.5"_s;
+    QTest::newRow("no line end") << QByteArray("abc") << u"abc"_s;
+    QTest::newRow("spaces only") << QByteArray("    \n") << u""_s;
+    QTest::newRow("empty line") << QByteArray("\n") << u""_s;
+    QTest::newRow("end of input") << QByteArray() << u""_s;
 }
 
 void TestAsk::textAnswers()

@@ -96,57 +96,40 @@ void TestCatalog::sliceSets_data()
     const QString zipOnly = u"Compress to ZIP"_s;
     const QString archives = u"ZIP,TAR,GZIP"_s;
 
-    QTest::newRow("several PNG") << "a.png,b.png"
-                                 << "JPG,WEBP,HEIC,TIFF,AVIF,BMP,GIF,PDF" << imageTools;
-    QTest::newRow("one GIF") << "a.gif"
-                             << "JPG,PNG,WEBP,HEIC,TIFF,AVIF,BMP,PDF,MP4,WEBM" << imageTools;
-    QTest::newRow("GIF and PNG") << "a.gif,b.png"
-                                 << "JPG,PNG,WEBP,HEIC,TIFF,AVIF,BMP,GIF,PDF" << imageTools;
-    QTest::newRow("JPG and PNG") << "a.jpg,b.PNG"
-                                 << "JPG,PNG,WEBP,HEIC,TIFF,AVIF,BMP,GIF,PDF" << imageTools;
-    QTest::newRow("MOV videos") << "a.mov,b.mov"
-                                << "MP4,MKV,WEBM,AVI,WMV,GIF" << videoTools;
-    QTest::newRow("MKV and MP4") << "a.mkv,b.mp4"
-                                 << "MP4,MOV,MKV,WEBM,AVI,WMV,GIF" << videoTools;
-    QTest::newRow("WAV audio") << "a.wav"
-                               << "MP3,M4A,FLAC,OGG,OPUS,AIFF,WMA" << audioTools;
-    QTest::newRow("AAC audio") << "a.aac"
-                               << "MP3,M4A,WAV,FLAC,OGG,OPUS,AIFF,WMA" << audioTools;
-    QTest::newRow("SRT") << "a.srt"
-                         << "VTT"
-                         << "Shift Timing…,Compress to ZIP";
-    QTest::newRow("VTT") << "a.vtt,b.vtt"
-                         << "SRT"
-                         << "Shift Timing…,Compress to ZIP";
-    QTest::newRow("SRT and VTT") << "a.srt,b.vtt"
-                                 << "SRT,VTT"
-                                 << "Shift Timing…,Compress to ZIP";
-    QTest::newRow("TAR.GZ") << "a.tar.gz"
-                            << "ZIP,TAR"
-                            << "Extract,Compress to ZIP";
-    QTest::newRow("ZIP and 7Z") << "a.zip,b.7z"
-                                << "ZIP,TAR,GZIP"
-                                << "Extract,Compress to ZIP";
-    QTest::newRow("PDF") << "a.pdf"
-                         << "DOCX,TXT,MD,RTF,HTML,EPUB,JPG,PNG" << pdfTools;
-    QTest::newRow("DOCX") << "a.docx"
-                          << "PDF,TXT,MD,RTF,HTML,ODT,EPUB" << zipOnly;
-    QTest::newRow("MD and TXT") << "a.md,b.txt"
-                                << "DOCX,PDF,TXT,MD,RTF,HTML,ODT,EPUB" << zipOnly;
-    QTest::newRow("pages without Pages") << "a.pages"
-                                         << "" << zipOnly;
-    QTest::newRow("PPTX") << "a.pptx"
-                          << "PDF,JPG,PNG" << zipOnly;
-    QTest::newRow("KEY") << "a.key"
-                         << "PDF,JPG,PNG,PPTX" << zipOnly;
-    QTest::newRow("CSV") << "a.csv"
-                         << "XLSX,TSV,ODS,PDF" << zipOnly;
-    QTest::newRow("XLSX and ODS") << "a.xlsx,b.ods"
-                                  << "XLSX,CSV,TSV,ODS,PDF" << zipOnly;
-    QTest::newRow("folder") << "Photos/" << archives << zipOnly;
-    QTest::newRow("folder and file") << "Photos/,a.png" << archives << zipOnly;
-    QTest::newRow("unknown file") << "data.xyz" << archives << zipOnly;
-    QTest::newRow("PNG and MP3") << "a.png,b.mp3" << archives << zipOnly;
+    QTest::newRow("several PNG") << u"a.png,b.png"_s << u"JPG,WEBP,HEIC,TIFF,AVIF,BMP,GIF,PDF"_s
+                                 << imageTools;
+    QTest::newRow("one GIF") << u"a.gif"_s << u"JPG,PNG,WEBP,HEIC,TIFF,AVIF,BMP,PDF,MP4,WEBM"_s
+                             << imageTools;
+    QTest::newRow("GIF and PNG") << u"a.gif,b.png"_s << u"JPG,PNG,WEBP,HEIC,TIFF,AVIF,BMP,GIF,PDF"_s
+                                 << imageTools;
+    QTest::newRow("JPG and PNG") << u"a.jpg,b.PNG"_s << u"JPG,PNG,WEBP,HEIC,TIFF,AVIF,BMP,GIF,PDF"_s
+                                 << imageTools;
+    QTest::newRow("MOV videos") << u"a.mov,b.mov"_s << u"MP4,MKV,WEBM,AVI,WMV,GIF"_s << videoTools;
+    QTest::newRow("MKV and MP4") << u"a.mkv,b.mp4"_s << u"MP4,MOV,MKV,WEBM,AVI,WMV,GIF"_s
+                                 << videoTools;
+    QTest::newRow("WAV audio") << u"a.wav"_s << u"MP3,M4A,FLAC,OGG,OPUS,AIFF,WMA"_s << audioTools;
+    QTest::newRow("AAC audio") << u"a.aac"_s << u"MP3,M4A,WAV,FLAC,OGG,OPUS,AIFF,WMA"_s
+                               << audioTools;
+    QTest::newRow("SRT") << u"a.srt"_s << u"VTT"_s << u"Shift Timing…,Compress to ZIP"_s;
+    QTest::newRow("VTT") << u"a.vtt,b.vtt"_s << u"SRT"_s << u"Shift Timing…,Compress to ZIP"_s;
+    QTest::newRow("SRT and VTT") << u"a.srt,b.vtt"_s << u"SRT,VTT"_s
+                                 << u"Shift Timing…,Compress to ZIP"_s;
+    QTest::newRow("TAR.GZ") << u"a.tar.gz"_s << u"ZIP,TAR"_s << u"Extract,Compress to ZIP"_s;
+    QTest::newRow("ZIP and 7Z") << u"a.zip,b.7z"_s << u"ZIP,TAR,GZIP"_s
+                                << u"Extract,Compress to ZIP"_s;
+    QTest::newRow("PDF") << u"a.pdf"_s << u"DOCX,TXT,MD,RTF,HTML,EPUB,JPG,PNG"_s << pdfTools;
+    QTest::newRow("DOCX") << u"a.docx"_s << u"PDF,TXT,MD,RTF,HTML,ODT,EPUB"_s << zipOnly;
+    QTest::newRow("MD and TXT") << u"a.md,b.txt"_s << u"DOCX,PDF,TXT,MD,RTF,HTML,ODT,EPUB"_s
+                                << zipOnly;
+    QTest::newRow("pages without Pages") << u"a.pages"_s << u""_s << zipOnly;
+    QTest::newRow("PPTX") << u"a.pptx"_s << u"PDF,JPG,PNG"_s << zipOnly;
+    QTest::newRow("KEY") << u"a.key"_s << u"PDF,JPG,PNG,PPTX"_s << zipOnly;
+    QTest::newRow("CSV") << u"a.csv"_s << u"XLSX,TSV,ODS,PDF"_s << zipOnly;
+    QTest::newRow("XLSX and ODS") << u"a.xlsx,b.ods"_s << u"XLSX,CSV,TSV,ODS,PDF"_s << zipOnly;
+    QTest::newRow("folder") << u"Photos/"_s << archives << zipOnly;
+    QTest::newRow("folder and file") << u"Photos/,a.png"_s << archives << zipOnly;
+    QTest::newRow("unknown file") << u"data.xyz"_s << archives << zipOnly;
+    QTest::newRow("PNG and MP3") << u"a.png,b.mp3"_s << archives << zipOnly;
 }
 
 void TestCatalog::sliceSets()
@@ -179,46 +162,31 @@ void TestCatalog::reasons_data()
     };
 
     QTest::newRow("video without ffmpeg")
-        << "a.mov"
-        << ""
-        << "convert" << all(u"MP4,MKV,WEBM,AVI,WMV,GIF"_s, ffmpeg);
+        << u"a.mov"_s << u""_s << u"convert"_s << all(u"MP4,MKV,WEBM,AVI,WMV,GIF"_s, ffmpeg);
     QTest::newRow("video tools without ffmpeg")
-        << "a.mov"
-        << ""
-        << "tools"
+        << u"a.mov"_s << u""_s << u"tools"_s
         << all(u"Compress,Trim…,Extract Audio,Mute,720p,Rotate,Speed 2×,Frame,Merge"_s, ffmpeg);
     QTest::newRow("audio tools without ffmpeg")
-        << "a.mp3"
-        << "magick"
-        << "tools" << all(u"Trim…,Compress,Normalize,Reverse,Mono,Merge"_s, ffmpeg);
-    QTest::newRow("video with ffmpeg") << "a.mov"
-                                       << "ffmpeg"
-                                       << "convert" << QStringList();
-    QTest::newRow("GIF with nothing") << "a.gif"
-                                      << ""
-                                      << "convert" << all(u"MP4,WEBM"_s, ffmpeg);
-    QTest::newRow("GIF with ffmpeg only") << "a.gif"
-                                          << "ffmpeg"
-                                          << "convert" << QStringList();
-    QTest::newRow("PNG with ImageMagick 6 only") << "a.png"
-                                                 << "convert-im6.q16"
-                                                 << "convert" << QStringList();
-    QTest::newRow("slides without LibreOffice") << "a.pptx"
-                                                << "ffmpeg"
-                                                << "convert" << all(u"PDF,JPG,PNG"_s, office);
-    QTest::newRow("slides with LibreOffice") << "a.odp"
-                                             << "soffice"
-                                             << "convert" << QStringList();
+        << u"a.mp3"_s << u"magick"_s << u"tools"_s
+        << all(u"Trim…,Compress,Normalize,Reverse,Mono,Merge"_s, ffmpeg);
+    QTest::newRow("video with ffmpeg")
+        << u"a.mov"_s << u"ffmpeg"_s << u"convert"_s << QStringList();
+    QTest::newRow("GIF with nothing")
+        << u"a.gif"_s << u""_s << u"convert"_s << all(u"MP4,WEBM"_s, ffmpeg);
+    QTest::newRow("GIF with ffmpeg only")
+        << u"a.gif"_s << u"ffmpeg"_s << u"convert"_s << QStringList();
+    QTest::newRow("PNG with ImageMagick 6 only")
+        << u"a.png"_s << u"convert-im6.q16"_s << u"convert"_s << QStringList();
+    QTest::newRow("slides without LibreOffice")
+        << u"a.pptx"_s << u"ffmpeg"_s << u"convert"_s << all(u"PDF,JPG,PNG"_s, office);
+    QTest::newRow("slides with LibreOffice")
+        << u"a.odp"_s << u"soffice"_s << u"convert"_s << QStringList();
     QTest::newRow("CSV without LibreOffice")
-        << "a.csv"
-        << ""
-        << "convert" << QStringList{u"ODS="_s + ods, u"PDF="_s + office};
-    QTest::newRow("ODS without LibreOffice") << "a.ods"
-                                             << ""
-                                             << "convert" << all(u"XLSX,CSV,TSV,PDF"_s, ods);
-    QTest::newRow("XLSX with LibreOffice") << "a.xlsx"
-                                           << "soffice"
-                                           << "convert" << QStringList();
+        << u"a.csv"_s << u""_s << u"convert"_s << QStringList{u"ODS="_s + ods, u"PDF="_s + office};
+    QTest::newRow("ODS without LibreOffice")
+        << u"a.ods"_s << u""_s << u"convert"_s << all(u"XLSX,CSV,TSV,PDF"_s, ods);
+    QTest::newRow("XLSX with LibreOffice")
+        << u"a.xlsx"_s << u"soffice"_s << u"convert"_s << QStringList();
 }
 
 void TestCatalog::reasons()

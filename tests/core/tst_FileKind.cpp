@@ -1,7 +1,4 @@
-#include "core/Errors.h"
 #include "core/FileKind.h"
-#include "core/FormatSymbol.h"
-#include "core/WheelMode.h"
 #include "support/TestSupport.h"
 
 #include <QDir>
@@ -22,10 +19,6 @@ private Q_SLOTS:
     void classifiesNames();
     void classifiesDirectories();
     void extensionSetsAreDisjoint();
-    void symbolsForFormats_data();
-    void symbolsForFormats();
-    void wheelModesCycle();
-    void failShowsItsMessage();
 };
 
 void TestFileKind::classifiesNames_data()
@@ -33,47 +26,30 @@ void TestFileKind::classifiesNames_data()
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("key");
     QTest::addColumn<Kind>("kind");
-
-    QTest::newRow("alias jpeg") << "Photo.JPEG"
-                                << "jpg" << FileKind::image;
-    QTest::newRow("alias m4v") << "movie.M4V"
-                               << "mp4" << FileKind::video;
-    QTest::newRow("tar.gz") << "backup.tar.gz"
-                            << "tar.gz" << FileKind::archive;
-    QTest::newRow("tgz in capitals") << "backup.TGZ"
-                                     << "tar.gz" << FileKind::archive;
-    QTest::newRow("tar.bz2 is bz2") << "backup.tar.bz2"
-                                    << "bz2" << FileKind::archive;
-    QTest::newRow("markdown") << "notes.markdown"
-                              << "md" << FileKind::document;
-    QTest::newRow("htm") << "page.htm"
-                         << "html" << FileKind::document;
-    QTest::newRow("tif") << "scan.tif"
-                         << "tiff" << FileKind::image;
-    QTest::newRow("aif") << "sound.aif"
-                         << "aiff" << FileKind::audio;
-    QTest::newRow("heif") << "shot.heif"
-                          << "heic" << FileKind::image;
-    QTest::newRow("text") << "read.text"
-                          << "txt" << FileKind::document;
-    QTest::newRow("oga") << "voice.oga"
-                         << "ogg" << FileKind::audio;
-    QTest::newRow("jpe") << "old.jpe"
-                         << "jpg" << FileKind::image;
-    QTest::newRow("slides") << "deck.pptx"
-                            << "pptx" << FileKind::slides;
-    QTest::newRow("spreadsheet") << "table.tsv"
-                                 << "tsv" << FileKind::spreadsheet;
-    QTest::newRow("subtitle") << "subs.VTT"
-                              << "vtt" << FileKind::subtitle;
-    QTest::newRow("pdf") << "doc.pdf"
-                         << "pdf" << FileKind::pdf;
-    QTest::newRow("no extension, missing") << "README"
-                                           << "" << FileKind::other;
-    QTest::newRow("unknown extension") << "data.xyz"
-                                       << "xyz" << FileKind::other;
-    QTest::newRow("dots in folder names") << "my.photos/shot.png"
-                                          << "png" << FileKind::image;
+    const struct
+    {
+        const char* name;
+        const char* key;
+        Kind kind;
+    } rows[] = {
+        {"Photo.JPEG", "jpg", FileKind::image},
+        {"movie.M4V", "mp4", FileKind::video},
+        {"backup.tar.gz", "tar.gz", FileKind::archive},
+        {"backup.TGZ", "tar.gz", FileKind::archive},
+        {"backup.tar.bz2", "bz2", FileKind::archive},
+        {"notes.markdown", "md", FileKind::document},
+        {"deck.pptx", "pptx", FileKind::slides},
+        {"table.tsv", "tsv", FileKind::spreadsheet},
+        {"subs.VTT", "vtt", FileKind::subtitle},
+        {"doc.pdf", "pdf", FileKind::pdf},
+        {"voice.oga", "ogg", FileKind::audio},
+        {"README", "", FileKind::other},
+        {"data.xyz", "xyz", FileKind::other},
+        {"my.photos/shot.png", "png", FileKind::image},
+    };
+    for (const auto& row : rows)
+        QTest::newRow(row.name) << QString::fromUtf8(row.name) << QString::fromUtf8(row.key)
+                                << row.kind;
 }
 
 void TestFileKind::classifiesNames()
@@ -113,62 +89,6 @@ void TestFileKind::extensionSetsAreDisjoint()
     }
     QCOMPARE(seen.size(), total);
     QCOMPARE(FileKind::extensions().size(), 9);
-}
-
-void TestFileKind::symbolsForFormats_data()
-{
-    QTest::addColumn<QString>("format");
-    QTest::addColumn<QString>("symbol");
-    QTest::newRow("png") << "png"
-                         << "photo";
-    QTest::newRow("capitals are not keys") << "PNG"
-                                           << "doc";
-    QTest::newRow("gif") << "gif"
-                         << "photo.stack";
-    QTest::newRow("mkv") << "mkv"
-                         << "film";
-    QTest::newRow("ppt has none") << "ppt"
-                                  << "doc";
-    QTest::newRow("pptx") << "pptx"
-                          << "rectangle.on.rectangle.angled";
-    QTest::newRow("html") << "html"
-                          << "chevron.left.forwardslash.chevron.right";
-    QTest::newRow("tar.gz") << "tar.gz"
-                            << "doc.zipper";
-    QTest::newRow("vtt") << "vtt"
-                         << "captions.bubble";
-    QTest::newRow("md") << "md"
-                        << "number";
-    QTest::newRow("numbers") << "numbers"
-                             << "tablecells";
-}
-
-void TestFileKind::symbolsForFormats()
-{
-    QFETCH(QString, format);
-    QFETCH(QString, symbol);
-    QCOMPARE(FormatSymbol::named(format), symbol);
-}
-
-void TestFileKind::wheelModesCycle()
-{
-    QCOMPARE(WheelMode::next(WheelMode::convert), WheelMode::tools);
-    QCOMPARE(WheelMode::next(WheelMode::actions), WheelMode::convert);
-    QCOMPARE(WheelMode::title(WheelMode::tools), u"Tools"_s);
-    QCOMPARE(WheelMode::fromRawValue(u"actions"_s), WheelMode::actions);
-    QVERIFY(!WheelMode::fromRawValue(u"Actions"_s));
-    QCOMPARE(FileKind::fromRawValue(u"spreadsheet"_s), FileKind::spreadsheet);
-    QVERIFY(!FileKind::fromRawValue(u"movie"_s));
-}
-
-void TestFileKind::failShowsItsMessage()
-{
-    try {
-        throw Fail(u"The PDF couldn’t be created."_s);
-    } catch (const Error& error) {
-        QCOMPARE(error.description(), u"The PDF couldn’t be created."_s);
-        QCOMPARE(QString::fromUtf8(error.what()), u"The PDF couldn’t be created."_s);
-    }
 }
 
 QTEST_GUILESS_MAIN(TestFileKind)

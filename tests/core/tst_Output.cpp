@@ -78,13 +78,13 @@ void TestOutput::baseNames_data()
     QTest::addColumn<QString>("name");
     QTest::addColumn<bool>("isFolder");
     QTest::addColumn<QString>("base");
-    QTest::newRow("tar.gz in capitals") << "Backup.TAR.GZ" << false << "Backup";
-    QTest::newRow("tar.xz") << "logs.tar.xz" << false << "logs";
-    QTest::newRow("plain folder keeps dots") << "my.folder" << true << "my.folder";
-    QTest::newRow("document package") << "Report.pages" << true << "Report";
-    QTest::newRow("zip") << "archive.zip" << false << "archive";
-    QTest::newRow("no extension") << "README" << false << "README";
-    QTest::newRow("missing file with dots") << "a.b.c" << false << "a.b";
+    QTest::newRow("tar.gz in capitals") << u"Backup.TAR.GZ"_s << false << u"Backup"_s;
+    QTest::newRow("tar.xz") << u"logs.tar.xz"_s << false << u"logs"_s;
+    QTest::newRow("plain folder keeps dots") << u"my.folder"_s << true << u"my.folder"_s;
+    QTest::newRow("document package") << u"Report.pages"_s << true << u"Report"_s;
+    QTest::newRow("zip") << u"archive.zip"_s << false << u"archive"_s;
+    QTest::newRow("no extension") << u"README"_s << false << u"README"_s;
+    QTest::newRow("missing file with dots") << u"a.b.c"_s << false << u"a.b"_s;
 }
 
 void TestOutput::baseNames()
@@ -104,18 +104,15 @@ void TestOutput::uniqueNames_data()
     QTest::addColumn<QStringList>("existing");
     QTest::addColumn<QString>("candidate");
     QTest::addColumn<QString>("expected");
-    QTest::newRow("free") << QStringList() << "report.pdf"
-                          << "report.pdf";
-    QTest::newRow("taken") << QStringList{"report.pdf"} << "report.pdf"
-                           << "report 2.pdf";
-    QTest::newRow("taken twice") << QStringList{"report.pdf", "report 2.pdf"} << "report.pdf"
-                                 << "report 3.pdf";
-    QTest::newRow("tar.gz stays whole") << QStringList{"logs.tar.gz"} << "logs.tar.gz"
-                                        << "logs 2.tar.gz";
-    QTest::newRow("folder without extension") << QStringList{"Photos/"} << "Photos"
-                                              << "Photos 2";
-    QTest::newRow("hidden name") << QStringList{".env"} << ".env"
-                                 << ".env 2";
+    QTest::newRow("free") << QStringList() << u"report.pdf"_s << u"report.pdf"_s;
+    QTest::newRow("taken") << QStringList{"report.pdf"} << u"report.pdf"_s << u"report 2.pdf"_s;
+    QTest::newRow("taken twice") << QStringList{"report.pdf", "report 2.pdf"} << u"report.pdf"_s
+                                 << u"report 3.pdf"_s;
+    QTest::newRow("tar.gz stays whole")
+        << QStringList{"logs.tar.gz"} << u"logs.tar.gz"_s << u"logs 2.tar.gz"_s;
+    QTest::newRow("folder without extension")
+        << QStringList{"Photos/"} << u"Photos"_s << u"Photos 2"_s;
+    QTest::newRow("hidden name") << QStringList{".env"} << u".env"_s << u".env 2"_s;
 }
 
 void TestOutput::uniqueNames()

@@ -69,12 +69,13 @@ void TestSettings::outputDirectory_data()
     QTest::addColumn<QVariant>("mode");
     QTest::addColumn<QVariant>("path");
     QTest::addColumn<QString>("expected");
-    QTest::newRow("nothing stored") << QVariant() << QVariant() << "";
-    QTest::newRow("custom without path") << QVariant("custom") << QVariant() << "";
-    QTest::newRow("custom with empty path") << QVariant("custom") << QVariant("") << "";
-    QTest::newRow("custom with path") << QVariant("custom") << QVariant("/tmp/out") << "/tmp/out";
-    QTest::newRow("same with path") << QVariant("same") << QVariant("/tmp/out") << "";
-    QTest::newRow("unknown mode") << QVariant("elsewhere") << QVariant("/tmp/out") << "";
+    QTest::newRow("nothing stored") << QVariant() << QVariant() << u""_s;
+    QTest::newRow("custom without path") << QVariant("custom") << QVariant() << u""_s;
+    QTest::newRow("custom with empty path") << QVariant("custom") << QVariant("") << u""_s;
+    QTest::newRow("custom with path")
+        << QVariant("custom") << QVariant("/tmp/out") << u"/tmp/out"_s;
+    QTest::newRow("same with path") << QVariant("same") << QVariant("/tmp/out") << u""_s;
+    QTest::newRow("unknown mode") << QVariant("elsewhere") << QVariant("/tmp/out") << u""_s;
 }
 
 void TestSettings::outputDirectory()

@@ -53,8 +53,7 @@ void TestShell::failureMessages_data()
         << u"sh failed (3).\n"_s + QString(800, QLatin1Char('y'));
     QTest::newRow("invalid UTF-8 is repaired")
         << "printf 'bad \\377 byte' >&2; exit 4" << u"sh failed (4).\nbad \uFFFD byte"_s;
-    QTest::newRow("killed by a signal") << "kill -9 $$"
-                                        << "sh failed (9).\n";
+    QTest::newRow("killed by a signal") << u"kill -9 $$"_s << u"sh failed (9).\n"_s;
 }
 
 void TestShell::failureMessages()

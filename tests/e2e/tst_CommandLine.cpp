@@ -52,19 +52,19 @@ void TestCommandLine::notFoundListsTheSlices_data()
     QTest::addColumn<QString>("line");
     QTest::addColumn<bool>("display");
     QTest::newRow("without a display")
-        << QStringList{"tools", "x", "a.zip"} << "No “x” slice. Available: Extract, Compress to ZIP"
-        << false;
+        << QStringList{"tools", "x", "a.zip"}
+        << u"No “x” slice. Available: Extract, Compress to ZIP"_s << false;
     QTest::newRow("convert images")
         << QStringList{"convert", "xyz", "a.png", "b.png"}
-        << "No “xyz” slice. Available: JPG, WEBP, HEIC, TIFF, AVIF, BMP, GIF, PDF" << true;
+        << u"No “xyz” slice. Available: JPG, WEBP, HEIC, TIFF, AVIF, BMP, GIF, PDF"_s << true;
     QTest::newRow("mode in capitals")
         << QStringList{"TOOLS", "Xyz", "a.srt"}
-        << "No “Xyz” slice. Available: Shift Timing…, Compress to ZIP" << true;
+        << u"No “Xyz” slice. Available: Shift Timing…, Compress to ZIP"_s << true;
     QTest::newRow("unknown mode is convert")
-        << QStringList{"colour", "MP3", "a.srt"} << "No “MP3” slice. Available: VTT" << true;
+        << QStringList{"colour", "MP3", "a.srt"} << u"No “MP3” slice. Available: VTT"_s << true;
     QTest::newRow("actions for any file")
         << QStringList{"actions", "airdrop", "a.xyz"}
-        << "No “airdrop” slice. Available: Send to Device, Shelf, Copy, Move…, Copy Path, Terminal"
+        << u"No “airdrop” slice. Available: Send to Device, Shelf, Copy, Move…, Copy Path, Terminal"_s
         << true;
 }
 
@@ -154,12 +154,11 @@ void TestCommandLine::promptsReadStandardInput_data()
     QTest::addColumn<int>("status");
     QTest::addColumn<QString>("out");
     QTest::addColumn<QString>("errorLine");
-    QTest::newRow("comma decimal") << QByteArray("0,5\n") << 0 << "subs synced.srt\n"
-                                   << "";
-    QTest::newRow("not a number") << QByteArray("abc\n") << 1 << ""
-                                  << "error: “abc” isn’t a number.\n";
-    QTest::newRow("empty answer cancels") << QByteArray("\n") << 1 << ""
-                                          << "error: The operation was cancelled.\n";
+    QTest::newRow("comma decimal") << QByteArray("0,5\n") << 0 << u"subs synced.srt\n"_s << u""_s;
+    QTest::newRow("not a number") << QByteArray("abc\n") << 1 << u""_s
+                                  << u"error: “abc” isn’t a number.\n"_s;
+    QTest::newRow("empty answer cancels")
+        << QByteArray("\n") << 1 << u""_s << u"error: The operation was cancelled.\n"_s;
 }
 
 void TestCommandLine::promptsReadStandardInput()

@@ -124,10 +124,10 @@ void TestDragWatcher::keysHeldWhenTheDragStarts_data()
 {
     QTest::addColumn<int>("held");
     QTest::addColumn<QString>("opens");
-    QTest::newRow("Shift opens at once") << int(flag(ModifierKey::shift)) << "convert";
-    QTest::newRow("Ctrl opens at once") << int(flag(ModifierKey::control)) << "actions";
-    QTest::newRow("Super waits") << int(flag(ModifierKey::command)) << "";
-    QTest::newRow("Alt waits") << int(flag(ModifierKey::option)) << "";
+    QTest::newRow("Shift opens at once") << int(flag(ModifierKey::shift)) << u"convert"_s;
+    QTest::newRow("Ctrl opens at once") << int(flag(ModifierKey::control)) << u"actions"_s;
+    QTest::newRow("Super waits") << int(flag(ModifierKey::command)) << u""_s;
+    QTest::newRow("Alt waits") << int(flag(ModifierKey::option)) << u""_s;
 }
 
 void TestDragWatcher::keysHeldWhenTheDragStarts()
@@ -186,15 +186,15 @@ void TestDragWatcher::modeForKeys_data()
     QTest::addColumn<int>("pressed");
     QTest::addColumn<QString>("mode");
     const QStringList defaults = {"shift", "command", "control"};
-    QTest::newRow("defaults, Ctrl") << defaults << int(flag(ModifierKey::control)) << "actions";
+    QTest::newRow("defaults, Ctrl") << defaults << int(flag(ModifierKey::control)) << u"actions"_s;
     QTest::newRow("two keys at once: earlier mode wins")
-        << defaults << int(flag(ModifierKey::control) | flag(ModifierKey::shift)) << "convert";
+        << defaults << int(flag(ModifierKey::control) | flag(ModifierKey::shift)) << u"convert"_s;
     QTest::newRow("Alt assigned twice: convert wins")
         << QStringList{"option", "option", "control"} << int(flag(ModifierKey::option))
-        << "convert";
-    QTest::newRow("unknown word is Shift")
-        << QStringList{"hyper", "command", "control"} << int(flag(ModifierKey::shift)) << "convert";
-    QTest::newRow("unassigned key") << defaults << int(flag(ModifierKey::option)) << "";
+        << u"convert"_s;
+    QTest::newRow("unknown word is Shift") << QStringList{"hyper", "command", "control"}
+                                           << int(flag(ModifierKey::shift)) << u"convert"_s;
+    QTest::newRow("unassigned key") << defaults << int(flag(ModifierKey::option)) << u""_s;
 }
 
 void TestDragWatcher::modeForKeys()
