@@ -66,9 +66,13 @@ QImage drawing(int width, int height)
     return image;
 }
 
-// A JPEG whose EXIF orientation says "rotate 90° clockwise to display".
-QByteArray sidewaysJpeg(const QImage& image)
+// A 200×100 JPEG with a black left edge whose EXIF orientation says
+// "rotate 90° clockwise to display".
+QByteArray sidewaysJpeg()
 {
+    QImage image(200, 100, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter(&image).fillRect(0, 0, 20, 100, Qt::black);
     QByteArray jpeg;
     QBuffer buffer(&jpeg);
     buffer.open(QIODevice::WriteOnly);
@@ -84,6 +88,16 @@ QByteArray sidewaysJpeg(const QImage& image)
         .append(char((exif.size() + 2) & 0xFF))
         .append(exif);
     return jpeg.left(2) + segment + jpeg.mid(2);
+}
+
+// Whether the stored pixels (orientation flag ignored) are the sideways
+// JPEG's turned upright: its black edge on top.
+bool storedUpright(const QString& path)
+{
+    QImageReader reader(path);
+    reader.setAutoTransform(false);
+    const QImage stored = reader.read();
+    return stored.size() == QSize(100, 200) && stored.pixelColor(50, 5).lightness() < 60;
 }
 
 QColor pixelOf(const QString& path, int x, int y)
@@ -416,20 +430,13 @@ void TestImageConverter::squareRotateFlip()
 
 void TestImageConverter::strippingMetadata()
 {
-    QImage picture(200, 100, QImage::Format_RGB32);
-    picture.fill(Qt::white);
-    QPainter(&picture).fillRect(0, 0, 20, 100, Qt::black); // a black left edge, as stored
-    const QString jpeg = writeFile(path(u"portrait.jpg"_s), sidewaysJpeg(picture));
+    const QString jpeg = writeFile(path(u"portrait.jpg"_s), sidewaysJpeg());
     QCOMPARE(QImageReader(jpeg).transformation(), QImageIOHandler::TransformationRotate90);
 
     const QString clean = ImageConverter::stripMetadata(jpeg);
     QCOMPARE(clean, path(u"portrait clean.jpg"_s));
-    QImageReader reader(clean);
-    QCOMPARE(reader.transformation(), QImageIOHandler::TransformationNone);
-    reader.setAutoTransform(false);
-    const QImage stored = reader.read();
-    QCOMPARE(stored.size(), QSize(100, 200));
-    QVERIFY(stored.pixelColor(50, 5).lightness() < 60); // the black edge is on top once upright
+    QCOMPARE(QImageReader(clean).transformation(), QImageIOHandler::TransformationNone);
+    QVERIFY(storedUpright(clean));
     QVERIFY(!head(clean, 64).contains("Exif"));
 }
 
@@ -459,19 +466,12 @@ void TestImageConverter::webpFromTheEngine()
     }
 
     // A sideways photo: upright pixels, and EXIF that no longer says to turn them.
-    QImage sideways(200, 100, QImage::Format_RGB32);
-    sideways.fill(Qt::white);
-    QPainter(&sideways).fillRect(0, 0, 20, 100, Qt::black);
-    const QString jpeg = writeFile(path(u"portrait.jpg"_s), sidewaysJpeg(sideways));
+    const QString jpeg = writeFile(path(u"portrait.jpg"_s), sidewaysJpeg());
     const QString out = ImageConverter::convert(jpeg, u"webp"_s);
     const QByteArray bytes = head(out, 1 << 20);
     QVERIFY(bytes.contains("EXIF"));
     QVERIFY(bytes.contains(QByteArray("\x12\x01\x03\0\x01\0\0\0\x01\0", 10)));
-    QImageReader reader(out);
-    reader.setAutoTransform(false);
-    const QImage stored = reader.read();
-    QCOMPARE(stored.size(), QSize(100, 200));
-    QVERIFY(stored.pixelColor(50, 5).lightness() < 60);
+    QVERIFY(storedUpright(out));
 }
 
 void TestImageConverter::mergingIntoPDF()
