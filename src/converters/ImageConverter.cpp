@@ -50,7 +50,7 @@ QSize requirePixelSize(const QString& file)
 {
     const auto size = pixelSize(file);
     if (!size)
-        throw Fail(QStringLiteral("Can’t read %1.").arg(fileName(file)));
+        throw Fail::cantRead(file);
     return *size;
 }
 

@@ -21,6 +21,10 @@ class Fail : public Error
 {
 public:
     explicit Fail(QString message) : m_message(std::move(message)) {}
+    // "Can’t read photo.xyz." and "Can’t save photo.xyz.", for the file at `path`.
+    static Fail cantRead(const QString& path);
+    static Fail cantSave(const QString& path);
+
     QString description() const override { return m_message; }
     const QString& message() const { return m_message; }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/Errors.h"
+
 #include <QFunctionPointer>
 #include <QString>
 
@@ -12,5 +14,16 @@ namespace ModuleLoader {
 // tree), one folder up (tests), in the installed library folder, and in
 // FLINGDIAL_MODULES_DIR.
 QFunctionPointer resolve(const QString& fileName, const char* symbol);
+
+// The object that the module's factory entry point `symbol` hands out;
+// Fail with `missing` when the module can't be loaded.
+template<typename T>
+T& instance(const QString& fileName, const char* symbol, const QString& missing)
+{
+    const auto create = reinterpret_cast<T* (*)()>(resolve(fileName, symbol));
+    if (!create)
+        throw Fail(missing);
+    return *create();
+}
 
 } // namespace ModuleLoader

@@ -90,13 +90,13 @@ bool GrabCutBackgroundRemover::removeBackground(const QString& input, const QStr
 {
     const QImage picture = UprightPicture::load(input);
     if (picture.isNull())
-        throw Fail(QStringLiteral("Can’t read %1.").arg(QFileInfo(input).fileName()));
+        throw Fail::cantRead(input);
     const std::optional<QImage> result = cutOut(picture);
     if (!result)
         return false;
     if (!result->convertToFormat(QImage::Format_RGBA8888).save(output, "PNG")) {
         QFile::remove(output);
-        throw Fail(QStringLiteral("Can’t save %1.").arg(QFileInfo(output).fileName()));
+        throw Fail::cantSave(output);
     }
     return true;
 }

@@ -64,7 +64,7 @@ void write(const QList<Page>& pages, const QString& output)
         writer.write();
     } catch (const std::exception&) {
         QFile::remove(output);
-        throw Fail(QStringLiteral("Can’t save %1.").arg(QFileInfo(output).fileName()));
+        throw Fail::cantSave(output);
     }
 }
 

@@ -26,16 +26,6 @@ QString fileName(const QString& path)
     return QFileInfo(path).fileName();
 }
 
-Fail cantRead(const QString& path)
-{
-    return Fail(QStringLiteral("Can’t read %1.").arg(fileName(path)));
-}
-
-Fail cantSave(const QString& path)
-{
-    return Fail(QStringLiteral("Can’t save %1.").arg(fileName(path)));
-}
-
 QByteArray native(const QString& path)
 {
     return QFile::encodeName(path);
@@ -126,7 +116,7 @@ VImage open(const QString& path, bool streaming)
             image = openFile(path, VIPS_ACCESS_SEQUENTIAL);
         return image;
     } catch (const VError&) {
-        throw cantRead(path);
+        throw Fail::cantRead(path);
     }
 }
 
@@ -230,6 +220,7 @@ ImagePdf::Page pdfPage(const VImage& upright, bool photographic)
     return page;
 }
 
+// Pictures stored in a lossy format: photos, as a rule.
 bool isPhotographic(const QString& path)
 {
     static const QStringList lossy = {QStringLiteral("jpg"), QStringLiteral("heic"),
@@ -288,17 +279,15 @@ void VipsImageEngine::process(const QString& input, const QString& output, const
         save(image, output, request.format, request.quality, false);
     } catch (const VError&) {
         QFile::remove(output);
-        throw cantSave(output);
+        throw Fail::cantSave(output);
     }
 }
 
 void VipsImageEngine::stripMetadata(const QString& input, const QString& output)
 {
     if (!pixelSize(input))
-        throw cantRead(input);
+        throw Fail::cantRead(input);
     const QString format = FileKind::ext(input);
-    static const QStringList lossy = {QStringLiteral("jpg"), QStringLiteral("heic"),
-                                      QStringLiteral("webp"), QStringLiteral("avif")};
     VImage upright;
     try {
         upright = open(input, false).autorot();
@@ -307,10 +296,10 @@ void VipsImageEngine::stripMetadata(const QString& input, const QString& output)
     }
     try {
         save(upright, output, format,
-             lossy.contains(format) ? std::optional(stripQuality) : std::nullopt, true);
+             isPhotographic(input) ? std::optional(stripQuality) : std::nullopt, true);
     } catch (const VError&) {
         QFile::remove(output);
-        throw cantSave(output);
+        throw Fail::cantSave(output);
     }
 }
 

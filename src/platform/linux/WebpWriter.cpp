@@ -203,7 +203,7 @@ void writeFile(const QString& output, const char* data, qsizetype size)
     QFile file(output);
     if (!file.open(QIODevice::WriteOnly) || file.write(data, size) != size || !file.flush()) {
         file.remove();
-        throw Fail(QStringLiteral("Can’t save %1.").arg(QFileInfo(output).fileName()));
+        throw Fail::cantSave(output);
     }
 }
 
