@@ -167,6 +167,7 @@ void WheelView::configure(WheelMode::Mode mode, const QList<Operation>& items,
 {
     m_mode = mode;
     m_items = items;
+    m_labels.clear();
     m_files = files;
     setHighlighted(m_keyboardMode && !items.isEmpty() ? std::optional(0) : std::nullopt);
     update();
@@ -201,8 +202,23 @@ qreal WheelView::labelFontSize(const QString& title, int count, const QPaintDevi
 
 QStringList WheelView::labelLines(const QString& title, int count, const QPaintDevice* device)
 {
+    return layOut(title, count, device).lines;
+}
+
+WheelView::Label WheelView::layOut(const QString& title, int count, const QPaintDevice* device)
+{
     const QFont font = systemFont(labelFontSize(title, count, device), QFont::Medium, device);
-    return wrapped(title, font, labelWidth(count), 2);
+    return {font, wrapped(title, font, labelWidth(count), 2)};
+}
+
+const WheelView::Label& WheelView::labelOf(int index) const
+{
+    if (m_labels.size() != m_items.size()) {
+        m_labels.clear();
+        for (const Operation& item : m_items)
+            m_labels.append(layOut(item.title, int(m_items.size()), this));
+    }
+    return m_labels.at(index);
 }
 
 void WheelView::setHighlighted(std::optional<int> index)
@@ -328,9 +344,9 @@ void WheelView::paintItem(QPainter& painter, int index) const
                   QRectF(anchor.x() - 14, anchor.y() + 2, 28, 28));
 
     const qreal width = labelWidth(count);
-    const QFont font = systemFont(labelFontSize(item.title, count, this), QFont::Medium, this);
-    const qreal titleHeight = drawLines(painter, labelLines(item.title, count, this), font, text,
-                                        anchor.x(), anchor.y() - 3, width);
+    const Label& label = labelOf(index);
+    const qreal titleHeight =
+        drawLines(painter, label.lines, label.font, text, anchor.x(), anchor.y() - 3, width);
     if (item.unavailableReason) {
         QColor note = lit ? QColor(255, 255, 255, 204) : colours.tertiary;
         const QFont small = systemFont(9, QFont::Normal, this);

@@ -3,6 +3,7 @@
 #include "core/Operation.h"
 #include "core/WheelMode.h"
 
+#include <QFont>
 #include <QList>
 #include <QWidget>
 #include <optional>
@@ -72,7 +73,18 @@ private:
     void paintItem(QPainter& painter, int index) const;
     void paintCentre(QPainter& painter) const;
 
+    // A slice title laid out: measuring and wrapping happen once per
+    // configuration, not on every repaint of the highlight.
+    struct Label
+    {
+        QFont font;
+        QStringList lines;
+    };
+    static Label layOut(const QString& title, int count, const QPaintDevice* device);
+    const Label& labelOf(int index) const;
+
     QList<Operation> m_items;
+    mutable QList<Label> m_labels;
     WheelMode::Mode m_mode = WheelMode::convert;
     QStringList m_files;
     std::optional<int> m_highlighted;
