@@ -68,6 +68,8 @@ void DragWatcher::whileDragging(const DragPasteboard::Pointer& pointer)
     }
     const ModifierKey::Flags newlyPressed = pointer.modifiers & ~m_previousFlags;
     m_previousFlags = pointer.modifiers;
+    if (!newlyPressed)
+        return; // most polls: no settings to read
     const auto mode = Settings::shared().modeFor(newlyPressed);
     if (!mode || mode == m_shownMode)
         return;
