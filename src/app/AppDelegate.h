@@ -1,8 +1,11 @@
 #pragma once
 
+#include <QColor>
+#include <QIcon>
 #include <QObject>
 #include <QPointer>
 #include <QTimer>
+#include <array>
 #include <memory>
 
 class DragWatcher;
@@ -38,7 +41,7 @@ private:
     void setUpTray();
     void applyHotKeySetting();
     void setBusy(bool busy);
-    QIcon trayIcon(int lit) const;
+    QIcon trayIcon(int lit);
 
     std::unique_ptr<QMenu> m_menu;
     QSystemTrayIcon* m_tray = nullptr;
@@ -47,4 +50,7 @@ private:
     std::unique_ptr<GlobalHotKey> m_hotKey;
     QTimer m_spinner;
     int m_frame = 1;
+    // The spinner's frames, drawn once per panel text colour.
+    std::array<QIcon, 6> m_trayIcons;
+    QColor m_trayColour;
 };
