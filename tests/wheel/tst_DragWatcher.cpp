@@ -212,8 +212,7 @@ void TestDragWatcher::modeForKeys()
 void TestDragWatcher::panelStaysInsideTheScreen_data()
 {
     QTest::addColumn<QPoint>("pointer");
-    QTest::addColumn<QPoint>("origin");
-    const QRect available(0, 32, 1920, 1048); // a top panel of 32 pixels
+    QTest::addColumn<QPoint>("origin"); // on a 1920 × 1080 screen with a 32-pixel top panel
     QTest::newRow("centred") << QPoint(800, 500) << QPoint(614, 314);
     QTest::newRow("right edge") << QPoint(1910, 500) << QPoint(1548, 314);
     QTest::newRow("under the top panel") << QPoint(800, 40) << QPoint(614, 32);
