@@ -1,6 +1,8 @@
-#include "core/CommandLine.h"
+#include "cli/CommandLine.h"
 #include "core/Log.h"
+#include "core/Prompter.h"
 #include "platform/ModuleLoader.h"
+#include "platform/linux/ConsolePrompter.h"
 
 #include <QCoreApplication>
 #include <cstdio>
@@ -31,6 +33,7 @@ int withoutDesktop(int argc, char** argv, CommandLine::Command command,
     QCoreApplication::setApplicationName(QStringLiteral("flingdial"));
     QCoreApplication::setApplicationVersion(QStringLiteral(FLINGDIAL_VERSION));
     Log::install();
+    Prompter::install(std::make_unique<ConsolePrompter>());
     const int status = command == CommandLine::Command::login ? CommandLine::login(arguments)
                                                               : CommandLine::run(arguments);
     // Ends without tearing down: there is nothing to release that the

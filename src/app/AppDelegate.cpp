@@ -63,6 +63,8 @@ void AppDelegate::start()
             [](WheelMode::Mode mode, const QStringList& files) {
                 WheelController::shared().show(mode, files, false);
             });
+    connect(&WheelController::shared(), &WheelController::chosen, &Runner::shared(),
+            &Runner::execute);
     connect(m_watcher, &DragWatcher::dragEnded, this,
             [] { WheelController::shared().dragEnded(); });
     m_watcher->start();

@@ -2,11 +2,12 @@
 
 #include "app/AppDelegate.h"
 #include "app/RenderCommands.h"
-#include "core/CommandLine.h"
+#include "catalog/SliceSets.h"
+#include "cli/CommandLine.h"
 #include "core/Log.h"
-#include "platform/Prompter.h"
+#include "core/Prompter.h"
+#include "platform/linux/ConsolePrompter.h"
 #include "platform/linux/DialogPrompter.h"
-#include "wheel/SliceSets.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -72,6 +73,8 @@ int main(int argc, char** argv)
     Log::install();
     if (display)
         Prompter::install(std::make_unique<DialogPrompter>());
+    else
+        Prompter::install(std::make_unique<ConsolePrompter>());
 
     switch (command) {
     case CommandLine::Command::run:

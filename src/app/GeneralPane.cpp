@@ -1,5 +1,7 @@
 #include "app/GeneralPane.h"
 
+#include "core/Errors.h"
+#include "core/Log.h"
 #include "core/Settings.h"
 #include "platform/LoginItem.h"
 
@@ -12,6 +14,7 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <QSlider>
@@ -145,10 +148,16 @@ void GeneralPane::switchLaunchAtLogin(bool on)
             item->enable();
         else
             item->disable();
-    } catch (const std::exception&) {
-        // The system refused: show what it reports now.
+    } catch (...) {
+        // The system refused: say why, and show what it reports now.
+        const QString why = describe(std::current_exception());
+        qCWarning(lcApp, "open at login couldn’t be switched: %s", qUtf8Printable(why));
         const QSignalBlocker blocker(m_launchAtLogin);
         m_launchAtLogin->setChecked(item->isEnabled());
+        auto* box = new QMessageBox(QMessageBox::Warning, QStringLiteral("Open at Login"), why,
+                                    QMessageBox::Ok, this);
+        box->setAttribute(Qt::WA_DeleteOnClose);
+        box->open();
     }
 }
 

@@ -1,8 +1,8 @@
 #include "app/RenderCommands.h"
 
 #include "app/Brand.h"
+#include "catalog/SliceSets.h"
 #include "core/Settings.h"
-#include "wheel/SliceSets.h"
 #include "wheel/WheelView.h"
 
 #include <QDir>

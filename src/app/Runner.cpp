@@ -37,30 +37,6 @@ Outcome attempt(const Operation& operation, const QStringList& files)
     return outcome;
 }
 
-QString describe(const std::exception_ptr& failure)
-{
-    try {
-        std::rethrow_exception(failure);
-    } catch (const Error& error) {
-        return error.description();
-    } catch (const std::exception& error) {
-        return QString::fromLocal8Bit(error.what());
-    } catch (...) {
-        return QStringLiteral("An unknown error occurred.");
-    }
-}
-
-bool isCancel(const std::exception_ptr& failure)
-{
-    try {
-        std::rethrow_exception(failure);
-    } catch (const Cancelled&) {
-        return true;
-    } catch (...) {
-        return false;
-    }
-}
-
 void bringToFront(QMessageBox& box)
 {
     box.setWindowFlag(Qt::WindowStaysOnTopHint);

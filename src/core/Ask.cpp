@@ -1,7 +1,7 @@
 #include "core/Ask.h"
 
 #include "core/Errors.h"
-#include "platform/Prompter.h"
+#include "core/Prompter.h"
 
 namespace Ask {
 

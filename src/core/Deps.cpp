@@ -95,6 +95,13 @@ QString ffmpegMissingReason()
     return QStringLiteral("The built-in FFmpeg is missing. Reinstall Flingdial.");
 }
 
+std::optional<QString> ffmpegReason()
+{
+    if (ffmpeg())
+        return std::nullopt;
+    return ffmpegMissingReason();
+}
+
 QString imageMagickRequired()
 {
     return QStringLiteral("ImageMagick is required.\nInstall it with:  ") +

@@ -39,6 +39,8 @@ inline constexpr auto ghostscriptInstall = "sudo apt install ghostscript";
 inline constexpr auto libreOfficeInstall = "sudo apt install libreoffice";
 
 QString ffmpegMissingReason();
+// The missing-ffmpeg reason, or nothing when ffmpeg is found.
+std::optional<QString> ffmpegReason();
 QString imageMagickRequired();
 // "This needs LibreOffice." with its install command.
 QString libreOfficeNeeded();

@@ -56,3 +56,10 @@ public:
 private:
     QString m_description;
 };
+
+// What the user reads about a caught failure: an Error's description, a
+// standard exception's text, or a general sentence for anything else.
+QString describe(const std::exception_ptr& failure);
+
+// Whether the failure is the user's own cancel, which is never shown.
+bool isCancel(const std::exception_ptr& failure);

@@ -58,32 +58,37 @@ QString baseName(const QString& source)
     return dot > 0 ? name.left(dot) : name;
 }
 
+std::pair<QString, QString> splitName(const QString& name)
+{
+    if (name.toLower().endsWith(QLatin1String(".tar.gz")) && name.size() > 7)
+        return {name.chopped(7), name.right(7)};
+    const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
+    if (dot > 0 && dot < name.size() - 1)
+        return {name.left(dot), name.mid(dot)};
+    return {name, QString()};
+}
+
+QString numbered(const QString& candidate, qint64 n)
+{
+    if (n < 2)
+        return candidate;
+    const QFileInfo info(candidate);
+    const auto [stem, suffix] = splitName(info.fileName());
+    return info.path() + QLatin1Char('/') + stem + QLatin1Char(' ') + QString::number(n) + suffix;
+}
+
+QString candidate(const QString& source, const QString& suffix, const QString& extension)
+{
+    return directory(source) + QLatin1Char('/') + baseName(source) + suffix + QLatin1Char('.') +
+           extension;
+}
+
 QString unique(const QString& candidate)
 {
     auto& reservations = NameReservations::shared();
-    const auto isFree = [&](const QString& path) {
-        return !existsOnDisk(path) && reservations.tryClaim(path);
-    };
-    if (isFree(candidate))
-        return candidate;
-
-    const QFileInfo info(candidate);
-    const QString name = info.fileName();
-    QString stem = name;
-    QString suffix;
-    const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
-    if (name.toLower().endsWith(QLatin1String(".tar.gz")) && name.size() > 7) {
-        suffix = name.right(7);
-        stem = name.chopped(7);
-    } else if (dot > 0 && dot < name.size() - 1) {
-        suffix = name.mid(dot);
-        stem = name.left(dot);
-    }
-    const QString folder = info.path();
-    for (qint64 n = 2;; ++n) {
-        const QString path =
-            folder + QLatin1Char('/') + stem + QLatin1Char(' ') + QString::number(n) + suffix;
-        if (isFree(path))
+    for (qint64 n = 1;; ++n) {
+        const QString path = numbered(candidate, n);
+        if (!existsOnDisk(path) && reservations.tryClaim(path))
             return path;
     }
 }
@@ -95,7 +100,7 @@ QString uniqueIn(const QString& source, const QString& name)
 
 QString derived(const QString& source, const QString& suffix, const QString& extension)
 {
-    return uniqueIn(source, baseName(source) + suffix + QLatin1Char('.') + extension);
+    return unique(candidate(source, suffix, extension));
 }
 
 void discard(const QString& path)

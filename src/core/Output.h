@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <utility>
 
 // Where results go and what they are called, never overwriting anything.
 namespace Output {
@@ -15,6 +16,17 @@ QString baseName(const QString& source);
 // A free location: the candidate, or "name 2.ext", "name 3.ext", …
 // A name handed out here is not handed out again in this process.
 QString unique(const QString& candidate);
+
+// A file name split into stem and suffix: "logs.tar.gz" into "logs" and
+// ".tar.gz", "a.png" into "a" and ".png", "Photos" into "Photos" and "".
+std::pair<QString, QString> splitName(const QString& name);
+
+// The n-th choice of a name: the candidate itself for 1, else "stem n.ext".
+QString numbered(const QString& candidate, qint64 n);
+
+// The wanted location of a tool's result, before it is made unique:
+// directory(source) + "/" + baseName(source) + suffix + "." + extension.
+QString candidate(const QString& source, const QString& suffix, const QString& extension);
 
 // directory(source) + "/" + name, made unique.
 QString uniqueIn(const QString& source, const QString& name);

@@ -24,17 +24,16 @@ Settings::Settings()
 void Settings::registerDefaults()
 {
     QMutexLocker lock(&m_mutex);
-    m_defaults = {
-        {QStringLiteral("modifier.convert"), QStringLiteral("shift")},
-        {QStringLiteral("modifier.tools"), QStringLiteral("command")},
-        {QStringLiteral("modifier.actions"), QStringLiteral("control")},
-        {QStringLiteral("output.mode"), QStringLiteral("same")},
-        {QStringLiteral("jpegQuality"), 85},
-        {QStringLiteral("revealAfter"), false},
-        {QStringLiteral("notify"), true},
-        {QStringLiteral("hotkey"), true},
-        {QStringLiteral("sound"), true},
-    };
+    m_defaults.clear();
+    const auto add = [this](const auto& key) { m_defaults.insert(key.key(), key.defaultValue); };
+    for (const WheelMode::Mode mode : WheelMode::all())
+        add(SettingKeys::modifier(mode));
+    add(SettingKeys::outputMode);
+    add(SettingKeys::jpegQuality);
+    add(SettingKeys::revealAfter);
+    add(SettingKeys::notify);
+    add(SettingKeys::hotKey);
+    add(SettingKeys::sound);
 }
 
 QString Settings::filePath() const
@@ -91,9 +90,9 @@ void Settings::remove(const QString& key)
 
 std::optional<QString> Settings::outputDirectory() const
 {
-    if (stringValue(QStringLiteral("output.mode")) != QLatin1String("custom"))
+    if (get(SettingKeys::outputMode) != QLatin1String("custom"))
         return std::nullopt;
-    const QString path = stringValue(QStringLiteral("output.path"));
+    const QString path = get(SettingKeys::outputPath);
     if (path.isEmpty())
         return std::nullopt;
     return QDir::cleanPath(QDir(path).absolutePath());
@@ -101,18 +100,21 @@ std::optional<QString> Settings::outputDirectory() const
 
 int Settings::jpegQuality() const
 {
-    return std::clamp(intValue(QStringLiteral("jpegQuality")), 10, 100);
+    return get(SettingKeys::jpegQuality);
 }
 
 std::optional<WheelMode::Mode> Settings::modeFor(ModifierKey::Flags pressed) const
 {
     for (const WheelMode::Mode mode : WheelMode::all()) {
-        const QString raw = stringValue(QStringLiteral("modifier.") + WheelMode::rawValue(mode));
-        const ModifierKey::Key key = ModifierKey::fromRawValue(raw).value_or(ModifierKey::shift);
-        if (pressed & ModifierKey::flag(key))
+        if (pressed & ModifierKey::flag(triggerKey(mode)))
             return mode;
     }
     return std::nullopt;
+}
+
+ModifierKey::Key Settings::triggerKey(WheelMode::Mode mode) const
+{
+    return SettingKeys::modifierKey(get(SettingKeys::modifier(mode)));
 }
 
 void Settings::watchForChanges()

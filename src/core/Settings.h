@@ -1,11 +1,13 @@
 #pragma once
 
 #include "core/ModifierKey.h"
+#include "core/SettingKey.h"
 #include "core/WheelMode.h"
 
 #include <QFileSystemWatcher>
 #include <QMutex>
 #include <QObject>
+#include <QSettings>
 #include <QString>
 #include <QVariant>
 #include <optional>
@@ -30,6 +32,19 @@ public:
     QString stringValue(const QString& key) const;
     void setValue(const QString& key, const QVariant& value);
     void remove(const QString& key);
+
+    template<typename T> T get(const SettingKey<T>& key) const
+    {
+        const QSettings store(filePath(), QSettings::IniFormat);
+        return key.from(store.value(key.key()));
+    }
+    template<typename T> void set(const SettingKey<T>& key, const T& newValue)
+    {
+        setValue(key.key(), QVariant::fromValue(newValue));
+    }
+
+    // The trigger key of a mode.
+    ModifierKey::Key triggerKey(WheelMode::Mode mode) const;
 
     // The custom output folder, present only when "output.mode" is
     // "custom" and "output.path" is not empty.

@@ -1,6 +1,7 @@
 #include "core/TextFile.h"
 
 #include "core/Errors.h"
+#include "core/ResultGuard.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -77,6 +78,28 @@ QString readText(const QString& path)
         throw SystemError(QStringLiteral("“%1” couldn’t be read: %2.")
                               .arg(QFileInfo(path).fileName(), file.errorString()));
     return decode(file.readAll());
+}
+
+void write(const QString& path, const QString& text)
+{
+    QFile file(path);
+    const auto failure = [&] {
+        return SystemError(QStringLiteral("“%1” couldn’t be written: %2.")
+                               .arg(QFileInfo(path).fileName(), file.errorString()));
+    };
+    if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly))
+        throw failure();
+    const QByteArray bytes = text.toUtf8();
+    if (file.write(bytes) != bytes.size() || !file.flush())
+        throw failure();
+    file.close();
+    if (file.error() != QFileDevice::NoError)
+        throw failure();
+}
+
+QString writeResult(const QString& wanted, const QString& text)
+{
+    return ResultGuard::make(wanted, [&](const QString& path) { write(path, text); });
 }
 
 void writeAtomically(const QString& path, const QString& text)

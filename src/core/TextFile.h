@@ -13,6 +13,14 @@ QString readText(const QString& path);
 // Decodes bytes with the same rules.
 QString decode(const QByteArray& bytes);
 
+// Writes UTF-8 to `path`, checking every write and the final close. Throws
+// SystemError.
+void write(const QString& path, const QString& text);
+
+// Writes a result as UTF-8 at `wanted`, or the next free name, without ever
+// replacing a file; returns where it went. Throws SystemError.
+QString writeResult(const QString& wanted, const QString& text);
+
 // Writes UTF-8 to a temporary file beside `path` and renames it there once
 // complete; an existing file at `path` is never replaced. Throws SystemError.
 void writeAtomically(const QString& path, const QString& text);

@@ -1,8 +1,7 @@
 #include "wheel/WheelController.h"
 
-#include "app/Runner.h"
+#include "catalog/SliceSets.h"
 #include "platform/WindowFocus.h"
-#include "wheel/SliceSets.h"
 #include "wheel/WheelPanel.h"
 #include "wheel/WheelView.h"
 
@@ -95,7 +94,7 @@ void WheelController::choose(const Operation& operation, const QStringList& file
 {
     const QStringList targets = files.isEmpty() ? m_files : files;
     hide();
-    Runner::shared().execute(operation, targets);
+    Q_EMIT chosen(operation, targets);
 }
 
 void WheelController::hide()

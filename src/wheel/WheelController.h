@@ -19,7 +19,7 @@ public:
     static WheelController& shared();
 
     void show(WheelMode::Mode mode, const QStringList& files, bool keyboard);
-    // Hides the wheel and runs the operation on `files`, or on the
+    // Hides the wheel and reports the operation for `files`, or for the
     // wheel's own files when none are given.
     void choose(const Operation& operation, const QStringList& files = {});
     void hide();
@@ -31,6 +31,10 @@ public:
     WheelMode::Mode mode() const { return m_mode; }
     const QStringList& files() const { return m_files; }
     WheelPanel* panel();
+
+Q_SIGNALS:
+    // The user picked an operation; the application runs it.
+    void chosen(const Operation& operation, const QStringList& files);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

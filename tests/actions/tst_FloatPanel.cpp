@@ -1,5 +1,5 @@
 #include "actions/FloatPanel.h"
-#include "converters/ImageConverter.h"
+#include "converters/image/ImageConverter.h"
 #include "core/NameReservations.h"
 #include "core/Settings.h"
 #include "support/TestSupport.h"

@@ -2,9 +2,9 @@
 #include "core/Ask.h"
 #include "core/Deps.h"
 #include "core/Errors.h"
+#include "core/Prompter.h"
 #include "core/Settings.h"
 #include "platform/Notifier.h"
-#include "platform/Prompter.h"
 #include "platform/linux/DialogPrompter.h"
 #include "support/TestSupport.h"
 

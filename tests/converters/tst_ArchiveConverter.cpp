@@ -1,4 +1,4 @@
-#include "converters/ArchiveConverter.h"
+#include "converters/archive/ArchiveConverter.h"
 #include "core/Errors.h"
 #include "core/NameReservations.h"
 #include "core/Settings.h"

@@ -1,4 +1,4 @@
-#include "converters/ImageConverter.h"
+#include "converters/image/ImageConverter.h"
 #include "core/Deps.h"
 #include "core/Errors.h"
 #include "core/NameReservations.h"

@@ -1,5 +1,5 @@
-#include "converters/MediaConverter.h"
-#include "core/Catalog.h"
+#include "catalog/Catalog.h"
+#include "converters/media/MediaConverter.h"
 #include "core/Deps.h"
 #include "core/Errors.h"
 #include "core/NameReservations.h"

@@ -1,4 +1,4 @@
-#include "converters/SubtitleConverter.h"
+#include "converters/subtitle/SubtitleConverter.h"
 #include "core/Errors.h"
 #include "core/NameReservations.h"
 #include "core/Settings.h"

@@ -1,4 +1,4 @@
-#include "core/Catalog.h"
+#include "catalog/Catalog.h"
 #include "core/Deps.h"
 #include "core/Errors.h"
 #include "core/FormatSymbol.h"

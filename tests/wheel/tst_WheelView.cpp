@@ -1,9 +1,9 @@
 #include "app/RenderCommands.h"
-#include "core/Catalog.h"
+#include "catalog/Catalog.h"
+#include "catalog/SliceSets.h"
 #include "platform/Haptics.h"
 #include "platform/SymbolImages.h"
 #include "support/TestSupport.h"
-#include "wheel/SliceSets.h"
 #include "wheel/WheelView.h"
 
 #include <QSignalSpy>

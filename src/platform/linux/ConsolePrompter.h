@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/Prompter.h"
+#include "core/Prompter.h"
 
 #include <cstdio>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/Prompter.h"
+#include "core/Prompter.h"
 
 // Prompts as dialogs: a message box with a text field, and the folder chooser.
 class DialogPrompter : public Prompter

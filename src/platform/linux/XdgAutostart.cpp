@@ -75,3 +75,8 @@ void XdgAutostart::disable()
     if (file.exists() && !file.remove())
         throw SystemError(file.errorString());
 }
+
+std::unique_ptr<LoginItem> LoginItem::create()
+{
+    return std::make_unique<XdgAutostart>();
+}

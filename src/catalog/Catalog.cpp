@@ -1,0 +1,58 @@
+#include "catalog/Catalog.h"
+
+#include "catalog/ConverterTable.h"
+#include "converters/archive/ArchiveConverter.h"
+
+#include <QSet>
+
+namespace Catalog {
+
+std::optional<FileKind::Kind> commonKind(const QStringList& files)
+{
+    QSet<FileKind::Kind> kinds;
+    for (const QString& file : files)
+        kinds.insert(FileKind::of(file));
+    if (kinds.size() != 1)
+        return std::nullopt;
+    return *kinds.constBegin();
+}
+
+QList<Operation> conversions(const QStringList& files)
+{
+    const auto kind = commonKind(files);
+    const ConverterFamily* row = kind ? ConverterTable::rowFor(*kind) : nullptr;
+    // Mixed kinds, folders and unknown files can still be packed.
+    if (!row)
+        return ArchiveConverter::compressOperations();
+    const QString from = commonExt(files).value_or(QString());
+    const auto reason = [row, from](const QString& target) -> std::optional<QString> {
+        return row->unavailableReason ? row->unavailableReason(from, target) : std::nullopt;
+    };
+    return formats(row->targets(from), files, reason, row->convert);
+}
+
+QList<Operation> tools(const QStringList& files)
+{
+    const auto kind = commonKind(files);
+    const ConverterFamily* row = kind ? ConverterTable::rowFor(*kind) : nullptr;
+    if (!row || !row->tools)
+        return {ArchiveConverter::compressToZip()};
+    return row->tools();
+}
+
+QList<Operation> slices(WheelMode::Mode mode, const QStringList& files)
+{
+    if (files.isEmpty())
+        return {};
+    switch (mode) {
+    case WheelMode::convert:
+        return conversions(files);
+    case WheelMode::tools:
+        return tools(files);
+    case WheelMode::actions:
+        break;
+    }
+    return {};
+}
+
+} // namespace Catalog

@@ -1,0 +1,139 @@
+#include "cli/CommandLine.h"
+
+#include "catalog/Catalog.h"
+#include "core/Errors.h"
+#include "core/FileKind.h"
+#include "core/NameReservations.h"
+#include "core/Settings.h"
+#include "core/WheelMode.h"
+#include "platform/LoginItem.h"
+
+#include <QDir>
+#include <cstdio>
+
+namespace CommandLine {
+
+namespace {
+
+void printLine(std::FILE* stream, const QString& line)
+{
+    std::fputs((line + QLatin1Char('\n')).toUtf8().constData(), stream);
+    std::fflush(stream);
+}
+
+WheelMode::Mode modeNamed(const QString& word)
+{
+    return WheelMode::fromRawValue(word.toLower()).value_or(WheelMode::convert);
+}
+
+QStringList absolutePaths(const QStringList& paths)
+{
+    QStringList result;
+    for (const QString& path : paths)
+        result.append(QDir::cleanPath(QDir::current().absoluteFilePath(path)));
+    return result;
+}
+
+QStringList titles(const QList<Operation>& operations)
+{
+    QStringList list;
+    for (const Operation& operation : operations)
+        list.append(operation.title);
+    return list;
+}
+
+} // namespace
+
+QStringList arguments(int argc, char** argv)
+{
+    QStringList list;
+    for (int i = 0; i < argc; ++i)
+        list.append(QString::fromLocal8Bit(argv[i]));
+    return list;
+}
+
+bool hasDisplay()
+{
+    return !qEnvironmentVariableIsEmpty("DISPLAY") ||
+           !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+}
+
+Command recognise(const QStringList& arguments)
+{
+    const qsizetype n = arguments.size();
+    const QString option = n > 1 ? arguments.at(1) : QString();
+    if (n >= 5 && option == QLatin1String("--run"))
+        return Command::run;
+    if (n == 3 && option == QLatin1String("--login"))
+        return Command::login;
+    if (n >= 3 &&
+        (option == QLatin1String("--render-icon") || option == QLatin1String("--render-menubar")))
+        return Command::renderIcon;
+    if (n >= 6 && option == QLatin1String("--snapshot"))
+        return Command::snapshot;
+    return Command::startApplication;
+}
+
+bool drawsText(const QStringList& arguments)
+{
+    if (modeNamed(arguments.at(2)) == WheelMode::actions)
+        return true;
+    static const QList<FileKind::Kind> textKinds = {FileKind::document, FileKind::pdf,
+                                                    FileKind::slides, FileKind::spreadsheet};
+    const QStringList files = arguments.mid(4);
+    return std::any_of(files.cbegin(), files.cend(), [](const QString& file) {
+        return textKinds.contains(FileKind::of(QDir::current().absoluteFilePath(file)));
+    });
+}
+
+int run(const QStringList& arguments, const SliceSet& slices,
+        const std::function<void()>& afterSuccess)
+{
+    Settings::shared().registerDefaults();
+    const WheelMode::Mode mode = modeNamed(arguments.at(2));
+    const QString label = arguments.at(3);
+    const QStringList files = absolutePaths(arguments.mid(4));
+    const QList<Operation> operations = slices(mode, files);
+
+    const auto chosen =
+        std::find_if(operations.cbegin(), operations.cend(),
+                     [&](const Operation& op) { return op.title.toLower() == label.toLower(); });
+    if (chosen == operations.cend()) {
+        printLine(stdout, QStringLiteral("No “%1” slice. Available: %2")
+                              .arg(label, titles(operations).join(QStringLiteral(", "))));
+        return 2;
+    }
+
+    try {
+        if (chosen->unavailableReason)
+            throw Fail(*chosen->unavailableReason);
+        const NameReservations::Scope names;
+        for (const QString& result : chosen->perform(files))
+            printLine(stdout, result);
+        if (afterSuccess)
+            afterSuccess();
+        return 0;
+    } catch (...) {
+        printLine(stderr, QStringLiteral("error: ") + describe(std::current_exception()));
+    }
+    return 1;
+}
+
+int login(const QStringList& arguments)
+{
+    const auto item = LoginItem::create();
+    try {
+        if (arguments.at(2) == QLatin1String("on"))
+            item->enable();
+        else
+            item->disable();
+        printLine(stdout,
+                  item->isEnabled() ? QStringLiteral("enabled") : QStringLiteral("disabled"));
+        return 0;
+    } catch (const Error& error) {
+        printLine(stdout, QStringLiteral("error: ") + error.description());
+        return 1;
+    }
+}
+
+} // namespace CommandLine

@@ -1,0 +1,319 @@
+#include "converters/image/ImageConverter.h"
+
+#include "converters/media/MediaConverter.h"
+#include "core/Ask.h"
+#include "core/Deps.h"
+#include "core/Errors.h"
+#include "core/FileKind.h"
+#include "core/Output.h"
+#include "core/ResultGuard.h"
+#include "core/Settings.h"
+#include "core/Shell.h"
+#include "platform/BackgroundRemover.h"
+#include "platform/ImageEngine.h"
+
+#include <QFileInfo>
+#include <QRegularExpression>
+
+namespace ImageConverter {
+
+namespace {
+
+constexpr int compressQuality = 60;
+
+using Request = ImageEngine::Request;
+
+QString fileName(const QString& path)
+{
+    return QFileInfo(path).fileName();
+}
+
+bool isAnimatable(const QString& key)
+{
+    return key == QLatin1String("gif") || key == QLatin1String("webp");
+}
+
+// Runs ImageMagick: the input (first frame or page only, unless it may stay
+// animated), the orientation applied, then the given options and the output.
+void magick(const QString& program, const QString& input, const QStringList& options,
+            const QString& output, bool firstFrameOnly = true)
+{
+    Shell::run(program, QStringList{firstFrameOnly ? input + QStringLiteral("[0]") : input,
+                                    QStringLiteral("-auto-orient")} +
+                            options + QStringList{output});
+}
+
+void engine(const QString& input, const QString& output, const Request& request)
+{
+    ImageEngine::shared().process(input, output, request);
+}
+
+QSize requirePixelSize(const QString& file)
+{
+    const auto size = pixelSize(file);
+    if (!size)
+        throw Fail::cantRead(file);
+    return *size;
+}
+
+// One tool step with ImageMagick when it is there, else the engine.
+QString eitherEngine(const QString& file, const QString& suffix, const QStringList& magickOptions,
+                     const Request& request)
+{
+    const QString key = FileKind::ext(file);
+    return ResultGuard::make(Output::candidate(file, suffix, key), [&](const QString& out) {
+        if (const auto program = imageMagick())
+            magick(*program, file, magickOptions, out);
+        else
+            engine(file, out,
+                   Request{request.format.isEmpty() ? key : request.format, request.quality,
+                           request.fitInto, request.rotateClockwise, request.flipHorizontally,
+                           request.centreCrop});
+    });
+}
+
+QStringList resizeAll(const QStringList& files)
+{
+    const QString answer =
+        Ask::text(QStringLiteral("Resize Images"), QStringLiteral("Longest side in pixels:"),
+                  QStringLiteral("1600"));
+    const auto size = parseSize(answer);
+    if (!size)
+        throw Fail(QStringLiteral("“%1” isn’t a valid size.").arg(answer));
+    QStringList results;
+    for (const QString& file : files)
+        results.append(resizeToLongestSide(file, *size));
+    return results;
+}
+
+void convertTo(const QString& file, const QString& target, const QString& out)
+{
+    const int quality = Settings::shared().jpegQuality();
+    const auto program = imageMagick();
+    // HEIC and PDF always go through the engine: ImageMagick's policy on
+    // most systems refuses PDF, and the engine's HEIC encoder is the system's.
+    if (!program || target == QLatin1String("heic") || target == QLatin1String("pdf")) {
+        engine(file, out, Request{target, quality, {}, false, false, {}});
+        return;
+    }
+    QStringList options;
+    if (target == QLatin1String("jpg") || target == QLatin1String("bmp"))
+        options << QStringLiteral("-background") << QStringLiteral("white")
+                << QStringLiteral("-alpha") << QStringLiteral("remove") << QStringLiteral("-alpha")
+                << QStringLiteral("off");
+    static const QStringList withQuality = {QStringLiteral("jpg"), QStringLiteral("webp"),
+                                            QStringLiteral("avif"), QStringLiteral("heic")};
+    if (withQuality.contains(target))
+        options << QStringLiteral("-quality") << QString::number(quality);
+    const bool animated = isAnimatable(target) && isAnimatable(FileKind::ext(file));
+    magick(*program, file, options, out, !animated);
+}
+
+} // namespace
+
+const QStringList& targets()
+{
+    static const QStringList list = {
+        QStringLiteral("jpg"),  QStringLiteral("png"),  QStringLiteral("webp"),
+        QStringLiteral("heic"), QStringLiteral("tiff"), QStringLiteral("avif"),
+        QStringLiteral("bmp"),  QStringLiteral("gif"),  QStringLiteral("pdf")};
+    return list;
+}
+
+QList<Operation> tools()
+{
+    return {
+        Operation::perFile(QStringLiteral("Compress"),
+                           QStringLiteral("arrow.down.right.and.arrow.up.left"), compress),
+        Operation::perFile(QStringLiteral("Half Size"), QStringLiteral("square.resize.down"),
+                           [](const QString& file) { return resizeByPercent(file, 50); }),
+        Operation(QStringLiteral("Resize…"), resizeAll).withSymbol(QStringLiteral("ruler")),
+        Operation::perFile(QStringLiteral("Rotate"), QStringLiteral("rotate.right"), rotate),
+        Operation::perFile(
+            QStringLiteral("Flip"),
+            QStringLiteral("arrow.left.and.right.righttriangle.left.righttriangle.right"), flip),
+        Operation::perFile(QStringLiteral("Square"), QStringLiteral("crop"), cropSquare),
+        Operation::perFile(QStringLiteral("Strip Metadata"), QStringLiteral("eye.slash"),
+                           stripMetadata),
+        Operation::perFile(QStringLiteral("Remove Background"),
+                           QStringLiteral("person.crop.rectangle"), removeBackground),
+        Operation::allFiles(QStringLiteral("Merge into PDF"), QStringLiteral("doc.on.doc"),
+                            mergeToPDF),
+    };
+}
+
+std::optional<QString> unavailableReason(const QString& target)
+{
+    // The built-in engine writes every target itself.
+    Q_UNUSED(target);
+    return std::nullopt;
+}
+
+std::optional<QString> imageMagick()
+{
+    return Deps::imageMagick();
+}
+
+QString convert(const QString& file, const QString& target)
+{
+    return ResultGuard::make(Output::candidate(file, QString(), target),
+                             [&](const QString& out) { convertTo(file, target, out); });
+}
+
+std::optional<QSize> pixelSize(const QString& file)
+{
+    return ImageEngine::shared().pixelSize(file);
+}
+
+QString compress(const QString& file)
+{
+    const QString key = FileKind::ext(file);
+    const auto program = imageMagick();
+    const auto result = [&](const QString& extension, const auto& write) {
+        return ResultGuard::make(Output::candidate(file, QStringLiteral(" compressed"), extension),
+                                 write);
+    };
+    if (key == QLatin1String("png") && program)
+        return result(key, [&](const QString& out) {
+            magick(*program, file,
+                   {QStringLiteral("-strip"), QStringLiteral("-colors"), QStringLiteral("256"),
+                    QStringLiteral("-define"), QStringLiteral("png:compression-level=9")},
+                   out);
+        });
+    if (key == QLatin1String("png") || key == QLatin1String("jpg"))
+        return result(QStringLiteral("jpg"), [&](const QString& out) {
+            engine(file, out,
+                   Request{QStringLiteral("jpg"), compressQuality, {}, false, false, {}});
+        });
+    if (key == QLatin1String("heic"))
+        return result(key, [&](const QString& out) {
+            engine(file, out, Request{key, compressQuality, {}, false, false, {}});
+        });
+    if (!program)
+        throw Fail(Deps::imageMagickRequired());
+    return result(key, [&](const QString& out) {
+        magick(*program, file,
+               {QStringLiteral("-strip"), QStringLiteral("-quality"),
+                QString::number(compressQuality)},
+               out);
+    });
+}
+
+QString resizeToLongestSide(const QString& file, int longestSide,
+                            const std::optional<QString>& suffix)
+{
+    const QString n = QString::number(longestSide);
+    Request request;
+    request.fitInto = longestSide;
+    return eitherEngine(file, suffix.value_or(QStringLiteral(" ") + n + QStringLiteral("px")),
+                        {QStringLiteral("-resize"), n + QLatin1Char('x') + n}, request);
+}
+
+QString resizeByPercent(const QString& file, int percent)
+{
+    const QSize size = requirePixelSize(file);
+    const qint64 scaled = qint64(std::max(size.width(), size.height())) * percent;
+    const int longest = scaled > 99 ? int(scaled / 100) : 1;
+    return resizeToLongestSide(file, longest, QStringLiteral(" %1%").arg(percent));
+}
+
+std::optional<int> parseSize(const QString& answer)
+{
+    static const QRegularExpression whole(QStringLiteral("^[+-]?[0-9]+$"));
+    if (!whole.match(answer).hasMatch())
+        return std::nullopt;
+    bool ok = false;
+    const int value = answer.toInt(&ok);
+    if (!ok || value <= 0)
+        return std::nullopt;
+    return value;
+}
+
+QString rotate(const QString& file)
+{
+    Request request;
+    request.rotateClockwise = true;
+    return eitherEngine(file, QStringLiteral(" rotated"),
+                        {QStringLiteral("-rotate"), QStringLiteral("90")}, request);
+}
+
+QString flip(const QString& file)
+{
+    Request request;
+    request.flipHorizontally = true;
+    return eitherEngine(file, QStringLiteral(" flipped"), {QStringLiteral("-flop")}, request);
+}
+
+QString cropSquare(const QString& file)
+{
+    const QSize size = requirePixelSize(file);
+    const int side = std::min(size.width(), size.height());
+    const QString s = QString::number(side);
+    Request request;
+    request.centreCrop = QSize(side, side);
+    return eitherEngine(file, QStringLiteral(" square"),
+                        {QStringLiteral("-gravity"), QStringLiteral("center"),
+                         QStringLiteral("-crop"), s + QLatin1Char('x') + s + QStringLiteral("+0+0"),
+                         QStringLiteral("+repage")},
+                        request);
+}
+
+QString stripMetadata(const QString& file)
+{
+    return ResultGuard::make(
+        Output::candidate(file, QStringLiteral(" clean"), FileKind::ext(file)),
+        [&](const QString& out) { ImageEngine::shared().stripMetadata(file, out); });
+}
+
+QString removeBackground(const QString& file)
+{
+    return ResultGuard::make(
+        Output::candidate(file, QStringLiteral(" cutout"), QStringLiteral("png")),
+        [&](const QString& out) {
+            if (!BackgroundRemover::shared().removeBackground(file, out))
+                throw Fail(QStringLiteral("No subject found in %1.").arg(fileName(file)));
+        });
+}
+
+QString mergeToPDF(const QStringList& files)
+{
+    const QString first = files.first();
+    const QString wanted = Output::candidate(
+        first, files.size() > 1 ? QStringLiteral(" merged") : QString(), QStringLiteral("pdf"));
+    return ResultGuard::make(wanted, [&](const QString& out) {
+        if (ImageEngine::shared().writePDF(files, out) == 0)
+            throw Fail(QStringLiteral("None of these images can be read."));
+    });
+}
+
+namespace {
+
+bool isVideoTarget(const QString& target)
+{
+    return MediaConverter::gifVideoTargets().contains(target);
+}
+
+} // namespace
+
+ConverterFamily family()
+{
+    ConverterFamily family;
+    family.kind = FileKind::image;
+    family.targets = [](const QString& from) {
+        QStringList list = targets();
+        if (from == QLatin1String("gif"))
+            list += MediaConverter::gifVideoTargets();
+        return list;
+    };
+    family.unavailableReason = [](const QString&, const QString& target) {
+        return isVideoTarget(target) ? Deps::ffmpegReason() : unavailableReason(target);
+    };
+    family.convert = [](const QString& file, const QString& target) {
+        return QStringList{isVideoTarget(target) ? MediaConverter::convert(file, target)
+                                                 : convert(file, target)};
+    };
+    family.tools = tools;
+    return family;
+}
+
+} // namespace ImageConverter

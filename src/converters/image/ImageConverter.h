@@ -1,0 +1,47 @@
+#pragma once
+
+#include "core/ConverterFamily.h"
+#include "core/Operation.h"
+
+#include <QList>
+#include <QSize>
+#include <QString>
+#include <QStringList>
+#include <optional>
+
+// Still and animated image conversions and the image tools: ImageMagick
+// when it is installed, the built-in engine otherwise (and always for HEIC
+// and PDF).
+namespace ImageConverter {
+
+const QStringList& targets();
+QList<Operation> tools();
+
+// Why a target can't be produced on this machine, or nothing.
+std::optional<QString> unavailableReason(const QString& target);
+
+// Converts one file and returns the new file's location.
+QString convert(const QString& file, const QString& target);
+
+// ImageMagick's command: `magick`, or `convert-im6.q16` for version 6.
+std::optional<QString> imageMagick();
+
+std::optional<QSize> pixelSize(const QString& file);
+QString compress(const QString& file);
+QString resizeToLongestSide(const QString& file, int longestSide,
+                            const std::optional<QString>& suffix = std::nullopt);
+QString resizeByPercent(const QString& file, int percent);
+// The Resize… answer as a size, when it is a whole number above zero.
+std::optional<int> parseSize(const QString& answer);
+QString rotate(const QString& file);
+QString flip(const QString& file);
+QString cropSquare(const QString& file);
+QString stripMetadata(const QString& file);
+QString removeBackground(const QString& file);
+QString mergeToPDF(const QStringList& files);
+
+// The row of the converter table for pictures; an all-GIF selection may
+// also become a video.
+ConverterFamily family();
+
+} // namespace ImageConverter

@@ -1,0 +1,566 @@
+#include "converters/media/MediaConverter.h"
+
+#include "core/Ask.h"
+#include "core/Deps.h"
+#include "core/Errors.h"
+#include "core/FileKind.h"
+#include "core/Output.h"
+#include "core/ResultGuard.h"
+#include "core/ScratchDirectory.h"
+#include "core/Shell.h"
+#include "core/TextFile.h"
+
+#include <QRegularExpression>
+
+namespace MediaConverter {
+
+namespace {
+
+const QString faststart[] = {QStringLiteral("-movflags"), QStringLiteral("+faststart")};
+
+bool hasEncoder(const QString& name)
+{
+    static const QRegularExpression word(QStringLiteral("^\\s*\\S+\\s+(\\S+)"),
+                                         QRegularExpression::MultilineOption);
+    QRegularExpressionMatchIterator lines = word.globalMatch(encoders());
+    while (lines.hasNext()) {
+        if (lines.next().captured(1) == name)
+            return true;
+    }
+    return false;
+}
+
+// The CRF that gives libx264 about the quality the hardware encoder gives
+// at these -q:v values.
+QString crfFor(int quality)
+{
+    if (quality >= 65)
+        return QStringLiteral("23");
+    if (quality >= 58)
+        return QStringLiteral("25");
+    return QStringLiteral("28");
+}
+
+bool isAudioFormat(const QString& key)
+{
+    return audioTargets().contains(key) ||
+           FileKind::extensions().value(FileKind::audio).contains(key);
+}
+
+QStringList codecArgs(const QString& key)
+{
+    return isAudioFormat(key) ? audioArgs(key) : videoArgs(key);
+}
+
+// "-ar" and the input's sample rate, so the output keeps it.
+QStringList sameRate(const QString& file)
+{
+    if (const auto rate = streams(file).sampleRate)
+        return {QStringLiteral("-ar"), *rate};
+    return {};
+}
+
+using Arguments = std::function<QStringList(const QString& in, const QString& out)>;
+
+Operation fileTool(const QString& title, const QString& symbol, const QString& suffix,
+                   const QString& extension, const Arguments& arguments)
+{
+    return Operation::perFile(title, symbol, [=](const QString& file) {
+        const QString wanted =
+            Output::candidate(file, suffix, extension.isEmpty() ? FileKind::ext(file) : extension);
+        return ResultGuard::make(wanted, [&](const QString& out) { ffmpeg(arguments(file, out)); });
+    });
+}
+
+Operation trimTool()
+{
+    return Operation(QStringLiteral("Trim…"), trim)
+        .withSymbol(QStringLiteral("timeline.selection"));
+}
+
+QString concatListLine(const QString& path)
+{
+    QString quoted = path;
+    quoted.replace(QLatin1Char('\''), QStringLiteral("'\\''"));
+    return QStringLiteral("file '") + quoted + QLatin1Char('\'');
+}
+
+// Clips join without re-encoding when they have the same video and audio.
+bool clipsAreAlike(const QStringList& files)
+{
+    const Streams first = streams(files.first());
+    if (!first.video)
+        return false;
+    for (qsizetype i = 1; i < files.size(); ++i) {
+        if (streams(files.at(i)) != first)
+            return false;
+    }
+    return true;
+}
+
+QString inputIndex(qsizetype i)
+{
+    return QString::number(i);
+}
+
+QString fitTo1080pGraph(const QStringList& files)
+{
+    QStringList scaled;
+    QString inputs;
+    for (qsizetype i = 0; i < files.size(); ++i) {
+        scaled.append(QStringLiteral("[%1:v]scale=1920:1080:force_original_aspect_ratio=decrease,"
+                                     "pad=1920:1080:(ow-iw)/2:(oh-ih)/2,setsar=1[v%1]")
+                          .arg(inputIndex(i)));
+        inputs += QStringLiteral("[v%1][%1:a]").arg(inputIndex(i));
+    }
+    return scaled.join(QLatin1Char(';')) + QLatin1Char(';') + inputs +
+           QStringLiteral("concat=n=%1:v=1:a=1[v][a]").arg(files.size());
+}
+
+QStringList inputs(const QStringList& files)
+{
+    QStringList arguments;
+    for (const QString& file : files)
+        arguments << QStringLiteral("-i") << file;
+    return arguments;
+}
+
+} // namespace
+
+const QStringList& videoTargets()
+{
+    static const QStringList targets = {
+        QStringLiteral("mp4"), QStringLiteral("mov"), QStringLiteral("mkv"), QStringLiteral("webm"),
+        QStringLiteral("avi"), QStringLiteral("wmv"), QStringLiteral("gif")};
+    return targets;
+}
+
+const QStringList& audioTargets()
+{
+    static const QStringList targets = {QStringLiteral("mp3"),  QStringLiteral("m4a"),
+                                        QStringLiteral("wav"),  QStringLiteral("flac"),
+                                        QStringLiteral("ogg"),  QStringLiteral("opus"),
+                                        QStringLiteral("aiff"), QStringLiteral("wma")};
+    return targets;
+}
+
+const QStringList& gifVideoTargets()
+{
+    static const QStringList targets = {QStringLiteral("mp4"), QStringLiteral("webm")};
+    return targets;
+}
+
+std::optional<QString> ffmpegPath()
+{
+    return Deps::ffmpeg();
+}
+
+const QString& encoders()
+{
+    static const QString list = [] {
+        const auto path = ffmpegPath();
+        if (!path)
+            return QString();
+        try {
+            return Shell::run(*path, {QStringLiteral("-hide_banner"), QStringLiteral("-encoders")});
+        } catch (const Error&) {
+            return QString();
+        }
+    }();
+    return list;
+}
+
+QStringList h264(int quality)
+{
+    const QString pixels[] = {QStringLiteral("-pix_fmt"), QStringLiteral("yuv420p")};
+    if (hasEncoder(QStringLiteral("h264_videotoolbox")))
+        return {QStringLiteral("-c:v"),
+                QStringLiteral("h264_videotoolbox"),
+                QStringLiteral("-allow_sw"),
+                QStringLiteral("1"),
+                pixels[0],
+                pixels[1],
+                QStringLiteral("-q:v"),
+                QString::number(quality)};
+    if (hasEncoder(QStringLiteral("libx264")))
+        return {QStringLiteral("-c:v"),
+                QStringLiteral("libx264"),
+                QStringLiteral("-preset"),
+                QStringLiteral("veryfast"),
+                pixels[0],
+                pixels[1],
+                QStringLiteral("-crf"),
+                crfFor(quality)};
+    throw Fail(QStringLiteral("This FFmpeg can’t encode H.264 video: it has neither libx264 nor a "
+                              "hardware H.264 encoder."));
+}
+
+QString aacEncoder()
+{
+    return hasEncoder(QStringLiteral("aac_at")) ? QStringLiteral("aac_at") : QStringLiteral("aac");
+}
+
+QStringList videoArgs(const QString& format)
+{
+    if (format == QLatin1String("mp4") || format == QLatin1String("mov") ||
+        format == QLatin1String("mkv")) {
+        QStringList arguments =
+            h264(65) +
+            QStringList{QStringLiteral("-vf"),  QStringLiteral("scale=trunc(iw/2)*2:trunc(ih/2)*2"),
+                        QStringLiteral("-c:a"), aacEncoder(),
+                        QStringLiteral("-b:a"), QStringLiteral("192k")};
+        if (format != QLatin1String("mkv"))
+            arguments << faststart[0] << faststart[1];
+        return arguments;
+    }
+    if (format == QLatin1String("webm"))
+        return {QStringLiteral("-c:v"),    QStringLiteral("libvpx-vp9"), QStringLiteral("-crf"),
+                QStringLiteral("32"),      QStringLiteral("-b:v"),       QStringLiteral("0"),
+                QStringLiteral("-row-mt"), QStringLiteral("1"),          QStringLiteral("-c:a"),
+                QStringLiteral("libopus"), QStringLiteral("-b:a"),       QStringLiteral("128k")};
+    if (format == QLatin1String("avi"))
+        return {QStringLiteral("-c:v"), QStringLiteral("mpeg4"), QStringLiteral("-q:v"),
+                QStringLiteral("4"),    QStringLiteral("-c:a"),  QStringLiteral("libmp3lame"),
+                QStringLiteral("-q:a"), QStringLiteral("3")};
+    if (format == QLatin1String("wmv"))
+        return {QStringLiteral("-c:v"), QStringLiteral("wmv2"), QStringLiteral("-b:v"),
+                QStringLiteral("3M"),   QStringLiteral("-c:a"), QStringLiteral("wmav2"),
+                QStringLiteral("-b:a"), QStringLiteral("192k")};
+    if (format == QLatin1String("gif"))
+        return {QStringLiteral("-vf"),
+                QStringLiteral("fps=12,scale='min(640,iw)':-2:flags=lanczos,split[a][b];[a]"
+                               "palettegen[p];[b][p]paletteuse"),
+                QStringLiteral("-loop"), QStringLiteral("0"), QStringLiteral("-an")};
+    return {};
+}
+
+QStringList audioArgs(const QString& format)
+{
+    const QStringList start = {QStringLiteral("-vn")};
+    const auto codec = [&](const QStringList& rest) {
+        return start + QStringList{QStringLiteral("-c:a")} + rest;
+    };
+    if (format == QLatin1String("mp3"))
+        return codec({QStringLiteral("libmp3lame"), QStringLiteral("-q:a"), QStringLiteral("2")});
+    if (format == QLatin1String("m4a"))
+        return codec({aacEncoder(), QStringLiteral("-b:a"), QStringLiteral("256k")});
+    if (format == QLatin1String("wav"))
+        return codec({QStringLiteral("pcm_s16le")});
+    if (format == QLatin1String("flac"))
+        return codec({QStringLiteral("flac")});
+    if (format == QLatin1String("ogg")) {
+        if (hasEncoder(QStringLiteral("libvorbis")))
+            return codec(
+                {QStringLiteral("libvorbis"), QStringLiteral("-q:a"), QStringLiteral("6")});
+        return codec({QStringLiteral("vorbis"), QStringLiteral("-strict"), QStringLiteral("-2"),
+                      QStringLiteral("-ac"), QStringLiteral("2")});
+    }
+    if (format == QLatin1String("opus"))
+        return codec({QStringLiteral("libopus"), QStringLiteral("-b:a"), QStringLiteral("128k")});
+    if (format == QLatin1String("aiff"))
+        return codec({QStringLiteral("pcm_s16be")});
+    if (format == QLatin1String("wma"))
+        return codec({QStringLiteral("wmav2"), QStringLiteral("-b:a"), QStringLiteral("192k")});
+    return start;
+}
+
+void ffmpeg(const QStringList& arguments)
+{
+    const auto path = ffmpegPath();
+    if (!path)
+        throw Fail(Deps::ffmpegMissingReason());
+    Shell::run(*path, QStringList{QStringLiteral("-hide_banner"), QStringLiteral("-loglevel"),
+                                  QStringLiteral("error"), QStringLiteral("-y")} +
+                          arguments);
+}
+
+QString convert(const QString& file, const QString& target)
+{
+    if (!ffmpegPath())
+        throw Fail(Deps::ffmpegMissingReason());
+    const QStringList codec = codecArgs(target);
+    return ResultGuard::make(Output::candidate(file, QString(), target), [&](const QString& out) {
+        ffmpeg(QStringList{QStringLiteral("-i"), file} + codec + QStringList{out});
+    });
+}
+
+QList<Operation> videoTools()
+{
+    const auto in = [](const QString& file) { return QStringList{QStringLiteral("-i"), file}; };
+    const auto vf = [](const QString& filter) {
+        return QStringList{QStringLiteral("-vf"), filter};
+    };
+    const auto aac = [](const char* bitrate) {
+        QStringList arguments = {QStringLiteral("-c:a"), aacEncoder()};
+        if (bitrate)
+            arguments << QStringLiteral("-b:a") << QString::fromLatin1(bitrate);
+        return arguments;
+    };
+    const QStringList fast = {faststart[0], faststart[1]};
+    const QString mp4 = QStringLiteral("mp4");
+    return {
+        fileTool(QStringLiteral("Compress"), QStringLiteral("arrow.down.right.and.arrow.up.left"),
+                 QStringLiteral(" compressed"), mp4,
+                 [=](const QString& i, const QString& o) {
+                     return in(i) + h264(50) +
+                            vf(QStringLiteral(
+                                "scale='min(1920,iw)':-2,scale=trunc(iw/2)*2:trunc(ih/2)*2")) +
+                            aac("128k") + fast + QStringList{o};
+                 }),
+        trimTool(),
+        fileTool(QStringLiteral("Extract Audio"), QStringLiteral("waveform"), QString(),
+                 QStringLiteral("m4a"),
+                 [=](const QString& i, const QString& o) {
+                     return in(i) + QStringList{QStringLiteral("-vn")} + aac("192k") +
+                            QStringList{o};
+                 }),
+        fileTool(QStringLiteral("Mute"), QStringLiteral("speaker.slash"), QStringLiteral(" muted"),
+                 QString(),
+                 [=](const QString& i, const QString& o) {
+                     return in(i) + QStringList{QStringLiteral("-c:v"), QStringLiteral("copy"),
+                                                QStringLiteral("-an"), o};
+                 }),
+        fileTool(QStringLiteral("720p"), QStringLiteral("rectangle.compress.vertical"),
+                 QStringLiteral(" 720p"), mp4,
+                 [=](const QString& i, const QString& o) {
+                     return in(i) + h264(58) +
+                            vf(QStringLiteral(
+                                "scale=-2:'min(720,ih)',scale=trunc(iw/2)*2:trunc(ih/2)*2")) +
+                            aac("160k") + fast + QStringList{o};
+                 }),
+        fileTool(QStringLiteral("Rotate"), QStringLiteral("rotate.right"),
+                 QStringLiteral(" rotated"), mp4,
+                 [=](const QString& i, const QString& o) {
+                     return in(i) + h264(65) + vf(QStringLiteral("transpose=1")) +
+                            QStringList{QStringLiteral("-c:a"), QStringLiteral("copy")} + fast +
+                            QStringList{o};
+                 }),
+        fileTool(QStringLiteral("Speed 2×"), QStringLiteral("hare"), QStringLiteral(" 2x"), mp4,
+                 [=](const QString& i, const QString& o) {
+                     return in(i) + h264(65) +
+                            vf(QStringLiteral("setpts=0.5*PTS,scale=trunc(iw/2)*2:trunc(ih/2)*2")) +
+                            QStringList{QStringLiteral("-af"), QStringLiteral("atempo=2.0")} +
+                            aac(nullptr) + fast + QStringList{o};
+                 }),
+        fileTool(QStringLiteral("Frame"), QStringLiteral("camera"), QStringLiteral(" frame"),
+                 QStringLiteral("jpg"),
+                 [=](const QString& i, const QString& o) {
+                     return in(i) + vf(QStringLiteral("thumbnail")) +
+                            QStringList{QStringLiteral("-frames:v"), QStringLiteral("1"),
+                                        QStringLiteral("-q:v"), QStringLiteral("2"), o};
+                 }),
+        Operation::allFiles(QStringLiteral("Merge"), QStringLiteral("rectangle.stack.badge.plus"),
+                            concatVideos),
+    };
+}
+
+QList<Operation> audioTools()
+{
+    return {
+        trimTool(),
+        fileTool(QStringLiteral("Compress"), QStringLiteral("arrow.down.right.and.arrow.up.left"),
+                 QStringLiteral(" compressed"), QStringLiteral("mp3"),
+                 [](const QString& i, const QString& o) {
+                     return QStringList{QStringLiteral("-i"),         i,
+                                        QStringLiteral("-vn"),        QStringLiteral("-c:a"),
+                                        QStringLiteral("libmp3lame"), QStringLiteral("-b:a"),
+                                        QStringLiteral("96k"),        o};
+                 }),
+        Operation::perFile(QStringLiteral("Normalize"), QStringLiteral("slider.horizontal.3"),
+                           [](const QString& file) {
+                               return filtered(file,
+                                               QStringLiteral("loudnorm=I=-16:TP=-1.5:LRA=11"),
+                                               QStringLiteral(" normalized"));
+                           }),
+        Operation::perFile(QStringLiteral("Reverse"), QStringLiteral("backward"),
+                           [](const QString& file) {
+                               return filtered(file, QStringLiteral("areverse"),
+                                               QStringLiteral(" reversed"));
+                           }),
+        Operation::perFile(QStringLiteral("Mono"), QStringLiteral("circle.lefthalf.filled"),
+                           [](const QString& file) {
+                               return filtered(file, QStringLiteral("aformat=channel_layouts=mono"),
+                                               QStringLiteral(" mono"));
+                           }),
+        Operation::allFiles(QStringLiteral("Merge"), QStringLiteral("rectangle.stack.badge.plus"),
+                            concatAudio),
+    };
+}
+
+Streams parseStreams(const QString& listing)
+{
+    static const QRegularExpression video(QStringLiteral(
+        "Stream #0:\\d+.*?: Video: (\\w+).*?, (\\d+x\\d+).*?, ([\\d.]+) (?:fps|tbr)"));
+    static const QRegularExpression audio(
+        QStringLiteral("Stream #0:\\d+.*?: Audio: (\\w+).*?, (\\d+) Hz, ([^,\\n]+)"));
+    Streams found;
+    if (const auto match = video.match(listing); match.hasMatch())
+        found.video = QStringList{match.captured(1), match.captured(2), match.captured(3)}.join(
+            QLatin1Char(' '));
+    if (const auto match = audio.match(listing); match.hasMatch()) {
+        found.audio = QStringList{match.captured(1), match.captured(2), match.captured(3)}.join(
+            QLatin1Char(' '));
+        found.sampleRate = match.captured(2);
+    }
+    return found;
+}
+
+Streams streams(const QString& file)
+{
+    const auto path = ffmpegPath();
+    if (!path)
+        return {};
+    try {
+        return parseStreams(
+            Shell::run(*path,
+                       {QStringLiteral("-hide_banner"), QStringLiteral("-i"), file,
+                        QStringLiteral("-t"), QStringLiteral("0"), QStringLiteral("-f"),
+                        QStringLiteral("null"), QStringLiteral("-")},
+                       std::nullopt, std::nullopt, true));
+    } catch (const Error&) {
+        return {};
+    }
+}
+
+std::optional<std::pair<QString, QString>> parseRange(const QString& answer)
+{
+    static const QRegularExpression dashes(QStringLiteral("[-\u2013\u2014]"));
+    static const QRegularExpression time(QStringLiteral("^\\d+(:\\d{1,2}){0,2}(\\.\\d+)?$"));
+    QStringList pieces;
+    for (const QString& piece : answer.split(dashes)) {
+        const QString trimmed = Ask::trimSpacesAndTabs(piece);
+        if (!trimmed.isEmpty())
+            pieces.append(trimmed);
+    }
+    if (pieces.size() != 2 || !time.match(pieces.at(0)).hasMatch() ||
+        !time.match(pieces.at(1)).hasMatch())
+        return std::nullopt;
+    return std::pair{pieces.at(0), pieces.at(1)};
+}
+
+QStringList trim(const QStringList& files)
+{
+    const QString answer =
+        Ask::text(QStringLiteral("Trim"),
+                  QStringLiteral("Part to keep, from \u2013 to (for example 0:05 - 1:30):"),
+                  QStringLiteral("0:05 - 1:30"));
+    const auto range = parseRange(answer);
+    if (!range)
+        throw Fail(QStringLiteral("Write the range like this: 0:05 - 1:30."));
+    QStringList results;
+    for (const QString& file : files) {
+        const QString key = FileKind::ext(file);
+        const QStringList codec = codecArgs(key);
+        const QString wanted = Output::candidate(file, QStringLiteral(" trimmed"), key);
+        results.append(ResultGuard::make(wanted, [&](const QString& out) {
+            ffmpeg(QStringList{QStringLiteral("-i"), file, QStringLiteral("-ss"), range->first,
+                               QStringLiteral("-to"), range->second} +
+                   codec + QStringList{out});
+        }));
+    }
+    return results;
+}
+
+QString concatVideos(const QStringList& files)
+{
+    if (files.size() < 2)
+        throw Fail(QStringLiteral("Drag two or more videos to merge them."));
+    const ScratchDirectory scratch;
+    QStringList lines;
+    for (const QString& file : files)
+        lines.append(concatListLine(file));
+    const QString list = scratch.filePath(QStringLiteral("list.txt"));
+    TextFile::writeAtomically(list, lines.join(QLatin1Char('\n')));
+
+    const QString first = files.first();
+    // Alike clips join without re-encoding; others, and alike clips that
+    // still won't join, are fitted to one size.
+    if (clipsAreAlike(files)) {
+        const QString wanted =
+            Output::candidate(first, QStringLiteral(" merged"), FileKind::ext(first));
+        try {
+            return ResultGuard::make(wanted, [&](const QString& out) {
+                ffmpeg({QStringLiteral("-f"), QStringLiteral("concat"), QStringLiteral("-safe"),
+                        QStringLiteral("0"), QStringLiteral("-i"), list, QStringLiteral("-c"),
+                        QStringLiteral("copy"), out});
+            });
+        } catch (const Fail&) {
+        }
+    }
+    const QString wanted =
+        Output::candidate(first, QStringLiteral(" merged"), QStringLiteral("mp4"));
+    return ResultGuard::make(wanted, [&](const QString& out) {
+        ffmpeg(inputs(files) +
+               QStringList{QStringLiteral("-filter_complex"), fitTo1080pGraph(files),
+                           QStringLiteral("-map"), QStringLiteral("[v]"), QStringLiteral("-map"),
+                           QStringLiteral("[a]")} +
+               h264(65) + QStringList{QStringLiteral("-c:a"), aacEncoder(), out});
+    });
+}
+
+QString concatAudio(const QStringList& files)
+{
+    if (files.size() < 2)
+        throw Fail(QStringLiteral("Drag two or more audio files to merge them."));
+    const QString first = files.first();
+    const QString key = FileKind::ext(first);
+    QString graph;
+    for (qsizetype i = 0; i < files.size(); ++i)
+        graph += QStringLiteral("[%1:a]").arg(i);
+    graph += QStringLiteral("concat=n=%1:v=0:a=1[a]").arg(files.size());
+    return ResultGuard::make(Output::candidate(first, QStringLiteral(" merged"), key),
+                             [&](const QString& out) {
+                                 ffmpeg(inputs(files) +
+                                        QStringList{QStringLiteral("-filter_complex"), graph,
+                                                    QStringLiteral("-map"), QStringLiteral("[a]")} +
+                                        audioArgs(key) + QStringList{out});
+                             });
+}
+
+QString filtered(const QString& file, const QString& filter, const QString& suffix)
+{
+    const QString key = FileKind::ext(file);
+    const QStringList rate = sameRate(file);
+    return ResultGuard::make(Output::candidate(file, suffix, key), [&](const QString& out) {
+        ffmpeg(QStringList{QStringLiteral("-i"), file, QStringLiteral("-af"), filter} + rate +
+               audioArgs(key) + QStringList{out});
+    });
+}
+
+namespace {
+
+QList<Operation> withFFmpegReason(QList<Operation> operations)
+{
+    const std::optional<QString> reason = Deps::ffmpegReason();
+    for (Operation& operation : operations)
+        operation.unavailableReason = reason;
+    return operations;
+}
+
+ConverterFamily mediaFamily(FileKind::Kind kind, const QStringList& targets,
+                            QList<Operation> (*tools)())
+{
+    ConverterFamily family;
+    family.kind = kind;
+    family.targets = [targets](const QString&) { return targets; };
+    family.unavailableReason = [](const QString&, const QString&) { return Deps::ffmpegReason(); };
+    family.convert = [](const QString& file, const QString& target) {
+        return QStringList{convert(file, target)};
+    };
+    family.tools = [tools] { return withFFmpegReason(tools()); };
+    return family;
+}
+
+} // namespace
+
+ConverterFamily videoFamily()
+{
+    return mediaFamily(FileKind::video, videoTargets(), videoTools);
+}
+
+ConverterFamily audioFamily()
+{
+    return mediaFamily(FileKind::audio, audioTargets(), audioTools);
+}
+
+} // namespace MediaConverter

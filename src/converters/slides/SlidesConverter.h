@@ -1,0 +1,19 @@
+#pragma once
+
+#include "core/ConverterFamily.h"
+#include <QString>
+#include <QStringList>
+
+// Presentations into PDF, PowerPoint or one image per slide.
+namespace SlidesConverter {
+
+// The target list without the given common format key.
+QStringList targets(const QString& from);
+
+// One file, a folder of slide images, or the images themselves.
+QStringList convert(const QString& file, const QString& target);
+
+// The row of the converter table for presentations.
+ConverterFamily family();
+
+} // namespace SlidesConverter

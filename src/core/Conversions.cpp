@@ -1,0 +1,50 @@
+#include "core/Conversions.h"
+
+#include "core/FileKind.h"
+#include "core/FormatSymbol.h"
+
+#include <QSet>
+
+namespace Conversions {
+
+std::optional<QString> commonExt(const QStringList& files)
+{
+    QSet<QString> keys;
+    for (const QString& file : files)
+        keys.insert(FileKind::ext(file));
+    if (keys.size() != 1)
+        return std::nullopt;
+    return *keys.constBegin();
+}
+
+QString title(const QString& target)
+{
+    if (target == QLatin1String("tar.gz"))
+        return QStringLiteral("GZIP");
+    return target.toUpper();
+}
+
+QList<Operation> formats(const QStringList& targets, const QStringList& files,
+                         const UnavailableReason& unavailable, const ConvertOne& convert)
+{
+    QStringList remaining = targets;
+    if (const auto common = commonExt(files))
+        remaining.removeAll(*common);
+
+    QList<Operation> operations;
+    for (const QString& target : remaining) {
+        Operation operation(title(target), [convert, target](const QStringList& inputs) {
+            QStringList results;
+            for (const QString& file : inputs)
+                results += convert(file, target);
+            return results;
+        });
+        operation.symbol = FormatSymbol::named(target);
+        operation.isConversion = true;
+        operation.unavailableReason = unavailable ? unavailable(target) : std::nullopt;
+        operations.append(operation);
+    }
+    return operations;
+}
+
+} // namespace Conversions

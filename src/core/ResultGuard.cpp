@@ -1,0 +1,137 @@
+#include "core/ResultGuard.h"
+
+#include "core/Errors.h"
+#include "core/FileOps.h"
+#include "core/NameReservations.h"
+#include "core/Output.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QUuid>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+QString hiddenTwin(const QString& wanted)
+{
+    const QFileInfo info(wanted);
+    const QString suffix = Output::splitName(info.fileName()).second;
+    const QString token = QUuid::createUuid().toString(QUuid::Id128).left(12);
+    return info.path() + QStringLiteral("/.flingdial-") + token + suffix;
+}
+
+QString systemWords(int error)
+{
+    return QString::fromLocal8Bit(std::strerror(error));
+}
+
+// Each returns 0 once the result is in place, else the error number:
+// EEXIST when the name is taken.
+int renameWithoutReplacing(const QByteArray& from, const QByteArray& to)
+{
+    return ::renameat2(AT_FDCWD, from.constData(), AT_FDCWD, to.constData(), RENAME_NOREPLACE) == 0
+               ? 0
+               : errno;
+}
+
+// For file systems without RENAME_NOREPLACE: a hard link fails when the
+// name is taken; a folder claims its name with mkdir, then replaces that
+// empty folder.
+int linkWithoutReplacing(const QByteArray& from, const QByteArray& to)
+{
+    struct stat status
+    {
+    };
+    if (::lstat(from.constData(), &status) != 0)
+        return errno;
+    if (!S_ISDIR(status.st_mode)) {
+        if (::link(from.constData(), to.constData()) != 0)
+            return errno;
+        ::unlink(from.constData());
+        return 0;
+    }
+    if (::mkdir(to.constData(), 0700) != 0)
+        return errno;
+    if (::rename(from.constData(), to.constData()) != 0) {
+        const int error = errno;
+        ::rmdir(to.constData());
+        return error;
+    }
+    return 0;
+}
+
+bool isUnsupported(int error)
+{
+    return error == EINVAL || error == ENOSYS || error == ENOTSUP;
+}
+
+} // namespace
+
+ResultGuard::ResultGuard(QString wanted)
+    : m_wanted(QDir::cleanPath(wanted)), m_path(hiddenTwin(m_wanted))
+{}
+
+ResultGuard::~ResultGuard()
+{
+    if (!m_committed)
+        FileOps::removeQuietly(m_path);
+}
+
+void ResultGuard::makeDirectory() const
+{
+    if (!QDir().mkdir(m_path))
+        throw SystemError(QStringLiteral("The folder “%1” couldn’t be created.")
+                              .arg(QFileInfo(m_wanted).fileName()));
+}
+
+QString ResultGuard::commit()
+{
+    const QByteArray from = QFile::encodeName(m_path);
+    bool canRename = true;
+    for (qint64 n = 1;; ++n) {
+        const QString candidate = Output::numbered(m_wanted, n);
+        if (NameReservations::shared().isClaimed(candidate))
+            continue;
+        const QByteArray to = QFile::encodeName(candidate);
+        int error = canRename ? renameWithoutReplacing(from, to) : ENOSYS;
+        if (isUnsupported(error)) {
+            canRename = false;
+            error = linkWithoutReplacing(from, to);
+        }
+        if (error == 0) {
+            m_committed = true;
+            return candidate;
+        }
+        if (error != EEXIST)
+            throw SystemError(QStringLiteral("“%1” couldn’t be saved: %2.")
+                                  .arg(QFileInfo(m_wanted).fileName(), systemWords(error)));
+    }
+}
+
+QString ResultGuard::make(const QString& wanted,
+                          const std::function<void(const QString& path)>& write)
+{
+    ResultGuard guard(wanted);
+    try {
+        write(guard.path());
+    } catch (const Fail& failure) {
+        throw Fail(guard.inUserTerms(failure.message()));
+    } catch (const SystemError& failure) {
+        throw SystemError(guard.inUserTerms(failure.description()));
+    }
+    return guard.commit();
+}
+
+QString ResultGuard::inUserTerms(QString message) const
+{
+    // The hidden name means nothing to the user: name the result instead.
+    message.replace(m_path, m_wanted);
+    message.replace(QFileInfo(m_path).fileName(), QFileInfo(m_wanted).fileName());
+    return message;
+}

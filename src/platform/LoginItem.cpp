@@ -1,8 +1,0 @@
-#include "platform/LoginItem.h"
-
-#include "platform/linux/XdgAutostart.h"
-
-std::unique_ptr<LoginItem> LoginItem::create()
-{
-    return std::make_unique<XdgAutostart>();
-}
