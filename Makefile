@@ -1,8 +1,9 @@
 # The two commands a fresh machine needs: `make run` and `make test`.
 BUILD_DIR ?= build
 BUILD_TYPE ?= RelWithDebInfo
+ASAN_DIR ?= build-asan
 
-.PHONY: deps configure build run test format clean
+.PHONY: deps configure build run test test-asan format clean
 
 deps:
 	bash scripts/install-deps.sh
@@ -19,8 +20,15 @@ run: build
 test: build
 	bash scripts/run-tests.sh $(BUILD_DIR)
 
+# The unit suites and the command-line runs under AddressSanitizer and
+# UndefinedBehaviorSanitizer, in a build folder of their own.
+test-asan: deps
+	cmake -S . -B $(ASAN_DIR) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DFLINGDIAL_SANITIZE=ON
+	cmake --build $(ASAN_DIR)
+	bash scripts/run-tests.sh $(ASAN_DIR) --label-exclude desktop
+
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i
 
 clean:
-	rm -rf $(BUILD_DIR)
+	rm -rf $(BUILD_DIR) $(ASAN_DIR)

@@ -81,8 +81,8 @@ void AppDelegate::start()
     connect(&Notifier::shared(), &Notifier::activated, this, &Workspace::reveal);
 
     // The guide opens once per user, on the first launch.
-    if (!Settings::shared().boolValue(QStringLiteral("onboarded"))) {
-        Settings::shared().setValue(QStringLiteral("onboarded"), true);
+    if (!Settings::shared().get(SettingKeys::onboarded)) {
+        Settings::shared().set(SettingKeys::onboarded, true);
         SettingsWindow::shared().show(SettingsWindow::welcome);
     }
 }
@@ -143,7 +143,7 @@ void AppDelegate::setBusy(bool busy)
 
 void AppDelegate::applyHotKeySetting()
 {
-    const bool on = Settings::shared().boolValue(QStringLiteral("hotkey"));
+    const bool on = Settings::shared().get(SettingKeys::hotKey);
     if (m_hotKey)
         m_hotKey->setEnabled(on);
     m_selectionItem->setShortcut(on && m_hotKey ? QKeySequence(QStringLiteral("Ctrl+Alt+Space"))

@@ -22,10 +22,6 @@
 
 namespace {
 
-const QString outputMode = QStringLiteral("output.mode");
-const QString outputPath = QStringLiteral("output.path");
-const QString quality = QStringLiteral("jpegQuality");
-
 QString abbreviated(const QString& path)
 {
     const QString home = QDir::homePath();
@@ -52,8 +48,9 @@ GeneralPane::GeneralPane(QWidget* parent)
     auto* form = new QFormLayout(results);
     m_saveTo->addItem(QStringLiteral("Next to the original"), QStringLiteral("same"));
     m_saveTo->addItem(QStringLiteral("A folder"), QStringLiteral("custom"));
-    connect(m_saveTo, &QComboBox::activated, this,
-            [this] { Settings::shared().setValue(outputMode, m_saveTo->currentData()); });
+    connect(m_saveTo, &QComboBox::activated, this, [this] {
+        Settings::shared().set(SettingKeys::outputMode, m_saveTo->currentData().toString());
+    });
     form->addRow(QStringLiteral("Save to"), m_saveTo);
 
     auto* folderLayout = new QHBoxLayout(m_folderRow);
@@ -79,7 +76,7 @@ GeneralPane::GeneralPane(QWidget* parent)
             m_quality->setValue(stepped);
             return;
         }
-        Settings::shared().setValue(quality, stepped);
+        Settings::shared().set(SettingKeys::jpegQuality, stepped);
     });
     qualityLayout->addWidget(m_quality);
     m_qualityValue->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
@@ -94,10 +91,10 @@ GeneralPane::GeneralPane(QWidget* parent)
     auto* finished = new QGroupBox(QStringLiteral("When finished"), this);
     auto* finishedLayout = new QVBoxLayout(finished);
     finishedLayout->addWidget(
-        boundToggle(QStringLiteral("Show in file manager"), QStringLiteral("revealAfter")));
+        boundToggle(QStringLiteral("Show in file manager"), SettingKeys::revealAfter));
     finishedLayout->addWidget(
-        boundToggle(QStringLiteral("Send a notification"), QStringLiteral("notify")));
-    finishedLayout->addWidget(boundToggle(QStringLiteral("Play a sound"), QStringLiteral("sound")));
+        boundToggle(QStringLiteral("Send a notification"), SettingKeys::notify));
+    finishedLayout->addWidget(boundToggle(QStringLiteral("Play a sound"), SettingKeys::sound));
     layout->addWidget(finished);
     layout->addStretch();
 
@@ -105,11 +102,10 @@ GeneralPane::GeneralPane(QWidget* parent)
     connect(&Settings::shared(), &Settings::changed, this, &GeneralPane::refresh);
 }
 
-QCheckBox* GeneralPane::boundToggle(const QString& title, const QString& key)
+QCheckBox* GeneralPane::boundToggle(const QString& title, const SettingKey<bool>& key)
 {
     auto* toggle = new QCheckBox(title, this);
-    connect(toggle, &QCheckBox::toggled, this,
-            [key](bool on) { Settings::shared().setValue(key, on); });
+    connect(toggle, &QCheckBox::toggled, this, [key](bool on) { Settings::shared().set(key, on); });
     m_toggles.append({toggle, key});
     return toggle;
 }
@@ -117,7 +113,7 @@ QCheckBox* GeneralPane::boundToggle(const QString& title, const QString& key)
 void GeneralPane::refresh()
 {
     const Settings& settings = Settings::shared();
-    const bool custom = settings.stringValue(outputMode) == QLatin1String("custom");
+    const bool custom = settings.get(SettingKeys::outputMode) == QLatin1String("custom");
     {
         const QSignalBlocker blocker(m_saveTo);
         m_saveTo->setCurrentIndex(custom ? 1 : 0);
@@ -126,7 +122,7 @@ void GeneralPane::refresh()
     if (QWidget* label = static_cast<QFormLayout*>(m_folderRow->parentWidget()->layout())
                              ->labelForField(m_folderRow))
         label->setVisible(custom);
-    const QString path = settings.stringValue(outputPath);
+    const QString path = settings.get(SettingKeys::outputPath);
     m_folder->setText(path.isEmpty() ? QStringLiteral("None") : abbreviated(path));
     m_folder->setForegroundRole(path.isEmpty() ? QPalette::PlaceholderText : QPalette::WindowText);
     {
@@ -136,7 +132,7 @@ void GeneralPane::refresh()
     m_qualityValue->setText(QString::number(m_quality->value()));
     for (const auto& [toggle, key] : m_toggles) {
         const QSignalBlocker blocker(toggle);
-        toggle->setChecked(settings.boolValue(key));
+        toggle->setChecked(settings.get(key));
     }
 }
 
@@ -165,7 +161,7 @@ void GeneralPane::chooseFolder()
 {
     const QString folder =
         QFileDialog::getExistingDirectory(this, QStringLiteral("Choose a folder for results"),
-                                          Settings::shared().stringValue(outputPath));
+                                          Settings::shared().get(SettingKeys::outputPath));
     if (!folder.isEmpty())
-        Settings::shared().setValue(outputPath, folder);
+        Settings::shared().set(SettingKeys::outputPath, folder);
 }

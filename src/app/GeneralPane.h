@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/SettingKey.h"
+
 #include <QWidget>
 
 class QCheckBox;
@@ -21,7 +23,7 @@ private:
     void refresh();
     void switchLaunchAtLogin(bool on);
     void chooseFolder();
-    QCheckBox* boundToggle(const QString& title, const QString& key);
+    QCheckBox* boundToggle(const QString& title, const SettingKey<bool>& key);
 
     QCheckBox* m_launchAtLogin;
     QComboBox* m_saveTo;
@@ -29,5 +31,5 @@ private:
     QLabel* m_folder;
     QSlider* m_quality;
     QLabel* m_qualityValue;
-    QList<std::pair<QCheckBox*, QString>> m_toggles;
+    QList<std::pair<QCheckBox*, SettingKey<bool>>> m_toggles;
 };

@@ -91,10 +91,7 @@ GuidePane::GuidePane(QWidget* parent) : QWidget(parent)
 void GuidePane::refresh()
 {
     for (const WheelMode::Mode mode : WheelMode::all()) {
-        const QString raw =
-            Settings::shared().stringValue(QStringLiteral("modifier.") + WheelMode::rawValue(mode));
-        m_keys.at(int(mode))->setText(
-            ModifierKey::label(ModifierKey::fromRawValue(raw).value_or(ModifierKey::shift)));
+        m_keys.at(int(mode))->setText(ModifierKey::label(Settings::shared().triggerKey(mode)));
     }
-    m_hotKeyLine->setVisible(Settings::shared().boolValue(QStringLiteral("hotkey")));
+    m_hotKeyLine->setVisible(Settings::shared().get(SettingKeys::hotKey));
 }

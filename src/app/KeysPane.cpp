@@ -13,15 +13,6 @@
 #include <QSignalBlocker>
 #include <QVBoxLayout>
 
-namespace {
-
-QString settingKey(WheelMode::Mode mode)
-{
-    return QStringLiteral("modifier.") + WheelMode::rawValue(mode);
-}
-
-} // namespace
-
 KeysPane::KeysPane(QWidget* parent)
     : QWidget(parent), m_hotKey(new QCheckBox(
                            QStringLiteral("Ctrl+Alt+Space opens the wheel for copied files"), this))
@@ -34,7 +25,7 @@ KeysPane::KeysPane(QWidget* parent)
         for (const ModifierKey::Key key : ModifierKey::all())
             picker->addItem(ModifierKey::label(key), ModifierKey::rawValue(key));
         connect(picker, &QComboBox::activated, this, [picker, mode] {
-            Settings::shared().setValue(settingKey(mode), picker->currentData());
+            Settings::shared().set(SettingKeys::modifier(mode), picker->currentData().toString());
         });
         m_pickers.append(picker);
         form->addRow(WheelMode::title(mode), picker);
@@ -48,7 +39,7 @@ KeysPane::KeysPane(QWidget* parent)
     auto* shortcut = new QGroupBox(QStringLiteral("Shortcut"), this);
     (new QVBoxLayout(shortcut))->addWidget(m_hotKey);
     connect(m_hotKey, &QCheckBox::toggled, this,
-            [](bool on) { Settings::shared().setValue(QStringLiteral("hotkey"), on); });
+            [](bool on) { Settings::shared().set(SettingKeys::hotKey, on); });
     layout->addWidget(shortcut);
     layout->addStretch();
 
@@ -60,8 +51,7 @@ void KeysPane::refresh()
 {
     QSet<QString> used;
     for (const WheelMode::Mode mode : WheelMode::all()) {
-        const QString raw = Settings::shared().stringValue(settingKey(mode));
-        const ModifierKey::Key key = ModifierKey::fromRawValue(raw).value_or(ModifierKey::shift);
+        const ModifierKey::Key key = Settings::shared().triggerKey(mode);
         used.insert(ModifierKey::rawValue(key));
         QComboBox* picker = m_pickers.at(int(mode));
         const QSignalBlocker blocker(picker);
@@ -69,5 +59,5 @@ void KeysPane::refresh()
     }
     m_warning->setVisible(used.size() < 3);
     const QSignalBlocker blocker(m_hotKey);
-    m_hotKey->setChecked(Settings::shared().boolValue(QStringLiteral("hotkey")));
+    m_hotKey->setChecked(Settings::shared().get(SettingKeys::hotKey));
 }

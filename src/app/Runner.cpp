@@ -106,11 +106,11 @@ void Runner::finish(const Operation& operation, const QStringList& results)
     qCInfo(lcApp, "%s done: %s", qUtf8Printable(operation.title),
            qUtf8Printable(results.join(QStringLiteral(", "))));
     const Settings& settings = Settings::shared();
-    if (settings.boolValue(QStringLiteral("sound")))
+    if (settings.get(SettingKeys::sound))
         Workspace::playCompletionSound();
-    if (settings.boolValue(QStringLiteral("revealAfter")) && !results.isEmpty())
+    if (settings.get(SettingKeys::revealAfter) && !results.isEmpty())
         Workspace::reveal(results);
-    if (settings.boolValue(QStringLiteral("notify")) && Notifier::shared().isAvailable())
+    if (settings.get(SettingKeys::notify) && Notifier::shared().isAvailable())
         Notifier::shared().post(notificationTitle(operation), notificationBody(results), results);
 }
 

@@ -4,7 +4,9 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <filesystem>
+#include <sys/stat.h>
 
 namespace fs = std::filesystem;
 
@@ -51,6 +53,32 @@ void move(const QString& from, const QString& to)
     }
     if (error)
         throw failure("moved", from, error);
+}
+
+QByteArray readInput(const QString& path, qint64 limit)
+{
+    const QString name = QFileInfo(path).fileName();
+    struct stat status
+    {
+    };
+    if (::stat(QFile::encodeName(path).constData(), &status) != 0)
+        throw Fail(QStringLiteral("%1 doesn’t exist.").arg(name));
+    if (!S_ISREG(status.st_mode))
+        throw Fail(QStringLiteral("%1 isn’t a regular file.").arg(name));
+    if (status.st_size > limit)
+        throw Fail(QStringLiteral("%1 is too large to open.").arg(name));
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        throw SystemError(
+            QStringLiteral("“%1” couldn’t be read: %2.").arg(name, file.errorString()));
+    // Read no more than the limit, should the file grow meanwhile.
+    QByteArray data = file.read(limit + 1);
+    if (data.size() > limit)
+        throw Fail(QStringLiteral("%1 is too large to open.").arg(name));
+    if (file.error() != QFileDevice::NoError)
+        throw SystemError(
+            QStringLiteral("“%1” couldn’t be read: %2.").arg(name, file.errorString()));
+    return data;
 }
 
 void removeQuietly(const QString& path)

@@ -20,4 +20,10 @@ void removeQuietly(const QString& path);
 // The names in a folder, hidden ones included, sorted. Throws SystemError.
 QStringList entryNames(const QString& folder);
 
+// The whole content of a file the user gave us, at most `limit` bytes.
+// Fails with a sentence naming the file when it doesn't exist, isn't a
+// plain file (a folder, a device, a pipe that would never end) or is
+// larger than the limit.
+QByteArray readInput(const QString& path, qint64 limit);
+
 } // namespace FileOps

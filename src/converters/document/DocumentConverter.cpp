@@ -1,15 +1,39 @@
 #include "converters/document/DocumentConverter.h"
 
+#include "converters/document/DocumentEngine.h"
+#include "converters/office/LibreOffice.h"
 #include "core/Deps.h"
 #include "core/Errors.h"
+#include "core/Output.h"
+#include "core/ResultGuard.h"
+#include "core/ScratchDirectory.h"
+
+#include <QFileInfo>
 
 namespace DocumentConverter {
 
+namespace {
+
+// Word 97–2003 files are read by LibreOffice: the engine gets its DOCX.
+bool needsLibreOffice(const QString& from)
+{
+    return from == QLatin1String("doc");
+}
+
+void convertThroughLibreOffice(const QString& file, const QString& target, const QString& title,
+                               const QString& out)
+{
+    const ScratchDirectory scratch;
+    const QString docx = LibreOffice::convert(file, QStringLiteral("docx"), scratch.path());
+    DocumentEngine::shared().convert(docx, target, title, out);
+}
+
+} // namespace
+
 QStringList targets(const QString& from)
 {
-    const bool hasPages = Deps::hasApp(QStringLiteral("Pages"));
     if (from == QLatin1String("pages")) {
-        if (!hasPages)
+        if (!Deps::hasApp(QStringLiteral("Pages")))
             return {};
         return {QStringLiteral("pdf"), QStringLiteral("docx"), QStringLiteral("epub"),
                 QStringLiteral("txt"), QStringLiteral("rtf"),  QStringLiteral("md"),
@@ -18,15 +42,29 @@ QStringList targets(const QString& from)
     QStringList list = {QStringLiteral("docx"), QStringLiteral("pdf"), QStringLiteral("pages"),
                         QStringLiteral("txt"),  QStringLiteral("md"),  QStringLiteral("rtf"),
                         QStringLiteral("html"), QStringLiteral("odt"), QStringLiteral("epub")};
-    if (!hasPages)
+    if (!Deps::hasApp(QStringLiteral("Pages")))
         list.removeOne(QStringLiteral("pages"));
     return list;
 }
 
+std::optional<QString> unavailableReason(const QString& from, const QString& target)
+{
+    Q_UNUSED(target);
+    if (needsLibreOffice(from) && !Deps::libreOffice())
+        return Deps::libreOfficeNeeded();
+    return std::nullopt;
+}
+
 QString convert(const QString& file, const QString& target)
 {
-    Q_UNUSED(file);
-    throw notAvailableYet(QStringLiteral("Converting to ") + target.toUpper());
+    const QString title = Output::baseName(file);
+    const QString from = FileKind::ext(file);
+    return ResultGuard::make(Output::candidate(file, QString(), target), [&](const QString& out) {
+        if (needsLibreOffice(from))
+            convertThroughLibreOffice(file, target, title, out);
+        else
+            DocumentEngine::shared().convert(file, target, title, out);
+    });
 }
 
 ConverterFamily family()
@@ -37,6 +75,7 @@ ConverterFamily family()
     family.targets = [](const QString& from) {
         return targets(from.isEmpty() ? QStringLiteral("docx") : from);
     };
+    family.unavailableReason = unavailableReason;
     family.convert = [](const QString& file, const QString& target) {
         return QStringList{convert(file, target)};
     };

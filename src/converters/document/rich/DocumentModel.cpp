@@ -1,0 +1,151 @@
+#include "converters/document/rich/DocumentModel.h"
+
+#include <QHash>
+#include <QTextBlock>
+#include <QTextDocument>
+#include <QTextFrame>
+#include <QTextList>
+#include <QTextTable>
+
+namespace DocumentModel {
+
+namespace {
+
+Marks marksOf(const QTextCharFormat& format)
+{
+    Marks marks;
+    const QStringList families = format.fontFamilies().toStringList();
+    marks.font = families.isEmpty() ? QString() : families.first();
+    if (format.hasProperty(QTextFormat::FontPointSize) && format.fontPointSize() > 0)
+        marks.points = format.fontPointSize();
+    marks.bold = format.fontWeight() >= QFont::DemiBold;
+    marks.italic = format.fontItalic();
+    marks.underline = format.fontUnderline();
+    marks.strike = format.fontStrikeOut();
+    if (format.hasProperty(QTextFormat::ForegroundBrush) &&
+        format.foreground().style() != Qt::NoBrush)
+        marks.color = format.foreground().color();
+    if (format.verticalAlignment() == QTextCharFormat::AlignSuperScript)
+        marks.position = 1;
+    else if (format.verticalAlignment() == QTextCharFormat::AlignSubScript)
+        marks.position = -1;
+    if (format.isAnchor())
+        marks.href = format.anchorHref();
+    return marks;
+}
+
+class Walker
+{
+public:
+    QList<Block> frame(QTextFrame* frame)
+    {
+        QList<Block> result;
+        for (auto it = frame->begin(); !it.atEnd(); ++it) {
+            if (QTextFrame* child = it.currentFrame()) {
+                if (auto* table = qobject_cast<QTextTable*>(child))
+                    result.append(Block{std::nullopt, this->table(table)});
+                else
+                    result += this->frame(child);
+            } else if (it.currentBlock().isValid()) {
+                result.append(Block{paragraph(it.currentBlock()), nullptr});
+            }
+        }
+        return result;
+    }
+
+private:
+    Paragraph paragraph(const QTextBlock& block)
+    {
+        const QTextBlockFormat format = block.blockFormat();
+        Paragraph paragraph;
+        const Qt::Alignment horizontal = format.alignment() & Qt::AlignHorizontal_Mask;
+        paragraph.alignment = horizontal ? horizontal : Qt::AlignLeft;
+        paragraph.left = format.leftMargin() + format.indent() * 36.0;
+        paragraph.right = format.rightMargin();
+        paragraph.firstLine = format.textIndent();
+        paragraph.before = format.topMargin();
+        paragraph.after = format.bottomMargin();
+        paragraph.heading = std::clamp(format.headingLevel(), 0, 6);
+        paragraph.pageBreakBefore = format.pageBreakPolicy() & QTextFormat::PageBreak_AlwaysBefore;
+        if (QTextList* list = block.textList()) {
+            int& number = m_lists[list];
+            if (number == 0)
+                number = int(m_lists.size());
+            const QTextListFormat listFormat = list->format();
+            paragraph.list =
+                ListItem{number, std::clamp(listFormat.indent() - 1, 0, 8), listFormat.style()};
+        }
+        for (auto it = block.begin(); !it.atEnd(); ++it) {
+            const QTextFragment fragment = it.fragment();
+            QString text = fragment.text();
+            text.remove(QChar::ObjectReplacementCharacter);
+            text.replace(QChar::LineSeparator, QLatin1Char('\n'));
+            if (text.isEmpty())
+                continue;
+            Run run{text, marksOf(fragment.charFormat())};
+            if (!paragraph.runs.isEmpty() && paragraph.runs.last().marks == run.marks)
+                paragraph.runs.last().text += run.text;
+            else
+                paragraph.runs.append(run);
+        }
+        return paragraph;
+    }
+
+    std::shared_ptr<Table> table(QTextTable* source)
+    {
+        auto table = std::make_shared<Table>();
+        table->rows = source->rows();
+        table->columns = source->columns();
+        table->cells.resize(table->rows);
+        for (int row = 0; row < table->rows; ++row) {
+            table->cells[row].resize(table->columns);
+            for (int column = 0; column < table->columns; ++column) {
+                const QTextTableCell cell = source->cellAt(row, column);
+                Cell& out = table->cells[row][column];
+                if (cell.row() != row || cell.column() != column) {
+                    out.covered = true;
+                    out.originRow = cell.row();
+                    out.originColumn = cell.column();
+                    continue;
+                }
+                out.rowSpan = cell.rowSpan();
+                out.columnSpan = cell.columnSpan();
+                out.blocks = cellBlocks(cell);
+            }
+        }
+        return table;
+    }
+
+    QList<Block> cellBlocks(const QTextTableCell& cell)
+    {
+        QList<Block> result;
+        for (auto it = cell.begin(); !it.atEnd(); ++it) {
+            if (QTextFrame* child = it.currentFrame()) {
+                if (auto* table = qobject_cast<QTextTable*>(child))
+                    result.append(Block{std::nullopt, this->table(table)});
+                else
+                    result += frame(child);
+            } else if (it.currentBlock().isValid()) {
+                result.append(Block{paragraph(it.currentBlock()), nullptr});
+            }
+        }
+        return result;
+    }
+
+    QHash<QTextList*, int> m_lists;
+};
+
+} // namespace
+
+QList<Block> blocks(const QTextDocument& document)
+{
+    return Walker().frame(document.rootFrame());
+}
+
+bool isNumbered(QTextListFormat::Style style)
+{
+    return style != QTextListFormat::ListDisc && style != QTextListFormat::ListCircle &&
+           style != QTextListFormat::ListSquare && style != QTextListFormat::ListStyleUndefined;
+}
+
+} // namespace DocumentModel

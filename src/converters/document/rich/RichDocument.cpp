@@ -1,0 +1,196 @@
+#include "converters/document/rich/RichDocument.h"
+
+#include "converters/document/rich/DocxReader.h"
+#include "converters/document/rich/DocxWriter.h"
+#include "converters/document/rich/HtmlText.h"
+#include "converters/document/rich/OdtReader.h"
+#include "converters/document/rich/OdtWriter.h"
+#include "converters/document/rich/PDFRenderer.h"
+#include "converters/document/rich/RtfReader.h"
+#include "converters/document/rich/RtfWriter.h"
+#include "converters/document/rich/WebArchive.h"
+#include "core/Errors.h"
+#include "core/FileKind.h"
+#include "core/FileOps.h"
+#include "core/TextFile.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QFontDatabase>
+#include <QRegularExpression>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
+
+namespace RichDocument {
+
+namespace {
+
+constexpr qreal defaultPointSize = 12;
+
+QString systemFamily()
+{
+    return QFontDatabase::systemFont(QFontDatabase::GeneralFont).family();
+}
+
+QFont defaultFont()
+{
+    QFont font = QFontDatabase::systemFont(QFontDatabase::GeneralFont);
+    font.setPointSizeF(defaultPointSize);
+    return font;
+}
+
+std::unique_ptr<QTextDocument> plain(const QString& text)
+{
+    auto document = create();
+    QTextCursor cursor(document.get());
+    QTextCharFormat format;
+    format.setFont(defaultFont());
+    QString body = text;
+    // One block per line; a carriage return before the line feed is not text.
+    body.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    body.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    cursor.insertText(body, format);
+    return document;
+}
+
+std::unique_ptr<QTextDocument> readWith(void (*reader)(const QString&, QTextDocument&),
+                                        const QString& path)
+{
+    auto document = create();
+    reader(path, *document);
+    return document;
+}
+
+void writeBytes(const QString& destination, const QByteArray& bytes)
+{
+    QFile file(destination);
+    const auto failure = [&] {
+        return SystemError(QStringLiteral("“%1” couldn’t be written: %2.")
+                               .arg(QFileInfo(destination).fileName(), file.errorString()));
+    };
+    if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly))
+        throw failure();
+    if (file.write(bytes) != bytes.size() || !file.flush())
+        throw failure();
+    file.close();
+    if (file.error() != QFileDevice::NoError)
+        throw failure();
+}
+
+QByteArray html(const QTextDocument& document, const QString& title)
+{
+    std::unique_ptr<QTextDocument> titled(document.clone());
+    titled->setMetaInformation(QTextDocument::DocumentTitle, title);
+    return titled->toHtml().toUtf8();
+}
+
+} // namespace
+
+std::unique_ptr<QTextDocument> create()
+{
+    auto document = std::make_unique<QTextDocument>();
+    document->setDefaultFont(defaultFont());
+    document->setUndoRedoEnabled(false);
+    return document;
+}
+
+std::unique_ptr<QTextDocument> fromHTML(const QString& text)
+{
+    auto document = create();
+    // Qt's reader knows <s> and <strike> but not <del>.
+    static const QRegularExpression del(QStringLiteral("<(/?)del\\b"),
+                                        QRegularExpression::CaseInsensitiveOption);
+    QString html = text;
+    html.replace(del, QStringLiteral("<\\1s"));
+    document->setHtml(html);
+    return document;
+}
+
+std::unique_ptr<QTextDocument> load(const QString& path)
+{
+    const QString key = FileKind::ext(path);
+    if (key == QLatin1String("docx"))
+        return readWith(DocxReader::read, path);
+    if (key == QLatin1String("odt"))
+        return readWith(OdtReader::read, path);
+    if (key == QLatin1String("rtf"))
+        return readWith(RtfReader::read, path);
+    if (key == QLatin1String("rtfd")) {
+        auto document = create();
+        RtfReader::read(path + QStringLiteral("/TXT.rtf"), *document);
+        return document;
+    }
+    if (key == QLatin1String("html"))
+        return fromHTML(HtmlText::decode(FileOps::readInput(path, inputLimit)));
+    if (key == QLatin1String("webarchive"))
+        return fromHTML(WebArchive::mainHtml(path));
+    if (key == QLatin1String("txt"))
+        return plain(TextFile::decode(FileOps::readInput(path, inputLimit)));
+    if (key == QLatin1String("md") || key == QLatin1String("epub"))
+        throw notAvailableYet(QStringLiteral("Reading .") + key + QStringLiteral(" files"));
+    throw Fail(QStringLiteral("This computer can’t open .%1 files.").arg(key));
+}
+
+void write(const QTextDocument& document, const QString& title, const QString& target,
+           const QString& destination)
+{
+    const std::unique_ptr<QTextDocument> copy = portableFonts(document);
+    if (target == QLatin1String("txt"))
+        TextFile::write(destination, plainText(*copy));
+    else if (target == QLatin1String("html"))
+        writeBytes(destination, html(*copy, title));
+    else if (target == QLatin1String("docx"))
+        DocxWriter::write(*copy, title, destination);
+    else if (target == QLatin1String("odt"))
+        OdtWriter::write(*copy, title, destination);
+    else if (target == QLatin1String("rtf"))
+        writeBytes(destination, RtfWriter::rtf(*copy));
+    else if (target == QLatin1String("pdf"))
+        PDFRenderer::write(*copy, destination);
+    else if (target == QLatin1String("md") || target == QLatin1String("epub"))
+        throw notAvailableYet(QStringLiteral("Converting to ") + target.toUpper());
+    else
+        throw Fail(QStringLiteral("Can’t create .%1 files.").arg(target));
+}
+
+std::unique_ptr<QTextDocument> portableFonts(const QTextDocument& document)
+{
+    std::unique_ptr<QTextDocument> copy(document.clone());
+    const QString system = systemFamily();
+    const QString defaultFamily = document.defaultFont().family();
+    QList<std::pair<int, int>> ranges;
+    for (QTextBlock block = copy->begin(); block.isValid(); block = block.next()) {
+        for (auto it = block.begin(); !it.atEnd(); ++it) {
+            const QTextFragment fragment = it.fragment();
+            const QStringList families = fragment.charFormat().fontFamilies().toStringList();
+            const QString family = families.isEmpty() ? QString() : families.first();
+            const QString shown = family.isEmpty() ? defaultFamily : family;
+            if (shown == system)
+                ranges.append({fragment.position(), fragment.position() + fragment.length()});
+        }
+    }
+    QTextCharFormat portable;
+    portable.setFontFamilies(QStringList{QStringLiteral("Helvetica Neue")});
+    QTextCursor cursor(copy.get());
+    for (const auto& [start, end] : std::as_const(ranges)) {
+        cursor.setPosition(start);
+        cursor.setPosition(end, QTextCursor::KeepAnchor);
+        cursor.mergeCharFormat(portable);
+    }
+    if (copy->defaultFont().family() == system) {
+        QFont font = copy->defaultFont();
+        font.setFamilies({QStringLiteral("Helvetica Neue")});
+        copy->setDefaultFont(font);
+    }
+    return copy;
+}
+
+QString plainText(const QTextDocument& document)
+{
+    QString text = document.toPlainText();
+    text.remove(QChar::ObjectReplacementCharacter);
+    return text;
+}
+
+} // namespace RichDocument

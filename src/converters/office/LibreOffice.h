@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <chrono>
+
+// Headless LibreOffice: one conversion at a time on a user profile of the
+// program's own, so that it never meets the user's open LibreOffice
+// windows, with a time limit.
+namespace LibreOffice {
+
+// The time a conversion may take: 180 seconds, or
+// FLINGDIAL_LIBREOFFICE_TIMEOUT seconds when set.
+std::chrono::seconds timeLimit();
+
+// The arguments of one run: `sources` to `format` (an extension, optionally
+// with a filter: "pdf", "csv:Text - txt - csv (StarCalc):44,34,76,1") into
+// `outputFolder`, with `extra` before the files.
+QStringList arguments(const QString& profile, const QString& format, const QString& outputFolder,
+                      const QStringList& sources, const QStringList& extra = {});
+
+// Converts `source` into `outputFolder` and returns the file it made, the
+// one with the target's extension. Throws Fail: LibreOffice missing, not
+// responding in time, unable to open the file, or making nothing.
+QString convert(const QString& source, const QString& format, const QString& outputFolder,
+                const QStringList& extra = {});
+
+} // namespace LibreOffice

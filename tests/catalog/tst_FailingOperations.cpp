@@ -1,0 +1,158 @@
+#include "catalog/Catalog.h"
+#include "core/NameReservations.h"
+#include "core/Settings.h"
+#include "core/Shell.h"
+#include "support/Media.h"
+#include "support/TestSupport.h"
+
+#include <QDir>
+#include <QImage>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace Qt::StringLiterals;
+
+using TestSupport::ScopedEnv;
+
+// Every family's operations, made to fail by a corrupt input or by a
+// destination that can't be written: nothing may be left behind, in the
+// destination or the temporary folder, and the result's name is free again.
+class TestFailingOperations : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase();
+    void init();
+    void cleanup();
+    void leaveNothingBehind_data();
+    void leaveNothingBehind();
+
+private:
+    QString makeInput(const QString& name, bool corrupt);
+    static QStringList everything(const QString& folder);
+
+    // Made before TMPDIR points elsewhere, so they don't land in m_temporary.
+    QTemporaryDir m_config;
+    QTemporaryDir m_temporary;
+    QTemporaryDir m_workspace;
+    std::unique_ptr<ScopedEnv> m_configHome;
+    std::unique_ptr<ScopedEnv> m_tmpdir;
+    std::unique_ptr<QTemporaryDir> m_work;
+};
+
+void TestFailingOperations::initTestCase()
+{
+    m_configHome = std::make_unique<ScopedEnv>("XDG_CONFIG_HOME", m_config.path().toLocal8Bit());
+    m_tmpdir = std::make_unique<ScopedEnv>("TMPDIR", m_temporary.path().toLocal8Bit());
+    Settings::shared().registerDefaults();
+}
+
+void TestFailingOperations::init()
+{
+    m_work = std::make_unique<QTemporaryDir>(m_workspace.filePath(u"work-XXXXXX"_s));
+}
+
+void TestFailingOperations::cleanup()
+{
+    Settings::shared().remove(u"output.mode"_s);
+    Settings::shared().remove(u"output.path"_s);
+}
+
+QStringList TestFailingOperations::everything(const QString& folder)
+{
+    return QDir(folder).entryList(
+        QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
+}
+
+QString TestFailingOperations::makeInput(const QString& name, bool corrupt)
+{
+    const QString path = m_work->filePath(name);
+    if (corrupt)
+        return TestSupport::writeFile(path, QByteArray(3000, '\x5a') + "not what it claims");
+    const QString key = QFileInfo(name).suffix();
+    if (key == u"png") {
+        QImage picture(40, 30, QImage::Format_RGB32);
+        picture.fill(Qt::darkCyan);
+        picture.save(path);
+    } else if (key == u"mp4") {
+        Media::makeVideo(path, 64, 48, 0.5);
+    } else if (key == u"wav") {
+        Media::makeAudio(path, 0.5);
+    } else if (key == u"srt") {
+        TestSupport::writeFile(path, "1\n00:00:01,000 --> 00:00:02,000\nHello\n");
+    } else if (key == u"zip") {
+        TestSupport::writeFile(m_work->filePath(u"inside.txt"_s), "text");
+        Shell::run(u"/usr/bin/zip"_s, {u"-q"_s, path, u"inside.txt"_s}, m_work->path());
+        QFile::remove(m_work->filePath(u"inside.txt"_s));
+    }
+    return path;
+}
+
+void TestFailingOperations::leaveNothingBehind_data()
+{
+    QTest::addColumn<QString>("input");
+    QTest::addColumn<QString>("mode");
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<bool>("corrupt");
+
+    QTest::newRow("image, corrupt") << u"a.png"_s << u"convert"_s << u"JPG"_s << true;
+    QTest::newRow("image, unwritable") << u"a.png"_s << u"convert"_s << u"WEBP"_s << false;
+    QTest::newRow("image tool, corrupt") << u"a.png"_s << u"tools"_s << u"Rotate"_s << true;
+    QTest::newRow("image to PDF, unwritable")
+        << u"a.png"_s << u"tools"_s << u"Merge into PDF"_s << false;
+    QTest::newRow("video, corrupt") << u"a.mp4"_s << u"convert"_s << u"MKV"_s << true;
+    QTest::newRow("video, unwritable") << u"a.mp4"_s << u"convert"_s << u"MKV"_s << false;
+    QTest::newRow("audio, corrupt") << u"a.wav"_s << u"convert"_s << u"FLAC"_s << true;
+    QTest::newRow("audio, unwritable") << u"a.wav"_s << u"tools"_s << u"Reverse"_s << false;
+    QTest::newRow("pdf, corrupt") << u"a.pdf"_s << u"convert"_s << u"TXT"_s << true;
+    QTest::newRow("document, corrupt") << u"a.docx"_s << u"convert"_s << u"PDF"_s << true;
+    QTest::newRow("slides, corrupt") << u"a.pptx"_s << u"convert"_s << u"PDF"_s << true;
+    QTest::newRow("spreadsheet, corrupt") << u"a.xlsx"_s << u"convert"_s << u"CSV"_s << true;
+    QTest::newRow("subtitle, unwritable") << u"a.srt"_s << u"convert"_s << u"VTT"_s << false;
+    QTest::newRow("archive, corrupt") << u"a.zip"_s << u"convert"_s << u"TAR"_s << true;
+    QTest::newRow("archive, unwritable") << u"a.zip"_s << u"convert"_s << u"GZIP"_s << false;
+    QTest::newRow("extract, corrupt") << u"a.zip"_s << u"tools"_s << u"Extract"_s << true;
+    QTest::newRow("compress, unwritable")
+        << u"a.srt"_s << u"tools"_s << u"Compress to ZIP"_s << false;
+}
+
+void TestFailingOperations::leaveNothingBehind()
+{
+    QFETCH(QString, input);
+    QFETCH(QString, mode);
+    QFETCH(QString, title);
+    QFETCH(bool, corrupt);
+
+    const QString file = makeInput(input, corrupt);
+    QString destination = m_work->path();
+    if (!corrupt) {
+        // A folder below a plain file can't be made, not even by root.
+        const QString blocker = TestSupport::writeFile(m_work->filePath(u"blocker"_s));
+        destination = blocker + u"/out"_s;
+        Settings::shared().setValue(u"output.mode"_s, u"custom"_s);
+        Settings::shared().setValue(u"output.path"_s, destination);
+    }
+    const QStringList before = everything(m_work->path());
+
+    const QList<Operation> operations =
+        Catalog::slices(WheelMode::fromRawValue(mode).value(), {file});
+    const auto chosen = std::find_if(operations.cbegin(), operations.cend(),
+                                     [&](const Operation& op) { return op.title == title; });
+    QVERIFY2(chosen != operations.cend(), qPrintable(title));
+    {
+        const NameReservations::Scope names;
+        QVERIFY_THROWS_EXCEPTION(Error, chosen->perform({file}));
+    }
+
+    QCOMPARE(everything(m_work->path()), before);
+    QCOMPARE(everything(m_temporary.path()), QStringList());
+    const QString stem = QFileInfo(file).completeBaseName();
+    for (const QString& extension : {u"jpg"_s, u"webp"_s, u"mkv"_s, u"flac"_s, u"vtt"_s, u"tar"_s,
+                                     u"tar.gz"_s, u"zip"_s, u"pdf"_s})
+        QVERIFY(
+            !NameReservations::shared().isClaimed(destination + u'/' + stem + u'.' + extension));
+}
+
+QTEST_GUILESS_MAIN(TestFailingOperations)
+#include "tst_FailingOperations.moc"
