@@ -40,6 +40,9 @@ private:
 // Writes a file (creating its folders) and returns its path.
 QString writeFile(const QString& path, const QByteArray& content = {});
 
+// The whole content of a file (empty when it can't be read).
+QByteArray readFile(const QString& path);
+
 // Writes an executable shell script and returns its path.
 QString writeExecutable(const QString& path, const QByteArray& body = "exit 0\n");
 

@@ -3,6 +3,7 @@
 #include <QHash>
 #include <QTextBlock>
 #include <QTextDocument>
+#include <QTextFormat>
 #include <QTextFrame>
 #include <QTextList>
 #include <QTextTable>
@@ -11,13 +12,12 @@ namespace DocumentModel {
 
 namespace {
 
-Marks marksOf(const QTextCharFormat& format)
+Marks marksOf(const QTextCharFormat& format, double defaultSize)
 {
     Marks marks;
     const QStringList families = format.fontFamilies().toStringList();
     marks.font = families.isEmpty() ? QString() : families.first();
-    if (format.hasProperty(QTextFormat::FontPointSize) && format.fontPointSize() > 0)
-        marks.points = format.fontPointSize();
+    marks.points = pointSize(format, defaultSize);
     marks.bold = format.fontWeight() >= QFont::DemiBold;
     marks.italic = format.fontItalic();
     marks.underline = format.fontUnderline();
@@ -37,6 +37,8 @@ Marks marksOf(const QTextCharFormat& format)
 class Walker
 {
 public:
+    explicit Walker(double defaultSize) : m_defaultSize(defaultSize) {}
+
     QList<Block> frame(QTextFrame* frame)
     {
         QList<Block> result;
@@ -82,7 +84,7 @@ private:
             text.replace(QChar::LineSeparator, QLatin1Char('\n'));
             if (text.isEmpty())
                 continue;
-            Run run{text, marksOf(fragment.charFormat())};
+            Run run{text, marksOf(fragment.charFormat(), m_defaultSize)};
             if (!paragraph.runs.isEmpty() && paragraph.runs.last().marks == run.marks)
                 paragraph.runs.last().text += run.text;
             else
@@ -132,14 +134,27 @@ private:
         return result;
     }
 
+    double m_defaultSize;
     QHash<QTextList*, int> m_lists;
 };
 
 } // namespace
 
+std::optional<double> pointSize(const QTextCharFormat& format, double defaultSize)
+{
+    if (format.hasProperty(QTextFormat::FontPointSize) && format.fontPointSize() > 0)
+        return format.fontPointSize();
+    if (!format.hasProperty(QTextFormat::FontSizeAdjustment))
+        return std::nullopt;
+    static const double scale[] = {0.7, 0.8, 1.0, 1.2, 1.5, 2.0, 2.4};
+    const int step = std::clamp(format.intProperty(QTextFormat::FontSizeAdjustment), -2, 4);
+    return defaultSize * scale[step + 2];
+}
+
 QList<Block> blocks(const QTextDocument& document)
 {
-    return Walker().frame(document.rootFrame());
+    const double defaultSize = document.defaultFont().pointSizeF();
+    return Walker(defaultSize > 0 ? defaultSize : 12).frame(document.rootFrame());
 }
 
 bool isNumbered(QTextListFormat::Style style)

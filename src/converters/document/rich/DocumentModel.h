@@ -7,6 +7,7 @@
 #include <memory>
 #include <optional>
 
+class QTextCharFormat;
 class QTextDocument;
 
 // The rich-text value as the writers see it: one walk over the document
@@ -78,6 +79,11 @@ struct Table
     int columns = 0;
     QList<QList<Cell>> cells; // rows × columns, covered positions included
 };
+
+// The size a run is shown at, when it differs from the document's default:
+// its own point size, or the default scaled by the relative size that
+// Qt's HTML reader gives headings ("xx-large" and the like).
+std::optional<double> pointSize(const QTextCharFormat& format, double defaultSize);
 
 // The document's blocks in reading order.
 QList<Block> blocks(const QTextDocument& document);

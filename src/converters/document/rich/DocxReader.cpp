@@ -345,16 +345,22 @@ private:
         if (!numbering)
             return;
         const pugi::xml_node root = child(*numbering, "numbering");
-        QHash<QString, QHash<int, QString>> abstractFormats;
+        QHash<QString, QHash<int, QTextListFormat::Style>> abstractFormats;
         for (pugi::xml_node each : root.children()) {
             if (!is(each, "abstractNum"))
                 continue;
-            QHash<int, QString>& levels =
+            QHash<int, QTextListFormat::Style>& levels =
                 abstractFormats[attribute(each, "abstractNumId").value_or(QString())];
             for (pugi::xml_node level : each.children()) {
-                if (is(level, "lvl"))
-                    levels.insert(attribute(level, "ilvl").value_or(QString()).toInt(),
-                                  attribute(child(level, "numFmt"), "val").value_or(QString()));
+                if (!is(level, "lvl"))
+                    continue;
+                const int index = attribute(level, "ilvl").value_or(QString()).toInt();
+                const QString format = attribute(child(level, "numFmt"), "val").value_or(QString());
+                levels.insert(
+                    index, format == QLatin1String("bullet") || format.isEmpty()
+                               ? TextBuilder::bulletStyle(
+                                     attribute(child(level, "lvlText"), "val").value_or(QString()))
+                               : listStyle(format, index));
             }
         }
         for (pugi::xml_node each : root.children()) {
@@ -429,10 +435,10 @@ private:
         if (listed) {
             const int level = std::clamp(p.level.value_or(0), 0, 8);
             m_builder.listItem(QStringLiteral("docx") + *p.numId, level,
-                               listStyle(m_numbering.value(*p.numId).value(level), level));
+                               m_numbering.value(*p.numId).value(level, QTextListFormat::ListDisc));
         }
         if (!m_noteMarker.isEmpty()) {
-            QTextCharFormat marker;
+            QTextCharFormat marker = charFormat(style.run);
             marker.setVerticalAlignment(QTextCharFormat::AlignSuperScript);
             m_builder.text(std::exchange(m_noteMarker, QString()), marker);
         }
@@ -647,7 +653,7 @@ private:
     Style m_defaults;
     QString m_defaultParagraphStyle;
     QHash<QString, Style> m_styles;
-    QHash<QString, QHash<int, QString>> m_numbering; // numId → level → number format
+    QHash<QString, QHash<int, QTextListFormat::Style>> m_numbering; // numId → level → style
     QHash<QString, QString> m_links;
     std::list<pugi::xml_document> m_noteParts;
     QHash<QString, pugi::xml_node> m_footnotes;

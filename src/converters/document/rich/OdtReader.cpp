@@ -196,7 +196,8 @@ private:
                 levels.insert(level,
                               numberStyle(attribute(each, "num-format").value_or(QString())));
             else if (is(each, "list-level-style-bullet"))
-                levels.insert(level, QTextListFormat::Style(QTextListFormat::ListDisc - level % 3));
+                levels.insert(level, TextBuilder::bulletStyle(
+                                         attribute(each, "bullet-char").value_or(QString())));
         }
     }
 

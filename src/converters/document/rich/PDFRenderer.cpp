@@ -1,5 +1,6 @@
 #include "converters/document/rich/PDFRenderer.h"
 
+#include "converters/document/rich/PageTextFilter.h"
 #include "core/Errors.h"
 
 #include <QAbstractTextDocumentLayout>
@@ -83,26 +84,25 @@ void write(const QTextDocument& source, const QString& path)
     fitToColumn(*document);
     document->setPageSize(QSizeF(columnWidth, textHeight));
 
-    QPainter painter;
-    if (!painter.begin(&writer))
+    QPainter pdf;
+    if (!pdf.begin(&writer))
         throw Fail(QStringLiteral("The PDF couldn’t be created."));
     QAbstractTextDocumentLayout::PaintContext context;
     context.palette = printPalette();
+    // Only text inside the page's text area reaches the PDF's text layer.
+    PageTextFilter filter(writer, pdf, QRectF(0, margin - 0.5, pageWidth, textHeight + 1));
     const int pages = std::max(1, document->pageCount());
     for (int page = 0; page < pages; ++page) {
         if (page > 0 && !writer.newPage())
             throw Fail(QStringLiteral("The PDF couldn’t be created."));
         const double top = page * textHeight;
-        painter.save();
+        QPainter painter(&filter);
         painter.translate(margin, margin - top);
-        // Qt also draws the lines that only touch the clip's edges, which
-        // would put each page's neighbouring lines into its text layer.
-        context.clip = QRectF(0, top + 0.5, columnWidth, textHeight - 1);
+        context.clip = QRectF(0, top, columnWidth, textHeight);
         painter.setClipRect(QRectF(-margin, top, pageWidth, textHeight));
         document->documentLayout()->draw(&painter, context);
-        painter.restore();
     }
-    if (!painter.end())
+    if (!pdf.end())
         throw Fail(QStringLiteral("The PDF couldn’t be created."));
     // Every byte reached the disk, or the result is not one.
     if (file.error() != QFileDevice::NoError || !file.flush())

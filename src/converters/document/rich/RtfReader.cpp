@@ -26,6 +26,7 @@ enum class Destination {
     listOverrideTable,
     fieldInstruction,
     footnote,
+    levelText,
 };
 
 struct Marks
@@ -344,6 +345,10 @@ private:
             g.destination = Destination::listTable;
         } else if (word == "listoverridetable") {
             g.destination = Destination::listOverrideTable;
+        } else if (word == "leveltext") {
+            g.destination = g.destination == Destination::listTable ? Destination::levelText
+                                                                    : Destination::skip;
+            m_levelText.clear();
         } else if (word == "fldinst") {
             g.destination = Destination::fieldInstruction;
             m_instruction.clear();
@@ -394,13 +399,19 @@ private:
     {
         if (word == "list") {
             m_listLevels.clear();
+            m_bullets.clear();
         } else if (word == "listlevel") {
             m_listLevels.append(23);
         } else if (word == "levelnfc" || word == "levelnfcn") {
             if (!m_listLevels.isEmpty())
                 m_listLevels.last() = value;
         } else if (word == "listid") {
-            m_listFormats.insert(value, m_listLevels);
+            QList<QTextListFormat::Style> styles;
+            for (qsizetype level = 0; level < m_listLevels.size(); ++level)
+                styles.append(m_listLevels.at(level) == 23
+                                  ? m_bullets.value(int(level), QTextListFormat::ListDisc)
+                                  : listStyle(m_listLevels.at(level), int(level)));
+            m_listFormats.insert(value, styles);
         }
     }
 
@@ -555,6 +566,10 @@ private:
         case Destination::fontTable:
             m_fonts[m_currentFont].name += value;
             break;
+        case Destination::levelText:
+            if (m_levelText.size() < 64)
+                m_levelText += value;
+            break;
         case Destination::colorTable:
             for (const QChar c : value) {
                 // An entry without channels is the automatic colour.
@@ -608,6 +623,11 @@ private:
         const Group ending = m_groups.takeLast();
         if (m_groups.isEmpty())
             return;
+        if (ending.destination == Destination::levelText && !m_listLevels.isEmpty() &&
+            m_listLevels.last() == 23) {
+            // The level text starts with its length; the bullet follows.
+            m_bullets[m_listLevels.size() - 1] = TextBuilder::bulletStyle(m_levelText.mid(1, 1));
+        }
         if (ending.destination == Destination::fieldInstruction &&
             group().destination != Destination::fieldInstruction) {
             static const QRegularExpression link(QStringLiteral("HYPERLINK\\s+\"([^\"]*)\""));
@@ -643,9 +663,10 @@ private:
             format.setPageBreakPolicy(QTextFormat::PageBreak_AlwaysBefore);
         m_builder.paragraph(format);
         if (p.list > 0) {
-            const QList<int> levels = m_listFormats.value(m_overrides.value(p.list, p.list));
+            const QList<QTextListFormat::Style> levels =
+                m_listFormats.value(m_overrides.value(p.list, p.list));
             m_builder.listItem(QStringLiteral("rtf%1").arg(p.list), p.level,
-                               listStyle(levels.value(p.level, 23), p.level));
+                               levels.value(p.level, QTextListFormat::ListDisc));
         }
         for (const auto& [text, format] : std::as_const(m_runs))
             m_builder.text(text, format);
@@ -746,8 +767,10 @@ private:
     QHash<int, int> m_styleOutline;
     int m_currentStyle = 0;
     QList<int> m_listLevels;
-    QHash<int, QList<int>> m_listFormats; // list id → number format per level
-    QHash<int, int> m_overrides;          // \ls → list id
+    QHash<int, QTextListFormat::Style> m_bullets; // level → bullet of the list being read
+    QString m_levelText;
+    QHash<int, QList<QTextListFormat::Style>> m_listFormats; // list id → style per level
+    QHash<int, int> m_overrides;                             // \ls → list id
     int m_overrideList = 0;
     QString m_instruction;
     QList<std::pair<QString, QTextCharFormat>> m_runs;

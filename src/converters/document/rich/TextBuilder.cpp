@@ -154,3 +154,15 @@ void TextBuilder::endTable()
     m_freshBlock = m_cursor.block().length() <= 1;
     m_inParagraph = false;
 }
+
+QTextListFormat::Style TextBuilder::bulletStyle(const QString& bulletText)
+{
+    const QString bullet = bulletText.trimmed();
+    if (bullet == QStringLiteral("\u25e6") || bullet == QLatin1String("o") ||
+        bullet == QStringLiteral("\u25cb"))
+        return QTextListFormat::ListCircle;
+    if (bullet == QStringLiteral("\u25aa") || bullet == QStringLiteral("\u25a0") ||
+        bullet == QStringLiteral("\uf0a7") || bullet == QLatin1String("\xa7"))
+        return QTextListFormat::ListSquare;
+    return QTextListFormat::ListDisc;
+}

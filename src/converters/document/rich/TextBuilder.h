@@ -38,6 +38,10 @@ public:
     void beginCell(int column, int columnSpan = 1, bool continuesAbove = false);
     void endTable();
 
+    // The bullet style a list level's bullet text shows: ◦ and o are
+    // circles, ▪ and ■ squares, anything else a disc.
+    static QTextListFormat::Style bulletStyle(const QString& bulletText);
+
     // Never more than this many tables inside each other; deeper ones are
     // read as plain paragraphs of the cell around them.
     static constexpr int maximumTableDepth = 16;
