@@ -11,6 +11,9 @@ packages=(
   libgl-dev
   # image engine, PDF model and rendering, XML, containers, property lists
   libvips-dev libwebp-dev libqpdf-dev libpoppler-cpp-dev libpugixml-dev libarchive-dev libplist-dev
+  zlib1g-dev
+  # fonts for documents in Latin, Greek, Cyrillic, Arabic, Hebrew, Devanagari and CJK
+  fonts-noto-core fonts-noto-cjk
   # X11
   libxcb1-dev libxcb-xfixes0-dev libxcb-keysyms1-dev libxcb-xtest0-dev x11proto-dev
   # sounds and background removal
