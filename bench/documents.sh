@@ -1,0 +1,67 @@
+#!/usr/bin/env bash
+# Documents: Flingdial against LibreOffice (soffice --headless --convert-to),
+# side by side. A small Word document to ODT, RTF and PDF, LibreOffice
+# starting cold each time (a fresh profile, as on a first run); and a
+# 180-page Word document to PDF, with peak memory. Prints whether the goals
+# are met: 20× faster for small documents, 5× faster with under half the
+# memory for the long one.
+# Usage: bench/documents.sh [build-dir]
+. "$(dirname "$0")/setup.sh"
+soffice=$(command -v soffice || true)
+[ -n "$soffice" ] || { echo "LibreOffice is not installed: nothing to compare with"; exit 0; }
+
+# The inputs, written by Flingdial's own DOCX writer from generated HTML.
+make_html() { # PARAGRAPHS → a report with headings, lists and a table
+  awk -v n="$1" 'BEGIN {
+    print "<html><head><meta charset=\"utf-8\"></head><body><h1>Quarterly report</h1>"
+    for (i = 1; i <= n; i++) {
+      if (i % 20 == 1) printf "<h2>Section %d</h2>\n", i / 20 + 1
+      printf "<p>Paragraph %d: the <b>results</b> of the <i>quarter</i> were in line with", i
+      print " the plan, and the team expects the next one to follow the same course closely.</p>"
+      if (i % 25 == 0) print "<ul><li>First point</li><li>Second point</li></ul>"
+      if (i % 50 == 0) print "<table border=1><tr><td>Region</td><td>Sales</td></tr><tr><td>North</td><td>42</td></tr></table>"
+    }
+    print "</body></html>"
+  }'
+}
+make_html 12 > "$work/small.html"
+make_html 2750 > "$work/long.html"
+"$flingdial" --run convert docx "$work/small.html" > /dev/null 2>&1
+"$flingdial" --run convert docx "$work/long.html" > /dev/null 2>&1
+"$flingdial" --run convert pdf "$work/long.docx" > /dev/null 2>&1
+pages=$(pdfinfo "$work/long.pdf" | awk '/^Pages:/ { print $2 }')
+
+# measure COMMAND… → "ms MB", best of three, peak resident memory of the run
+measure() {
+  local best_ms= best_kb=
+  for _ in 1 2 3; do
+    rm -rf "$work/out" "$work/profile"; mkdir "$work/out"
+    /usr/bin/time -f '%e %M' -o "$work/time" "$@" > /dev/null 2>&1
+    read -r seconds kb < "$work/time"
+    local ms; ms=$(awk -v s="$seconds" 'BEGIN { printf "%d", s * 1000 }')
+    if [ -z "$best_ms" ] || [ "$ms" -lt "$best_ms" ]; then best_ms=$ms; best_kb=$kb; fi
+  done
+  echo "$best_ms $(( best_kb / 1024 ))"
+}
+ours() { cp "$work/$2.docx" "$work/out/"; "$flingdial" --run convert "$1" "$work/out/$2.docx"; }
+theirs() {
+  "$soffice" "-env:UserInstallation=file://$work/profile" --headless --convert-to "$1" \
+    --outdir "$work/out" "$work/$2.docx"
+}
+export -f ours theirs
+export flingdial soffice work
+
+printf '%-22s %16s %16s %8s  %s\n' "" "flingdial" "LibreOffice" "ratio" "goal"
+row() { # NAME TARGET INPUT SPEEDUP CHECK-MEMORY
+  read -r fms fmb < <(measure bash -c 'ours "$0" "$1"' "$2" "$3")
+  read -r lms lmb < <(measure bash -c 'theirs "$0" "$1"' "$2" "$3")
+  local goal=met
+  [ $(( fms * $4 )) -le "$lms" ] || goal=missed
+  [ "$5" = no ] || [ $(( 2 * fmb )) -lt "$lmb" ] || goal=missed
+  printf '%-22s %6s ms %4s MB %6s ms %4s MB %7s×  %s\n' "$1" "$fms" "$fmb" "$lms" "$lmb" \
+    "$(awk -v a="$lms" -v b="$fms" 'BEGIN { printf "%.1f", a / (b > 0 ? b : 1) }')" "$goal"
+}
+row "small DOCX → ODT" odt small 20 no
+row "small DOCX → RTF" rtf small 20 no
+row "small DOCX → PDF" pdf small 20 no
+row "$pages-page DOCX → PDF" pdf long 5 yes
