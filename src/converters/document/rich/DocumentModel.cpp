@@ -142,13 +142,14 @@ private:
 
 std::optional<double> pointSize(const QTextCharFormat& format, double defaultSize)
 {
-    if (format.hasProperty(QTextFormat::FontPointSize) && format.fontPointSize() > 0)
-        return format.fontPointSize();
+    const bool sized = format.hasProperty(QTextFormat::FontPointSize) && format.fontPointSize() > 0;
+    const double base = sized ? format.fontPointSize() : defaultSize;
+    // Qt's layout scales whatever size the run has by its relative size.
     if (!format.hasProperty(QTextFormat::FontSizeAdjustment))
-        return std::nullopt;
+        return sized ? std::optional<double>(base) : std::nullopt;
     static const double scale[] = {0.7, 0.8, 1.0, 1.2, 1.5, 2.0, 2.4};
     const int step = std::clamp(format.intProperty(QTextFormat::FontSizeAdjustment), -2, 4);
-    return defaultSize * scale[step + 2];
+    return base * scale[step + 2];
 }
 
 QList<Block> blocks(const QTextDocument& document)

@@ -81,7 +81,7 @@ struct Table
 };
 
 // The size a run is shown at, when it differs from the document's default:
-// its own point size, or the default scaled by the relative size that
+// its own point size (else the default) scaled by the relative size that
 // Qt's HTML reader gives headings ("xx-large" and the like).
 std::optional<double> pointSize(const QTextCharFormat& format, double defaultSize);
 

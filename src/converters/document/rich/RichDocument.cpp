@@ -2,7 +2,9 @@
 
 #include "converters/document/rich/DocxReader.h"
 #include "converters/document/rich/DocxWriter.h"
+#include "converters/document/rich/Epub.h"
 #include "converters/document/rich/HtmlText.h"
+#include "converters/document/rich/Markdown.h"
 #include "converters/document/rich/OdtReader.h"
 #include "converters/document/rich/OdtWriter.h"
 #include "converters/document/rich/PDFRenderer.h"
@@ -18,6 +20,7 @@
 #include <QFileInfo>
 #include <QFontDatabase>
 #include <QRegularExpression>
+#include <QStringDecoder>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -78,6 +81,17 @@ void writeBytes(const QString& destination, const QByteArray& bytes)
         throw failure();
 }
 
+// Markdown files are UTF-8 (a byte-order mark allowed); other bytes are refused.
+QString strictUtf8(const QString& path)
+{
+    const QByteArray bytes = FileOps::readInput(path, inputLimit);
+    QStringDecoder decoder(QStringDecoder::Utf8);
+    QString text = decoder.decode(bytes);
+    if (decoder.hasError())
+        throw Fail(QStringLiteral("%1 isn’t UTF-8 text.").arg(QFileInfo(path).fileName()));
+    return text;
+}
+
 QByteArray html(const QTextDocument& document, const QString& title)
 {
     std::unique_ptr<QTextDocument> titled(document.clone());
@@ -127,8 +141,10 @@ std::unique_ptr<QTextDocument> load(const QString& path)
         return fromHTML(WebArchive::mainHtml(path));
     if (key == QLatin1String("txt"))
         return plain(TextFile::decode(FileOps::readInput(path, inputLimit)));
-    if (key == QLatin1String("md") || key == QLatin1String("epub"))
-        throw notAvailableYet(QStringLiteral("Reading .") + key + QStringLiteral(" files"));
+    if (key == QLatin1String("md"))
+        return fromHTML(Markdown::html(strictUtf8(path)));
+    if (key == QLatin1String("epub"))
+        return Epub::read(path);
     throw Fail(QStringLiteral("This computer can’t open .%1 files.").arg(key));
 }
 
@@ -148,8 +164,10 @@ void write(const QTextDocument& document, const QString& title, const QString& t
         writeBytes(destination, RtfWriter::rtf(*copy));
     else if (target == QLatin1String("pdf"))
         PDFRenderer::write(*copy, destination);
-    else if (target == QLatin1String("md") || target == QLatin1String("epub"))
-        throw notAvailableYet(QStringLiteral("Converting to ") + target.toUpper());
+    else if (target == QLatin1String("md"))
+        TextFile::write(destination, Markdown::markdown(*copy));
+    else if (target == QLatin1String("epub"))
+        Epub::write(*copy, title, destination);
     else
         throw Fail(QStringLiteral("Can’t create .%1 files.").arg(target));
 }
