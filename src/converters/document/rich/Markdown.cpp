@@ -232,7 +232,9 @@ QString escapedLineStart(const QString& line)
         line.startsWith(QLatin1Char('-')) || line.startsWith(QLatin1Char('+')))
         return QLatin1Char('\\') + line;
     QString out = line;
-    return out.replace(numbered, QStringLiteral("\\1\\\\\\2"));
+    if (const auto match = numbered.match(out); match.hasMatch())
+        out.insert(match.capturedEnd(1), QLatin1Char('\\'));
+    return out;
 }
 
 QString linkTarget(QString href)
