@@ -111,13 +111,13 @@ private Q_SLOTS:
     void pdfTextIsBlackOnDarkDesktops();
 
 private:
-    QString write(const QTextDocument& document, const QString& name);
+    QString write(QTextDocument& document, const QString& name);
     QString makeDocx(const QByteArray& body, const QByteArray& extraParts = {});
 
     QTemporaryDir m_dir;
 };
 
-QString TestDocumentConverter::write(const QTextDocument& document, const QString& name)
+QString TestDocumentConverter::write(QTextDocument& document, const QString& name)
 {
     const QString path = m_dir.filePath(name);
     QFile::remove(path);

@@ -59,7 +59,9 @@ void write(const QList<Page>& pages, const QString& output)
         QPDFPageDocumentHelper document(pdf);
         for (const Page& page : pages)
             document.addPage(QPDFPageObjectHelper(pageObject(pdf, page)), false);
-        QPDFWriter writer(pdf, QFile::encodeName(output).constData());
+        // qpdf keeps the name and opens the file only when it writes.
+        const QByteArray name = QFile::encodeName(output);
+        QPDFWriter writer(pdf, name.constData());
         writer.setStreamDataMode(qpdf_s_compress);
         writer.write();
     } catch (const std::exception&) {

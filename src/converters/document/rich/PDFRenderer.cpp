@@ -65,9 +65,9 @@ QPalette printPalette()
 
 } // namespace
 
-void write(const QTextDocument& source, const QString& path)
+void write(QTextDocument& target, const QString& path)
 {
-    std::unique_ptr<QTextDocument> document(source.clone());
+    QTextDocument* const document = &target;
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly))
         throw SystemError(QStringLiteral("“%1” couldn’t be written: %2.")

@@ -15,8 +15,9 @@ constexpr double margin = 56;
 constexpr double columnWidth = pageWidth - 2 * margin;
 constexpr double textHeight = pageHeight - 2 * margin;
 
-// Writes `document` to `path` (a new file). Throws Fail "The PDF couldn’t
-// be created." or SystemError when the file can't be written.
-void write(const QTextDocument& document, const QString& path);
+// Writes `document` to `path` (a new file), laying it out for the pages
+// in place. Throws Fail "The PDF couldn’t be created." or SystemError when
+// the file can't be written.
+void write(QTextDocument& document, const QString& path);
 
 } // namespace PDFRenderer

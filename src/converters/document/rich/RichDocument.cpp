@@ -92,11 +92,10 @@ QString strictUtf8(const QString& path)
     return text;
 }
 
-QByteArray html(const QTextDocument& document, const QString& title)
+QByteArray html(QTextDocument& document, const QString& title)
 {
-    std::unique_ptr<QTextDocument> titled(document.clone());
-    titled->setMetaInformation(QTextDocument::DocumentTitle, title);
-    return titled->toHtml().toUtf8();
+    document.setMetaInformation(QTextDocument::DocumentTitle, title);
+    return document.toHtml().toUtf8();
 }
 
 } // namespace
@@ -148,60 +147,57 @@ std::unique_ptr<QTextDocument> load(const QString& path)
     throw Fail(QStringLiteral("This computer can’t open .%1 files.").arg(key));
 }
 
-void write(const QTextDocument& document, const QString& title, const QString& target,
+void write(QTextDocument& document, const QString& title, const QString& target,
            const QString& destination)
 {
-    const std::unique_ptr<QTextDocument> copy = portableFonts(document);
+    makeFontsPortable(document);
     if (target == QLatin1String("txt"))
-        TextFile::write(destination, plainText(*copy));
+        TextFile::write(destination, plainText(document));
     else if (target == QLatin1String("html"))
-        writeBytes(destination, html(*copy, title));
+        writeBytes(destination, html(document, title));
     else if (target == QLatin1String("docx"))
-        DocxWriter::write(*copy, title, destination);
+        DocxWriter::write(document, title, destination);
     else if (target == QLatin1String("odt"))
-        OdtWriter::write(*copy, title, destination);
+        OdtWriter::write(document, title, destination);
     else if (target == QLatin1String("rtf"))
-        writeBytes(destination, RtfWriter::rtf(*copy));
+        writeBytes(destination, RtfWriter::rtf(document));
     else if (target == QLatin1String("pdf"))
-        PDFRenderer::write(*copy, destination);
+        PDFRenderer::write(document, destination);
     else if (target == QLatin1String("md"))
-        TextFile::write(destination, Markdown::markdown(*copy));
+        TextFile::write(destination, Markdown::markdown(document));
     else if (target == QLatin1String("epub"))
-        Epub::write(*copy, title, destination);
+        Epub::write(document, title, destination);
     else
         throw Fail(QStringLiteral("Can’t create .%1 files.").arg(target));
 }
 
-std::unique_ptr<QTextDocument> portableFonts(const QTextDocument& document)
+void makeFontsPortable(QTextDocument& document)
 {
-    std::unique_ptr<QTextDocument> copy(document.clone());
     const QString system = systemFamily();
-    const QString defaultFamily = document.defaultFont().family();
+    const QStringList portable = {QStringLiteral("Helvetica Neue")};
+    // Text without a family of its own follows the default font.
+    if (document.defaultFont().family() == system) {
+        QFont font = document.defaultFont();
+        font.setFamilies(portable);
+        document.setDefaultFont(font);
+    }
     QList<std::pair<int, int>> ranges;
-    for (QTextBlock block = copy->begin(); block.isValid(); block = block.next()) {
+    for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
         for (auto it = block.begin(); !it.atEnd(); ++it) {
             const QTextFragment fragment = it.fragment();
             const QStringList families = fragment.charFormat().fontFamilies().toStringList();
-            const QString family = families.isEmpty() ? QString() : families.first();
-            const QString shown = family.isEmpty() ? defaultFamily : family;
-            if (shown == system)
+            if (!families.isEmpty() && families.first() == system)
                 ranges.append({fragment.position(), fragment.position() + fragment.length()});
         }
     }
-    QTextCharFormat portable;
-    portable.setFontFamilies(QStringList{QStringLiteral("Helvetica Neue")});
-    QTextCursor cursor(copy.get());
+    QTextCharFormat format;
+    format.setFontFamilies(portable);
+    QTextCursor cursor(&document);
     for (const auto& [start, end] : std::as_const(ranges)) {
         cursor.setPosition(start);
         cursor.setPosition(end, QTextCursor::KeepAnchor);
-        cursor.mergeCharFormat(portable);
+        cursor.mergeCharFormat(format);
     }
-    if (copy->defaultFont().family() == system) {
-        QFont font = copy->defaultFont();
-        font.setFamilies({QStringLiteral("Helvetica Neue")});
-        copy->setDefaultFont(font);
-    }
-    return copy;
 }
 
 QString plainText(const QTextDocument& document)

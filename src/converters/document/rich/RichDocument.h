@@ -16,17 +16,19 @@ std::unique_ptr<QTextDocument> create();
 // Reads a document of any format the engine reads. Throws Fail.
 std::unique_ptr<QTextDocument> load(const QString& path);
 
-// Writes `document` as `target` at `destination` (a new file). Throws
-// Fail, or SystemError when the file can't be written.
-void write(const QTextDocument& document, const QString& title, const QString& target,
+// Writes `document` as `target` at `destination` (a new file), its fonts
+// made portable first. Throws Fail, or SystemError when the file can't be
+// written.
+void write(QTextDocument& document, const QString& title, const QString& target,
            const QString& destination);
 
 // A document from HTML text.
 std::unique_ptr<QTextDocument> fromHTML(const QString& html);
 
-// A copy whose text in the desktop's own font is set in Helvetica Neue,
-// which other computers know; bold and italic stay.
-std::unique_ptr<QTextDocument> portableFonts(const QTextDocument& document);
+// Sets the text in the desktop's own font in Helvetica Neue, which other
+// computers know; bold and italic stay. Changed in place: documents are
+// large, and every conversion owns the one it writes.
+void makeFontsPortable(QTextDocument& document);
 
 // The plain text: line breaks as line feeds, pictures left out.
 QString plainText(const QTextDocument& document);

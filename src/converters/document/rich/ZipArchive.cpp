@@ -37,8 +37,8 @@ ZipArchive ZipArchive::open(const QString& path,
 {
     std::unique_ptr<archive, ArchiveCloser> reader(archive_read_new());
     archive_read_support_format_zip(reader.get());
-    if (archive_read_open_filename(reader.get(), QFile::encodeName(path).constData(), 64 * 1024) !=
-        ARCHIVE_OK)
+    const QByteArray name = QFile::encodeName(path);
+    if (archive_read_open_filename(reader.get(), name.constData(), 64 * 1024) != ARCHIVE_OK)
         throw unreadable(path);
 
     ZipArchive result;
