@@ -127,40 +127,38 @@ void ZipWriter::write(const char* data, qint64 size)
             writeRaw(data + done, piece);
             entry.compressedSize += piece;
         } else {
-            z_stream& stream = m_deflater->stream;
-            stream.next_in = const_cast<Bytef*>(bytes);
-            stream.avail_in = piece;
-            char out[64 * 1024];
-            while (stream.avail_in > 0) {
-                stream.next_out = reinterpret_cast<Bytef*>(out);
-                stream.avail_out = sizeof out;
-                deflate(&stream, Z_NO_FLUSH);
-                const qint64 produced = qint64(sizeof out) - stream.avail_out;
-                writeRaw(out, produced);
-                entry.compressedSize += quint64(produced);
-            }
+            m_deflater->stream.next_in = const_cast<Bytef*>(bytes);
+            m_deflater->stream.avail_in = piece;
+            deflateInto(entry, Z_NO_FLUSH);
         }
         done += piece;
     }
+}
+
+// Deflates what waits in the stream and writes it out; with Z_FINISH until
+// the stream has ended.
+void ZipWriter::deflateInto(Entry& entry, int flush)
+{
+    z_stream& stream = m_deflater->stream;
+    char out[64 * 1024];
+    int status = Z_OK;
+    do {
+        stream.next_out = reinterpret_cast<Bytef*>(out);
+        stream.avail_out = sizeof out;
+        status = deflate(&stream, flush);
+        const qint64 produced = qint64(sizeof out) - stream.avail_out;
+        writeRaw(out, produced);
+        entry.compressedSize += quint64(produced);
+    } while (flush == Z_FINISH ? status != Z_STREAM_END : stream.avail_in > 0);
 }
 
 void ZipWriter::end()
 {
     Entry& entry = m_entries.last();
     if (m_deflater) {
-        z_stream& stream = m_deflater->stream;
-        stream.next_in = nullptr;
-        stream.avail_in = 0;
-        char out[64 * 1024];
-        int status = Z_OK;
-        while (status != Z_STREAM_END) {
-            stream.next_out = reinterpret_cast<Bytef*>(out);
-            stream.avail_out = sizeof out;
-            status = deflate(&stream, Z_FINISH);
-            const qint64 produced = qint64(sizeof out) - stream.avail_out;
-            writeRaw(out, produced);
-            entry.compressedSize += quint64(produced);
-        }
+        m_deflater->stream.next_in = nullptr;
+        m_deflater->stream.avail_in = 0;
+        deflateInto(entry, Z_FINISH);
         m_deflater.reset();
     }
     m_open = false;

@@ -49,6 +49,7 @@ private:
     struct Deflater;
 
     void writeRaw(const char* data, qint64 size);
+    void deflateInto(Entry& entry, int flush);
     void writeLocalHeader(const Entry& entry);
     [[noreturn]] void fail() const;
 

@@ -164,4 +164,16 @@ bool isNumbered(QTextListFormat::Style style)
            style != QTextListFormat::ListSquare && style != QTextListFormat::ListStyleUndefined;
 }
 
+QTextListFormat::Style bulletForLevel(int level)
+{
+    return QTextListFormat::Style(QTextListFormat::ListDisc - level % 3);
+}
+
+QTextListFormat::Style styleAtLevel(const ListItem& item, int level)
+{
+    if (level == item.level)
+        return item.style;
+    return isNumbered(item.style) ? QTextListFormat::ListDecimal : bulletForLevel(level);
+}
+
 } // namespace DocumentModel

@@ -91,4 +91,11 @@ QList<Block> blocks(const QTextDocument& document);
 // Whether a list style numbers its items (decimal, letters, roman).
 bool isNumbered(QTextListFormat::Style style);
 
+// The bullet of a nesting level that says nothing else: disc, circle, square, …
+QTextListFormat::Style bulletForLevel(int level);
+
+// The style a written list definition gives `level`: the item's own at its
+// level, numbers or bullets like it at the others.
+QTextListFormat::Style styleAtLevel(const ListItem& item, int level);
+
 } // namespace DocumentModel

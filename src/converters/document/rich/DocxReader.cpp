@@ -1,5 +1,6 @@
 #include "converters/document/rich/DocxReader.h"
 
+#include "converters/document/rich/RunStyle.h"
 #include "converters/document/rich/TextBuilder.h"
 #include "converters/document/rich/Xml.h"
 #include "converters/document/rich/ZipArchive.h"
@@ -21,32 +22,6 @@ namespace {
 using Xml::attribute;
 using Xml::child;
 using Xml::is;
-
-// What a run's properties say; unset fields inherit.
-struct RunStyle
-{
-    std::optional<bool> bold, italic, underline, strike;
-    std::optional<double> points;
-    std::optional<QString> font;
-    std::optional<QColor> color;
-    std::optional<QTextCharFormat::VerticalAlignment> position;
-
-    void overlay(const RunStyle& top)
-    {
-        const auto take = [](auto& mine, const auto& theirs) {
-            if (theirs)
-                mine = theirs;
-        };
-        take(bold, top.bold);
-        take(italic, top.italic);
-        take(underline, top.underline);
-        take(strike, top.strike);
-        take(points, top.points);
-        take(font, top.font);
-        take(color, top.color);
-        take(position, top.position);
-    }
-};
 
 struct ParagraphStyle
 {
@@ -144,9 +119,9 @@ RunStyle runStyle(const pugi::xml_node& properties)
     if (const pugi::xml_node position = child(properties, "vertAlign")) {
         const QString value = attribute(position, "val").value_or(QString());
         if (value == QLatin1String("superscript"))
-            style.position = QTextCharFormat::AlignSuperScript;
+            style.position = 1;
         else if (value == QLatin1String("subscript"))
-            style.position = QTextCharFormat::AlignSubScript;
+            style.position = -1;
     }
     return style;
 }
@@ -431,14 +406,14 @@ private:
             format.setHeadingLevel(*p.outlineLevel + 1);
         if (p.pageBreakBefore.value_or(false))
             format.setPageBreakPolicy(QTextFormat::PageBreak_AlwaysBefore);
-        m_builder.paragraph(format, charFormat(style.run));
+        m_builder.paragraph(format, style.run.format());
         if (listed) {
             const int level = std::clamp(p.level.value_or(0), 0, 8);
             m_builder.listItem(QStringLiteral("docx") + *p.numId, level,
                                m_numbering.value(*p.numId).value(level, QTextListFormat::ListDisc));
         }
         if (!m_noteMarker.isEmpty()) {
-            QTextCharFormat marker = charFormat(style.run);
+            QTextCharFormat marker = style.run.format();
             marker.setVerticalAlignment(QTextCharFormat::AlignSuperScript);
             m_builder.text(std::exchange(m_noteMarker, QString()), marker);
         }
@@ -486,28 +461,6 @@ private:
         return match.captured(1);
     }
 
-    QTextCharFormat charFormat(const RunStyle& style) const
-    {
-        QTextCharFormat format;
-        if (style.font)
-            format.setFontFamilies(QStringList{*style.font});
-        if (style.points)
-            format.setFontPointSize(*style.points);
-        if (style.bold.value_or(false))
-            format.setFontWeight(QFont::Bold);
-        if (style.italic.value_or(false))
-            format.setFontItalic(true);
-        if (style.underline.value_or(false))
-            format.setFontUnderline(true);
-        if (style.strike.value_or(false))
-            format.setFontStrikeOut(true);
-        if (style.color)
-            format.setForeground(*style.color);
-        if (style.position)
-            format.setVerticalAlignment(*style.position);
-        return format;
-    }
-
     void run(const pugi::xml_node& node)
     {
         const pugi::xml_node properties = child(node, "rPr");
@@ -515,7 +468,7 @@ private:
         if (const auto id = attribute(child(properties, "rStyle"), "val"))
             style.overlay(resolved(*id).run);
         style.overlay(runStyle(properties));
-        QTextCharFormat format = charFormat(style);
+        QTextCharFormat format = style.format();
         if (!m_href.isEmpty() && m_fieldState != FieldState::instruction) {
             format.setAnchor(true);
             format.setAnchorHref(m_href);

@@ -154,11 +154,7 @@ private:
             abstracts += R"(<w:abstractNum w:abstractNumId=")" + id +
                          R"("><w:multiLevelType w:val="multilevel"/>)";
             for (int level = 0; level < 9; ++level) {
-                const QTextListFormat::Style style =
-                    level == it->level ? it->style
-                    : isNumbered(it->style)
-                        ? QTextListFormat::ListDecimal
-                        : QTextListFormat::Style(QTextListFormat::ListDisc - level % 3);
+                const QTextListFormat::Style style = styleAtLevel(*it, level);
                 const bool numbered = isNumbered(style);
                 abstracts += R"(<w:lvl w:ilvl=")" + QByteArray::number(level) +
                              R"("><w:start w:val="1"/><w:numFmt w:val=")" + numberFormat(style) +

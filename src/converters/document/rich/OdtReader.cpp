@@ -1,5 +1,7 @@
 #include "converters/document/rich/OdtReader.h"
 
+#include "converters/document/rich/DocumentModel.h"
+#include "converters/document/rich/RunStyle.h"
 #include "converters/document/rich/TextBuilder.h"
 #include "converters/document/rich/Xml.h"
 #include "converters/document/rich/ZipArchive.h"
@@ -29,13 +31,7 @@ struct Style
     std::optional<Qt::Alignment> alignment;
     std::optional<double> left, right, indent, before, after;
     std::optional<bool> pageBreak;
-    // Text properties.
-    std::optional<QString> font;
-    std::optional<double> points;
-    std::optional<double> percent;
-    std::optional<bool> bold, italic, underline, strike;
-    std::optional<QColor> color;
-    std::optional<int> position;
+    RunStyle run;
 };
 
 // A length in points: "12pt", "0.5in", "1.27cm", "4mm", "10px".
@@ -154,33 +150,33 @@ private:
         }
         if (const pugi::xml_node t = child(node, "text-properties")) {
             if (const auto family = attribute(t, "font-family"))
-                style.font = QString(*family).remove(QLatin1Char('\''));
+                style.run.font = QString(*family).remove(QLatin1Char('\''));
             else if (const auto face = attribute(t, "font-name"))
-                style.font = m_fontFaces.value(*face, *face);
+                style.run.font = m_fontFaces.value(*face, *face);
             if (const auto size = attribute(t, "font-size")) {
                 if (size->endsWith(QLatin1Char('%')))
-                    style.percent = size->chopped(1).toDouble();
+                    style.run.percent = size->chopped(1).toDouble();
                 else
-                    style.points = length(size);
+                    style.run.points = length(size);
             }
             if (const auto weight = attribute(t, "font-weight"))
-                style.bold = *weight == QLatin1String("bold") || weight->toInt() >= 600;
+                style.run.bold = *weight == QLatin1String("bold") || weight->toInt() >= 600;
             if (const auto slant = attribute(t, "font-style"))
-                style.italic =
+                style.run.italic =
                     *slant == QLatin1String("italic") || *slant == QLatin1String("oblique");
             if (const auto underline = attribute(t, "text-underline-style"))
-                style.underline = *underline != QLatin1String("none");
+                style.run.underline = *underline != QLatin1String("none");
             if (const auto strike = attribute(t, "text-line-through-style"))
-                style.strike = *strike != QLatin1String("none");
+                style.run.strike = *strike != QLatin1String("none");
             if (const auto color = attribute(t, "color"); color && QColor::isValidColorName(*color))
-                style.color = QColor(*color);
+                style.run.color = QColor(*color);
             if (const auto position = attribute(t, "text-position")) {
                 if (position->startsWith(QLatin1String("super")))
-                    style.position = 1;
+                    style.run.position = 1;
                 else if (position->startsWith(QLatin1String("sub")))
-                    style.position = -1;
+                    style.run.position = -1;
                 else
-                    style.position = 0;
+                    style.run.position = 0;
             }
         }
         m_styles.insert(attribute(node, "name").value_or(QString()), style);
@@ -228,44 +224,9 @@ private:
             take(style.before, each->before);
             take(style.after, each->after);
             take(style.pageBreak, each->pageBreak);
-            take(style.font, each->font);
-            if (each->points) {
-                style.points = each->points;
-            } else if (each->percent && style.points) {
-                style.points = *style.points * *each->percent / 100;
-            }
-            take(style.bold, each->bold);
-            take(style.italic, each->italic);
-            take(style.underline, each->underline);
-            take(style.strike, each->strike);
-            take(style.color, each->color);
-            take(style.position, each->position);
+            style.run.overlay(each->run);
         }
         return style;
-    }
-
-    static QTextCharFormat charFormat(const Style& style)
-    {
-        QTextCharFormat format;
-        if (style.font)
-            format.setFontFamilies(QStringList{*style.font});
-        if (style.points && *style.points > 0)
-            format.setFontPointSize(*style.points);
-        if (style.bold.value_or(false))
-            format.setFontWeight(QFont::Bold);
-        if (style.italic.value_or(false))
-            format.setFontItalic(true);
-        if (style.underline.value_or(false))
-            format.setFontUnderline(true);
-        if (style.strike.value_or(false))
-            format.setFontStrikeOut(true);
-        if (style.color)
-            format.setForeground(*style.color);
-        if (style.position.value_or(0) > 0)
-            format.setVerticalAlignment(QTextCharFormat::AlignSuperScript);
-        else if (style.position.value_or(0) < 0)
-            format.setVerticalAlignment(QTextCharFormat::AlignSubScript);
-        return format;
     }
 
     void blocks(const pugi::xml_node& parent, int depth)
@@ -342,15 +303,14 @@ private:
             format.setHeadingLevel(std::min(heading, 6));
         if (style.pageBreak.value_or(false))
             format.setPageBreakPolicy(QTextFormat::PageBreak_AlwaysBefore);
-        const QTextCharFormat base = charFormat(style);
+        const QTextCharFormat base = style.run.format();
         m_builder.paragraph(format, base);
         if (!m_listStack.isEmpty() && m_pendingItem) {
             const ListContext& list = m_listStack.last();
             const int level = std::min(list.level, 8);
             const auto levels = m_listStyles.value(list.style);
-            m_builder.listItem(
-                list.key, level,
-                levels.value(level, QTextListFormat::Style(QTextListFormat::ListDisc - level % 3)));
+            m_builder.listItem(list.key, level,
+                               levels.value(level, DocumentModel::bulletForLevel(level)));
             m_pendingItem = false; // further paragraphs of the item are not items
         }
         if (!m_noteMarker.isEmpty()) {
@@ -359,20 +319,20 @@ private:
             m_builder.text(std::exchange(m_noteMarker, QString()), marker);
         }
         m_afterSpace = true;
-        inlines(node, style, 0);
+        inlines(node, style.run, 0);
     }
 
-    void inlines(const pugi::xml_node& parent, const Style& style, int depth)
+    void inlines(const pugi::xml_node& parent, const RunStyle& style, int depth)
     {
         if (depth > 64)
             return;
-        const QTextCharFormat format = charFormat(style);
+        const QTextCharFormat format = style.format();
         for (pugi::xml_node each : parent.children()) {
             if (each.type() == pugi::node_pcdata || each.type() == pugi::node_cdata) {
                 m_builder.text(collapsed(QString::fromUtf8(each.value())), linked(format));
             } else if (is(each, "span")) {
-                Style inner = style;
-                merge(inner, resolved(attribute(each, "style-name").value_or(QString())));
+                RunStyle inner = style;
+                inner.overlay(resolved(attribute(each, "style-name").value_or(QString())).run);
                 inlines(each, inner, depth + 1);
             } else if (is(each, "a")) {
                 const QString previous = m_href;
@@ -402,25 +362,6 @@ private:
                 inlines(each, style, depth + 1);
             }
         }
-    }
-
-    static void merge(Style& base, const Style& top)
-    {
-        const auto take = [](auto& mine, const auto& theirs) {
-            if (theirs)
-                mine = theirs;
-        };
-        take(base.font, top.font);
-        if (top.points)
-            base.points = top.points;
-        else if (top.percent && base.points)
-            base.points = *base.points * *top.percent / 100;
-        take(base.bold, top.bold);
-        take(base.italic, top.italic);
-        take(base.underline, top.underline);
-        take(base.strike, top.strike);
-        take(base.color, top.color);
-        take(base.position, top.position);
     }
 
     QTextCharFormat linked(QTextCharFormat format) const

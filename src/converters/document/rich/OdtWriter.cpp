@@ -170,11 +170,7 @@ private:
     {
         QByteArray out = R"(<text:list-style style:name="L)" + QByteArray::number(id) + R"(">)";
         for (int level = 0; level < 10; ++level) {
-            const QTextListFormat::Style style =
-                level == item.level ? item.style
-                : isNumbered(item.style)
-                    ? QTextListFormat::ListDecimal
-                    : QTextListFormat::Style(QTextListFormat::ListDisc - level % 3);
+            const QTextListFormat::Style style = styleAtLevel(item, level);
             const QByteArray properties =
                 R"(<style:list-level-properties text:list-level-position-and-space-mode="label-alignment"><style:list-level-label-alignment text:label-followed-by="listtab" fo:text-indent="-18pt" fo:margin-left=")" +
                 points(36.0 * (level + 1)) + R"("/></style:list-level-properties>)";

@@ -1,5 +1,6 @@
 #include "converters/document/rich/RtfReader.h"
 
+#include "converters/document/rich/DocumentModel.h"
 #include "converters/document/rich/RichDocument.h"
 #include "converters/document/rich/TextBuilder.h"
 #include "core/Errors.h"
@@ -91,7 +92,7 @@ QTextListFormat::Style listStyle(int levelFormat, int level)
     case 4:
         return QTextListFormat::ListLowerAlpha;
     default:
-        return QTextListFormat::Style(QTextListFormat::ListDisc - level % 3);
+        return DocumentModel::bulletForLevel(level);
     }
 }
 

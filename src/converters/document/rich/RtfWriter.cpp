@@ -144,11 +144,7 @@ private:
             const QByteArray id = QByteArray::number(it.key());
             lists += "{\\list\\listtemplateid" + id;
             for (int level = 0; level < 9; ++level) {
-                const QTextListFormat::Style style =
-                    level == it->level ? it->style
-                    : isNumbered(it->style)
-                        ? QTextListFormat::ListDecimal
-                        : QTextListFormat::Style(QTextListFormat::ListDisc - level % 3);
+                const QTextListFormat::Style style = styleAtLevel(*it, level);
                 const QByteArray indent = "\\fi-360\\li" + QByteArray::number(720 * (level + 1));
                 if (isNumbered(style))
                     lists += "{\\listlevel\\levelnfc" + levelFormat(style) +
