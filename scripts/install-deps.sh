@@ -24,9 +24,9 @@ packages=(
   imagemagick ghostscript
   libreoffice-writer-nogui libreoffice-calc-nogui libreoffice-impress-nogui
   # tests
-  xvfb xauth xdotool dbus dbus-x11 poppler-utils epubcheck
+  xvfb xauth xdotool dbus dbus-x11 poppler-utils epubcheck python3-openpyxl
   # benchmarks
-  time
+  time python3-xlsxwriter libxlsxwriter-dev
   # icons
   adwaita-icon-theme
 )

@@ -78,8 +78,9 @@ bool drawsText(const QStringList& arguments)
 {
     if (modeNamed(arguments.at(2)) == WheelMode::actions)
         return true;
-    static const QList<FileKind::Kind> textKinds = {FileKind::document, FileKind::pdf,
-                                                    FileKind::slides, FileKind::spreadsheet};
+    // Spreadsheets and presentations are our own writers or LibreOffice:
+    // no text layout in this process.
+    static const QList<FileKind::Kind> textKinds = {FileKind::document, FileKind::pdf};
     const QStringList files = arguments.mid(4);
     return std::any_of(files.cbegin(), files.cend(), [](const QString& file) {
         return textKinds.contains(FileKind::of(QDir::current().absoluteFilePath(file)));

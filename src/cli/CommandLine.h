@@ -25,8 +25,8 @@ bool hasDisplay();
 // Which command an argument list asks for (index 0 is the program).
 Command recognise(const QStringList& arguments);
 
-// Whether a "--run" may lay out text (documents, PDF, slides, spreadsheets,
-// or the share actions), which needs the graphics platform even without a display.
+// Whether a "--run" may lay out text (documents, PDF, or the share actions),
+// which needs the graphics platform even without a display.
 bool drawsText(const QStringList& arguments);
 
 using SliceSet = std::function<QList<Operation>(WheelMode::Mode mode, const QStringList& files)>;

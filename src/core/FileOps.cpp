@@ -55,17 +55,21 @@ void move(const QString& from, const QString& to)
         throw failure("moved", from, error);
 }
 
-QByteArray readInput(const QString& path, qint64 limit)
+void requireRegularFile(const QString& path)
 {
     const QString name = QFileInfo(path).fileName();
-    struct stat status
-    {
-    };
+    struct stat status = {};
     if (::stat(QFile::encodeName(path).constData(), &status) != 0)
         throw Fail(QStringLiteral("%1 doesn’t exist.").arg(name));
     if (!S_ISREG(status.st_mode))
         throw Fail(QStringLiteral("%1 isn’t a regular file.").arg(name));
-    if (status.st_size > limit)
+}
+
+QByteArray readInput(const QString& path, qint64 limit)
+{
+    const QString name = QFileInfo(path).fileName();
+    requireRegularFile(path);
+    if (QFileInfo(path).size() > limit)
         throw Fail(QStringLiteral("%1 is too large to open.").arg(name));
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))

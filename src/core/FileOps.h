@@ -20,6 +20,10 @@ void removeQuietly(const QString& path);
 // The names in a folder, hidden ones included, sorted. Throws SystemError.
 QStringList entryNames(const QString& folder);
 
+// Fails with a sentence naming the file when it doesn't exist or isn't a
+// plain file (a folder, a device, a pipe that would never end).
+void requireRegularFile(const QString& path);
+
 // The whole content of a file the user gave us, at most `limit` bytes.
 // Fails with a sentence naming the file when it doesn't exist, isn't a
 // plain file (a folder, a device, a pipe that would never end) or is

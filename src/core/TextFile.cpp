@@ -71,6 +71,87 @@ QString decode(const QByteArray& bytes)
     return QString::fromLatin1(bytes);
 }
 
+namespace {
+
+constexpr qint64 pieceSize = 1 << 20;
+
+// The encoding decode() would choose, found without holding the file.
+QByteArray encodingOf(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        throw SystemError(QStringLiteral("“%1” couldn’t be read: %2.")
+                              .arg(QFileInfo(path).fileName(), file.errorString()));
+    bool validUtf8 = true;
+    QByteArray unfinished; // the start of a character cut at a piece's end
+    bool usesHighRange = false;
+    bool all1252 = true;
+    QByteArray first;
+    while (!file.atEnd()) {
+        const QByteArray piece = file.read(pieceSize);
+        if (piece.isEmpty())
+            break;
+        if (first.isEmpty())
+            first = piece.left(4);
+        if (validUtf8) {
+            const QByteArray whole = unfinished + piece;
+            qsizetype cut = whole.size();
+            // Back over continuation bytes to the last character's lead byte.
+            qsizetype lead = cut - 1;
+            while (lead >= 0 && lead > cut - 4 && (uchar(whole.at(lead)) & 0xC0) == 0x80)
+                --lead;
+            if (lead >= 0 && uchar(whole.at(lead)) >= 0xC0) {
+                const uchar first = uchar(whole.at(lead));
+                const qsizetype length = first >= 0xF0 ? 4 : first >= 0xE0 ? 3 : 2;
+                if (cut - lead < length)
+                    cut = lead;
+            }
+            validUtf8 = QByteArrayView(whole.constData(), cut).isValidUtf8();
+            unfinished = whole.mid(cut);
+        }
+        for (const char byte : piece) {
+            const auto value = static_cast<unsigned char>(byte);
+            if (value >= 0x80 && value <= 0x9F) {
+                usesHighRange = true;
+                all1252 = all1252 && windows1252High[value - 0x80] != 0;
+            }
+        }
+    }
+    if (validUtf8 && unfinished.isEmpty())
+        return "UTF-8";
+    if (const auto encoding = QStringConverter::encodingForData(first))
+        return QStringConverter::nameForEncoding(*encoding);
+    return usesHighRange && all1252 ? "windows-1252" : "ISO-8859-1";
+}
+
+} // namespace
+
+void readInPieces(const QString& path, const std::function<void(QStringView text)>& take)
+{
+    const QByteArray encoding = encodingOf(path);
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        throw SystemError(QStringLiteral("“%1” couldn’t be read: %2.")
+                              .arg(QFileInfo(path).fileName(), file.errorString()));
+    QStringDecoder decoder(encoding.constData());
+    if (!decoder.isValid())
+        decoder = QStringDecoder(QStringDecoder::Latin1);
+    bool first = true;
+    while (!file.atEnd()) {
+        const QByteArray piece = file.read(pieceSize);
+        if (piece.isEmpty())
+            break;
+        QString text = decoder.decode(piece);
+        if (first && text.startsWith(QChar(0xfeff)))
+            text.remove(0, 1);
+        first = false;
+        take(text);
+    }
+    if (file.error() != QFileDevice::NoError)
+        throw SystemError(QStringLiteral("“%1” couldn’t be read: %2.")
+                              .arg(QFileInfo(path).fileName(), file.errorString()));
+}
+
 QString readText(const QString& path)
 {
     QFile file(path);

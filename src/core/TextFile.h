@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QString>
+#include <QStringView>
+#include <functional>
 
 // Plain text files of unknown encoding, read the same way everywhere.
 namespace TextFile {
@@ -12,6 +14,11 @@ QString readText(const QString& path);
 
 // Decodes bytes with the same rules.
 QString decode(const QByteArray& bytes);
+
+// Reads a large file piece by piece, decoded by the same rules (the file is
+// read twice: once to choose the encoding), its byte-order mark left out.
+// `take` gets the text in order. Throws SystemError.
+void readInPieces(const QString& path, const std::function<void(QStringView text)>& take);
 
 // Writes UTF-8 to `path`, checking every write and the final close. Throws
 // SystemError.

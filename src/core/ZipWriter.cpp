@@ -31,11 +31,10 @@ struct ZipWriter::Deflater
 {
     z_stream stream{};
 
-    Deflater()
+    explicit Deflater(int level)
     {
         // Raw deflate: the ZIP headers carry what zlib's wrapper would.
-        if (deflateInit2(&stream, Z_DEFAULT_COMPRESSION, Z_DEFLATED, -MAX_WBITS, 8,
-                         Z_DEFAULT_STRATEGY) != Z_OK)
+        if (deflateInit2(&stream, level, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY) != Z_OK)
             throw std::bad_alloc();
     }
     ~Deflater() { deflateEnd(&stream); }
@@ -103,8 +102,9 @@ void ZipWriter::begin(const QString& name, Method method)
         throw Fail(QStringLiteral("%1 would be too large.").arg(QFileInfo(m_path).fileName()));
     m_entries.append(entry);
     writeLocalHeader(entry); // sizes and checksum follow in end()
-    if (method == Method::deflated)
-        m_deflater = std::make_unique<Deflater>();
+    if (method != Method::stored)
+        m_deflater = std::make_unique<Deflater>(
+            method == Method::deflatedFast ? Z_BEST_SPEED : Z_DEFAULT_COMPRESSION);
     m_open = true;
 }
 

@@ -1,7 +1,19 @@
 #include "converters/spreadsheet/SpreadsheetConverter.h"
 
+#include "converters/office/LibreOffice.h"
+#include "converters/spreadsheet/Csv.h"
+#include "converters/spreadsheet/Xlsx.h"
 #include "core/Deps.h"
 #include "core/Errors.h"
+#include "core/FileKind.h"
+#include "core/FileOps.h"
+#include "core/Output.h"
+#include "core/ResultGuard.h"
+#include "core/ScratchDirectory.h"
+#include "core/TextFile.h"
+
+#include <QFile>
+#include <QFileInfo>
 
 namespace SpreadsheetConverter {
 
@@ -10,6 +22,79 @@ namespace {
 bool isDelimitedText(const QString& key)
 {
     return key == QLatin1String("csv") || key == QLatin1String("tsv");
+}
+
+QChar separatorOf(const QString& key)
+{
+    return key == QLatin1String("tsv") ? QLatin1Char('\t') : QLatin1Char(',');
+}
+
+// Cells of separated text are kept to this size, so that a stray quote
+// can't gather a whole large file into memory.
+constexpr qsizetype textCellLimit = 16 * 1024 * 1024;
+
+// Reads a CSV or TSV file in pieces and hands over each row.
+void eachRow(const QString& file, qsizetype cellLimit, qsizetype columnLimit,
+             const Csv::Parser::Row& row)
+{
+    FileOps::requireRegularFile(file);
+    Csv::Parser parser(separatorOf(FileKind::ext(file)), row, file, cellLimit, columnLimit);
+    TextFile::readInPieces(file, [&](QStringView text) { parser.feed(text); });
+    parser.finish();
+}
+
+void writeDelimited(const QString& file, const QString& target, const QString& out)
+{
+    QFile output(out);
+    const auto failure = [&] {
+        return SystemError(QStringLiteral("“%1” couldn’t be written: %2.")
+                               .arg(QFileInfo(out).fileName(), output.errorString()));
+    };
+    if (!output.open(QIODevice::WriteOnly | QIODevice::NewOnly))
+        throw failure();
+    const QChar separator = separatorOf(target);
+    eachRow(file, textCellLimit, std::numeric_limits<qsizetype>::max(),
+            [&](const QStringList& row) {
+                const QByteArray line =
+                    (Csv::serializeRow(row, separator) + QLatin1Char('\n')).toUtf8();
+                if (output.write(line) != line.size())
+                    throw failure();
+            });
+    if (!output.flush())
+        throw failure();
+    output.close();
+    if (output.error() != QFileDevice::NoError)
+        throw failure();
+}
+
+void writeWorkbook(const QString& file, const QString& out)
+{
+    Xlsx workbook(out, Output::baseName(file), file);
+    eachRow(file, Xlsx::maximumCellLength, Xlsx::maximumColumns,
+            [&](const QStringList& row) { workbook.addRow(row); });
+    workbook.finish();
+}
+
+// Everything else goes through LibreOffice. Separated text is handed over
+// as our own workbook, in which 007 and long numbers stay text; the CSV it
+// writes is read back, trimmed and written with the target's separator.
+void throughLibreOffice(const QString& file, const QString& target, const QString& out)
+{
+    const ScratchDirectory scratch;
+    QString input = file;
+    if (isDelimitedText(FileKind::ext(file))) {
+        input = scratch.filePath(Output::baseName(file) + QStringLiteral(".xlsx"));
+        writeWorkbook(file, input);
+    }
+    if (!isDelimitedText(target)) {
+        FileOps::move(LibreOffice::convert(input, target, scratch.path()), out);
+        return;
+    }
+    const QString csv = LibreOffice::convert(
+        input, QStringLiteral("csv:Text - txt - csv (StarCalc):44,34,76,1"), scratch.path());
+    const QString text = TextFile::readText(csv);
+    const Csv::Table table = Csv::trimmed(Csv::parse(text, Csv::detectSeparator(text)));
+    TextFile::write(out, Csv::serialize(table, separatorOf(target)));
 }
 
 } // namespace
@@ -40,8 +125,15 @@ std::optional<QString> unavailableReason(const QString& from, const QString& to)
 
 QString convert(const QString& file, const QString& target)
 {
-    Q_UNUSED(file);
-    throw notAvailableYet(QStringLiteral("Converting to ") + target.toUpper());
+    const QString key = FileKind::ext(file);
+    return ResultGuard::make(Output::candidate(file, QString(), target), [&](const QString& out) {
+        if (isDelimitedText(key) && isDelimitedText(target))
+            writeDelimited(file, target, out);
+        else if (isDelimitedText(key) && target == QLatin1String("xlsx"))
+            writeWorkbook(file, out);
+        else
+            throughLibreOffice(file, target, out);
+    });
 }
 
 ConverterFamily family()
