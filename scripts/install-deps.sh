@@ -24,7 +24,7 @@ packages=(
   imagemagick ghostscript
   libreoffice-writer-nogui libreoffice-calc-nogui libreoffice-impress-nogui
   # tests
-  xvfb xauth xdotool dbus dbus-x11 poppler-utils epubcheck python3-openpyxl
+  xvfb xauth xdotool dbus dbus-x11 poppler-utils epubcheck python3-openpyxl qpdf
   # benchmarks
   time python3-xlsxwriter libxlsxwriter-dev
   # icons

@@ -45,6 +45,16 @@ QLibrary* load(const QString& fileName)
 
 } // namespace
 
+std::optional<QString> helper(const QString& fileName)
+{
+    for (const QString& folder : folders()) {
+        const QFileInfo candidate(QDir(folder).filePath(fileName));
+        if (candidate.isFile() && candidate.isExecutable())
+            return candidate.absoluteFilePath();
+    }
+    return std::nullopt;
+}
+
 QFunctionPointer resolve(const QString& fileName, const char* symbol)
 {
     QLibrary* library = load(fileName);

@@ -4,6 +4,7 @@
 
 #include <QFunctionPointer>
 #include <QString>
+#include <optional>
 
 // The program's own modules, loaded when first needed so that everything
 // else starts without the libraries behind them.
@@ -14,6 +15,9 @@ namespace ModuleLoader {
 // tree), one folder up (tests), in the installed library folder, and in
 // FLINGDIAL_MODULES_DIR.
 QFunctionPointer resolve(const QString& fileName, const char* symbol);
+
+// A helper program of ours, looked for where the modules are.
+std::optional<QString> helper(const QString& fileName);
 
 // The object that the module's factory entry point `symbol` hands out;
 // Fail with `missing` when the module can't be loaded.

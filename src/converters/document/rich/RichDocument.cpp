@@ -8,6 +8,7 @@
 #include "converters/document/rich/OdtReader.h"
 #include "converters/document/rich/OdtWriter.h"
 #include "converters/document/rich/PDFRenderer.h"
+#include "converters/document/rich/PdfText.h"
 #include "converters/document/rich/RtfReader.h"
 #include "converters/document/rich/RtfWriter.h"
 #include "converters/document/rich/WebArchive.h"
@@ -144,6 +145,8 @@ std::unique_ptr<QTextDocument> load(const QString& path)
         return fromHTML(Markdown::html(strictUtf8(path)));
     if (key == QLatin1String("epub"))
         return Epub::read(path);
+    if (key == QLatin1String("pdf"))
+        return PdfText::read(path);
     throw Fail(QStringLiteral("This computer can’t open .%1 files.").arg(key));
 }
 
