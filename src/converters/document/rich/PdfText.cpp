@@ -9,6 +9,7 @@
 #include <QTextDocument>
 #include <optional>
 #include <poppler/cpp/poppler-document.h>
+#include <poppler/cpp/poppler-global.h>
 #include <poppler/cpp/poppler-page.h>
 
 namespace PdfText {
@@ -50,6 +51,8 @@ bool startsLine(const poppler::rectf& previous, const poppler::rectf& box)
 
 std::unique_ptr<QTextDocument> read(const QString& path)
 {
+    // Damaged files make poppler talk on standard error; our own message says enough.
+    poppler::set_debug_error_function([](const std::string&, void*) {}, nullptr);
     const QByteArray name = QFile::encodeName(path);
     std::unique_ptr<poppler::document> pdf(poppler::document::load_from_file(name.toStdString()));
     if (!pdf || pdf->is_locked())

@@ -9,6 +9,7 @@
 #include <list>
 #include <memory>
 #include <poppler/cpp/poppler-document.h>
+#include <poppler/cpp/poppler-global.h>
 #include <poppler/cpp/poppler-page.h>
 #include <qpdf/QPDF.hh>
 #include <qpdf/QPDFAcroFormDocumentHelper.hh>
@@ -50,6 +51,11 @@ std::unique_ptr<QPDF> load(const QString& path)
 // last write or at the close and never passes for success.
 void save(QPDF& pdf, const QString& output, const std::function<void(QPDFWriter&)>& configure = {})
 {
+    // A trailer without /Size (seen in damaged files) makes qpdf write a
+    // cross-reference stream without its /Size, which no reader accepts.
+    QPDFObjectHandle trailer = pdf.getTrailer();
+    if (!trailer.getKey("/Size").isInteger())
+        trailer.replaceKey("/Size", QPDFObjectHandle::newInteger(int(pdf.getObjectCount()) + 1));
     const QByteArray name = QFile::encodeName(output);
     std::FILE* file = std::fopen(name.constData(), "wbx");
     if (!file)
@@ -152,6 +158,8 @@ void recompress(QPDFObjectHandle image, double longest, int quality)
 
 QpdfEngine::QpdfEngine()
 {
+    // Damaged files make poppler talk on standard error; our own message says enough.
+    poppler::set_debug_error_function([](const std::string&, void*) {}, nullptr);
     static const bool started = VIPS_INIT("flingdial") == 0;
     Q_UNUSED(started);
 }

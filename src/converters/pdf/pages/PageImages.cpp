@@ -10,6 +10,7 @@
 #include <cmath>
 #include <mutex>
 #include <poppler/cpp/poppler-document.h>
+#include <poppler/cpp/poppler-global.h>
 #include <poppler/cpp/poppler-image.h>
 #include <poppler/cpp/poppler-page-renderer.h>
 #include <poppler/cpp/poppler-page.h>
@@ -107,6 +108,8 @@ void drawPage(poppler::document& document, int index, const Job& job)
 
 void render(const Job& job, const std::function<void(int page)>& done)
 {
+    // Damaged files make poppler talk on standard error; our own message says enough.
+    poppler::set_debug_error_function([](const std::string&, void*) {}, nullptr);
     if (VIPS_INIT("flingdial") != 0)
         throw Fail(QStringLiteral("The image engine can’t start."));
     const int pages = open(job.source)->pages();
