@@ -78,12 +78,13 @@ bool drawsText(const QStringList& arguments)
 {
     if (modeNamed(arguments.at(2)) == WheelMode::actions)
         return true;
-    // Spreadsheets and presentations are our own writers or LibreOffice:
-    // no text layout in this process.
-    static const QList<FileKind::Kind> textKinds = {FileKind::document, FileKind::pdf};
+    // Documents are laid out, and so are PDFs that become documents; the
+    // PDF tools, spreadsheets and presentations need no text layout here.
+    const bool converting = modeNamed(arguments.at(2)) == WheelMode::convert;
     const QStringList files = arguments.mid(4);
-    return std::any_of(files.cbegin(), files.cend(), [](const QString& file) {
-        return textKinds.contains(FileKind::of(QDir::current().absoluteFilePath(file)));
+    return std::any_of(files.cbegin(), files.cend(), [converting](const QString& file) {
+        const FileKind::Kind kind = FileKind::of(QDir::current().absoluteFilePath(file));
+        return kind == FileKind::document || (converting && kind == FileKind::pdf);
     });
 }
 

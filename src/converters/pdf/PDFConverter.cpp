@@ -1,6 +1,7 @@
 #include "converters/pdf/PDFConverter.h"
 
 #include "converters/document/DocumentEngine.h"
+#include "converters/pdf/PdfCompressor.h"
 #include "converters/pdf/PdfEngine.h"
 #include "converters/pdf/pages/PageImages.h"
 #include "core/Ask.h"
@@ -153,10 +154,8 @@ bool keepsEverything(const QString& source, const PdfEngine::Facts& facts, const
     }
     if (after.pages != facts.pages || (facts.hasForm && !after.hasForm))
         return false;
-    if (!facts.hasText)
-        return true;
-    const auto before = characters(engine.text(source));
-    const auto now = characters(engine.text(made));
+    const auto before = characters(PdfCompressor::shared().text(source));
+    const auto now = characters(PdfCompressor::shared().text(made));
     qsizetype total = 0;
     qsizetype kept = 0;
     for (auto it = before.constBegin(); it != before.constEnd(); ++it) {
@@ -192,7 +191,7 @@ QString compress(const QString& source)
     }
     if (best.isEmpty()) {
         const QString made = scratch.filePath(QStringLiteral("built-in.pdf"));
-        PdfEngine::shared().compress(source, made, Settings::shared().jpegQuality());
+        PdfCompressor::shared().compress(source, made, Settings::shared().jpegQuality());
         if (QFileInfo(made).size() < size)
             best = made;
     }

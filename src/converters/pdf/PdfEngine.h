@@ -15,7 +15,6 @@ public:
     {
         int pages = 0;
         bool repaired = false; // qpdf could read it only by repairing it
-        bool hasText = false;
         bool hasForm = false;
     };
 
@@ -33,13 +32,8 @@ public:
     // Only the pages with these 0-based indices, in their order.
     virtual void keepPages(const QString& source, const QList<int>& pages,
                            const QString& output) = 0;
-    // The document written again with object streams and its photographs
-    // re-encoded as JPEG at `quality`, no sharper than about 150 dpi.
-    virtual void compress(const QString& source, const QString& output, int quality) = 0;
     // The document as qpdf reads it, written again (a repaired copy).
     virtual void rewrite(const QString& source, const QString& output) = 0;
-    // The text poppler extracts, for checking results; empty when none.
-    virtual QString text(const QString& path) = 0;
 
     static PdfEngine& shared();
 };

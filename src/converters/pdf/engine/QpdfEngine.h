@@ -2,20 +2,15 @@
 
 #include "converters/pdf/PdfEngine.h"
 
-// The PDF engine on qpdf (document model, writing), poppler (text) and
-// libvips (re-encoding photographs).
+// The PDF document model on qpdf alone.
 class QpdfEngine : public PdfEngine
 {
 public:
-    QpdfEngine();
-
     Facts open(const QString& path) override;
     void merge(const QStringList& sources, const QString& output) override;
     QStringList split(const QString& source, const QString& folder,
                       const std::function<QString(int page)>& name) override;
     void rotate(const QString& source, const QString& output) override;
     void keepPages(const QString& source, const QList<int>& pages, const QString& output) override;
-    void compress(const QString& source, const QString& output, int quality) override;
     void rewrite(const QString& source, const QString& output) override;
-    QString text(const QString& path) override;
 };
