@@ -28,7 +28,18 @@ QList<Operation> conversions(const QStringList& files)
     const auto reason = [row, from](const QString& target) -> std::optional<QString> {
         return row->unavailableReason ? row->unavailableReason(from, target) : std::nullopt;
     };
-    return formats(row->targets(from), files, reason, row->convert);
+    QList<Operation> operations = formats(row->targets(from), files, reason, row->convert);
+    if (row->convertAll) {
+        for (Operation& operation : operations) {
+            const QString target = operation.title == QLatin1String("GZIP")
+                                       ? QStringLiteral("tar.gz")
+                                       : operation.title.toLower();
+            operation.perform = [convertAll = row->convertAll, target](const QStringList& inputs) {
+                return convertAll(inputs, target);
+            };
+        }
+    }
+    return operations;
 }
 
 QList<Operation> tools(const QStringList& files)

@@ -30,6 +30,10 @@ struct ConverterFamily
     // Converts one file; returns what it made (several page images, say).
     std::function<QStringList(const QString& file, const QString& target)> convert;
 
+    // Converts all the files of a drop at once, when the family can do that
+    // faster than one by one (one LibreOffice run for all). May be empty.
+    std::function<QStringList(const QStringList& files, const QString& target)> convertAll;
+
     // The tools slice set. May be empty: "Compress to ZIP" alone.
     std::function<QList<Operation>()> tools;
 };

@@ -110,7 +110,8 @@ void TestCatalog::sliceSets_data()
     QTest::newRow("TAR.GZ") << u"a.tar.gz"_s << u"ZIP,TAR"_s << u"Extract,Compress to ZIP"_s;
     QTest::newRow("PDF") << u"a.pdf"_s << u"DOCX,TXT,MD,RTF,HTML,EPUB,JPG,PNG"_s << pdfTools;
     QTest::newRow("DOCX") << u"a.docx"_s << u"PDF,TXT,MD,RTF,HTML,ODT,EPUB"_s << zipOnly;
-    QTest::newRow("pages without Pages") << u"a.pages"_s << u""_s << zipOnly;
+    QTest::newRow("pages through LibreOffice")
+        << u"a.pages"_s << u"PDF,DOCX,EPUB,TXT,RTF,MD,HTML"_s << zipOnly;
     QTest::newRow("PPTX") << u"a.pptx"_s << u"PDF,JPG,PNG"_s << zipOnly;
     QTest::newRow("CSV") << u"a.csv"_s << u"XLSX,TSV,ODS,PDF"_s << zipOnly;
     QTest::newRow("folder") << u"Photos/"_s << archives << zipOnly;

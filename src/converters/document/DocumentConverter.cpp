@@ -4,6 +4,7 @@
 #include "converters/office/LibreOffice.h"
 #include "core/Deps.h"
 #include "core/Errors.h"
+#include "core/FileOps.h"
 #include "core/Output.h"
 #include "core/ResultGuard.h"
 #include "core/ScratchDirectory.h"
@@ -14,16 +15,22 @@ namespace DocumentConverter {
 
 namespace {
 
-// Word 97–2003 files are read by LibreOffice: the engine gets its DOCX.
+// Word 97–2003 and Pages files are read by LibreOffice: the engine gets
+// its DOCX.
 bool needsLibreOffice(const QString& from)
 {
-    return from == QLatin1String("doc");
+    return from == QLatin1String("doc") || from == QLatin1String("pages");
 }
 
 void convertThroughLibreOffice(const QString& file, const QString& target, const QString& title,
                                const QString& out)
 {
     const ScratchDirectory scratch;
+    // LibreOffice lays out its own PDF from the file it read.
+    if (target == QLatin1String("pdf")) {
+        FileOps::move(LibreOffice::convert(file, target, scratch.path()), out);
+        return;
+    }
     const QString docx = LibreOffice::convert(file, QStringLiteral("docx"), scratch.path());
     DocumentEngine::shared().convert(docx, target, title, out);
 }
@@ -33,7 +40,8 @@ void convertThroughLibreOffice(const QString& file, const QString& target, const
 QStringList targets(const QString& from)
 {
     if (from == QLatin1String("pages")) {
-        if (!Deps::hasApp(QStringLiteral("Pages")))
+        // Without Pages, LibreOffice reads .pages files.
+        if (!Deps::hasApp(QStringLiteral("Pages")) && !Deps::libreOffice())
             return {};
         return {QStringLiteral("pdf"), QStringLiteral("docx"), QStringLiteral("epub"),
                 QStringLiteral("txt"), QStringLiteral("rtf"),  QStringLiteral("md"),

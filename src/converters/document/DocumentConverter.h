@@ -12,8 +12,8 @@ namespace DocumentConverter {
 // The formats a document of this format key can become, in wheel order.
 QStringList targets(const QString& from);
 
-// Why documents of `from` can't become `target` here: .doc files are read
-// by LibreOffice.
+// Why documents of `from` can't become `target` here: .doc and .pages files
+// are read by LibreOffice.
 std::optional<QString> unavailableReason(const QString& from, const QString& target);
 
 // Converts one file and returns the new file's location.

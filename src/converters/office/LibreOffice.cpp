@@ -92,29 +92,57 @@ QStringList arguments(const QString& profile, const QString& format, const QStri
     return list;
 }
 
-QString convert(const QString& source, const QString& format, const QString& outputFolder,
-                const QStringList& extra)
+QList<Made> convertAll(const QStringList& sources, const QString& format,
+                       const QString& outputFolder, const QStringList& extra)
 {
     const auto program = Deps::libreOffice();
     if (!program)
         throw Fail(Deps::libreOfficeNeeded());
+    // Links named 0.pptx, 1.pptx …: no two sources share a result name, and
+    // no name of the user's reaches LibreOffice's command line.
+    const QString inputs = QDir(outputFolder).filePath(QStringLiteral(".sources"));
+    QDir().mkpath(inputs);
+    QStringList linked;
+    for (qsizetype i = 0; i < sources.size(); ++i) {
+        const QString link = QStringLiteral("%1/%2.%3")
+                                 .arg(inputs)
+                                 .arg(i)
+                                 .arg(QFileInfo(sources.at(i)).suffix().toLower());
+        if (!QFile::link(QFileInfo(sources.at(i)).absoluteFilePath(), link))
+            throw SystemError(QStringLiteral("“%1” couldn’t be prepared for LibreOffice.")
+                                  .arg(fileName(sources.at(i))));
+        linked.append(link);
+    }
     const QString cache = cacheFolder();
-    // One run at a time on the profile: two would spoil each other's.
     QLockFile lock(cache + QStringLiteral("/libreoffice.lock"));
     lock.setStaleLockTime(std::chrono::milliseconds(timeLimit()) * 2);
     lock.lock();
     const QString errors =
         runWithin(*program, arguments(cache + QStringLiteral("/libreoffice-profile"), format,
-                                      outputFolder, {source}, extra));
+                                      outputFolder, linked, extra));
+    QList<Made> made;
+    for (qsizetype i = 0; i < sources.size(); ++i) {
+        const QString file =
+            QDir(outputFolder).filePath(QStringLiteral("%1.%2").arg(i).arg(extensionOf(format)));
+        if (QFileInfo(file).isFile() && QFileInfo(file).size() > 0)
+            made.append({file, QString()});
+        else if (errors.contains(QLatin1String("could not be loaded")) || sources.size() > 1)
+            made.append(
+                {QString(),
+                 QStringLiteral("LibreOffice couldn’t open %1.").arg(fileName(sources.at(i)))});
+        else
+            made.append({QString(), QStringLiteral("LibreOffice didn’t produce a file.")});
+    }
+    return made;
+}
 
-    const QString wanted =
-        QFileInfo(source).completeBaseName() + QLatin1Char('.') + extensionOf(format);
-    const QString made = QDir(outputFolder).filePath(wanted);
-    if (QFileInfo(made).isFile() && QFileInfo(made).size() > 0)
-        return made;
-    if (errors.contains(QLatin1String("could not be loaded")))
-        throw Fail(QStringLiteral("LibreOffice couldn’t open %1.").arg(fileName(source)));
-    throw Fail(QStringLiteral("LibreOffice didn’t produce a file."));
+QString convert(const QString& source, const QString& format, const QString& outputFolder,
+                const QStringList& extra)
+{
+    const Made made = convertAll({source}, format, outputFolder, extra).first();
+    if (!made.failure.isEmpty())
+        throw Fail(made.failure);
+    return made.file;
 }
 
 } // namespace LibreOffice

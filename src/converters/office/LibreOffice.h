@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QString>
 #include <QStringList>
 #include <chrono>
@@ -24,5 +25,20 @@ QStringList arguments(const QString& profile, const QString& format, const QStri
 // responding in time, unable to open the file, or making nothing.
 QString convert(const QString& source, const QString& format, const QString& outputFolder,
                 const QStringList& extra = {});
+
+// What one run made of each of several sources: the file, or the failure
+// for that source ("LibreOffice couldn’t open X."), in the sources' order.
+struct Made
+{
+    QString file;
+    QString failure;
+};
+
+// Converts several files in one LibreOffice run (its start-up costs
+// seconds): each source is handed over under a name of ours, so that
+// sources with the same name don't meet. Throws Fail for the run as a
+// whole (missing, time-out, crash).
+QList<Made> convertAll(const QStringList& sources, const QString& format,
+                       const QString& outputFolder, const QStringList& extra = {});
 
 } // namespace LibreOffice

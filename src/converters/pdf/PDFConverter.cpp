@@ -102,25 +102,6 @@ void drawPages(const QString& pdf, const QString& name, const QString& folder, c
     }
 }
 
-QStringList images(const QString& source, const QString& extension)
-{
-    const PdfEngine::Facts facts = checked(source);
-    const ScratchDirectory scratch;
-    const QString pdf = readable(source, facts, scratch);
-    const QString stem = Output::baseName(source);
-    if (facts.pages == 1) {
-        drawPages(pdf, fileName(source), scratch.path(), stem, extension);
-        const QString page = scratch.filePath(PageImages::pageName(stem, 1, extension));
-        return {ResultGuard::make(Output::candidate(source, QString(), extension),
-                                  [&](const QString& out) { FileOps::move(page, out); })};
-    }
-    ResultGuard folder(Output::directory(source) + QLatin1Char('/') + stem +
-                       QStringLiteral(" pages"));
-    folder.makeDirectory();
-    drawPages(pdf, fileName(source), folder.path(), stem, extension);
-    return {folder.commit()};
-}
-
 QString asDocument(const QString& source, const QString& target)
 {
     const PdfEngine::Facts facts = checked(source);
@@ -330,10 +311,30 @@ QString keepPages(const QString& file, const QString& spec, bool keep)
                   [&](const QString& out) { PdfEngine::shared().keepPages(file, kept, out); });
 }
 
+QStringList images(const QString& pdf, const QString& extension, const QString& namedAfter)
+{
+    const PdfEngine::Facts facts = checked(pdf);
+    const ScratchDirectory scratch;
+    const QString readablePdf = readable(pdf, facts, scratch);
+    const QString stem = Output::baseName(namedAfter);
+    const QString name = fileName(namedAfter);
+    if (facts.pages == 1) {
+        drawPages(readablePdf, name, scratch.path(), stem, extension);
+        const QString page = scratch.filePath(PageImages::pageName(stem, 1, extension));
+        return {ResultGuard::make(Output::candidate(namedAfter, QString(), extension),
+                                  [&](const QString& out) { FileOps::move(page, out); })};
+    }
+    ResultGuard folder(Output::directory(namedAfter) + QLatin1Char('/') + stem +
+                       QStringLiteral(" pages"));
+    folder.makeDirectory();
+    drawPages(readablePdf, name, folder.path(), stem, extension);
+    return {folder.commit()};
+}
+
 QStringList convert(const QString& file, const QString& target)
 {
     if (target == QLatin1String("jpg") || target == QLatin1String("png"))
-        return images(file, target);
+        return images(file, target, file);
     return {asDocument(file, target)};
 }
 

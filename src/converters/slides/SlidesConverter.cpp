@@ -1,9 +1,37 @@
 #include "converters/slides/SlidesConverter.h"
 
+#include "converters/office/IWork.h"
+#include "converters/office/LibreOffice.h"
+#include "converters/pdf/PDFConverter.h"
 #include "core/Deps.h"
 #include "core/Errors.h"
+#include "core/FileOps.h"
+#include "core/Output.h"
+#include "core/ResultGuard.h"
+#include "core/ScratchDirectory.h"
+
+#include <QFileInfo>
 
 namespace SlidesConverter {
+
+namespace {
+
+bool isImage(const QString& target)
+{
+    return target == QLatin1String("jpg") || target == QLatin1String("png");
+}
+
+// The result for one presentation from what LibreOffice made of it.
+QStringList finish(const QString& file, const QString& target, const QString& made)
+{
+    // Slide images come from the PDF, whose pages poppler draws.
+    if (isImage(target))
+        return PDFConverter::images(made, target, file);
+    return {ResultGuard::make(Output::candidate(file, QString(), target),
+                              [&](const QString& out) { FileOps::move(made, out); })};
+}
+
+} // namespace
 
 QStringList targets(const QString& from)
 {
@@ -15,10 +43,31 @@ QStringList targets(const QString& from)
     return list;
 }
 
+QStringList convertAll(const QStringList& files, const QString& target)
+{
+    // Only Keynote writes Keynote files; where it is, it would do the work.
+    if (target == QLatin1String("key") || !IWork::newest(QStringLiteral("Keynote")).isEmpty())
+        throw Fail(QStringLiteral("This computer can’t write .key files."));
+    for (const QString& file : files)
+        if (!QFileInfo(file).isDir())
+            FileOps::requireRegularFile(file);
+    // One LibreOffice run for all: its start costs more than a file.
+    const ScratchDirectory scratch;
+    const QString format = isImage(target) ? QStringLiteral("pdf") : target;
+    const QList<LibreOffice::Made> made = LibreOffice::convertAll(files, format, scratch.path());
+    QStringList results;
+    for (qsizetype i = 0; i < files.size(); ++i) {
+        // The first failure ends the drop; earlier results stay.
+        if (!made.at(i).failure.isEmpty())
+            throw Fail(made.at(i).failure);
+        results += finish(files.at(i), target, made.at(i).file);
+    }
+    return results;
+}
+
 QStringList convert(const QString& file, const QString& target)
 {
-    Q_UNUSED(file);
-    throw notAvailableYet(QStringLiteral("Converting to ") + target.toUpper());
+    return convertAll({file}, target);
 }
 
 ConverterFamily family()
@@ -32,6 +81,7 @@ ConverterFamily family()
         return Deps::libreOfficeNeeded();
     };
     family.convert = convert;
+    family.convertAll = convertAll;
     return family;
 }
 

@@ -13,6 +13,10 @@ QStringList targets(const QString& from);
 // One file, a folder of slide images, or the images themselves.
 QStringList convert(const QString& file, const QString& target);
 
+// Several presentations in one LibreOffice run; results in the files'
+// order, the first failure ending the drop (earlier results stay).
+QStringList convertAll(const QStringList& files, const QString& target);
+
 // The row of the converter table for presentations.
 ConverterFamily family();
 
