@@ -234,7 +234,8 @@ void TestSlidesConverter::standInsForLibreOffice()
     TestSupport::writeExecutable(bin + u"/soffice"_s, script);
     const ScopedEnv tools("FLINGDIAL_TOOL_DIRS", bin.toLocal8Bit());
     const ScopedEnv limit("FLINGDIAL_LIBREOFFICE_TIMEOUT", "1");
-    const QString source = TestSupport::writeFile(m_dir->filePath(u"talk.pptx"_s), "deck");
+    const QString source =
+        TestSupport::writeFile(m_dir->filePath(u"talk.pptx"_s), QByteArray("PK\x03\x04 deck"));
     if (failure.isEmpty()) {
         const QString made = SlidesConverter::convert(source, u"pdf"_s).first();
         QCOMPARE(TestSupport::readFile(made), QByteArray("made\n"));

@@ -26,8 +26,8 @@ void convertThroughLibreOffice(const QString& file, const QString& target, const
                                const QString& out)
 {
     const ScratchDirectory scratch;
-    // LibreOffice lays out its own PDF from the file it read.
-    if (target == QLatin1String("pdf")) {
+    // LibreOffice lays out a Pages document's PDF from the file it read.
+    if (target == QLatin1String("pdf") && FileKind::ext(file) == QLatin1String("pages")) {
         FileOps::move(LibreOffice::convert(file, target, scratch.path()), out);
         return;
     }

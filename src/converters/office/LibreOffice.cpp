@@ -37,13 +37,17 @@ QString extensionOf(const QString& format)
 
 // Runs soffice in a process group of its own, so that a time-out ends the
 // helpers it starts too. Returns what it said on standard error.
-QString runWithin(const QString& program, const QStringList& arguments)
+QString runWithin(const QString& program, const QStringList& arguments, const QString& folder)
 {
     QProcess process;
     process.setProgram(program);
     process.setArguments(arguments);
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("PATH"), Shell::searchPath());
+    // What LibreOffice leaves in the temporary folder goes with our scratch folder.
+    const QString temporary = folder + QStringLiteral("/.temporary");
+    QDir().mkpath(temporary);
+    environment.insert(QStringLiteral("TMPDIR"), temporary);
     process.setProcessEnvironment(environment);
     process.setStandardInputFile(QProcess::nullDevice());
     process.setChildProcessModifier([] { ::setsid(); });
@@ -62,6 +66,31 @@ QString runWithin(const QString& program, const QStringList& arguments)
                        .arg(process.exitCode())
                        .arg(errors.trimmed().right(800)));
     return errors;
+}
+
+// Whether the file starts the way its format does: ZIP containers (Office
+// Open XML, OpenDocument, iWork 2013 and later) and the compound files of
+// Office 97–2003. LibreOffice would read anything else as plain text.
+bool hasItsFormatsSignature(const QString& path)
+{
+    static const QStringList zip = {
+        QStringLiteral("docx"), QStringLiteral("xlsx"),    QStringLiteral("pptx"),
+        QStringLiteral("odt"),  QStringLiteral("ods"),     QStringLiteral("odp"),
+        QStringLiteral("key"),  QStringLiteral("numbers"), QStringLiteral("pages")};
+    static const QStringList compound = {QStringLiteral("doc"), QStringLiteral("xls"),
+                                         QStringLiteral("ppt")};
+    const QFileInfo info(path);
+    const QString key = info.suffix().toLower();
+    if (info.isDir() || (!zip.contains(key) && !compound.contains(key)))
+        return true;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray start = file.read(8);
+    if (zip.contains(key))
+        return start.startsWith("PK\x03\x04");
+    // iWork '09 files are ZIPs too; compound files start with D0 CF 11 E0.
+    return start == QByteArray("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8);
 }
 
 } // namespace
@@ -99,11 +128,16 @@ QList<Made> convertAll(const QStringList& sources, const QString& format,
     if (!program)
         throw Fail(Deps::libreOfficeNeeded());
     // Links named 0.pptx, 1.pptx …: no two sources share a result name, and
-    // no name of the user's reaches LibreOffice's command line.
+    // no name of the user's reaches LibreOffice's command line. A file that
+    // isn't what its name says is never handed over.
     const QString inputs = QDir(outputFolder).filePath(QStringLiteral(".sources"));
     QDir().mkpath(inputs);
     QStringList linked;
+    QList<bool> readable;
     for (qsizetype i = 0; i < sources.size(); ++i) {
+        readable.append(hasItsFormatsSignature(sources.at(i)));
+        if (!readable.last())
+            continue;
         const QString link = QStringLiteral("%1/%2.%3")
                                  .arg(inputs)
                                  .arg(i)
@@ -113,20 +147,25 @@ QList<Made> convertAll(const QStringList& sources, const QString& format,
                                   .arg(fileName(sources.at(i))));
         linked.append(link);
     }
-    const QString cache = cacheFolder();
-    QLockFile lock(cache + QStringLiteral("/libreoffice.lock"));
-    lock.setStaleLockTime(std::chrono::milliseconds(timeLimit()) * 2);
-    lock.lock();
-    const QString errors =
-        runWithin(*program, arguments(cache + QStringLiteral("/libreoffice-profile"), format,
-                                      outputFolder, linked, extra));
+    QString errors;
+    if (!linked.isEmpty()) {
+        const QString cache = cacheFolder();
+        QLockFile lock(cache + QStringLiteral("/libreoffice.lock"));
+        lock.setStaleLockTime(std::chrono::milliseconds(timeLimit()) * 2);
+        lock.lock();
+        errors = runWithin(*program,
+                           arguments(cache + QStringLiteral("/libreoffice-profile"), format,
+                                     outputFolder, linked, extra),
+                           outputFolder);
+    }
     QList<Made> made;
     for (qsizetype i = 0; i < sources.size(); ++i) {
         const QString file =
             QDir(outputFolder).filePath(QStringLiteral("%1.%2").arg(i).arg(extensionOf(format)));
-        if (QFileInfo(file).isFile() && QFileInfo(file).size() > 0)
+        if (readable.at(i) && QFileInfo(file).isFile() && QFileInfo(file).size() > 0)
             made.append({file, QString()});
-        else if (errors.contains(QLatin1String("could not be loaded")) || sources.size() > 1)
+        else if (!readable.at(i) || errors.contains(QLatin1String("could not be loaded")) ||
+                 sources.size() > 1)
             made.append(
                 {QString(),
                  QStringLiteral("LibreOffice couldn’t open %1.").arg(fileName(sources.at(i)))});
