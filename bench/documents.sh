@@ -31,20 +31,9 @@ make_html 2750 > "$work/long.html"
 "$flingdial" --run convert pdf "$work/long.docx" > /dev/null 2>&1
 pages=$(pdfinfo "$work/long.pdf" | awk '/^Pages:/ { print $2 }')
 
-# measure COMMAND… → "ms MB", best of three, peak resident memory of the run
-measure() {
-  local best_ms= best_kb=
-  for _ in 1 2 3; do
-    rm -rf "$work/out" "$work/profile"; mkdir "$work/out"
-    /usr/bin/time -f '%e %M' -o "$work/time" "$@" > /dev/null 2>&1
-    read -r seconds kb < "$work/time"
-    local ms; ms=$(awk -v s="$seconds" 'BEGIN { printf "%d", s * 1000 }')
-    if [ -z "$best_ms" ] || [ "$ms" -lt "$best_ms" ]; then best_ms=$ms; best_kb=$kb; fi
-  done
-  echo "$best_ms $(( best_kb / 1024 ))"
-}
 ours() { cp "$work/$2.docx" "$work/out/"; "$flingdial" --run convert "$1" "$work/out/$2.docx"; }
-theirs() {
+theirs() { # a fresh profile each time: LibreOffice's first run
+  rm -rf "$work/profile"
   "$soffice" "-env:UserInstallation=file://$work/profile" --headless --convert-to "$1" \
     --outdir "$work/out" "$work/$2.docx"
 }

@@ -10,19 +10,6 @@ magick=$(command -v magick || command -v convert-im6.q16 || true)
 
 ffmpeg -v error -y -f lavfi -i testsrc2=size=4000x3000 -frames:v 1 -q:v 2 "$work/photo.jpg"
 
-# measure LABEL COMMAND… → "LABEL ms MB", best of three
-measure() {
-  local label=$1; shift
-  local best_ms= best_kb=
-  for _ in 1 2 3; do
-    rm -rf "$work/out"; mkdir "$work/out"
-    /usr/bin/time -f '%e %M' -o "$work/time" "$@" > /dev/null 2>&1
-    read -r seconds kb < "$work/time"
-    local ms; ms=$(awk -v s="$seconds" 'BEGIN { printf "%d", s * 1000 }')
-    if [ -z "$best_ms" ] || [ "$ms" -lt "$best_ms" ]; then best_ms=$ms; best_kb=$kb; fi
-  done
-  echo "$best_ms $(( best_kb / 1024 ))"
-}
 
 engine() { # MODE LABEL: through the program, with ImageMagick hidden
   cp "$work/photo.jpg" "$work/out/photo.jpg"
@@ -34,8 +21,8 @@ export flingdial work
 printf '%-22s %18s %18s  %s\n' "12 MP JPEG" "built-in engine" "ImageMagick" "goal"
 row() {
   local name=$1 mode=$2 label=$3; shift 3
-  read -r ems emb < <(measure engine bash -c 'engine "$0" "$1"' "$mode" "$label")
-  read -r ims imb < <(measure magick "$magick" "$work/photo.jpg[0]" -auto-orient "$@")
+  read -r ems emb < <(measure bash -c 'engine "$0" "$1"' "$mode" "$label")
+  read -r ims imb < <(measure "$magick" "$work/photo.jpg[0]" -auto-orient "$@")
   # The goal: at least as fast, at most half the memory.
   local goal=met
   if [ "$ems" -gt "$ims" ] || [ $(( 2 * emb )) -gt "$imb" ]; then goal=missed; fi

@@ -22,17 +22,6 @@ done
 mv "$work/photo1 merged.pdf" "$work/photos.pdf"
 qpdf --pages "$work/long.pdf" 1-100 -- "$work/long.pdf" "$work/hundred.pdf"
 
-measure() { # COMMAND… → "ms MB", best of three
-  local best_ms= best_kb=
-  for _ in 1 2 3; do
-    rm -rf "$work/out"; mkdir "$work/out"
-    /usr/bin/time -f '%e %M' -o "$work/time" "$@" > /dev/null 2>&1
-    read -r seconds kb < "$work/time"
-    local ms; ms=$(awk -v s="$seconds" 'BEGIN { printf "%d", s * 1000 }')
-    if [ -z "$best_ms" ] || [ "$ms" -lt "$best_ms" ]; then best_ms=$ms; best_kb=$kb; fi
-  done
-  echo "$best_ms $(( best_kb / 1024 ))"
-}
 ours() { # MODE LABEL FILE…
   local mode=$1 label=$2; shift 2
   local files=()

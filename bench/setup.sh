@@ -8,3 +8,17 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 export XDG_CONFIG_HOME="$work/config" DBUS_SESSION_BUS_ADDRESS=disabled:
 unset DISPLAY WAYLAND_DISPLAY
+
+# measure COMMAND… → "ms MB": the best wall time of three runs and the peak
+# resident memory of that run; $work/out is emptied before each run.
+measure() {
+  local best_ms= best_kb=
+  for _ in 1 2 3; do
+    rm -rf "$work/out"; mkdir "$work/out"
+    /usr/bin/time -f '%e %M' -o "$work/time" "$@" > /dev/null 2>&1
+    read -r seconds kb < "$work/time"
+    local ms; ms=$(awk -v s="$seconds" 'BEGIN { printf "%d", s * 1000 }')
+    if [ -z "$best_ms" ] || [ "$ms" -lt "$best_ms" ]; then best_ms=$ms; best_kb=$kb; fi
+  done
+  echo "$best_ms $(( best_kb / 1024 ))"
+}

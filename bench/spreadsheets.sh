@@ -18,17 +18,6 @@ make_csv() { # ROWS → a table with a header, text and numbers
 }
 make_csv 100000 > "$work/table.csv"
 
-measure() { # COMMAND… → "ms MB", best of three
-  local best_ms= best_kb=
-  for _ in 1 2 3; do
-    rm -rf "$work/out"; mkdir "$work/out"
-    /usr/bin/time -f '%e %M' -o "$work/time" "$@" > /dev/null 2>&1
-    read -r seconds kb < "$work/time"
-    local ms; ms=$(awk -v s="$seconds" 'BEGIN { printf "%d", s * 1000 }')
-    if [ -z "$best_ms" ] || [ "$ms" -lt "$best_ms" ]; then best_ms=$ms; best_kb=$kb; fi
-  done
-  echo "$best_ms $(( best_kb / 1024 ))"
-}
 ours() { cp "$work/$1" "$work/out/"; "$flingdial" --run convert xlsx "$work/out/$1"; }
 python_xlsxwriter() {
   /usr/bin/python3 - "$work/table.csv" "$work/out/table.xlsx" <<'PY'
