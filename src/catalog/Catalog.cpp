@@ -2,10 +2,30 @@
 
 #include "catalog/ConverterTable.h"
 #include "converters/archive/ArchiveConverter.h"
+#include "core/FileOps.h"
 
 #include <QSet>
 
 namespace Catalog {
+
+namespace {
+
+// Every input is a file or a folder that exists: a pipe or a device would
+// block a reader for ever, a missing file gets its own sentence before any
+// tool is started.
+QList<Operation> checkingInputs(QList<Operation> operations)
+{
+    for (Operation& operation : operations) {
+        operation.perform = [perform = std::move(operation.perform)](const QStringList& files) {
+            for (const QString& file : files)
+                FileOps::requireFileOrFolder(file);
+            return perform(files);
+        };
+    }
+    return operations;
+}
+
+} // namespace
 
 std::optional<FileKind::Kind> commonKind(const QStringList& files)
 {
@@ -18,6 +38,16 @@ std::optional<FileKind::Kind> commonKind(const QStringList& files)
 }
 
 QList<Operation> conversions(const QStringList& files)
+{
+    return checkingInputs(convertSlices(files));
+}
+
+QList<Operation> tools(const QStringList& files)
+{
+    return checkingInputs(toolSlices(files));
+}
+
+QList<Operation> convertSlices(const QStringList& files)
 {
     const auto kind = commonKind(files);
     const ConverterFamily* row = kind ? ConverterTable::rowFor(*kind) : nullptr;
@@ -42,7 +72,7 @@ QList<Operation> conversions(const QStringList& files)
     return operations;
 }
 
-QList<Operation> tools(const QStringList& files)
+QList<Operation> toolSlices(const QStringList& files)
 {
     const auto kind = commonKind(files);
     const ConverterFamily* row = kind ? ConverterTable::rowFor(*kind) : nullptr;

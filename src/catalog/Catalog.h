@@ -27,6 +27,10 @@ QList<Operation> conversions(const QStringList& files);
 // The tools slice set.
 QList<Operation> tools(const QStringList& files);
 
+// The same, before their inputs are checked (files or folders that exist).
+QList<Operation> convertSlices(const QStringList& files);
+QList<Operation> toolSlices(const QStringList& files);
+
 // The slice set of a mode: none for no files; the share actions (which need
 // the desktop) are not the catalog's and give none either.
 QList<Operation> slices(WheelMode::Mode mode, const QStringList& files);

@@ -65,6 +65,16 @@ void requireRegularFile(const QString& path)
         throw Fail(QStringLiteral("%1 isn’t a regular file.").arg(name));
 }
 
+void requireFileOrFolder(const QString& path)
+{
+    const QString name = QFileInfo(path).fileName();
+    struct stat status = {};
+    if (::stat(QFile::encodeName(path).constData(), &status) != 0)
+        throw Fail(QStringLiteral("%1 doesn’t exist.").arg(name));
+    if (!S_ISREG(status.st_mode) && !S_ISDIR(status.st_mode))
+        throw Fail(QStringLiteral("%1 isn’t a regular file.").arg(name));
+}
+
 QByteArray readInput(const QString& path, qint64 limit)
 {
     const QString name = QFileInfo(path).fileName();

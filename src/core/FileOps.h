@@ -24,6 +24,10 @@ QStringList entryNames(const QString& folder);
 // plain file (a folder, a device, a pipe that would never end).
 void requireRegularFile(const QString& path);
 
+// Fails with a sentence naming the file when it doesn't exist or is
+// neither a plain file nor a folder (a device, a pipe, a socket).
+void requireFileOrFolder(const QString& path);
+
 // The whole content of a file the user gave us, at most `limit` bytes.
 // Fails with a sentence naming the file when it doesn't exist, isn't a
 // plain file (a folder, a device, a pipe that would never end) or is

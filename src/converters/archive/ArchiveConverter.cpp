@@ -42,9 +42,16 @@ QString lastComponent(const QString& path)
 // links are refused. Never add -P, which turns all of that off.
 void unpack(const QString& archive, const QString& folder)
 {
-    Shell::run(program(QStringLiteral("bsdtar")),
-               {QStringLiteral("-xf"), archive, QStringLiteral("-C"), folder,
-                QStringLiteral("--no-same-owner")});
+    try {
+        Shell::run(program(QStringLiteral("bsdtar")),
+                   {QStringLiteral("-xf"), archive, QStringLiteral("-C"), folder,
+                    QStringLiteral("--no-same-owner")});
+    } catch (const Fail& failure) {
+        // bsdtar asks for a passphrase on the terminal it doesn't have.
+        if (failure.message().contains(QLatin1String("assphrase")))
+            throw Fail(QStringLiteral("%1 is password protected.").arg(lastComponent(archive)));
+        throw;
+    }
 }
 
 // The names an archive unpacked into `folder`; macOS resource forks are

@@ -7,11 +7,13 @@
 #include "core/FileKind.h"
 #include "core/Output.h"
 #include "core/ResultGuard.h"
+#include "core/ScratchDirectory.h"
 #include "core/Settings.h"
 #include "core/Shell.h"
 #include "platform/BackgroundRemover.h"
 #include "platform/ImageEngine.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
 
@@ -38,9 +40,23 @@ bool isAnimatable(const QString& key)
 void magick(const QString& program, const QString& input, const QStringList& options,
             const QString& output, bool firstFrameOnly = true)
 {
-    Shell::run(program, QStringList{firstFrameOnly ? input + QStringLiteral("[0]") : input,
-                                    QStringLiteral("-auto-orient")} +
-                            options + QStringList{output});
+    // ImageMagick reads %d, [n], a "format:" prefix and wildcards in names:
+    // it gets a link with a name of ours, the format kept by its extension.
+    const ScratchDirectory links;
+    const QString link =
+        links.filePath(QStringLiteral("input.") + QFileInfo(input).suffix().toLower());
+    if (!QFile::link(input, link))
+        throw Fail::cantRead(input);
+    try {
+        Shell::run(program, QStringList{firstFrameOnly ? link + QStringLiteral("[0]") : link,
+                                        QStringLiteral("-auto-orient")} +
+                                options + QStringList{output});
+    } catch (const Fail& failure) {
+        // ImageMagick's own words, about the file the user knows.
+        QString message = failure.message();
+        message.replace(link, input);
+        throw Fail(message);
+    }
 }
 
 void engine(const QString& input, const QString& output, const Request& request)

@@ -10,6 +10,8 @@
 #include "core/Shell.h"
 #include "core/TextFile.h"
 
+#include <QFile>
+#include <QFileInfo>
 #include <QRegularExpression>
 
 namespace MediaConverter {
@@ -269,9 +271,24 @@ void ffmpeg(const QStringList& arguments)
     const auto path = ffmpegPath();
     if (!path)
         throw Fail(Deps::ffmpegMissingReason());
+    // ffmpeg reads % in an input's name as a frame-number pattern: such
+    // inputs are handed over as links with names of ours.
+    std::optional<ScratchDirectory> links;
+    QStringList safe = arguments;
+    for (qsizetype i = 1; i < safe.size(); ++i) {
+        if (safe.at(i - 1) != QLatin1String("-i") || !safe.at(i).contains(QLatin1Char('%')))
+            continue;
+        if (!links)
+            links.emplace();
+        const QString link = links->filePath(
+            QStringLiteral("input%1.%2").arg(i).arg(QFileInfo(safe.at(i)).suffix()));
+        if (!QFile::link(safe.at(i), link))
+            throw Fail::cantRead(safe.at(i));
+        safe[i] = link;
+    }
     Shell::run(*path, QStringList{QStringLiteral("-hide_banner"), QStringLiteral("-loglevel"),
                                   QStringLiteral("error"), QStringLiteral("-y")} +
-                          arguments);
+                          safe);
 }
 
 QString convert(const QString& file, const QString& target)
@@ -438,6 +455,50 @@ std::optional<std::pair<QString, QString>> parseRange(const QString& answer)
     return std::pair{pieces.at(0), pieces.at(1)};
 }
 
+namespace {
+
+// "1:30" or "90.5" in seconds.
+double secondsOf(const QString& time)
+{
+    double total = 0;
+    for (const QString& part : time.split(QLatin1Char(':')))
+        total = total * 60 + part.toDouble();
+    return total;
+}
+
+// The length ffmpeg reports for a file, if it reports one.
+std::optional<double> duration(const QString& file)
+{
+    const auto path = ffmpegPath();
+    if (!path)
+        return std::nullopt;
+    QString listing;
+    try {
+        listing = Shell::run(*path,
+                             {QStringLiteral("-hide_banner"), QStringLiteral("-i"), file,
+                              QStringLiteral("-t"), QStringLiteral("0"), QStringLiteral("-f"),
+                              QStringLiteral("null"), QStringLiteral("-")},
+                             std::nullopt, std::nullopt, true);
+    } catch (const Error&) {
+        return std::nullopt;
+    }
+    static const QRegularExpression length(QStringLiteral("Duration: (\\d+:\\d+:[\\d.]+)"));
+    const auto match = length.match(listing);
+    if (!match.hasMatch())
+        return std::nullopt;
+    return secondsOf(match.captured(1));
+}
+
+QString spokenLength(double seconds)
+{
+    if (seconds < 60)
+        return QStringLiteral("%1 seconds").arg(seconds, 0, 'f', seconds < 10 ? 1 : 0);
+    const int whole = int(seconds);
+    return QStringLiteral("%1:%2").arg(whole / 60).arg(whole % 60, 2, 10, QLatin1Char('0'));
+}
+
+} // namespace
+
 QStringList trim(const QStringList& files)
 {
     const QString answer =
@@ -449,6 +510,10 @@ QStringList trim(const QStringList& files)
         throw Fail(QStringLiteral("Write the range like this: 0:05 - 1:30."));
     QStringList results;
     for (const QString& file : files) {
+        // Past the end ffmpeg writes an empty file and calls it success.
+        if (const auto length = duration(file); length && secondsOf(range->first) >= *length)
+            throw Fail(QStringLiteral("%1 is only %2 long.")
+                           .arg(QFileInfo(file).fileName(), spokenLength(*length)));
         const QString key = FileKind::ext(file);
         const QStringList codec = codecArgs(key);
         const QString wanted = Output::candidate(file, QStringLiteral(" trimmed"), key);

@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <unistd.h>
 
 ConsolePrompter::ConsolePrompter(std::FILE* input, std::FILE* output)
     : m_input(input), m_output(output)
@@ -11,7 +12,8 @@ std::optional<QString> ConsolePrompter::text(const QString& title, const QString
                                              const QString& placeholder, const QString& value)
 {
     QString question = title + QLatin1Char('\n') + message;
-    if (!placeholder.isEmpty())
+    // The example once: most messages already give it.
+    if (!placeholder.isEmpty() && !message.contains(placeholder))
         question += QStringLiteral(" (for example %1)").arg(placeholder);
     write(question + QLatin1Char(' '));
     Q_UNUSED(value);
@@ -44,6 +46,10 @@ std::optional<QString> ConsolePrompter::readLine()
     int c;
     while ((c = std::fgetc(m_input)) != EOF && c != '\n')
         line.append(static_cast<char>(c));
+    // A typed answer ends its line on the terminal; one read from a pipe
+    // doesn't, and what follows would join the question.
+    if (!::isatty(::fileno(m_input)))
+        write(QStringLiteral("\n"));
     if (c == EOF && line.isEmpty())
         return std::nullopt;
     if (line.endsWith('\r'))

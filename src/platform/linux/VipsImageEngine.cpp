@@ -88,22 +88,47 @@ template<typename Read> VImage withEveryFormat(const Read& read)
     }
 }
 
+// Pictures larger than this are refused before a pixel is decoded: a small
+// file may declare 50,000 × 50,000 pixels.
+constexpr double pixelLimit = 250e6;
+
 VImage openFile(const QString& path, VipsAccess access)
 {
-    return withEveryFormat([&] {
-        return VImage::new_from_file(native(path).constData(),
-                                     VImage::option()->set("access", access));
+    VImage image = withEveryFormat([&] {
+        // A truncated or damaged file fails instead of showing black where
+        // its data ends.
+        return VImage::new_from_file(
+            native(path).constData(),
+            VImage::option()->set("access", access)->set("fail_on", VIPS_FAIL_ON_TRUNCATED));
     });
+    if (double(image.width()) * image.height() > pixelLimit)
+        throw Fail(QStringLiteral("%1 has more pixels than can be opened (%2 × %3).")
+                       .arg(fileName(path))
+                       .arg(image.width())
+                       .arg(image.height()));
+    return image;
 }
 
 // Upright and shrunk to fit a square, decoded at a reduced size where the
 // format allows.
 VImage fitted(const QString& path, int side, VipsSize size)
 {
+    openFile(path, VIPS_ACCESS_SEQUENTIAL); // the size and damage checks
     return withEveryFormat([&] {
         return VImage::thumbnail(native(path).constData(), side,
                                  VImage::option()->set("height", side)->set("size", size));
     });
+}
+
+// Pixels are read while they are written: a failure at that point is the
+// input's when a loader reports it.
+Fail failureOf(const VError& error, const QString& input, const QString& output)
+{
+    const QString words = QString::fromUtf8(error.what());
+    if (words.contains(QLatin1String("load")) || words.contains(QLatin1String("read")) ||
+        words.contains(QLatin1String("truncated")) || words.contains(QLatin1String("premature")))
+        return Fail(QStringLiteral("%1 is damaged or incomplete.").arg(fileName(input)));
+    return Fail::cantSave(output);
 }
 
 // Opens the first page or frame. Plain conversions of upright pictures
@@ -277,9 +302,9 @@ void VipsImageEngine::process(const QString& input, const QString& output, const
             return;
         }
         save(image, output, request.format, request.quality, false);
-    } catch (const VError&) {
+    } catch (const VError& error) {
         QFile::remove(output);
-        throw Fail::cantSave(output);
+        throw failureOf(error, input, output);
     }
 }
 
