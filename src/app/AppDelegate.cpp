@@ -97,15 +97,15 @@ void AppDelegate::setUpTray()
                       QStringLiteral("Choose Files…"), this, &AppDelegate::chooseFiles);
     m_menu->addSeparator();
     m_menu->addAction(symbolIcon(QStringLiteral("questionmark.circle")),
-                      QStringLiteral("How It Works"));
-    QAction* settings =
-        m_menu->addAction(symbolIcon(QStringLiteral("gearshape")), QStringLiteral("Settings…"));
-    settings->setShortcut(QKeySequence(QStringLiteral("Ctrl+,")));
+                      QStringLiteral("How It Works"), this,
+                      [] { SettingsWindow::shared().show(SettingsWindow::welcome); });
+    // A tray menu has no window to take shortcuts: none are shown but the
+    // hot key's, which works everywhere.
+    m_menu->addAction(symbolIcon(QStringLiteral("gearshape")), QStringLiteral("Settings…"), this,
+                      [] { SettingsWindow::shared().show(SettingsWindow::general); });
     m_menu->addSeparator();
-    QAction* quit =
-        m_menu->addAction(symbolIcon(QStringLiteral("power")), QStringLiteral("Quit Flingdial"),
-                          qApp, &QCoreApplication::quit);
-    quit->setShortcut(QKeySequence(QStringLiteral("Ctrl+Q")));
+    m_menu->addAction(symbolIcon(QStringLiteral("power")), QStringLiteral("Quit Flingdial"), qApp,
+                      &QCoreApplication::quit);
 
     m_tray = new QSystemTrayIcon(trayIcon(1), this);
     m_tray->setToolTip(QStringLiteral("Flingdial"));

@@ -19,6 +19,8 @@ private Q_SLOTS:
     void initTestCase();
     void firstLaunchOpensTheGuideOnce();
     void menuFollowsTheHotKeySetting();
+    void menuItemsOpenTheirWindows_data();
+    void menuItemsOpenTheirWindows();
     void iconTurnsWhileWorkRuns();
 
 private:
@@ -65,6 +67,31 @@ void TestAppDelegate::menuFollowsTheHotKeySetting()
     QCOMPARE(open->shortcut(), QKeySequence());
     Settings::shared().setValue(u"hotkey"_s, true);
     QCOMPARE(open->shortcut(), QKeySequence(u"Ctrl+Alt+Space"_s));
+}
+
+void TestAppDelegate::menuItemsOpenTheirWindows_data()
+{
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<int>("tab");
+    QTest::newRow("How It Works") << u"How It Works"_s << int(SettingsWindow::welcome);
+    QTest::newRow("Settings…") << u"Settings…"_s << int(SettingsWindow::general);
+}
+
+void TestAppDelegate::menuItemsOpenTheirWindows()
+{
+    QFETCH(QString, title);
+    QFETCH(int, tab);
+    SettingsWindow::shared().close();
+    for (QAction* action : m_delegate->menu()->actions()) {
+        // Only shortcuts that work are shown: the hot key's.
+        if (action->text() != u"Open Wheel for Copied Files")
+            QCOMPARE(action->shortcut(), QKeySequence());
+        if (action->text() == title)
+            action->trigger();
+    }
+    QTRY_VERIFY(SettingsWindow::shared().isVisible());
+    QCOMPARE(int(SettingsWindow::shared().currentTab()), tab);
+    SettingsWindow::shared().close();
 }
 
 void TestAppDelegate::iconTurnsWhileWorkRuns()
