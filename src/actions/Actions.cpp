@@ -79,7 +79,8 @@ void sendToDevice(const QStringList& files)
     const Fail unreachable(QStringLiteral("No paired device is reachable right now."));
     const auto cli = Deps::find(QStringLiteral("kdeconnect-cli"));
     if (!cli)
-        throw unreachable;
+        throw Fail(QStringLiteral("Sending to a device needs KDE Connect.\nInstall it with:  "
+                                  "sudo apt install kdeconnect"));
     QString device;
     try {
         device = Shell::run(*cli, {QStringLiteral("--list-available"), QStringLiteral("--id-only")})

@@ -132,7 +132,8 @@ void Runner::showSetupHelp(const QString& reason)
     QMessageBox box(QMessageBox::Information, QStringLiteral("Flingdial"),
                     QStringLiteral("An extra component is needed"));
     box.setInformativeText(reason);
-    box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
+    // Escape closes it like OK.
+    box.setEscapeButton(box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole));
     const auto command = Deps::installCommand(reason);
     QPushButton* copy =
         command ? box.addButton(QStringLiteral("Copy Command"), QMessageBox::ActionRole) : nullptr;

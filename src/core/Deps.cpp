@@ -92,7 +92,8 @@ std::optional<QString> libreOffice()
 
 QString ffmpegMissingReason()
 {
-    return QStringLiteral("The built-in FFmpeg is missing. Reinstall Flingdial.");
+    // On Linux ffmpeg is a system package like the other components.
+    return QStringLiteral("FFmpeg is missing.\nInstall it with:  sudo apt install ffmpeg");
 }
 
 std::optional<QString> ffmpegReason()

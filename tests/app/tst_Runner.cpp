@@ -93,6 +93,8 @@ void answerNextAlert(AlertAnswer* answer, const QString& press, int attempts = 6
         answer->informative = box->informativeText();
         for (QAbstractButton* button : box->buttons())
             answer->buttons.append(button->text());
+        if (press == u"Escape")
+            QTest::keyClick(box, Qt::Key_Escape);
         for (QAbstractButton* button : box->buttons())
             if (button->text() == press)
                 button->click();
@@ -226,16 +228,23 @@ void TestRunner::setupHelp_data()
 {
     QTest::addColumn<QString>("reason");
     QTest::addColumn<QStringList>("buttons");
-    QTest::newRow("with a command")
-        << u"Stronger compression needs Ghostscript.\nInstall it with:  sudo apt install ghostscript"_s
-        << QStringList{"OK", "Copy Command"};
-    QTest::newRow("without one") << Deps::ffmpegMissingReason() << QStringList{"OK"};
+    QTest::addColumn<QString>("press");
+    const QString ghostscript =
+        u"Stronger compression needs Ghostscript.\nInstall it with:  sudo apt install ghostscript"_s;
+    const QStringList both = {u"OK"_s, u"Copy Command"_s};
+    QTest::newRow("with a command") << ghostscript << both << u"Copy Command"_s;
+    QTest::newRow("ffmpeg, a system package")
+        << Deps::ffmpegMissingReason() << both << u"Copy Command"_s;
+    QTest::newRow("Escape closes it") << ghostscript << both << u"Escape"_s;
+    QTest::newRow("without one") << u"The image engine is missing. Reinstall Flingdial."_s
+                                 << QStringList{u"OK"_s} << u"OK"_s;
 }
 
 void TestRunner::setupHelp()
 {
     QFETCH(QString, reason);
     QFETCH(QStringList, buttons);
+    QFETCH(QString, press);
     bool called = false;
     Operation operation(u"Compress"_s, [&](const QStringList&) {
         called = true;
@@ -244,14 +253,14 @@ void TestRunner::setupHelp()
     operation.unavailableReason = reason;
     QGuiApplication::clipboard()->setText(u"before"_s);
     AlertAnswer answer;
-    answerNextAlert(&answer, buttons.last());
+    answerNextAlert(&answer, press);
     Runner::shared().execute(operation, {u"/a.pdf"_s});
     QVERIFY(answer.seen);
     QVERIFY(!called);
     QCOMPARE(answer.informative, reason);
     QCOMPARE(answer.buttons, buttons);
     QCOMPARE(QGuiApplication::clipboard()->text(),
-             buttons.size() == 2 ? u"sudo apt install ghostscript"_s : u"before"_s);
+             press == u"Copy Command" ? Deps::installCommand(reason).value() : u"before"_s);
 }
 
 void TestRunner::failuresAndCancels_data()

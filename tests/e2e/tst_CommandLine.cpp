@@ -92,9 +92,9 @@ void TestCommandLine::unavailableOperationIsAnError()
         runFlingdial({u"--run"_s, u"convert"_s, u"mP4"_s, u"clip.mov"_s}, env, m_dir->path());
     QCOMPARE(result.status, 1);
     QCOMPARE(result.out, QString());
-    QVERIFY2(
-        result.err.endsWith(u"error: The built-in FFmpeg is missing. Reinstall Flingdial.\n"_s),
-        qPrintable(result.err));
+    QVERIFY2(result.err.endsWith(
+                 u"error: FFmpeg is missing.\nInstall it with:  sudo apt install ffmpeg\n"_s),
+             qPrintable(result.err));
 }
 
 void TestCommandLine::printsResultPaths()

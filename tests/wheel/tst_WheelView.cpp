@@ -254,7 +254,7 @@ void TestWheelView::labelsShrinkAndWrap()
     Operation missing(u"MP4"_s, [](const QStringList&) { return QStringList(); });
     const QImage plain =
         RenderCommands::wheelPicture(WheelMode::convert, false, {missing, missing}, {});
-    missing.unavailableReason = u"The built-in FFmpeg is missing. Reinstall Flingdial."_s;
+    missing.unavailableReason = u"FFmpeg is missing.\nInstall it with:  sudo apt install ffmpeg"_s;
     const QImage marked =
         RenderCommands::wheelPicture(WheelMode::convert, false, {missing, missing}, {});
     // Below the bottom slice's title, where only the note can be.
