@@ -18,6 +18,9 @@ bool needsDesktop(CommandLine::Command command, const QStringList& arguments)
 {
     switch (command) {
     case CommandLine::Command::login:
+    case CommandLine::Command::help:
+    case CommandLine::Command::version:
+    case CommandLine::Command::usage:
         return false;
     case CommandLine::Command::run:
         return CommandLine::hasDisplay() || CommandLine::drawsText(arguments);
@@ -34,8 +37,24 @@ int withoutDesktop(int argc, char** argv, CommandLine::Command command,
     QCoreApplication::setApplicationVersion(QStringLiteral(FLINGDIAL_VERSION));
     Log::install();
     Prompter::install(std::make_unique<ConsolePrompter>());
-    const int status = command == CommandLine::Command::login ? CommandLine::login(arguments)
-                                                              : CommandLine::run(arguments);
+    int status = 0;
+    switch (command) {
+    case CommandLine::Command::login:
+        status = CommandLine::login(arguments);
+        break;
+    case CommandLine::Command::help:
+        std::fputs(CommandLine::usage().toUtf8().constData(), stdout);
+        break;
+    case CommandLine::Command::version:
+        std::printf("flingdial %s\n", FLINGDIAL_VERSION);
+        break;
+    case CommandLine::Command::usage:
+        std::fputs(CommandLine::usage().toUtf8().constData(), stderr);
+        status = 2;
+        break;
+    default:
+        status = CommandLine::run(arguments);
+    }
     // Ends without tearing down: there is nothing to release that the
     // process's end doesn't release.
     std::fflush(nullptr);

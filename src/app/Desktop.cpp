@@ -26,7 +26,9 @@ std::unique_ptr<QGuiApplication> makeApplication(int& argc, char** argv,
     // environment asks for.
     if (!display)
         qputenv("QT_QPA_PLATFORM", "offscreen");
-    if (display || command == CommandLine::Command::startApplication)
+    // The wheel of a snapshot is a widget, even without a display.
+    if (display || command == CommandLine::Command::startApplication ||
+        command == CommandLine::Command::snapshot)
         return std::make_unique<QApplication>(argc, argv);
     return std::make_unique<QGuiApplication>(argc, argv);
 }
@@ -85,7 +87,7 @@ int main(int argc, char** argv)
         exitNow(RenderCommands::renderIcon(arguments));
     case CommandLine::Command::snapshot:
         exitNow(RenderCommands::snapshot(arguments));
-    case CommandLine::Command::startApplication:
+    default:
         break;
     }
     AppDelegate delegate;

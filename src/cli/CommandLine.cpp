@@ -62,8 +62,12 @@ Command recognise(const QStringList& arguments)
 {
     const qsizetype n = arguments.size();
     const QString option = n > 1 ? arguments.at(1) : QString();
-    if (n >= 5 && option == QLatin1String("--run"))
-        return Command::run;
+    if (n == 2 && (option == QLatin1String("--help") || option == QLatin1String("-h")))
+        return Command::help;
+    if (n == 2 && option == QLatin1String("--version"))
+        return Command::version;
+    if (option == QLatin1String("--run"))
+        return n >= 5 ? Command::run : Command::usage;
     if (n == 3 && option == QLatin1String("--login"))
         return Command::login;
     if (n >= 3 &&
@@ -97,9 +101,23 @@ int run(const QStringList& arguments, const SliceSet& slices,
     const QStringList files = absolutePaths(arguments.mid(4));
     const QList<Operation> operations = slices(mode, files);
 
-    const auto chosen =
-        std::find_if(operations.cbegin(), operations.cend(),
-                     [&](const Operation& op) { return op.title.toLower() == label.toLower(); });
+    // The exact title wins; failing that, a label without the "…" and with
+    // x for × ("trim", "speed 2x") names its slice too.
+    const auto loosely = [](const QString& text) {
+        QString plain = text.toLower();
+        if (plain.endsWith(QChar(0x2026)))
+            plain.chop(1);
+        else if (plain.endsWith(QLatin1String("...")))
+            plain.chop(3);
+        return plain.replace(QChar(0x00d7), QLatin1Char('x'));
+    };
+    auto chosen = std::find_if(operations.cbegin(), operations.cend(), [&](const Operation& op) {
+        return op.title.toLower() == label.toLower();
+    });
+    if (chosen == operations.cend())
+        chosen = std::find_if(operations.cbegin(), operations.cend(), [&](const Operation& op) {
+            return loosely(op.title) == loosely(label);
+        });
     if (chosen == operations.cend()) {
         printLine(stdout, QStringLiteral("No “%1” slice. Available: %2")
                               .arg(label, titles(operations).join(QStringLiteral(", "))));
@@ -119,6 +137,20 @@ int run(const QStringList& arguments, const SliceSet& slices,
         printLine(stderr, QStringLiteral("error: ") + describe(std::current_exception()));
     }
     return 1;
+}
+
+QString usage()
+{
+    return QStringLiteral(
+        "Usage:\n"
+        "  flingdial                                  start the tray application\n"
+        "  flingdial --run MODE LABEL FILE…           run one slice on the files\n"
+        "                                             (MODE: convert, tools or actions)\n"
+        "  flingdial --login on|off                   start at login, or not\n"
+        "  flingdial --render-icon OUT.png [SIZE]     draw the application icon\n"
+        "  flingdial --render-menubar OUT.png [SIZE]  draw the tray mark\n"
+        "  flingdial --snapshot OUT.png MODE light|dark FILE…   draw the wheel\n"
+        "  flingdial --help | --version\n");
 }
 
 int login(const QStringList& arguments)

@@ -13,7 +13,7 @@
 // any other argument list starts the tray application.
 namespace CommandLine {
 
-enum class Command { run, login, renderIcon, snapshot, startApplication };
+enum class Command { run, login, renderIcon, snapshot, help, version, usage, startApplication };
 
 // The argument list as given, taken before Qt removes the options it
 // recognises itself.
@@ -38,5 +38,8 @@ int run(const QStringList& arguments, const SliceSet& slices = Catalog::slices,
 
 // "--login on|off".
 int login(const QStringList& arguments);
+
+// The short usage text of --help.
+QString usage();
 
 } // namespace CommandLine

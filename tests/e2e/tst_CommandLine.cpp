@@ -1,3 +1,4 @@
+#include "support/Media.h"
 #include "support/TestSupport.h"
 
 #include <QDir>
@@ -25,6 +26,8 @@ private Q_SLOTS:
     void imageFormatsOutsideTheCore();
     void promptsReadStandardInput_data();
     void promptsReadStandardInput();
+    void terminalConventions_data();
+    void terminalConventions();
     void otherArgumentListsStartTheApplication_data();
     void otherArgumentListsStartTheApplication();
     void loginSwitch();
@@ -183,14 +186,59 @@ void TestCommandLine::promptsReadStandardInput()
     }
 }
 
+void TestCommandLine::terminalConventions_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QByteArray>("input");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QString>("out"); // how standard output starts
+    QTest::addColumn<QString>("err"); // a line standard error holds
+    QTest::newRow("--help") << QStringList{"--help"} << QByteArray() << 0 << u"Usage:"_s
+                            << QString();
+    QTest::newRow("-h") << QStringList{"-h"} << QByteArray() << 0 << u"Usage:"_s << QString();
+    QTest::newRow("--version") << QStringList{"--version"} << QByteArray() << 0
+                               << u"flingdial " FLINGDIAL_VERSION ""_s << QString();
+    QTest::newRow("--run without files")
+        << QStringList{"--run", "convert", "png"} << QByteArray() << 2 << QString() << u"Usage:"_s;
+    QTest::newRow("a missing file")
+        << QStringList{"--run", "convert", "jpg", "gone.png"} << QByteArray() << 1 << QString()
+        << u"error: gone.png doesn’t exist."_s;
+    QTest::newRow("label without …") << QStringList{"--run", "tools", "trim", "clip.mp4"}
+                                     << QByteArray("0:00 - 0:01\n") << 0 << u"/"_s << QString();
+    QTest::newRow("x for ×") << QStringList{"--run", "tools", "speed 2x", "clip.mp4"}
+                             << QByteArray() << 0 << u"/"_s << QString();
+    QTest::newRow("snapshot without a display")
+        << QStringList{"--snapshot", "snap.png", "convert", "dark", "clip.mp4"} << QByteArray() << 0
+        << QString() << QString();
+}
+
+void TestCommandLine::terminalConventions()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QByteArray, input);
+    QFETCH(int, status);
+    QFETCH(QString, out);
+    QFETCH(QString, err);
+    Media::makeVideo(m_dir->filePath(u"clip.mp4"_s), 64, 48, 1);
+    auto environment = this->environment();
+    environment.remove(u"DISPLAY"_s);
+    const auto result = runFlingdial(arguments, environment, m_dir->path(), input);
+    QCOMPARE(result.status, status);
+    QVERIFY2(result.out.startsWith(out), qPrintable(result.out));
+    if (!err.isEmpty())
+        QVERIFY2(result.err.split(u'\n').contains(err) || result.err.startsWith(err),
+                 qPrintable(result.err));
+    if (arguments.first() == u"--snapshot")
+        QVERIFY(!QImage(m_dir->filePath(u"snap.png"_s)).isNull());
+}
+
 void TestCommandLine::otherArgumentListsStartTheApplication_data()
 {
     QTest::addColumn<QStringList>("arguments");
     QTest::newRow("no arguments") << QStringList();
-    QTest::newRow("run without files") << QStringList{"--run", "convert", "png"};
     QTest::newRow("login without switch") << QStringList{"--login"};
     QTest::newRow("login with extra word") << QStringList{"--login", "on", "now"};
-    QTest::newRow("unknown option") << QStringList{"--help"};
+    QTest::newRow("unknown option") << QStringList{"--helpme"};
     QTest::newRow("option in capitals") << QStringList{"--RUN", "convert", "png", "a.png"};
 }
 
