@@ -16,6 +16,7 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QCursor>
 #include <QFileDialog>
 #include <QMenu>
 #include <QMimeData>
@@ -110,6 +111,12 @@ void AppDelegate::setUpTray()
     m_tray = new QSystemTrayIcon(trayIcon(1), this);
     m_tray->setToolTip(QStringLiteral("Flingdial"));
     m_tray->setContextMenu(m_menu.get());
+    // A click on the mark opens the menu too, as Linux trays do.
+    connect(m_tray, &QSystemTrayIcon::activated, this,
+            [this](QSystemTrayIcon::ActivationReason why) {
+                if (why == QSystemTrayIcon::Trigger)
+                    m_menu->popup(QCursor::pos());
+            });
     if (QSystemTrayIcon::isSystemTrayAvailable())
         m_tray->show();
     else

@@ -34,6 +34,7 @@ public:
     static QStringList copiedFiles();
 
     QMenu* menu() const { return m_menu.get(); }
+    QSystemTrayIcon* tray() const { return m_tray; }
     // The lit segment of the tray mark: 1 at rest, turning while work runs.
     int trayFrame() const { return m_frame; }
 

@@ -5,6 +5,7 @@
 #include "support/TestSupport.h"
 
 #include <QMenu>
+#include <QSystemTrayIcon>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -21,6 +22,7 @@ private Q_SLOTS:
     void menuFollowsTheHotKeySetting();
     void menuItemsOpenTheirWindows_data();
     void menuItemsOpenTheirWindows();
+    void clickingTheMarkOpensTheMenu();
     void iconTurnsWhileWorkRuns();
 
 private:
@@ -92,6 +94,14 @@ void TestAppDelegate::menuItemsOpenTheirWindows()
     QTRY_VERIFY(SettingsWindow::shared().isVisible());
     QCOMPARE(int(SettingsWindow::shared().currentTab()), tab);
     SettingsWindow::shared().close();
+}
+
+void TestAppDelegate::clickingTheMarkOpensTheMenu()
+{
+    QVERIFY(!m_delegate->menu()->isVisible());
+    Q_EMIT m_delegate->tray()->activated(QSystemTrayIcon::Trigger);
+    QTRY_VERIFY(m_delegate->menu()->isVisible());
+    m_delegate->menu()->close();
 }
 
 void TestAppDelegate::iconTurnsWhileWorkRuns()
