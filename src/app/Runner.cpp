@@ -10,6 +10,7 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QDir>
 #include <QFileInfo>
 #include <QMessageBox>
 #include <QPushButton>
@@ -96,9 +97,16 @@ QString Runner::notificationTitle(const Operation& operation)
 
 QString Runner::notificationBody(const QStringList& results)
 {
-    if (results.size() == 1)
-        return QStringLiteral("Saved ") + QFileInfo(results.first()).fileName();
-    return QStringLiteral("Saved %1 files").arg(results.size());
+    const QString what = results.size() == 1 ? QFileInfo(results.first()).fileName()
+                                             : QStringLiteral("%1 files").arg(results.size());
+    if (results.isEmpty())
+        return QStringLiteral("Saved ") + what;
+    // Where the results went, the home folder written as ~.
+    QString folder = QFileInfo(results.first()).absolutePath();
+    const QString home = QDir::homePath();
+    if (folder == home || folder.startsWith(home + QLatin1Char('/')))
+        folder = QLatin1Char('~') + folder.mid(home.size());
+    return QStringLiteral("Saved %1 in %2").arg(what, folder);
 }
 
 void Runner::finish(const Operation& operation, const QStringList& results)

@@ -11,6 +11,7 @@
 #include <QClipboard>
 #include <QDBusConnection>
 #include <QDialog>
+#include <QDir>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
@@ -173,10 +174,13 @@ void TestRunner::notifications_data()
     QTest::addColumn<QString>("summary");
     QTest::addColumn<QString>("body");
     QTest::newRow("conversion") << u"PNG"_s << true << QStringList{"/tmp/photo.png"}
-                                << u"Converted to PNG"_s << u"Saved photo.png"_s;
+                                << u"Converted to PNG"_s << u"Saved photo.png in /tmp"_s;
     QTest::newRow("tool with an ellipsis")
         << u"Trim…"_s << false << QStringList{"/a.mp4", "/b.mp4", "/c.mp4"} << u"Trim"_s
-        << u"Saved 3 files"_s;
+        << u"Saved 3 files in /"_s;
+    QTest::newRow("in the home folder")
+        << u"JPG"_s << true << QStringList{QDir::homePath() + u"/Pictures/a.jpg"_s}
+        << u"Converted to JPG"_s << u"Saved a.jpg in ~/Pictures"_s;
     QTest::newRow("nothing made") << u"Compress to ZIP"_s << false << QStringList()
                                   << u"Compress to ZIP"_s << u"Saved 0 files"_s;
 }
