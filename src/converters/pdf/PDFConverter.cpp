@@ -24,6 +24,7 @@
 #include <QRegularExpression>
 #include <QSet>
 #include <csignal>
+#include <future>
 #include <unistd.h>
 
 namespace PDFConverter {
@@ -124,7 +125,8 @@ QHash<QChar, qsizetype> characters(const QString& text)
 
 // Whether Ghostscript kept what the source had: its pages, its form, and
 // its text (it has been seen to garble Hebrew, Korean and Russian).
-bool keepsEverything(const QString& source, const PdfEngine::Facts& facts, const QString& made)
+bool keepsEverything(const QHash<QChar, qsizetype>& before, const PdfEngine::Facts& facts,
+                     const QString& made)
 {
     PdfEngine& engine = PdfEngine::shared();
     PdfEngine::Facts after;
@@ -135,7 +137,6 @@ bool keepsEverything(const QString& source, const PdfEngine::Facts& facts, const
     }
     if (after.pages != facts.pages || (facts.hasForm && !after.hasForm))
         return false;
-    const auto before = characters(PdfCompressor::shared().text(source));
     const auto now = characters(PdfCompressor::shared().text(made));
     qsizetype total = 0;
     qsizetype kept = 0;
@@ -158,13 +159,16 @@ QString compress(const QString& source)
         const QString made = scratch.filePath(QStringLiteral("ghostscript.pdf"));
         if (!QFile::link(source, input))
             FileOps::copy(source, input);
+        // The source's text is read while Ghostscript works.
+        auto sourceText = std::async(
+            std::launch::async, [&] { return characters(PdfCompressor::shared().text(source)); });
         try {
             Shell::run(*gs,
                        {QStringLiteral("-sDEVICE=pdfwrite"), QStringLiteral("-dPDFSETTINGS=/ebook"),
                         QStringLiteral("-dCompatibilityLevel=1.5"), QStringLiteral("-dNOPAUSE"),
                         QStringLiteral("-dBATCH"), QStringLiteral("-dQUIET"),
                         QStringLiteral("-sOutputFile=") + made, input});
-            if (QFileInfo(made).size() < size && keepsEverything(source, facts, made))
+            if (QFileInfo(made).size() < size && keepsEverything(sourceText.get(), facts, made))
                 best = made;
         } catch (const Fail&) {
             // The built-in engine takes over.
