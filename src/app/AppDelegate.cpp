@@ -17,7 +17,9 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QCursor>
+#include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QMenu>
 #include <QMimeData>
 #include <QSystemTrayIcon>
@@ -178,13 +180,18 @@ void AppDelegate::openForCopiedFiles()
 
 void AppDelegate::chooseFiles()
 {
-    QFileDialog dialog(nullptr, QStringLiteral("Choose Files"));
+    // Starts in the folder used last, or at home: never in wherever the
+    // program happened to be started from.
+    if (m_chooserFolder.isEmpty() || !QFileInfo(m_chooserFolder).isDir())
+        m_chooserFolder = QDir::homePath();
+    QFileDialog dialog(nullptr, QStringLiteral("Choose Files"), m_chooserFolder);
     dialog.setFileMode(QFileDialog::ExistingFiles);
     dialog.setLabelText(QFileDialog::Accept, QStringLiteral("Open Wheel"));
     dialog.setWindowFlag(Qt::WindowStaysOnTopHint);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return;
     const QStringList files = dialog.selectedFiles();
+    m_chooserFolder = QFileInfo(files.first()).absolutePath();
     QMetaObject::invokeMethod(
         this, [files] { WheelController::shared().show(WheelMode::convert, files, true); },
         Qt::QueuedConnection);

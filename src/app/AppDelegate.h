@@ -54,4 +54,5 @@ private:
     // The spinner's frames, drawn once per panel text colour.
     std::array<QIcon, 6> m_trayIcons;
     QColor m_trayColour;
+    QString m_chooserFolder;
 };

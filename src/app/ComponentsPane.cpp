@@ -79,5 +79,9 @@ void ComponentsPane::refresh()
                                       status(component, group), group);
         row->setObjectName(QString::fromLatin1(component.name));
         m_rows->addWidget(row);
+        // A layout shows new children of a visible widget only later, and
+        // until then leaves them out of its size: the window would be fitted
+        // to an empty box.
+        row->show();
     }
 }

@@ -69,7 +69,6 @@ GeneralPane::GeneralPane(QWidget* parent)
     m_quality->setSingleStep(5);
     m_quality->setPageStep(5);
     m_quality->setTickInterval(5);
-    m_quality->setFixedWidth(160);
     connect(m_quality, &QSlider::valueChanged, this, [this](int value) {
         const int stepped = 5 * ((value + 2) / 5);
         if (stepped != value) {
@@ -78,13 +77,15 @@ GeneralPane::GeneralPane(QWidget* parent)
         }
         Settings::shared().set(SettingKeys::jpegQuality, stepped);
     });
-    qualityLayout->addWidget(m_quality);
+    // The slider takes the row; its value sits right next to it, wide enough
+    // for "100" so the slider doesn't move as the number changes.
+    qualityLayout->addWidget(m_quality, 1);
     m_qualityValue->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     m_qualityValue->setForegroundRole(QPalette::PlaceholderText);
     m_qualityValue->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    m_qualityValue->setFixedWidth(40);
+    m_qualityValue->setMinimumWidth(
+        m_qualityValue->fontMetrics().horizontalAdvance(QStringLiteral("100")) + 4);
     qualityLayout->addWidget(m_qualityValue);
-    qualityLayout->addStretch();
     form->addRow(QStringLiteral("Image quality"), qualityRow);
     layout->addWidget(results);
 

@@ -21,9 +21,19 @@ QLabel* symbol(const QString& name, QWidget* parent)
 
 } // namespace
 
+QString keepLastWordsTogether(const QString& text)
+{
+    const qsizetype lastSpace = text.lastIndexOf(QLatin1Char(' '));
+    if (lastSpace <= 0)
+        return text;
+    QString joined = text;
+    joined[lastSpace] = QChar::Nbsp;
+    return joined;
+}
+
 QLabel* secondary(const QString& text, QWidget* parent)
 {
-    auto* label = new QLabel(text, parent);
+    auto* label = new QLabel(keepLastWordsTogether(text), parent);
     label->setWordWrap(true);
     label->setForegroundRole(QPalette::PlaceholderText);
     return label;
@@ -35,7 +45,7 @@ QWidget* symbolLine(const QString& symbolName, const QString& text, QWidget* par
     auto* layout = new QHBoxLayout(line);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(symbol(symbolName, line));
-    auto* label = new QLabel(text, line);
+    auto* label = new QLabel(keepLastWordsTogether(text), line);
     label->setWordWrap(true);
     layout->addWidget(label, 1);
     return line;

@@ -8,9 +8,12 @@ class QWidget;
 // Building blocks shared by the settings panes.
 namespace PaneParts {
 
+// `text` with its last two words joined by a no-break space, so that a
+// wrapping label never leaves one word alone on its last line.
+QString keepLastWordsTogether(const QString& text);
 // Text in the secondary style, wrapping.
 QLabel* secondary(const QString& text, QWidget* parent);
-// A symbol followed by a line of text.
+// A symbol followed by a line of text, wrapping.
 QWidget* symbolLine(const QString& symbol, const QString& text, QWidget* parent);
 // A symbol, a name with a caption below it, and `trailing` on the right.
 QWidget* row(const QString& symbol, const QString& name, const QString& caption, QWidget* trailing,

@@ -3,7 +3,10 @@
 #include "app/SettingsWindow.h"
 #include "core/Settings.h"
 #include "support/TestSupport.h"
+#include "wheel/WheelController.h"
 
+#include <QFileDialog>
+#include <QLineEdit>
 #include <QMenu>
 #include <QSystemTrayIcon>
 #include <QTemporaryDir>
@@ -24,6 +27,7 @@ private Q_SLOTS:
     void menuItemsOpenTheirWindows();
     void clickingTheMarkOpensTheMenu();
     void iconTurnsWhileWorkRuns();
+    void chooserStartsAtHomeThenWhereFilesWereChosen();
 
 private:
     QTemporaryDir m_config;
@@ -120,6 +124,58 @@ void TestAppDelegate::iconTurnsWhileWorkRuns()
     QTRY_VERIFY_WITH_TIMEOUT(!Runner::shared().isBusy(), 3000);
     QVERIFY2(frames.size() >= 5, qPrintable(QString::number(frames.size())));
     QCOMPARE(m_delegate->trayFrame(), 1); // at rest again
+}
+
+namespace {
+
+// Runs the "Choose Files…" item; `answer` gets the dialog while it shows,
+// again and again until it closes (its folder is read in the background, so
+// a file chosen may only be accepted a moment later).
+void chooseFiles(AppDelegate& delegate, const std::function<void(QFileDialog*)>& answer)
+{
+    bool answered = false;
+    QTimer poll;
+    poll.callOnTimeout([&] {
+        if (auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget())) {
+            answer(dialog);
+            answered = true;
+        }
+    });
+    poll.start(50);
+    for (QAction* action : delegate.menu()->actions()) {
+        if (action->text() == u"Choose Files…")
+            action->trigger();
+    }
+    QVERIFY(answered);
+}
+
+} // namespace
+
+void TestAppDelegate::chooserStartsAtHomeThenWhereFilesWereChosen()
+{
+    QTemporaryDir home;
+    QTemporaryDir elsewhere;
+    const TestSupport::ScopedEnv homeVariable("HOME", home.path().toLocal8Bit());
+    TestSupport::writeFile(elsewhere.filePath(u"notes.txt"_s), "notes");
+    QString startedIn;
+    chooseFiles(*m_delegate, [&](QFileDialog* dialog) {
+        if (startedIn.isEmpty())
+            startedIn = dialog->directory().absolutePath();
+        // As a user would: type the file's path where the dialog takes it.
+        if (auto* name = qobject_cast<QLineEdit*>(dialog->focusWidget())) {
+            name->setText(elsewhere.filePath(u"notes.txt"_s));
+            QTest::keyClick(name, Qt::Key_Return);
+        }
+    });
+    QCOMPARE(startedIn, QDir(home.path()).absolutePath());
+    QTRY_VERIFY(WheelController::shared().isVisible());
+    WheelController::shared().hide();
+
+    chooseFiles(*m_delegate, [&](QFileDialog* dialog) {
+        startedIn = dialog->directory().absolutePath();
+        dialog->reject();
+    });
+    QCOMPARE(startedIn, QDir(elsewhere.path()).absolutePath());
 }
 
 QTEST_MAIN(TestAppDelegate)

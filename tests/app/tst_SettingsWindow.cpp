@@ -7,9 +7,11 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QSettings>
 #include <QSlider>
 #include <QTemporaryDir>
+#include <QTextLayout>
 #include <QtTest>
 
 using namespace Qt::StringLiterals;
@@ -18,10 +20,16 @@ using TestSupport::ScopedEnv;
 
 namespace {
 
+// A label's text as read, with no-break spaces as plain ones.
+template<typename T> QString shown(const T* widget)
+{
+    return QString(widget->text()).replace(QChar::Nbsp, QLatin1Char(' '));
+}
+
 template<typename T> T* withText(QWidget* root, const QString& text)
 {
     for (T* widget : root->findChildren<T*>()) {
-        if (widget->text() == text)
+        if (shown(widget) == text)
             return widget;
     }
     return nullptr;
@@ -31,10 +39,38 @@ QStringList texts(QWidget* root)
 {
     QStringList list;
     for (const QLabel* label : root->findChildren<QLabel*>())
-        list.append(label->text());
+        list.append(shown(label));
     for (const QAbstractButton* button : root->findChildren<QAbstractButton*>())
-        list.append(button->text());
+        list.append(shown(button));
     return list;
+}
+
+// Each component has a row one can see: shown, taller than a line of text and
+// inside its pane.
+void verifyRowsVisible(QWidget* pane)
+{
+    for (const char* name : {"ImageMagick", "Ghostscript", "LibreOffice"}) {
+        auto* row = pane->findChild<QWidget*>(QString::fromLatin1(name));
+        QVERIFY2(row && row->isVisible(), name);
+        QVERIFY2(row->height() >= row->fontMetrics().height() * 2, name);
+        const QRect inPane(row->mapTo(pane, QPoint()), row->size());
+        QVERIFY2(pane->rect().contains(inPane), name);
+    }
+}
+
+// The words on the last line of a wrapping label, laid out as the label does.
+int wordsOnLastLine(const QLabel* label)
+{
+    QTextLayout layout(label->text(), label->font());
+    layout.beginLayout();
+    QString last;
+    for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+        line.setLineWidth(label->contentsRect().width());
+        last = label->text().mid(line.textStart(), line.textLength());
+    }
+    layout.endLayout();
+    static const QRegularExpression space(QStringLiteral("[\\s\\x{a0}]+"));
+    return int(last.trimmed().split(space, Qt::SkipEmptyParts).size());
 }
 
 // What another reader of the settings file sees.
@@ -42,6 +78,8 @@ QVariant onDisk(const QString& key)
 {
     return QSettings(Settings::shared().filePath(), QSettings::IniFormat).value(key);
 }
+
+const char* const tabNames[] = {"welcome", "general", "keyboard", "components"};
 
 } // namespace
 
@@ -58,6 +96,8 @@ private Q_SLOTS:
     void keyWarningAndHotKeyLine();
     void openAtLoginFallsBack();
     void componentsAreCheckedAgain();
+    void noWordAloneOnItsLine_data();
+    void noWordAloneOnItsLine();
 
 private:
     QTemporaryDir m_config;
@@ -210,6 +250,7 @@ void TestSettingsWindow::componentsAreCheckedAgain()
 {
     SettingsWindow::shared().show(SettingsWindow::components);
     QWidget* pane = SettingsWindow::shared().pane(SettingsWindow::components);
+    verifyRowsVisible(pane);
     const auto imageMagickRow = [&] { return pane->findChild<QWidget*>(u"ImageMagick"_s); };
     QPushButton* copy = withText<QPushButton>(imageMagickRow(), u"Copy Command"_s);
     QVERIFY(copy);
@@ -219,8 +260,38 @@ void TestSettingsWindow::componentsAreCheckedAgain()
     TestSupport::writeExecutable(m_tools.filePath(u"magick"_s));
     SettingsWindow::shared().show(SettingsWindow::general);
     SettingsWindow::shared().show(SettingsWindow::components);
+    verifyRowsVisible(pane);
     QVERIFY(imageMagickRow()->findChild<QLabel*>(u"installed"_s));
     QVERIFY(!withText<QPushButton>(imageMagickRow(), u"Copy Command"_s));
+}
+
+void TestSettingsWindow::noWordAloneOnItsLine_data()
+{
+    QTest::addColumn<int>("tab");
+    QTest::addColumn<int>("pointSize");
+    for (const int size : {9, 11, 13}) {
+        for (int tab = 0; tab < 4; ++tab)
+            QTest::addRow("%s at %dpt", tabNames[tab], size) << tab << size;
+    }
+}
+
+// Whatever the desktop's font size, a wrapped text keeps at least two words
+// on its last line.
+void TestSettingsWindow::noWordAloneOnItsLine()
+{
+    QFETCH(int, tab);
+    QFETCH(int, pointSize);
+    QWidget* pane = SettingsWindow::shared().pane(SettingsWindow::Tab(tab));
+    QFont font = pane->font();
+    font.setPointSize(pointSize);
+    pane->setFont(font);
+    SettingsWindow::shared().show(SettingsWindow::Tab(tab));
+    for (const QLabel* label : pane->findChildren<QLabel*>()) {
+        if (label->window() == &SettingsWindow::shared() && label->isVisible() &&
+            label->wordWrap() && shown(label).contains(QLatin1Char(' ')))
+            QVERIFY2(wordsOnLastLine(label) >= 2, qPrintable(shown(label)));
+    }
+    pane->setFont(QFont());
 }
 
 QTEST_MAIN(TestSettingsWindow)
