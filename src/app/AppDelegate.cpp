@@ -128,16 +128,10 @@ void AppDelegate::setUpTray()
 
 QIcon AppDelegate::trayIcon(int lit)
 {
-    // Drawn in the panel's text colour, as a template image would be tinted.
-    const QColor colour = QApplication::palette().color(QPalette::WindowText);
-    if (colour != m_trayColour) {
-        m_trayIcons.fill(QIcon());
-        m_trayColour = colour;
-    }
     QIcon& icon = m_trayIcons.at(size_t(lit));
     if (icon.isNull())
         for (const int size : {16, 22, 24, 32, 48, 64})
-            icon.addPixmap(QPixmap::fromImage(Brand::menuBarImage(lit, colour, size)));
+            icon.addPixmap(QPixmap::fromImage(Brand::trayImage(lit, size)));
     return icon;
 }
 

@@ -53,6 +53,5 @@ private:
     int m_frame = 1;
     // The spinner's frames, drawn once per panel text colour.
     std::array<QIcon, 6> m_trayIcons;
-    QColor m_trayColour;
     QString m_chooserFolder;
 };

@@ -174,6 +174,33 @@ void paintMenuBar(QPainter& painter, int lit, const QColor& colour)
     painter.restore();
 }
 
+void paintTray(QPainter& painter, int lit)
+{
+    // A light glyph inside a dark outline reads on light and dark panels
+    // alike; the tray protocols don't say which one the mark sits on.
+    painter.save();
+    flipToYUp(painter, 18);
+    const QPointF centre(9, 9);
+    const qreal outer = 7.6;
+    QPainterPath shapes;
+    QPainterPath litShape;
+    for (int k = 0; k < 6; ++k) {
+        const QPainterPath path = segment(centre, outer, outer * 0.52, 0.7, k);
+        (k == lit ? litShape : shapes).addPath(path);
+    }
+    QPainterPath dot;
+    dot.addEllipse(centre, 1.85, 1.85);
+    litShape.addPath(dot);
+    QPainterPath all = shapes;
+    all.addPath(litShape);
+    const QColor outline(0x1a, 0x1a, 0x1a, 215);
+    painter.strokePath(all, QPen(outline, 1.5, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    painter.fillPath(all, outline);
+    painter.fillPath(shapes, QColor(255, 255, 255, 120));
+    painter.fillPath(litShape, Qt::white);
+    painter.restore();
+}
+
 QImage appIcon(int pixels)
 {
     return render(pixels, 1024, [](QPainter& painter) { paintAppIcon(painter, 1024); });
@@ -182,6 +209,11 @@ QImage appIcon(int pixels)
 QImage menuBarImage(int lit, const QColor& colour, int pixels)
 {
     return render(pixels, 18, [&](QPainter& painter) { paintMenuBar(painter, lit, colour); });
+}
+
+QImage trayImage(int lit, int pixels)
+{
+    return render(pixels, 18, [&](QPainter& painter) { paintTray(painter, lit); });
 }
 
 } // namespace Brand

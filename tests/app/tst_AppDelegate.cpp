@@ -8,6 +8,7 @@
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QMenu>
+#include <QPainter>
 #include <QSystemTrayIcon>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -27,6 +28,8 @@ private Q_SLOTS:
     void menuItemsOpenTheirWindows();
     void clickingTheMarkOpensTheMenu();
     void iconTurnsWhileWorkRuns();
+    void trayMarkReadsOnAnyPanel_data();
+    void trayMarkReadsOnAnyPanel();
     void chooserStartsAtHomeThenWhereFilesWereChosen();
 
 private:
@@ -128,6 +131,24 @@ void TestAppDelegate::iconTurnsWhileWorkRuns()
 
 namespace {
 
+qreal luminance(QRgb colour)
+{
+    const auto linear = [](int channel) {
+        const qreal c = channel / 255.0;
+        return c <= 0.04045 ? c / 12.92 : qPow((c + 0.055) / 1.055, 2.4);
+    };
+    return 0.2126 * linear(qRed(colour)) + 0.7152 * linear(qGreen(colour)) +
+           0.0722 * linear(qBlue(colour));
+}
+
+// The contrast ratio of two colours, from 1 (same) to 21 (black on white).
+qreal contrast(QRgb a, QRgb b)
+{
+    const qreal la = luminance(a);
+    const qreal lb = luminance(b);
+    return (qMax(la, lb) + 0.05) / (qMin(la, lb) + 0.05);
+}
+
 // Runs the "Choose Files…" item; `answer` gets the dialog while it shows,
 // again and again until it closes (its folder is read in the background, so
 // a file chosen may only be accepted a moment later).
@@ -150,6 +171,38 @@ void chooseFiles(AppDelegate& delegate, const std::function<void(QFileDialog*)>&
 }
 
 } // namespace
+
+void TestAppDelegate::trayMarkReadsOnAnyPanel_data()
+{
+    QTest::addColumn<QColor>("panel");
+    QTest::addColumn<int>("pixels");
+    const QList<std::pair<const char*, QColor>> panels = {{"white", QColor(0xff, 0xff, 0xff)},
+                                                          {"light", QColor(0xf6, 0xf5, 0xf4)},
+                                                          {"dark", QColor(0x30, 0x30, 0x30)},
+                                                          {"black", QColor(0x00, 0x00, 0x00)}};
+    for (const auto& [name, colour] : panels) {
+        for (const int pixels : {16, 22, 32})
+            QTest::addRow("%s, %d px", name, pixels) << colour << pixels;
+    }
+}
+
+// The mark as the panel shows it: a good part of it stands out from the
+// panel as text does (a contrast of at least 3:1), whatever the panel's colour.
+void TestAppDelegate::trayMarkReadsOnAnyPanel()
+{
+    QFETCH(QColor, panel);
+    QFETCH(int, pixels);
+    QImage shot(pixels, pixels, QImage::Format_RGB32);
+    shot.fill(panel);
+    QPainter(&shot).drawPixmap(0, 0, m_delegate->tray()->icon().pixmap(pixels));
+    int standingOut = 0;
+    for (int y = 0; y < pixels; ++y) {
+        for (int x = 0; x < pixels; ++x)
+            standingOut += contrast(shot.pixel(x, y), panel.rgb()) >= 3.0 ? 1 : 0;
+    }
+    const qreal share = qreal(standingOut) / (pixels * pixels);
+    QVERIFY2(share >= 0.15, qPrintable(QString::number(share)));
+}
 
 void TestAppDelegate::chooserStartsAtHomeThenWhereFilesWereChosen()
 {
