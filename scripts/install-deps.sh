@@ -25,6 +25,8 @@ packages=(
   libreoffice-writer-nogui libreoffice-calc-nogui libreoffice-impress-nogui
   # tests
   xvfb xauth xdotool dbus dbus-x11 poppler-utils epubcheck python3-openpyxl qpdf
+  # installation and packaging checks
+  dpkg-dev desktop-file-utils appstream
   # benchmarks
   time python3-xlsxwriter libxlsxwriter-dev
   # icons

@@ -56,6 +56,7 @@ void AppDelegate::start()
     qCInfo(lcApp, "launched");
     // A tray utility has no main window: closing a dialog must not quit it.
     QGuiApplication::setQuitOnLastWindowClosed(false);
+    QGuiApplication::setWindowIcon(windowIcon());
     setUpTray();
 
     QString why;
@@ -124,6 +125,15 @@ void AppDelegate::setUpTray()
     else
         qCWarning(lcApp, "no system tray is running: the menu is unavailable until one starts");
     connect(&Runner::shared(), &Runner::busyChanged, this, &AppDelegate::setBusy);
+}
+
+QIcon AppDelegate::windowIcon()
+{
+    // The installed theme icon where there is one, else the mark drawn here.
+    QIcon drawn;
+    for (const int size : {16, 32, 48, 64, 128})
+        drawn.addPixmap(QPixmap::fromImage(Brand::appIcon(size)));
+    return QIcon::fromTheme(QGuiApplication::desktopFileName(), drawn);
 }
 
 QIcon AppDelegate::trayIcon(int lit)

@@ -42,6 +42,7 @@ private:
     void setUpTray();
     void applyHotKeySetting();
     void setBusy(bool busy);
+    static QIcon windowIcon();
     QIcon trayIcon(int lit);
 
     std::unique_ptr<QMenu> m_menu;

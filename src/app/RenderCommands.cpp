@@ -9,6 +9,7 @@
 #include <QImageWriter>
 #include <QPainter>
 #include <QRegularExpression>
+#include <QSvgGenerator>
 #include <cstdio>
 
 namespace RenderCommands {
@@ -43,6 +44,23 @@ int write(const QImage& image, const QString& path)
     return 0;
 }
 
+// The application icon as scalable vector graphics, 1024 units square (its
+// soft shadows stay bitmaps inside it).
+int writeSvgIcon(const QString& path)
+{
+    QSvgGenerator svg;
+    svg.setFileName(QDir::current().absoluteFilePath(path));
+    svg.setSize(QSize(defaultSize, defaultSize));
+    svg.setViewBox(QRect(0, 0, defaultSize, defaultSize));
+    svg.setTitle(QStringLiteral("Flingdial"));
+    QPainter painter;
+    if (!painter.begin(&svg))
+        return fail(QStringLiteral("Can’t write %1.").arg(path));
+    painter.setRenderHint(QPainter::Antialiasing);
+    Brand::paintAppIcon(painter, defaultSize);
+    return painter.end() ? 0 : fail(QStringLiteral("Can’t write %1.").arg(path));
+}
+
 QPalette appearance(bool dark)
 {
     QPalette palette;
@@ -65,6 +83,8 @@ int renderIcon(const QStringList& arguments)
         return fail(
             QStringLiteral("The size must be a number of pixels from 1 to %1.").arg(largestSize));
     const bool menuBar = arguments.at(1) == QLatin1String("--render-menubar");
+    if (!menuBar && arguments.at(2).endsWith(QLatin1String(".svg"), Qt::CaseInsensitive))
+        return writeSvgIcon(arguments.at(2));
     const QImage image = menuBar ? Brand::menuBarImage(1, Qt::black, size) : Brand::appIcon(size);
     return write(image, arguments.at(2));
 }

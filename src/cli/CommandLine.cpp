@@ -147,7 +147,7 @@ QString usage()
         "  flingdial --run MODE LABEL FILE…           run one slice on the files\n"
         "                                             (MODE: convert, tools or actions)\n"
         "  flingdial --login on|off                   start at login, or not\n"
-        "  flingdial --render-icon OUT.png [SIZE]     draw the application icon\n"
+        "  flingdial --render-icon OUT.png|svg [SIZE] draw the application icon\n"
         "  flingdial --render-menubar OUT.png [SIZE]  draw the tray mark\n"
         "  flingdial --snapshot OUT.png MODE light|dark FILE…   draw the wheel\n"
         "  flingdial --help | --version\n");
