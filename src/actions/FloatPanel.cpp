@@ -4,6 +4,7 @@
 #include "platform/DragPasteboard.h"
 #include "platform/SymbolImages.h"
 #include "platform/Thumbnails.h"
+#include "platform/WindowShape.h"
 
 #include <QApplication>
 #include <QCursor>
@@ -32,7 +33,7 @@ const QRect closeRect(8, 8, 18, 18);
 QImage iconFor(const QStringList& files)
 {
     return files.size() == 1 ? SymbolImages::fileIcon(files.first(), pictureSide, 2.0)
-                             : SymbolImages::multipleDocuments(pictureSide, 2.0);
+                             : SymbolImages::fileStack(files, pictureSide, 2.0);
 }
 
 } // namespace
@@ -60,6 +61,7 @@ FloatPanel* FloatPanel::show(const QStringList& files)
     connect(panel, &QObject::destroyed, [] { shelves().removeAll(nullptr); });
     // The bottom-left corner sits 24 to the right of and 82 below the pointer.
     panel->move(QCursor::pos() + QPoint(24, 82 - height));
+    panel->m_opaque = WindowShape::fitToPaintedArea(panel);
     panel->setWindowOpacity(0);
     panel->QWidget::show();
     auto* fade = new QPropertyAnimation(panel, "windowOpacity", panel);
@@ -155,7 +157,10 @@ void FloatPanel::paintEvent(QPaintEvent*)
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
     QColor background = palette().color(QPalette::Window);
-    background.setAlphaF(0.94);
+    if (m_opaque)
+        painter.fillRect(rect(), background); // the window is cut to the rounded shape
+    else
+        background.setAlphaF(0.94);
     painter.setPen(QPen(palette().color(QPalette::Mid), 1));
     painter.setBrush(background);
     painter.drawRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), 16, 16);

@@ -55,4 +55,5 @@ private:
     QGraphicsOpacityEffect* m_closeOpacity;
     QPoint m_downPoint;
     bool m_dragging = false;
+    bool m_opaque = false; // cut to its shape, with no compositor to blend it
 };

@@ -19,5 +19,8 @@ QImage tinted(const QString& symbol, int size, const QColor& colour, qreal devic
 // The theme icon of a file (by its type), or of several documents.
 QImage fileIcon(const QString& path, int size, qreal devicePixelRatio = 1.0);
 QImage multipleDocuments(int size, qreal devicePixelRatio = 1.0);
+// The icons of up to three of `files`, stacked to fill `size`: the first in
+// front at the lower left.
+QImage fileStack(const QStringList& files, int size, qreal devicePixelRatio = 1.0);
 
 } // namespace SymbolImages

@@ -1,6 +1,6 @@
 #include "wheel/WheelPanel.h"
 
-#include "platform/WindowFocus.h"
+#include "platform/WindowShape.h"
 #include "wheel/WheelView.h"
 
 #include <QGuiApplication>
@@ -55,10 +55,8 @@ void WheelPanel::showAt(QPoint pointer, bool keyboard)
     if (windowFlags() != flags)
         setWindowFlags(flags);
     setAttribute(Qt::WA_ShowWithoutActivating, !keyboard);
-    if (!WindowFocus::hasCompositor())
-        setMask(QRegion(disc, QRegion::Ellipse));
-    else
-        clearMask();
+    m_opaque = false; // the shape is taken from the translucent disc
+    m_opaque = WindowShape::fitToPaintedArea(this);
 
     const QScreen* screen = QGuiApplication::screenAt(pointer);
     move(screen ? origin(pointer, screen->availableGeometry()) : pointer - QPoint(half, half));
@@ -101,8 +99,14 @@ void WheelPanel::paintEvent(QPaintEvent*)
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
     const bool dark = palette().color(QPalette::Window).lightness() < 128;
+    QColor body =
+        dark ? QColor::fromRgbF(0.16f, 0.16f, 0.16f) : QColor::fromRgbF(0.97f, 0.97f, 0.97f);
+    if (m_opaque) {
+        painter.fillRect(rect(), body); // the window is cut to the disc
+        return;
+    }
+    body.setAlphaF(0.96f);
     painter.setPen(Qt::NoPen);
-    painter.setBrush(dark ? QColor::fromRgbF(0.16f, 0.16f, 0.16f, 0.96f)
-                          : QColor::fromRgbF(0.97f, 0.97f, 0.97f, 0.96f));
+    painter.setBrush(body);
     painter.drawEllipse(disc);
 }

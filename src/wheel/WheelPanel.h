@@ -32,4 +32,5 @@ private:
 
     WheelView* m_wheel;
     QVariantAnimation* m_appear;
+    bool m_opaque = false; // cut to its disc, with no compositor to blend it
 };

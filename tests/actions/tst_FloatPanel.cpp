@@ -3,6 +3,7 @@
 #include "core/NameReservations.h"
 #include "core/Settings.h"
 #include "support/TestSupport.h"
+#include "support/WindowPixels.h"
 
 #include <QAbstractButton>
 #include <QDir>
@@ -23,6 +24,21 @@ void sendMouse(QWidget* widget, QEvent::Type type, QPoint at, Qt::MouseButtons b
     QApplication::sendEvent(widget, &event);
 }
 
+// The box around the pixels of `image` that are at least half opaque, in
+// device-independent pixels.
+QRectF paintedBox(const QImage& image)
+{
+    QRect box;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            if (qAlpha(image.pixel(x, y)) >= 128)
+                box |= QRect(x, y, 1, 1);
+        }
+    }
+    const qreal ratio = image.devicePixelRatio();
+    return {box.x() / ratio, box.y() / ratio, box.width() / ratio, box.height() / ratio};
+}
+
 } // namespace
 
 class TestFloatPanel : public QObject
@@ -36,6 +52,7 @@ private Q_SLOTS:
     void onePdfShowsItsFirstPage();
     void severalFilesShowTheirCount();
     void closeButtonShowsOnHover();
+    void withoutCompositorTheShelfIsCutToItsShape();
     void marginMovesTheShelf();
     void shelvesAreIndependent();
     void draggingTheFiles_data();
@@ -93,6 +110,23 @@ void TestFloatPanel::severalFilesShowTheirCount()
     QCOMPARE(shelf->caption(), u"5 items"_s);
     QVERIFY(!shelf->picture().isNull());
     QCOMPARE(shelf->size(), QSize(148, 164));
+    // A stack of their icons fills the picture's square, as one file's icon does.
+    const QRectF stack = paintedBox(shelf->picture());
+    QVERIFY2(stack.width() >= 0.7 * 88 && stack.height() >= 0.7 * 88,
+             qPrintable(u"%1 × %2"_s.arg(stack.width()).arg(stack.height())));
+}
+
+// Xvfb has no compositing manager: see-through pixels would show black.
+void TestFloatPanel::withoutCompositorTheShelfIsCutToItsShape()
+{
+    FloatPanel* shelf = FloatPanel::show({TestSupport::writeFile(path(u"a.txt"_s))});
+    const QRegion shape = shelf->mask();
+    QVERIFY(!shape.isEmpty());
+    for (const QPoint corner : {QPoint(0, 0), QPoint(147, 0), QPoint(0, 163), QPoint(147, 163)})
+        QVERIFY2(!shape.contains(corner), qPrintable(u"%1,%2"_s.arg(corner.x()).arg(corner.y())));
+    QVERIFY(shape.contains(QPoint(74, 8)) && shape.contains(QPoint(8, 82)));
+    // Every pixel the window shows is fully painted: no dark fringe.
+    QVERIFY(WindowPixels::seeThroughInsideShape(shelf).isEmpty());
 }
 
 void TestFloatPanel::closeButtonShowsOnHover()

@@ -4,6 +4,8 @@
 #include "platform/Haptics.h"
 #include "platform/SymbolImages.h"
 #include "support/TestSupport.h"
+#include "support/WindowPixels.h"
+#include "wheel/WheelPanel.h"
 #include "wheel/WheelView.h"
 
 #include <QSignalSpy>
@@ -98,6 +100,8 @@ private Q_SLOTS:
     void snapshots_data();
     void snapshots();
     void everySliceHasAnIcon();
+    void withoutCompositorThePanelIsCutToItsDisc_data();
+    void withoutCompositorThePanelIsCutToItsDisc();
 
 private:
     int m_ticks = 0;
@@ -331,6 +335,35 @@ void TestWheelView::everySliceHasAnIcon()
     }
     for (const QString& symbol : SymbolImages::knownSymbols())
         QVERIFY2(!SymbolImages::tinted(symbol, 19, Qt::black).isNull(), qPrintable(symbol));
+}
+
+void TestWheelView::withoutCompositorThePanelIsCutToItsDisc_data()
+{
+    QTest::addColumn<bool>("dark");
+    QTest::newRow("light") << false;
+    QTest::newRow("dark") << true;
+}
+
+// Xvfb has no compositing manager: the panel is cut to its disc, and every
+// pixel of the disc is painted in full, all the way round (no dark fringe).
+void TestWheelView::withoutCompositorThePanelIsCutToItsDisc()
+{
+    QFETCH(bool, dark);
+    WheelPanel panel;
+    QPalette palette = panel.palette();
+    palette.setColor(QPalette::Window, dark ? Qt::black : Qt::white);
+    panel.setPalette(palette);
+    panel.showAt(QPoint(600, 500), true);
+    const QRegion disc = panel.mask();
+    QVERIFY(!disc.isEmpty());
+    QVERIFY(!disc.contains(QPoint(40, 40)) && !disc.contains(QPoint(331, 331)));
+    const QRect box = disc.boundingRect();
+    // As far out on the right and bottom as on the left and top.
+    QVERIFY2(
+        qAbs((box.left() - 0) - (panel.width() - 1 - box.right())) <= 1 &&
+            qAbs((box.top() - 0) - (panel.height() - 1 - box.bottom())) <= 1,
+        qPrintable(u"%1,%2 %3×%4"_s.arg(box.x()).arg(box.y()).arg(box.width()).arg(box.height())));
+    QVERIFY(WindowPixels::seeThroughInsideShape(&panel).isEmpty());
 }
 
 QTEST_MAIN(TestWheelView)

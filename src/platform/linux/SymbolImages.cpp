@@ -160,4 +160,26 @@ QImage multipleDocuments(int size, qreal devicePixelRatio)
     return pixels(themeIcon(QStringLiteral("edit-copy"), false), size, devicePixelRatio);
 }
 
+QImage fileStack(const QStringList& files, int size, qreal devicePixelRatio)
+{
+    QImage stack(QSize(size, size) * devicePixelRatio, QImage::Format_ARGB32_Premultiplied);
+    stack.setDevicePixelRatio(devicePixelRatio);
+    stack.fill(Qt::transparent);
+    const int count = int(std::min<qsizetype>(3, files.size()));
+    if (count == 0)
+        return stack;
+    const int each = qRound(size * 0.74);
+    const qreal step = count > 1 ? qreal(size - each) / (count - 1) : 0;
+    const qreal start = count > 1 ? 0 : (size - each) / 2.0;
+    QPainter painter(&stack);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    for (int i = count - 1; i >= 0; --i) {
+        const QImage icon = fileIcon(files.at(i), each, devicePixelRatio);
+        // Themes without large sizes hand back a small picture: scale it up.
+        const QRectF box(start + step * i, size - each - start - step * i, each, each);
+        painter.drawImage(box, icon);
+    }
+    return stack;
+}
+
 } // namespace SymbolImages
