@@ -60,6 +60,7 @@ qreal labelWidth(int count)
 struct Colours
 {
     QColor label, secondary, tertiary, separator, accent;
+    QColor muted; // what needs installing: a step back, still readable as text
 };
 
 Colours coloursOf(const QPalette& palette)
@@ -70,7 +71,8 @@ Colours coloursOf(const QPalette& palette)
         colour.setAlphaF(alpha);
         return colour;
     };
-    return {text, faded(0.55), faded(0.28), faded(0.12), palette.color(QPalette::Highlight)};
+    return {text,      faded(0.55), faded(0.28), faded(0.12), palette.color(QPalette::Highlight),
+            faded(0.7)};
 }
 
 // Runs `draw` with y pointing down inside `box`, given with y up, so that
@@ -124,6 +126,19 @@ qreal drawLines(QPainter& painter, const QStringList& lines, const QFont& font,
                                  Qt::AlignHCenter | Qt::AlignTop, lines.at(i));
         });
     return height;
+}
+
+// The boxes of lines as drawLines() places them, each as wide as its text.
+QPainterPath linesArea(const QStringList& lines, const QFont& font, qreal centreX, qreal top)
+{
+    const QFontMetricsF metrics(font);
+    const qreal step = metrics.lineSpacing() * lineHeightMultiple;
+    QPainterPath area;
+    for (int i = 0; i < lines.size(); ++i) {
+        const qreal width = metrics.horizontalAdvance(lines.at(i));
+        area.addRect(QRectF(centreX - width / 2, top - (i + 1) * step, width, step));
+    }
+    return area;
 }
 
 void drawCentredText(QPainter& painter, const QString& text, const QFont& font,
@@ -295,6 +310,17 @@ void WheelView::paintRing(QPainter& painter) const
     const int count = int(m_items.size());
     if (count < 2)
         return;
+    // A divider stops short of any text that reaches it.
+    QPainterPath clear;
+    clear.addRect(QRectF(0, 0, side, side));
+    QPainterPathStroker margin;
+    margin.setWidth(8);
+    for (int i = 0; i < count; ++i) {
+        const QPainterPath text = textArea(i);
+        clear = clear.subtracted(text.united(margin.createStroke(text)));
+    }
+    painter.save();
+    painter.setClipPath(clear);
     const qreal slice = sliceAngle(count);
     for (int i = 0; i < count; ++i) {
         if (m_highlighted && (i == *m_highlighted || i == (*m_highlighted - 1 + count) % count))
@@ -302,6 +328,36 @@ void WheelView::paintRing(QPainter& painter) const
         const qreal angle = 90 - i * slice - slice / 2;
         painter.drawLine(onCircle(separatorFrom, angle), onCircle(separatorTo, angle));
     }
+    painter.restore();
+}
+
+WheelView::ItemText WheelView::itemText(int index) const
+{
+    const int count = int(m_items.size());
+    ItemText text;
+    text.anchor = onCircle(anchorRadius, 90 - index * sliceAngle(count));
+    text.width = labelWidth(count);
+    const Label& label = labelOf(index);
+    text.titleHeight = std::ceil(QFontMetricsF(label.font).lineSpacing() * lineHeightMultiple *
+                                 label.lines.size());
+    if (m_items.at(index).unavailableReason) {
+        text.noteFont = systemFont(9, QFont::Normal, this);
+        text.noteLines = wrapped(QStringLiteral("Needs install"), text.noteFont, text.width, 2);
+    }
+    return text;
+}
+
+QPainterPath WheelView::textArea(int index) const
+{
+    const ItemText text = itemText(index);
+    const qreal x = text.anchor.x();
+    QPainterPath area =
+        linesArea(labelOf(index).lines, labelOf(index).font, x, text.anchor.y() - 3);
+    area.addPath(
+        linesArea(text.noteLines, text.noteFont, x, text.anchor.y() - 4 - text.titleHeight));
+    if (m_items.at(index).symbol)
+        area.addRect(QRectF(x - 11, text.anchor.y() + 6, 22, 20));
+    return area;
 }
 
 void WheelView::paintHighlight(QPainter& painter, int index) const
@@ -334,24 +390,21 @@ void WheelView::paintItem(QPainter& painter, int index) const
     const Colours colours = coloursOf(palette());
     const bool lit = m_highlighted == index;
     const QColor text = lit                      ? QColor(Qt::white)
-                        : item.unavailableReason ? colours.tertiary
+                        : item.unavailableReason ? colours.muted
                                                  : colours.label;
-    const int count = int(m_items.size());
-    const QPointF anchor = onCircle(anchorRadius, 90 - index * sliceAngle(count));
+    const ItemText layout = itemText(index);
+    const QPointF anchor = layout.anchor;
 
     if (item.symbol)
         drawImage(painter, SymbolImages::tinted(*item.symbol, 19, text, devicePixelRatioF()),
                   QRectF(anchor.x() - 14, anchor.y() + 2, 28, 28));
 
-    const qreal width = labelWidth(count);
     const Label& label = labelOf(index);
-    const qreal titleHeight =
-        drawLines(painter, label.lines, label.font, text, anchor.x(), anchor.y() - 3, width);
-    if (item.unavailableReason) {
-        QColor note = lit ? QColor(255, 255, 255, 204) : colours.tertiary;
-        const QFont small = systemFont(9, QFont::Normal, this);
-        drawLines(painter, wrapped(QStringLiteral("Needs install"), small, width, 2), small, note,
-                  anchor.x(), anchor.y() - 4 - titleHeight, width);
+    drawLines(painter, label.lines, label.font, text, anchor.x(), anchor.y() - 3, layout.width);
+    if (!layout.noteLines.isEmpty()) {
+        const QColor note = lit ? QColor(255, 255, 255, 204) : colours.muted;
+        drawLines(painter, layout.noteLines, layout.noteFont, note, anchor.x(),
+                  anchor.y() - 4 - layout.titleHeight, layout.width);
     }
 }
 

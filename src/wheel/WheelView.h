@@ -5,6 +5,7 @@
 
 #include <QFont>
 #include <QList>
+#include <QPainterPath>
 #include <QWidget>
 #include <optional>
 
@@ -82,6 +83,20 @@ private:
     };
     static Label layOut(const QString& title, int count, const QPaintDevice* device);
     const Label& labelOf(int index) const;
+
+    // Where a slice's texts go (y up): below the anchor its title, then the
+    // "Needs install" note if any.
+    struct ItemText
+    {
+        QPointF anchor;
+        qreal width = 0;
+        qreal titleHeight = 0;
+        QFont noteFont;
+        QStringList noteLines;
+    };
+    ItemText itemText(int index) const;
+    // The area a slice's symbol and texts cover.
+    QPainterPath textArea(int index) const;
 
     QList<Operation> m_items;
     mutable QList<Label> m_labels;

@@ -131,24 +131,6 @@ void TestAppDelegate::iconTurnsWhileWorkRuns()
 
 namespace {
 
-qreal luminance(QRgb colour)
-{
-    const auto linear = [](int channel) {
-        const qreal c = channel / 255.0;
-        return c <= 0.04045 ? c / 12.92 : qPow((c + 0.055) / 1.055, 2.4);
-    };
-    return 0.2126 * linear(qRed(colour)) + 0.7152 * linear(qGreen(colour)) +
-           0.0722 * linear(qBlue(colour));
-}
-
-// The contrast ratio of two colours, from 1 (same) to 21 (black on white).
-qreal contrast(QRgb a, QRgb b)
-{
-    const qreal la = luminance(a);
-    const qreal lb = luminance(b);
-    return (qMax(la, lb) + 0.05) / (qMin(la, lb) + 0.05);
-}
-
 // Runs the "Choose Files…" item; `answer` gets the dialog while it shows,
 // again and again until it closes (its folder is read in the background, so
 // a file chosen may only be accepted a moment later).
@@ -198,7 +180,7 @@ void TestAppDelegate::trayMarkReadsOnAnyPanel()
     int standingOut = 0;
     for (int y = 0; y < pixels; ++y) {
         for (int x = 0; x < pixels; ++x)
-            standingOut += contrast(shot.pixel(x, y), panel.rgb()) >= 3.0 ? 1 : 0;
+            standingOut += TestSupport::contrast(shot.pixel(x, y), panel.rgb()) >= 3.0 ? 1 : 0;
     }
     const qreal share = qreal(standingOut) / (pixels * pixels);
     QVERIFY2(share >= 0.15, qPrintable(QString::number(share)));

@@ -1,5 +1,7 @@
 #include "support/TestSupport.h"
 
+#include <cmath>
+
 #include "platform/linux/ConsolePrompter.h"
 
 #include <QDir>
@@ -91,6 +93,27 @@ QProcessEnvironment isolatedEnvironment(const QString& configHome)
     if (!environment.contains(u"DBUS_SESSION_BUS_ADDRESS"_s))
         environment.insert(u"DBUS_SESSION_BUS_ADDRESS"_s, u"disabled:"_s);
     return environment;
+}
+
+namespace {
+
+double luminance(QRgb colour)
+{
+    const auto linear = [](int channel) {
+        const double c = channel / 255.0;
+        return c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+    };
+    return 0.2126 * linear(qRed(colour)) + 0.7152 * linear(qGreen(colour)) +
+           0.0722 * linear(qBlue(colour));
+}
+
+} // namespace
+
+double contrast(QRgb a, QRgb b)
+{
+    const double la = luminance(a);
+    const double lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
 }
 
 } // namespace TestSupport

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QColor>
+
 #include "core/Errors.h"
 
 #include <QByteArray>
@@ -77,5 +79,9 @@ Result runFlingdial(const QStringList& arguments, const QProcessEnvironment& env
 // This process's environment with a private XDG config folder, logging to
 // standard error and no session bus autolaunch.
 QProcessEnvironment isolatedEnvironment(const QString& configHome);
+
+// The contrast ratio of two colours as WCAG defines it, from 1 (the same) to
+// 21 (black on white); text wants at least 4.5, large marks 3.
+double contrast(QRgb a, QRgb b);
 
 } // namespace TestSupport

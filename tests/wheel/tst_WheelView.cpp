@@ -100,6 +100,8 @@ private Q_SLOTS:
     void snapshots_data();
     void snapshots();
     void everySliceHasAnIcon();
+    void noDividerCrossesText_data();
+    void noDividerCrossesText();
     void withoutCompositorThePanelIsCutToItsDisc_data();
     void withoutCompositorThePanelIsCutToItsDisc();
 
@@ -264,6 +266,19 @@ void TestWheelView::labelsShrinkAndWrap()
     // Below the bottom slice's title, where only the note can be.
     const QRect note(216 - 40, 216 + 116 + 20, 80, 14);
     QVERIFY(plain.copy(note) != marked.copy(note));
+    // It reads as text does, in both appearances.
+    for (const bool dark : {false, true}) {
+        const QImage shown =
+            RenderCommands::wheelPicture(WheelMode::convert, dark, {missing, missing}, {});
+        const QRgb background = shown.pixel(note.center().x(), note.top() - 30);
+        double strongest = 1;
+        for (int y = note.top(); y <= note.bottom(); ++y) {
+            for (int x = note.left(); x <= note.right(); ++x)
+                strongest =
+                    std::max(strongest, TestSupport::contrast(shown.pixel(x, y), background));
+        }
+        QVERIFY2(strongest >= 4.5, qPrintable(u"%1: %2"_s.arg(dark).arg(strongest)));
+    }
 }
 
 void TestWheelView::redrawsOnlyOnChange()
@@ -335,6 +350,71 @@ void TestWheelView::everySliceHasAnIcon()
     }
     for (const QString& symbol : SymbolImages::knownSymbols())
         QVERIFY2(!SymbolImages::tinted(symbol, 19, Qt::black).isNull(), qPrintable(symbol));
+}
+
+void TestWheelView::noDividerCrossesText_data()
+{
+    QTest::addColumn<int>("count");
+    QTest::addColumn<bool>("dark");
+    for (const int count : {5, 9, 12}) {
+        QTest::addRow("%d slices, light", count) << count << false;
+        QTest::addRow("%d slices, dark", count) << count << true;
+    }
+}
+
+// The wheel drawn twice: with long titles that need installing, and with
+// slices that show nothing. No divider the first one draws touches its text.
+void TestWheelView::noDividerCrossesText()
+{
+    QFETCH(int, count);
+    QFETCH(bool, dark);
+    const QStringList titles = {u"Extract Audio"_s, u"Speed 2×"_s, u"Remove Background"_s,
+                                u"Frame"_s,         u"Trim…"_s,    u"Merge into PDF"_s};
+    QList<Operation> labelled;
+    QList<Operation> blank;
+    for (int i = 0; i < count; ++i) {
+        Operation item(titles.at(i % titles.size()),
+                       [](const QStringList&) { return QStringList(); });
+        item.symbol = u"film"_s;
+        item.unavailableReason = u"FFmpeg is missing."_s;
+        labelled.append(item);
+        blank.append(Operation(QString(), [](const QStringList&) { return QStringList(); }));
+    }
+    const QImage withText = RenderCommands::wheelPicture(WheelMode::tools, dark, labelled, {});
+    const QImage dividersOnly = RenderCommands::wheelPicture(WheelMode::tools, dark, blank, {});
+    const QRgb background = dividersOnly.pixel(216, 216 + 150); // inside the ring, off any divider
+    const qreal slice = 360.0 / count;
+    // A divider's pixel shows as it does without text; text is what shows
+    // where there is nothing without it.
+    const auto drawsDivider = [&](int x, int y) {
+        return dividersOnly.pixel(x, y) != background &&
+               withText.pixel(x, y) == dividersOnly.pixel(x, y);
+    };
+    const auto drawsText = [&](int x, int y) {
+        return dividersOnly.pixel(x, y) == background && withText.pixel(x, y) != background;
+    };
+    int crossings = 0;
+    for (int y = 0; y < withText.height(); ++y) {
+        for (int x = 0; x < withText.width(); ++x) {
+            // Only the band the dividers span, outside the lit first slice.
+            const QPointF fromCentre(x - 216, 216 - y);
+            const qreal radius = std::hypot(fromCentre.x(), fromCentre.y());
+            const qreal clockwise = qRadiansToDegrees(std::atan2(fromCentre.x(), fromCentre.y()));
+            if (radius < 78 || radius > 150 || std::abs(clockwise) < slice / 2 + 4)
+                continue;
+            if (!drawsDivider(x, y))
+                continue;
+            bool textNextToIt = false;
+            for (int dy = -1; dy <= 1; ++dy) {
+                for (int dx = -1; dx <= 1; ++dx)
+                    textNextToIt = textNextToIt || drawsText(x + dx, y + dy);
+            }
+            crossings += textNextToIt ? 1 : 0;
+        }
+    }
+    // A glyph's edge pixel may by chance match the divider's colour there;
+    // a divider drawn through text touches it dozens of times.
+    QVERIFY2(crossings <= 2, qPrintable(QString::number(crossings)));
 }
 
 void TestWheelView::withoutCompositorThePanelIsCutToItsDisc_data()
