@@ -5,9 +5,11 @@
 #include "support/TestSupport.h"
 #include "wheel/WheelController.h"
 
+#include <QClipboard>
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMimeData>
 #include <QPainter>
 #include <QSystemTrayIcon>
 #include <QTemporaryDir>
@@ -31,6 +33,7 @@ private Q_SLOTS:
     void trayMarkReadsOnAnyPanel_data();
     void trayMarkReadsOnAnyPanel();
     void chooserStartsAtHomeThenWhereFilesWereChosen();
+    void openForCopiedFilesShowsThemOnTheWheel();
 
 private:
     QTemporaryDir m_config;
@@ -211,6 +214,23 @@ void TestAppDelegate::chooserStartsAtHomeThenWhereFilesWereChosen()
         dialog->reject();
     });
     QCOMPARE(startedIn, QDir(elsewhere.path()).absolutePath());
+}
+
+void TestAppDelegate::openForCopiedFilesShowsThemOnTheWheel()
+{
+    QTemporaryDir folder;
+    const QString copied = TestSupport::writeFile(folder.filePath(u"copied.txt"_s), "text");
+    auto* data = new QMimeData;
+    data->setUrls({QUrl::fromLocalFile(copied)});
+    QGuiApplication::clipboard()->setMimeData(data);
+    for (QAction* action : m_delegate->menu()->actions()) {
+        if (action->text() == u"Open Wheel for Copied Files")
+            action->trigger();
+    }
+    QTRY_VERIFY(WheelController::shared().isVisible());
+    QCOMPARE(WheelController::shared().files(), QStringList{copied});
+    WheelController::shared().hide();
+    QGuiApplication::clipboard()->clear();
 }
 
 QTEST_MAIN(TestAppDelegate)
