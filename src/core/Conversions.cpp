@@ -2,6 +2,7 @@
 
 #include "core/FileKind.h"
 #include "core/FormatSymbol.h"
+#include "core/Job.h"
 
 #include <QSet>
 
@@ -35,8 +36,10 @@ QList<Operation> formats(const QStringList& targets, const QStringList& files,
     for (const QString& target : remaining) {
         Operation operation(title(target), [convert, target](const QStringList& inputs) {
             QStringList results;
-            for (const QString& file : inputs)
-                results += convert(file, target);
+            for (qsizetype i = 0; i < inputs.size(); ++i) {
+                Job::reportFile(int(i), int(inputs.size()));
+                results += convert(inputs.at(i), target);
+            }
             return results;
         });
         operation.symbol = FormatSymbol::named(target);

@@ -1,5 +1,7 @@
 #include "core/Operation.h"
 
+#include "core/Job.h"
+
 Operation::Operation(QString title, Perform perform)
     : title(std::move(title)), perform(std::move(perform))
 {}
@@ -15,8 +17,10 @@ Operation Operation::perFile(const QString& title, const QString& symbol,
 {
     Operation operation(title, [step = std::move(step)](const QStringList& files) {
         QStringList results;
-        for (const QString& file : files)
-            results.append(step(file));
+        for (qsizetype i = 0; i < files.size(); ++i) {
+            Job::reportFile(int(i), int(files.size()));
+            results.append(step(files.at(i)));
+        }
         return results;
     });
     return operation.withSymbol(symbol);

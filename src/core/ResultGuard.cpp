@@ -2,6 +2,7 @@
 
 #include "core/Errors.h"
 #include "core/FileOps.h"
+#include "core/Job.h"
 #include "core/NameReservations.h"
 #include "core/Output.h"
 
@@ -92,6 +93,8 @@ void ResultGuard::makeDirectory() const
 
 QString ResultGuard::commit()
 {
+    // Work that finished after the user cancelled it leaves nothing.
+    Job::throwIfCancelled();
     const QByteArray from = QFile::encodeName(m_path);
     bool canRename = true;
     for (qint64 n = 1;; ++n) {

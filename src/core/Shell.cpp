@@ -1,10 +1,10 @@
 #include "core/Shell.h"
 
+#include "core/ChildProcess.h"
 #include "core/Errors.h"
 
 #include <QFile>
 #include <QFileInfo>
-#include <QProcess>
 
 namespace Shell {
 
@@ -41,35 +41,29 @@ QString run(const QString& executable, const QStringList& arguments,
             const std::optional<QString>& workingDirectory,
             const std::optional<QString>& stdoutFile, bool returningErrors)
 {
-    QProcess process;
-    process.setProgram(executable);
-    process.setArguments(arguments);
-    if (workingDirectory)
-        process.setWorkingDirectory(*workingDirectory);
+    return run(executable, arguments, Watch{workingDirectory, stdoutFile, returningErrors, {}});
+}
+
+QString run(const QString& executable, const QStringList& arguments, const Watch& watch)
+{
+    ChildProcess child(executable, arguments);
+    QProcess& process = child.process();
+    if (watch.workingDirectory)
+        process.setWorkingDirectory(*watch.workingDirectory);
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("PATH"), searchPath());
     process.setProcessEnvironment(environment);
-    process.setStandardInputFile(QProcess::nullDevice());
-    if (stdoutFile) {
-        prepareOutputFile(*stdoutFile);
-        process.setStandardOutputFile(*stdoutFile, QIODevice::Truncate);
+    if (watch.stdoutFile) {
+        prepareOutputFile(*watch.stdoutFile);
+        process.setStandardOutputFile(*watch.stdoutFile, QIODevice::Truncate);
     }
-
-    // QProcess reads both pipes while it waits, so a child that fills one
-    // of them never blocks.
-    process.start();
-    if (!process.waitForStarted(-1))
-        throw SystemError(
-            QStringLiteral("%1: %2").arg(QFileInfo(executable).fileName(), process.errorString()));
-    process.waitForFinished(-1);
-    const QByteArray out = stdoutFile ? QByteArray() : process.readAllStandardOutput();
-    const QByteArray err = process.readAllStandardError();
-
-    // After a crash the exit code is the signal number, never 0.
-    const int status = process.exitCode();
-    if (process.exitStatus() != QProcess::NormalExit || status != 0)
-        throw Fail(failureMessage(executable, status, out, err));
-    return QString::fromUtf8(returningErrors ? err : out);
+    child.start();
+    child.wait({}, watch.outputLine);
+    if (!child.succeeded())
+        throw Fail(failureMessage(executable, child.exitCode(), child.standardOutput(),
+                                  child.standardError()));
+    return QString::fromUtf8(watch.returningErrors ? child.standardError()
+                                                   : child.standardOutput());
 }
 
 QString osascript(const QString& script)

@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <optional>
 
 // The one way to run an external program.
@@ -11,7 +12,8 @@ namespace Shell {
 QString searchPath();
 
 // Runs the program with the arguments as given (no shell), standard input
-// from /dev/null, both output pipes drained, and waits for it. Returns
+// from /dev/null, both output pipes drained, in a session of its own, and
+// waits for it; a cancel of the current job ends it and throws Cancelled. Returns
 // standard output, or standard error when returningErrors is set (empty
 // when standard output went to a file). A non-zero exit becomes a Fail:
 // "<name> failed (<status>).\n<last 800 characters of its complaint>".
@@ -20,6 +22,17 @@ QString searchPath();
 QString run(const QString& executable, const QStringList& arguments,
             const std::optional<QString>& workingDirectory = std::nullopt,
             const std::optional<QString>& stdoutFile = std::nullopt, bool returningErrors = false);
+
+// The same, with each complete line of standard output handed to
+// `outputLine` as the program writes it (for programs that report progress).
+struct Watch
+{
+    std::optional<QString> workingDirectory;
+    std::optional<QString> stdoutFile;
+    bool returningErrors = false;
+    std::function<void(const QByteArray& line)> outputLine;
+};
+QString run(const QString& executable, const QStringList& arguments, const Watch& watch);
 
 // Runs an AppleScript through osascript and returns its trimmed output.
 QString osascript(const QString& script);

@@ -4,6 +4,7 @@
 #include "core/Deps.h"
 #include "core/Errors.h"
 #include "core/FileKind.h"
+#include "core/Job.h"
 #include "core/Output.h"
 #include "core/ResultGuard.h"
 #include "core/ScratchDirectory.h"
@@ -125,6 +126,53 @@ QStringList inputs(const QStringList& files)
     for (const QString& file : files)
         arguments << QStringLiteral("-i") << file;
     return arguments;
+}
+
+double secondsOf(const QString& time);
+std::optional<double> duration(const QString& file);
+
+// The length of what ffmpeg will write: a -t, or the span of -ss and -to,
+// else the inputs end to end.
+std::optional<double> outputLength(const QStringList& arguments)
+{
+    const auto valueOf = [&](const char* option) -> std::optional<double> {
+        const qsizetype at = arguments.indexOf(QLatin1String(option));
+        if (at < 0 || at + 1 >= arguments.size())
+            return std::nullopt;
+        return secondsOf(arguments.at(at + 1));
+    };
+    if (const auto length = valueOf("-t"))
+        return length;
+    if (const auto from = valueOf("-ss"), to = valueOf("-to"); from && to)
+        return *to - *from;
+    double total = 0;
+    for (qsizetype i = 0; i + 1 < arguments.size(); ++i) {
+        if (arguments.at(i) != QLatin1String("-i"))
+            continue;
+        const auto length = duration(arguments.at(i + 1));
+        if (!length)
+            return std::nullopt;
+        total += *length;
+    }
+    return total > 0 ? std::optional(total) : std::nullopt;
+}
+
+// Reads ffmpeg's -progress lines ("out_time_us=…", "progress=end") into the
+// current job, as a share of `length` seconds.
+Shell::Watch progressWatch(double length)
+{
+    Shell::Watch watch;
+    watch.outputLine = [length](const QByteArray& line) {
+        if (line.startsWith("out_time_us=")) {
+            bool ok = false;
+            const double microseconds = line.mid(12).toDouble(&ok);
+            if (ok)
+                Job::reportFraction(microseconds / 1e6 / length);
+        } else if (line == "progress=end") {
+            Job::reportFraction(1);
+        }
+    };
+    return watch;
 }
 
 } // namespace
@@ -286,9 +334,17 @@ void ffmpeg(const QStringList& arguments)
             throw Fail::cantRead(safe.at(i));
         safe[i] = link;
     }
-    Shell::run(*path, QStringList{QStringLiteral("-hide_banner"), QStringLiteral("-loglevel"),
-                                  QStringLiteral("error"), QStringLiteral("-y")} +
-                          safe);
+    QStringList options{QStringLiteral("-hide_banner"), QStringLiteral("-loglevel"),
+                        QStringLiteral("error"), QStringLiteral("-y")};
+    // Someone watches the work: ffmpeg reports how far it is on its output.
+    const std::optional<double> length = Job::current() ? outputLength(arguments) : std::nullopt;
+    if (!length) {
+        Shell::run(*path, options + safe);
+        return;
+    }
+    options << QStringLiteral("-nostats") << QStringLiteral("-progress")
+            << QStringLiteral("pipe:1");
+    Shell::run(*path, options + safe, progressWatch(*length));
 }
 
 QString convert(const QString& file, const QString& target)

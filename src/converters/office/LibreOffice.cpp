@@ -1,5 +1,6 @@
 #include "converters/office/LibreOffice.h"
 
+#include "core/ChildProcess.h"
 #include "core/Deps.h"
 #include "core/Errors.h"
 #include "core/Shell.h"
@@ -10,8 +11,6 @@
 #include <QProcess>
 #include <QStandardPaths>
 #include <QUrl>
-#include <csignal>
-#include <unistd.h>
 
 namespace LibreOffice {
 
@@ -35,35 +34,26 @@ QString extensionOf(const QString& format)
     return format.section(QLatin1Char(':'), 0, 0).toLower();
 }
 
-// Runs soffice in a process group of its own, so that a time-out ends the
-// helpers it starts too. Returns what it said on standard error.
+// Runs soffice in a session of its own, so that a time-out or a cancel ends
+// the helpers it starts too. Returns what it said on standard error.
 QString runWithin(const QString& program, const QStringList& arguments, const QString& folder)
 {
-    QProcess process;
-    process.setProgram(program);
-    process.setArguments(arguments);
+    ChildProcess child(program, arguments);
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("PATH"), Shell::searchPath());
     // What LibreOffice leaves in the temporary folder goes with our scratch folder.
     const QString temporary = folder + QStringLiteral("/.temporary");
     QDir().mkpath(temporary);
     environment.insert(QStringLiteral("TMPDIR"), temporary);
-    process.setProcessEnvironment(environment);
-    process.setStandardInputFile(QProcess::nullDevice());
-    process.setChildProcessModifier([] { ::setsid(); });
-    process.start();
-    if (!process.waitForStarted(-1))
-        throw SystemError(QStringLiteral("soffice: %1").arg(process.errorString()));
+    child.process().setProcessEnvironment(environment);
+    child.start();
     const auto limit = std::chrono::duration_cast<std::chrono::milliseconds>(timeLimit());
-    if (!process.waitForFinished(int(limit.count()))) {
-        ::kill(-pid_t(process.processId()), SIGKILL);
-        process.waitForFinished(-1);
+    if (child.wait({limit, std::nullopt}) == ChildProcess::Ending::outOfTime)
         throw Fail(QStringLiteral("LibreOffice didn’t respond in time."));
-    }
-    const QString errors = QString::fromLocal8Bit(process.readAllStandardError());
-    if (process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0)
+    const QString errors = QString::fromLocal8Bit(child.standardError());
+    if (!child.succeeded())
         throw Fail(QStringLiteral("LibreOffice failed (%1).\n%2")
-                       .arg(process.exitCode())
+                       .arg(child.exitCode())
                        .arg(errors.trimmed().right(800)));
     return errors;
 }

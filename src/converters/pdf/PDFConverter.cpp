@@ -5,10 +5,12 @@
 #include "converters/pdf/PdfEngine.h"
 #include "converters/pdf/pages/PageImages.h"
 #include "core/Ask.h"
+#include "core/ChildProcess.h"
 #include "core/Deps.h"
 #include "core/Errors.h"
 #include "core/FileKind.h"
 #include "core/FileOps.h"
+#include "core/Job.h"
 #include "core/Output.h"
 #include "core/ResultGuard.h"
 #include "core/ScratchDirectory.h"
@@ -20,12 +22,9 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
-#include <QProcess>
 #include <QRegularExpression>
 #include <QSet>
-#include <csignal>
 #include <future>
-#include <unistd.h>
 
 namespace PDFConverter {
 
@@ -70,33 +69,24 @@ std::chrono::seconds pageTimeLimit()
 // Draws the pages in a helper process, stopped when a page takes longer
 // than the time limit (poppler can loop for ever on a damaged file).
 void drawPages(const QString& pdf, const QString& name, const QString& folder, const QString& stem,
-               const QString& extension)
+               const QString& extension, int pageCount)
 {
     const auto helper = ModuleLoader::helper(QStringLiteral("flingdial-pdf-pages"));
     if (!helper)
         throw Fail(QStringLiteral("The PDF page renderer is missing. Reinstall Flingdial."));
-    QProcess process;
-    process.setProgram(*helper);
-    process.setArguments(
-        {pdf, folder, stem, extension, QString::number(Settings::shared().jpegQuality())});
-    process.setStandardInputFile(QProcess::nullDevice());
-    process.setChildProcessModifier([] { ::setsid(); });
-    process.start();
-    if (!process.waitForStarted(-1))
-        throw SystemError(QStringLiteral("flingdial-pdf-pages: %1").arg(process.errorString()));
-    const int limit = int(std::chrono::milliseconds(pageTimeLimit()).count());
-    while (process.state() != QProcess::NotRunning) {
-        if (process.waitForReadyRead(limit) || process.state() == QProcess::NotRunning) {
-            process.readAllStandardOutput();
-            continue;
-        }
-        ::kill(-pid_t(process.processId()), SIGKILL);
-        process.waitForFinished(-1);
+    ChildProcess child(
+        *helper, {pdf, folder, stem, extension, QString::number(Settings::shared().jpegQuality())});
+    child.start();
+    // The helper writes a line per page drawn: a page that takes too long is silence.
+    const ChildProcess::Limits limits{std::nullopt, pageTimeLimit()};
+    int drawn = 0;
+    const auto pageDrawn = [&](const QByteArray&) {
+        Job::reportFraction(double(++drawn) / std::max(pageCount, 1));
+    };
+    if (child.wait(limits, pageDrawn) == ChildProcess::Ending::outOfTime)
         throw Fail(QStringLiteral("A page of %1 takes too long to draw.").arg(name));
-    }
-    process.waitForFinished(-1);
-    if (process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0) {
-        const QString complaint = QString::fromUtf8(process.readAllStandardError()).trimmed();
+    if (!child.succeeded()) {
+        const QString complaint = QString::fromUtf8(child.standardError()).trimmed();
         throw Fail(complaint.startsWith(QLatin1String("error: "))
                        ? complaint.mid(7)
                        : QStringLiteral("The pages of %1 can’t be drawn.").arg(name));
@@ -323,7 +313,7 @@ QStringList images(const QString& pdf, const QString& extension, const QString& 
     const QString stem = Output::baseName(namedAfter);
     const QString name = fileName(namedAfter);
     if (facts.pages == 1) {
-        drawPages(readablePdf, name, scratch.path(), stem, extension);
+        drawPages(readablePdf, name, scratch.path(), stem, extension, facts.pages);
         const QString page = scratch.filePath(PageImages::pageName(stem, 1, extension));
         return {ResultGuard::make(Output::candidate(namedAfter, QString(), extension),
                                   [&](const QString& out) { FileOps::move(page, out); })};
@@ -331,7 +321,7 @@ QStringList images(const QString& pdf, const QString& extension, const QString& 
     ResultGuard folder(Output::directory(namedAfter) + QLatin1Char('/') + stem +
                        QStringLiteral(" pages"));
     folder.makeDirectory();
-    drawPages(readablePdf, name, folder.path(), stem, extension);
+    drawPages(readablePdf, name, folder.path(), stem, extension, facts.pages);
     return {folder.commit()};
 }
 
