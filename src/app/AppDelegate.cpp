@@ -125,6 +125,44 @@ void AppDelegate::setUpTray()
     else
         qCWarning(lcApp, "no system tray is running: the menu is unavailable until one starts");
     connect(&Runner::shared(), &Runner::busyChanged, this, &AppDelegate::setBusy);
+    connect(&Runner::shared(), &Runner::runningChanged, this, &AppDelegate::showRunningWork);
+}
+
+void AppDelegate::showRunningWork()
+{
+    const QList<Runner::Running> running = Runner::shared().running();
+    QList<int> ids;
+    QStringList lines;
+    for (const Runner::Running& work : running) {
+        ids.append(work.id);
+        lines.append(work.description);
+    }
+    m_tray->setToolTip(lines.isEmpty() ? QStringLiteral("Flingdial") : lines.join(u"; "));
+    if (ids == m_workShown) {
+        // Only the numbers moved: the open menu keeps its items and hover.
+        for (qsizetype i = 0; i < lines.size(); ++i)
+            m_workItems.at(2 * i)->setText(lines.at(i));
+        return;
+    }
+    for (QAction* item : std::as_const(m_workItems)) {
+        m_menu->removeAction(item);
+        item->deleteLater();
+    }
+    m_workItems.clear();
+    m_workShown = ids;
+    if (running.isEmpty())
+        return;
+    QAction* top = m_menu->actions().value(0);
+    for (const Runner::Running& work : running) {
+        auto* line = new QAction(work.description, m_menu.get());
+        line->setEnabled(false);
+        auto* cancel = new QAction(symbolIcon(QStringLiteral("xmark.circle.fill")),
+                                   QStringLiteral("Cancel"), m_menu.get());
+        connect(cancel, &QAction::triggered, this, [id = work.id] { Runner::shared().cancel(id); });
+        m_menu->insertActions(top, {line, cancel});
+        m_workItems << line << cancel;
+    }
+    m_workItems.append(m_menu->insertSeparator(top));
 }
 
 QIcon AppDelegate::windowIcon()

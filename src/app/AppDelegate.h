@@ -2,6 +2,7 @@
 
 #include <QColor>
 #include <QIcon>
+#include <QList>
 #include <QObject>
 #include <QPointer>
 #include <QTimer>
@@ -42,12 +43,16 @@ private:
     void setUpTray();
     void applyHotKeySetting();
     void setBusy(bool busy);
+    // The running operations at the top of the menu, each with its Cancel.
+    void showRunningWork();
     static QIcon windowIcon();
     QIcon trayIcon(int lit);
 
     std::unique_ptr<QMenu> m_menu;
     QSystemTrayIcon* m_tray = nullptr;
     QAction* m_selectionItem = nullptr;
+    QList<QAction*> m_workItems;
+    QList<int> m_workShown;
     DragWatcher* m_watcher = nullptr;
     std::unique_ptr<GlobalHotKey> m_hotKey;
     QTimer m_spinner;

@@ -25,9 +25,10 @@ struct Outcome
     std::exception_ptr failure;
 };
 
-Outcome attempt(const Operation& operation, const QStringList& files)
+Outcome attempt(const Operation& operation, const QStringList& files, Job* job = nullptr)
 {
     Outcome outcome;
+    const Job::Scope watched(job);
     try {
         // Names chosen for this operation are free again once it ends.
         const NameReservations::Scope names;
@@ -54,7 +55,13 @@ Runner& Runner::shared()
     return *runner;
 }
 
-Runner::Runner(QObject* parent) : QObject(parent) {}
+Runner::Runner(QObject* parent) : QObject(parent)
+{
+    // Progress is read a few times a second rather than on every report, so
+    // a chatty child program costs the menu nothing.
+    m_progressTimer.setInterval(250);
+    connect(&m_progressTimer, &QTimer::timeout, this, &Runner::noticeProgress);
+}
 
 void Runner::execute(const Operation& operation, const QStringList& files)
 {
@@ -70,19 +77,88 @@ void Runner::execute(const Operation& operation, const QStringList& files)
             report(outcome.failure);
         return;
     }
+    const int id = m_nextId++;
+    auto job = std::make_shared<Job>();
+    m_work.emplace(id, Work{operation, files, job});
     ++m_active;
     Q_EMIT busyChanged(true);
-    QThreadPool::globalInstance()->start([this, operation, files] {
-        const Outcome outcome = attempt(operation, files);
-        QMetaObject::invokeMethod(this, [this, operation, outcome] {
+    noticeProgress();
+    m_progressTimer.start();
+    QThreadPool::globalInstance()->start([this, id, operation, files, job] {
+        const Outcome outcome = attempt(operation, files, job.get());
+        QMetaObject::invokeMethod(this, [this, id, operation, outcome, job] {
+            m_work.erase(id);
             --m_active;
+            if (m_work.empty())
+                m_progressTimer.stop();
             Q_EMIT busyChanged(m_active > 0);
+            noticeProgress();
+            if (job->isCancelled())
+                return;
             if (outcome.failure)
                 report(outcome.failure);
             else
                 finish(operation, outcome.results);
         });
     });
+}
+
+QList<Runner::Running> Runner::running() const
+{
+    QList<Running> list;
+    for (const auto& [id, work] : m_work) {
+        if (work.job->isCancelled())
+            continue;
+        list.append({id, progressLine(work.operation, work.files, work.job->state())});
+    }
+    return list;
+}
+
+void Runner::cancel(int id)
+{
+    const auto found = m_work.find(id);
+    if (found == m_work.end())
+        return;
+    qCInfo(lcApp, "%s cancelled", qUtf8Printable(found->second.operation.title));
+    found->second.job->cancel();
+    noticeProgress();
+}
+
+void Runner::noticeProgress()
+{
+    const QList<Running> now = running();
+    const bool same = std::equal(now.begin(), now.end(), m_lastShown.begin(), m_lastShown.end(),
+                                 [](const Running& a, const Running& b) {
+                                     return a.id == b.id && a.description == b.description;
+                                 });
+    if (same)
+        return;
+    m_lastShown = now;
+    Q_EMIT runningChanged();
+}
+
+QString Runner::progressLine(const Operation& operation, const QStringList& files,
+                             const Job::State& state)
+{
+    const QString what = files.size() == 1 ? QFileInfo(files.first()).fileName()
+                                           : QStringLiteral("%1 files").arg(files.size());
+    QString title = operation.title;
+    if (title.endsWith(QChar(0x2026)))
+        title.chop(1);
+    QString line = operation.isConversion ? QStringLiteral("Converting %1 to %2").arg(what, title)
+                                          : QStringLiteral("%1: %2").arg(title, what);
+    // Ghostscript, LibreOffice and the like tell nothing of their pace: such
+    // work shows as running, without a number.
+    const QString percent =
+        state.fraction ? QStringLiteral("%1 %").arg(int(*state.fraction * 100)) : QString();
+    if (state.fileCount > 1) {
+        line += QStringLiteral(" — %1 of %2").arg(state.fileIndex + 1).arg(state.fileCount);
+        if (!percent.isEmpty())
+            line += QStringLiteral(", ") + percent;
+    } else if (!percent.isEmpty()) {
+        line += QStringLiteral(" — ") + percent;
+    }
+    return line;
 }
 
 QString Runner::notificationTitle(const Operation& operation)

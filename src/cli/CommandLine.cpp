@@ -1,8 +1,11 @@
 #include "cli/CommandLine.h"
 
 #include "catalog/Catalog.h"
+#include "cli/CancelOnInterrupt.h"
+#include "cli/ProgressBar.h"
 #include "core/Errors.h"
 #include "core/FileKind.h"
+#include "core/Job.h"
 #include "core/NameReservations.h"
 #include "core/Settings.h"
 #include "core/WheelMode.h"
@@ -10,6 +13,7 @@
 
 #include <QDir>
 #include <cstdio>
+#include <unistd.h>
 
 namespace CommandLine {
 
@@ -124,16 +128,28 @@ int run(const QStringList& arguments, const SliceSet& slices,
         return 2;
     }
 
+    Job job;
+    const CancelOnInterrupt interrupt(job);
     try {
         if (chosen->unavailableReason)
             throw Fail(*chosen->unavailableReason);
         const NameReservations::Scope names;
-        for (const QString& result : chosen->perform(files))
+        const Job::Scope watched(&job);
+        QStringList results;
+        {
+            const ProgressBar bar(job, STDERR_FILENO);
+            results = chosen->perform(files);
+        }
+        for (const QString& result : results)
             printLine(stdout, result);
         if (afterSuccess)
             afterSuccess();
         return 0;
     } catch (...) {
+        // Stopped by a signal: what was started is gone, and the shell
+        // expects the signal's status.
+        if (job.isCancelled() && CancelOnInterrupt::received())
+            return 128 + CancelOnInterrupt::received();
         printLine(stderr, QStringLiteral("error: ") + describe(std::current_exception()));
     }
     return 1;

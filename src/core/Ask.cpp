@@ -1,6 +1,7 @@
 #include "core/Ask.h"
 
 #include "core/Errors.h"
+#include "core/Job.h"
 #include "core/Prompter.h"
 
 namespace Ask {
@@ -20,6 +21,7 @@ QString trimSpacesAndTabs(const QString& text)
 QString text(const QString& title, const QString& message, const QString& placeholder,
              const QString& value)
 {
+    const Job::Asking asking;
     const std::optional<QString> answer =
         onMainForModal([&] { return Prompter::shared().text(title, message, placeholder, value); });
     if (!answer)
@@ -32,6 +34,7 @@ QString text(const QString& title, const QString& message, const QString& placeh
 
 QString folder(const QString& message, const std::optional<QString>& startingAt)
 {
+    const Job::Asking asking;
     const std::optional<QString> chosen =
         onMainForModal([&] { return Prompter::shared().folder(message, startingAt); });
     if (!chosen)

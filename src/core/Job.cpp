@@ -90,6 +90,18 @@ void Job::throwIfCancelled()
         throw Cancelled();
 }
 
+Job::Asking::Asking()
+{
+    if (Job* job = current())
+        job->update([](State& state) { state.asking = true; });
+}
+
+Job::Asking::~Asking()
+{
+    if (Job* job = current())
+        job->update([](State& state) { state.asking = false; });
+}
+
 Job::Scope::Scope(Job* job) : m_outer(currentJob)
 {
     currentJob = job;

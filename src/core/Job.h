@@ -20,6 +20,7 @@ public:
         int fileIndex = 0; // the file being worked on, from 0
         int fileCount = 1;
         std::optional<double> fraction; // of that file, when the work can tell
+        bool asking = false;            // a prompt waits for the user
         // Of the whole job, when known.
         std::optional<double> overall() const;
     };
@@ -47,6 +48,16 @@ public:
     static void reportFraction(double fraction);
     // Throws Cancelled once the current job is cancelled.
     static void throwIfCancelled();
+
+    // Marks the current job as waiting for the user while the scope lives.
+    class Asking
+    {
+    public:
+        Asking();
+        ~Asking();
+        Asking(const Asking&) = delete;
+        Asking& operator=(const Asking&) = delete;
+    };
 
     // Makes `job` the current one of this thread while the scope lives.
     class Scope

@@ -16,14 +16,20 @@ Operation Operation::perFile(const QString& title, const QString& symbol,
                              std::function<QString(const QString& file)> step)
 {
     Operation operation(title, [step = std::move(step)](const QStringList& files) {
-        QStringList results;
-        for (qsizetype i = 0; i < files.size(); ++i) {
-            Job::reportFile(int(i), int(files.size()));
-            results.append(step(files.at(i)));
-        }
-        return results;
+        return eachFile(files, step);
     });
     return operation.withSymbol(symbol);
+}
+
+QStringList Operation::eachFile(const QStringList& files,
+                                const std::function<QString(const QString& file)>& step)
+{
+    QStringList results;
+    for (qsizetype i = 0; i < files.size(); ++i) {
+        Job::reportFile(int(i), int(files.size()));
+        results.append(step(files.at(i)));
+    }
+    return results;
 }
 
 Operation Operation::allFiles(const QString& title, const QString& symbol,

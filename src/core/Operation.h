@@ -32,6 +32,9 @@ struct Operation
     // the results; the first failure ends it (earlier results stay on disk).
     static Operation perFile(const QString& title, const QString& symbol,
                              std::function<QString(const QString& file)> step);
+    // Applies `step` to each file in order, reporting which one runs.
+    static QStringList eachFile(const QStringList& files,
+                                const std::function<QString(const QString& file)>& step);
     // An operation that works on all files together and makes one result.
     static Operation allFiles(const QString& title, const QString& symbol,
                               std::function<QString(const QStringList& files)> work);

@@ -1,6 +1,7 @@
 #include "app/AppDelegate.h"
 #include "app/Runner.h"
 #include "app/SettingsWindow.h"
+#include "core/Job.h"
 #include "core/Settings.h"
 #include "support/TestSupport.h"
 #include "wheel/WheelController.h"
@@ -30,6 +31,7 @@ private Q_SLOTS:
     void menuItemsOpenTheirWindows();
     void clickingTheMarkOpensTheMenu();
     void iconTurnsWhileWorkRuns();
+    void menuListsRunningWorkWithCancel();
     void trayMarkReadsOnAnyPanel_data();
     void trayMarkReadsOnAnyPanel();
     void chooserStartsAtHomeThenWhereFilesWereChosen();
@@ -130,6 +132,55 @@ void TestAppDelegate::iconTurnsWhileWorkRuns()
     QTRY_VERIFY_WITH_TIMEOUT(!Runner::shared().isBusy(), 3000);
     QVERIFY2(frames.size() >= 5, qPrintable(QString::number(frames.size())));
     QCOMPARE(m_delegate->trayFrame(), 1); // at rest again
+}
+
+namespace {
+
+QStringList itemTexts(const QMenu& menu)
+{
+    QStringList texts;
+    for (const QAction* action : menu.actions())
+        texts.append(action->isSeparator() ? u"—"_s : action->text());
+    return texts;
+}
+
+// Work that runs until it is cancelled, reporting its pace as it goes.
+Operation untilCancelled(const QString& title)
+{
+    return Operation(title, [](const QStringList&) -> QStringList {
+        for (int step = 1;; ++step) {
+            Job::reportFraction(std::min(step / 10000.0, 1.0)); // 1 % a second
+            Job::throwIfCancelled();
+            QThread::msleep(10);
+        }
+    });
+}
+
+} // namespace
+
+void TestAppDelegate::menuListsRunningWorkWithCancel()
+{
+    QMenu& menu = *m_delegate->menu();
+    const QStringList atRest = itemTexts(menu);
+    Runner::shared().execute(untilCancelled(u"Compress"_s), {u"/tmp/scan.pdf"_s});
+    Runner::shared().execute(untilCancelled(u"Split"_s), {u"/tmp/a.pdf"_s, u"/tmp/b.pdf"_s});
+    QTRY_COMPARE(itemTexts(menu).mid(0, 5),
+                 (QStringList{u"Compress: scan.pdf — 0 %"_s, u"Cancel"_s, u"Split: 2 files — 0 %"_s,
+                              u"Cancel"_s, u"—"_s}));
+    QVERIFY(!menu.actions().at(0)->isEnabled());
+    QCOMPARE(itemTexts(menu).mid(5), atRest);
+    QCOMPARE(m_delegate->tray()->toolTip(), u"Compress: scan.pdf — 0 %; Split: 2 files — 0 %"_s);
+    // The numbers move while the menu stays put.
+    QTRY_VERIFY(!menu.actions().at(0)->text().endsWith(u" 0 %"_s));
+
+    menu.actions().at(1)->trigger();
+    QTRY_COMPARE(itemTexts(menu).size(), atRest.size() + 3);
+    QVERIFY(itemTexts(menu).at(0).startsWith(u"Split: "_s));
+    menu.actions().at(1)->trigger();
+    QTRY_COMPARE(itemTexts(menu), atRest);
+    QCOMPARE(m_delegate->tray()->toolTip(), u"Flingdial"_s);
+    QTRY_VERIFY(!Runner::shared().isBusy());
+    QVERIFY(QApplication::activeModalWidget() == nullptr);
 }
 
 namespace {

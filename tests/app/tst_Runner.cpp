@@ -2,6 +2,7 @@
 #include "core/Ask.h"
 #include "core/Deps.h"
 #include "core/Errors.h"
+#include "core/Job.h"
 #include "core/Prompter.h"
 #include "core/Settings.h"
 #include "platform/Notifier.h"
@@ -121,6 +122,9 @@ private Q_SLOTS:
     void failuresAndCancels_data();
     void failuresAndCancels();
     void promptsFromBackgroundWork();
+    void progressLines_data();
+    void progressLines();
+    void runningWorkCanBeCancelledSilently();
 
 private:
     QTemporaryDir m_config;
@@ -334,6 +338,76 @@ void TestRunner::promptsFromBackgroundWork()
     QVERIFY(asked != QCoreApplication::instance()->thread());
     QCOMPARE(answered, u"800"_s);
     Prompter::install(nullptr);
+}
+
+void TestRunner::progressLines_data()
+{
+    QTest::addColumn<bool>("isConversion");
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<int>("fileCount");
+    QTest::addColumn<int>("fileIndex");
+    QTest::addColumn<double>("fraction"); // below 0: unknown
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("video with its position")
+        << true << u"MP4"_s << 1 << 0 << 0.427 << u"Converting talk.mov to MP4 — 42 %"_s;
+    QTest::newRow("no pace to tell")
+        << true << u"PDF"_s << 1 << 0 << -1.0 << u"Converting talk.mov to PDF"_s;
+    QTest::newRow("batch") << false << u"Resize…"_s << 40 << 11 << -1.0
+                           << u"Resize: 40 files — 12 of 40"_s;
+    QTest::newRow("batch of videos")
+        << true << u"MP3"_s << 3 << 1 << 0.5 << u"Converting 3 files to MP3 — 2 of 3, 50 %"_s;
+}
+
+void TestRunner::progressLines()
+{
+    QFETCH(bool, isConversion);
+    QFETCH(QString, title);
+    QFETCH(int, fileCount);
+    QFETCH(int, fileIndex);
+    QFETCH(double, fraction);
+    QFETCH(QString, expected);
+    Operation operation(title, {});
+    operation.isConversion = isConversion;
+    Job::State state;
+    state.fileCount = fileCount;
+    state.fileIndex = fileIndex;
+    if (fraction >= 0)
+        state.fraction = fraction;
+    const QStringList files(fileCount, u"/home/u/talk.mov"_s);
+    QCOMPARE(Runner::progressLine(operation, files, state), expected);
+}
+
+void TestRunner::runningWorkCanBeCancelledSilently()
+{
+    // Work that reports its pace and stops when asked, as a converter does.
+    const Operation slow(u"MP4"_s, [](const QStringList& files) {
+        for (int step = 1; step <= 400; ++step) {
+            Job::reportFraction(step / 400.0);
+            Job::throwIfCancelled();
+            QThread::msleep(10);
+        }
+        return files;
+    });
+    Operation conversion = slow;
+    conversion.isConversion = true;
+    QSignalSpy changes(&Runner::shared(), &Runner::runningChanged);
+    Runner::shared().execute(conversion, {u"/tmp/talk.mov"_s});
+    QCOMPARE(Runner::shared().running().size(), 1);
+    QTRY_VERIFY(Runner::shared().running().value(0).description.endsWith(u" %"_s));
+    QVERIFY(Runner::shared().running().value(0).description.startsWith(
+        u"Converting talk.mov to MP4 — "_s));
+    // A few updates a second, not one per report.
+    QTest::qWait(1000);
+    QVERIFY2(changes.size() <= 8, qPrintable(QString::number(changes.size())));
+
+    AlertAnswer alert;
+    answerNextAlert(&alert, u"OK"_s, 10);
+    Runner::shared().cancel(Runner::shared().running().value(0).id);
+    QCOMPARE(Runner::shared().running().size(), 0);
+    QTRY_VERIFY_WITH_TIMEOUT(!Runner::shared().isBusy(), 1000);
+    QTest::qWait(600); // the alert would be up by now
+    QVERIFY(!alert.seen);
+    QCOMPARE(m_server.posted.size(), 0);
 }
 
 QTEST_MAIN(TestRunner)

@@ -116,4 +116,30 @@ double contrast(QRgb a, QRgb b)
     return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
 }
 
+QList<int> runningChildrenOf(int parent)
+{
+    QList<int> children;
+    const QStringList entries = QDir(QStringLiteral("/proc")).entryList(QDir::Dirs);
+    for (const QString& entry : entries) {
+        bool isProcess = false;
+        const int pid = entry.toInt(&isProcess);
+        if (!isProcess)
+            continue;
+        // "pid (name) state ppid …"; the name may hold spaces and parentheses.
+        const QByteArray stat = readFile(QStringLiteral("/proc/%1/stat").arg(pid));
+        const QList<QByteArray> fields = stat.mid(stat.lastIndexOf(')') + 2).split(' ');
+        if (fields.size() > 1 && fields.at(1).toInt() == parent && fields.at(0) != "Z")
+            children.append(pid);
+    }
+    return children;
+}
+
+QStringList namesIn(const QString& folder)
+{
+    QStringList names = QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System |
+                                               QDir::NoDotAndDotDot);
+    names.sort();
+    return names;
+}
+
 } // namespace TestSupport

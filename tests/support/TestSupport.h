@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QColor>
+#include <QList>
 
 #include "core/Errors.h"
 
@@ -79,6 +80,13 @@ Result runFlingdial(const QStringList& arguments, const QProcessEnvironment& env
 // This process's environment with a private XDG config folder, logging to
 // standard error and no session bus autolaunch.
 QProcessEnvironment isolatedEnvironment(const QString& configHome);
+
+// The processes whose parent is `parent` and that still run (zombies, which
+// have ended, are left out).
+QList<int> runningChildrenOf(int parent);
+
+// The names in a folder, hidden ones included, sorted.
+QStringList namesIn(const QString& folder);
 
 // The contrast ratio of two colours as WCAG defines it, from 1 (the same) to
 // 21 (black on white); text wants at least 4.5, large marks 3.

@@ -96,10 +96,8 @@ QStringList resizeAll(const QStringList& files)
     const auto size = parseSize(answer);
     if (!size)
         throw Fail(QStringLiteral("“%1” isn’t a valid size.").arg(answer));
-    QStringList results;
-    for (const QString& file : files)
-        results.append(resizeToLongestSide(file, *size));
-    return results;
+    return Operation::eachFile(
+        files, [&](const QString& file) { return resizeToLongestSide(file, *size); });
 }
 
 void convertTo(const QString& file, const QString& target, const QString& out)

@@ -564,8 +564,7 @@ QStringList trim(const QStringList& files)
     const auto range = parseRange(answer);
     if (!range)
         throw Fail(QStringLiteral("Write the range like this: 0:05 - 1:30."));
-    QStringList results;
-    for (const QString& file : files) {
+    return Operation::eachFile(files, [&](const QString& file) {
         // Past the end ffmpeg writes an empty file and calls it success.
         if (const auto length = duration(file); length && secondsOf(range->first) >= *length)
             throw Fail(QStringLiteral("%1 is only %2 long.")
@@ -573,13 +572,12 @@ QStringList trim(const QStringList& files)
         const QString key = FileKind::ext(file);
         const QStringList codec = codecArgs(key);
         const QString wanted = Output::candidate(file, QStringLiteral(" trimmed"), key);
-        results.append(ResultGuard::make(wanted, [&](const QString& out) {
+        return ResultGuard::make(wanted, [&](const QString& out) {
             ffmpeg(QStringList{QStringLiteral("-i"), file, QStringLiteral("-ss"), range->first,
                                QStringLiteral("-to"), range->second} +
                    codec + QStringList{out});
-        }));
-    }
-    return results;
+        });
+    });
 }
 
 QString concatVideos(const QStringList& files)

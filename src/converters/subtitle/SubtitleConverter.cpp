@@ -244,10 +244,7 @@ QStringList shiftTiming(const QStringList& files)
     const std::optional<double> seconds = parseSeconds(answer);
     if (!seconds)
         throw Fail(QStringLiteral("“%1” isn’t a number.").arg(answer));
-    QStringList results;
-    for (const QString& file : files)
-        results.append(shift(file, *seconds));
-    return results;
+    return Operation::eachFile(files, [&](const QString& file) { return shift(file, *seconds); });
 }
 
 } // namespace
