@@ -26,19 +26,77 @@ SystemError failure(const char* verb, const QString& path, const std::error_code
                                 QString::fromLocal8Bit(code.message().c_str())));
 }
 
+bool isPlain(const fs::file_status& status)
+{
+    return fs::is_regular_file(status) || fs::is_directory(status) || fs::is_symlink(status);
+}
+
+// Copies a folder's plain contents, one entry at a time.
+void copyFolder(const fs::path& from, const fs::path& to, std::error_code& error)
+{
+    fs::create_directory(to, from, error);
+    fs::recursive_directory_iterator entries(from, error);
+    for (; !error && entries != fs::recursive_directory_iterator(); entries.increment(error)) {
+        const fs::file_status status = entries->symlink_status(error);
+        if (error)
+            return;
+        const fs::path target = to / fs::relative(entries->path(), from);
+        if (fs::is_symlink(status))
+            fs::copy_symlink(entries->path(), target, error);
+        else if (fs::is_directory(status))
+            fs::create_directory(target, entries->path(), error);
+        else if (fs::is_regular_file(status))
+            fs::copy_file(entries->path(), target, error);
+        if (error)
+            return;
+    }
+}
+
 } // namespace
 
 void copy(const QString& from, const QString& to)
 {
     std::error_code error;
     const fs::path source = native(from);
-    if (fs::is_symlink(fs::symlink_status(source, error)))
+    const fs::file_status status = fs::symlink_status(source, error);
+    if (fs::is_symlink(status))
         fs::copy_symlink(source, native(to), error);
-    else
-        fs::copy(source, native(to), fs::copy_options::recursive | fs::copy_options::copy_symlinks,
-                 error);
+    else if (fs::is_directory(status))
+        copyFolder(source, native(to), error);
+    else if (!error)
+        fs::copy_file(source, native(to), error);
     if (error)
         throw failure("copied", from, error);
+}
+
+QStringList plainTree(const QString& parent, const QStringList& names,
+                      const std::function<bool(const QString& name)>& skip)
+{
+    QStringList tree;
+    const fs::path base = native(parent);
+    for (const QString& name : names) {
+        std::error_code error;
+        const fs::path top = base / native(name);
+        const fs::file_status status = fs::symlink_status(top, error);
+        if (!isPlain(status) || (skip && skip(name)))
+            continue;
+        tree.append(name);
+        if (!fs::is_directory(status))
+            continue;
+        fs::recursive_directory_iterator entries(top, error);
+        for (; !error && entries != fs::recursive_directory_iterator(); entries.increment(error)) {
+            const QString entryName = QFile::decodeName(entries->path().filename().c_str());
+            if (!isPlain(entries->symlink_status(error)) || (skip && skip(entryName))) {
+                entries.disable_recursion_pending();
+                continue;
+            }
+            tree.append(name + QLatin1Char('/') +
+                        QFile::decodeName(fs::relative(entries->path(), top).c_str()));
+        }
+        if (error)
+            throw failure("read", parent + QLatin1Char('/') + name, error);
+    }
+    return tree;
 }
 
 void move(const QString& from, const QString& to)

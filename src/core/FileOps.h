@@ -2,13 +2,22 @@
 
 #include <QString>
 #include <QStringList>
+#include <functional>
 
 // File-system work that the platform's file manager would do: copying
 // trees, moving across file systems, listing folders.
 namespace FileOps {
 
-// Copies a file, folder tree or symbolic link (as a link). Throws SystemError.
+// Copies a file, folder tree or symbolic link (as a link). Pipes, sockets
+// and devices inside a folder are left out. Throws SystemError.
 void copy(const QString& from, const QString& to);
+
+// The paths, relative to `parent`, of each named file and of everything in
+// each named folder, parents first: regular files, folders and symbolic
+// links (not followed). Pipes, sockets and devices are left out, and so is
+// whatever `skip` says of a name (a folder's contents with it).
+QStringList plainTree(const QString& parent, const QStringList& names,
+                      const std::function<bool(const QString& name)>& skip = {});
 
 // Moves by renaming, or by copying and removing when the destination is
 // on another file system. Throws SystemError.

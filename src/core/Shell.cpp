@@ -41,7 +41,8 @@ QString run(const QString& executable, const QStringList& arguments,
             const std::optional<QString>& workingDirectory,
             const std::optional<QString>& stdoutFile, bool returningErrors)
 {
-    return run(executable, arguments, Watch{workingDirectory, stdoutFile, returningErrors, {}});
+    return run(executable, arguments,
+               Watch{workingDirectory, stdoutFile, returningErrors, {}, std::nullopt});
 }
 
 QString run(const QString& executable, const QStringList& arguments, const Watch& watch)
@@ -57,6 +58,8 @@ QString run(const QString& executable, const QStringList& arguments, const Watch
         prepareOutputFile(*watch.stdoutFile);
         process.setStandardOutputFile(*watch.stdoutFile, QIODevice::Truncate);
     }
+    if (watch.stdinFile)
+        process.setStandardInputFile(*watch.stdinFile);
     child.start();
     child.wait({}, watch.outputLine);
     if (!child.succeeded())

@@ -13,7 +13,8 @@ QString searchPath();
 
 // Runs the program with the arguments as given (no shell), standard input
 // from /dev/null, both output pipes drained, in a session of its own, and
-// waits for it; a cancel of the current job ends it and throws Cancelled. Returns
+// waits for it; a cancel of the current job ends it and throws Cancelled.
+// Returns
 // standard output, or standard error when returningErrors is set (empty
 // when standard output went to a file). A non-zero exit becomes a Fail:
 // "<name> failed (<status>).\n<last 800 characters of its complaint>".
@@ -31,6 +32,7 @@ struct Watch
     std::optional<QString> stdoutFile;
     bool returningErrors = false;
     std::function<void(const QByteArray& line)> outputLine;
+    std::optional<QString> stdinFile; // instead of /dev/null
 };
 QString run(const QString& executable, const QStringList& arguments, const Watch& watch);
 

@@ -9,6 +9,11 @@
 #include <QTemporaryDir>
 #include <QUuid>
 #include <QtTest>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <sys/un.h>
+#include <unistd.h>
 
 using namespace Qt::StringLiterals;
 
@@ -34,6 +39,24 @@ QByteArray contentOf(const QString& path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
 }
 
+// A folder holding a file, a FIFO, a socket and (as root) a device node.
+void makeFolderWithSpecialFiles(const QString& folder)
+{
+    writeFile(folder + u"/kept.txt"_s, "kept");
+    QVERIFY(::mkfifo(QFile::encodeName(folder + u"/pipe"_s).constData(), 0600) == 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    const QByteArray socketPath = QFile::encodeName(folder + u"/socket"_s);
+    QVERIFY(size_t(socketPath.size()) < sizeof address.sun_path);
+    std::memcpy(address.sun_path, socketPath.constData(), size_t(socketPath.size()));
+    const int bound = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    QVERIFY(::bind(bound, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0);
+    ::close(bound);
+    if (::geteuid() == 0)
+        QVERIFY(::mknod(QFile::encodeName(folder + u"/null"_s).constData(), S_IFCHR | 0600,
+                        makedev(1, 3)) == 0);
+}
+
 } // namespace
 
 class TestArchiveConverter : public QObject
@@ -56,6 +79,9 @@ private Q_SLOTS:
     void missingDecompressor();
     void extractionStaysInsideItsFolder_data();
     void extractionStaysInsideItsFolder();
+    void packingLeavesOutPipesSocketsAndDevices_data();
+    void packingLeavesOutPipesSocketsAndDevices();
+    void extractionKeepsOnlyPlainEntries();
 
 private:
     QString path(const QString& name) const { return m_dir->filePath(name); }
@@ -296,6 +322,57 @@ void TestArchiveConverter::extractionStaysInsideItsFolder()
     QVERIFY(!QFileInfo::exists(QDir::temp().filePath(payload)));
     QVERIFY(!QFileInfo::exists(absolute));
     QVERIFY(!QFileInfo::exists(outside + u"/written"_s));
+}
+
+void TestArchiveConverter::packingLeavesOutPipesSocketsAndDevices_data()
+{
+    QTest::addColumn<QString>("format");
+    QTest::addColumn<bool>("sameFolder"); // else the items are copied together first
+    for (const QString& format : {u"zip"_s, u"tar"_s, u"tar.gz"_s}) {
+        QTest::addRow("%s, one folder", qPrintable(format)) << format << true;
+        QTest::addRow("%s, two folders", qPrintable(format)) << format << false;
+    }
+}
+
+void TestArchiveConverter::packingLeavesOutPipesSocketsAndDevices()
+{
+    QFETCH(QString, format);
+    QFETCH(bool, sameFolder);
+    const QString special = path(u"special"_s);
+    QDir().mkpath(special);
+    makeFolderWithSpecialFiles(special);
+    const QString other = writeFile(path(sameFolder ? u"b.txt"_s : u"elsewhere/b.txt"_s), "b");
+    const QString archive = ArchiveConverter::compress({special, other}, format);
+    const QString bsdtar = u"/usr/bin/bsdtar"_s;
+    QStringList names = listing(bsdtar, archive);
+    names.replaceInStrings(QRegularExpression(u"/$"_s), QString());
+    QCOMPARE(names, (QStringList{u"b.txt"_s, u"special"_s, u"special/kept.txt"_s}));
+}
+
+void TestArchiveConverter::extractionKeepsOnlyPlainEntries()
+{
+    // Made with the real tools: bsdtar stores pipes, devices and any link.
+    const QString tree = path(u"make/tree"_s);
+    QDir().mkpath(tree + u"/sub"_s);
+    makeFolderWithSpecialFiles(tree);
+    QVERIFY(QFile::link(u"kept.txt"_s, tree + u"/inside"_s));
+    QVERIFY(QFile::link(u"../kept.txt"_s, tree + u"/sub/up-but-inside"_s));
+    QVERIFY(QFile::link(u"/etc/passwd"_s, tree + u"/absolute"_s));
+    QVERIFY(QFile::link(u"../../escape"_s, tree + u"/outside"_s));
+    QVERIFY(::link(QFile::encodeName(tree + u"/kept.txt"_s).constData(),
+                   QFile::encodeName(tree + u"/hard"_s).constData()) == 0);
+    QDir(tree).remove(u"socket"_s); // tar has no sockets
+    const QString archive = path(u"tree.tar"_s);
+    Shell::run(u"/usr/bin/bsdtar"_s, {u"-cf"_s, archive, u"-C"_s, path(u"make"_s), u"tree"_s});
+    QVERIFY(listing(u"/usr/bin/bsdtar"_s, archive).contains(u"tree/pipe"_s));
+
+    const QString result = ArchiveConverter::extract(archive);
+    QCOMPARE(result, path(u"tree"_s));
+    QCOMPARE(TestSupport::namesIn(result),
+             (QStringList{u"hard"_s, u"inside"_s, u"kept.txt"_s, u"sub"_s}));
+    QCOMPARE(TestSupport::namesIn(result + u"/sub"_s), QStringList{u"up-but-inside"_s});
+    QCOMPARE(contentOf(result + u"/hard"_s), QByteArray("kept"));
+    QCOMPARE(QFileInfo(result + u"/inside"_s).symLinkTarget(), result + u"/kept.txt"_s);
 }
 
 QTEST_GUILESS_MAIN(TestArchiveConverter)

@@ -39,7 +39,7 @@ fi
 
 installed=$work/root$prefix
 app=org.flingdial.Flingdial
-for file in bin/flingdial "$libdir/flingdial/flingdial-pdf-pages" \
+for file in bin/flingdial "$libdir/flingdial/flingdial-pdf-pages" "$libdir/flingdial/flingdial-unpack" \
   "$libdir"/flingdial/libflingdial_{desktop,engines,pictures,documents,pdf,pdfcompress}.so \
   "share/applications/$app.desktop" "share/metainfo/$app.metainfo.xml" \
   "share/icons/hicolor/scalable/apps/$app.svg"; do

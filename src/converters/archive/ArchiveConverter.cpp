@@ -1,17 +1,21 @@
 #include "converters/archive/ArchiveConverter.h"
 
+#include "core/ChildProcess.h"
 #include "core/Conversions.h"
 #include "core/Deps.h"
 #include "core/Errors.h"
 #include "core/FileKind.h"
 #include "core/FileOps.h"
 #include "core/FormatSymbol.h"
+#include "core/Job.h"
 #include "core/Output.h"
 #include "core/ResultGuard.h"
 #include "core/ScratchDirectory.h"
 #include "core/Shell.h"
+#include "platform/ModuleLoader.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 
 namespace ArchiveConverter {
@@ -19,6 +23,8 @@ namespace ArchiveConverter {
 namespace {
 
 const QString macMetadataFolder = QStringLiteral("__MACOSX");
+// flingdial-unpack's status for an encrypted archive.
+constexpr int encryptedStatus = 3;
 const QString finderMetadata = QStringLiteral(".DS_Store");
 
 QString program(const QString& name)
@@ -37,21 +43,27 @@ QString lastComponent(const QString& path)
     return QFileInfo(path).fileName();
 }
 
-// Unpacks into `folder`. bsdtar's defaults are what keep this safe: entries
-// with "..", absolute names (made relative) and writes through symbolic
-// links are refused. Never add -P, which turns all of that off.
+// Unpacks into `folder` through the helper, which keeps only regular files,
+// folders and symbolic links that stay inside it.
 void unpack(const QString& archive, const QString& folder)
 {
-    try {
-        Shell::run(program(QStringLiteral("bsdtar")),
-                   {QStringLiteral("-xf"), archive, QStringLiteral("-C"), folder,
-                    QStringLiteral("--no-same-owner")});
-    } catch (const Fail& failure) {
-        // bsdtar asks for a passphrase on the terminal it doesn't have.
-        if (failure.message().contains(QLatin1String("assphrase")))
-            throw Fail(QStringLiteral("%1 is password protected.").arg(lastComponent(archive)));
-        throw;
-    }
+    const auto helper = ModuleLoader::helper(QStringLiteral("flingdial-unpack"));
+    if (!helper)
+        throw Fail(QStringLiteral("The archive reader is missing. Reinstall Flingdial."));
+    ChildProcess child(*helper, {archive, folder});
+    child.start();
+    child.wait({}, [](const QByteArray& line) {
+        if (line.startsWith("progress "))
+            Job::reportFraction(line.mid(9).trimmed().toDouble());
+    });
+    if (child.succeeded())
+        return;
+    const QString name = lastComponent(archive);
+    if (child.exitCode() == encryptedStatus)
+        throw Fail(QStringLiteral("%1 is password protected.").arg(name));
+    const QString reason = QString::fromUtf8(child.standardError()).trimmed();
+    throw Fail(QStringLiteral("%1 can’t be extracted.").arg(name) +
+               (reason.isEmpty() ? QString() : QLatin1Char('\n') + reason));
 }
 
 // The names an archive unpacked into `folder`; macOS resource forks are
@@ -65,30 +77,62 @@ QStringList unpackedNames(const QString& folder, bool dropFinderMetadata)
     return names;
 }
 
-QStringList zipArguments(const QString& output, const QStringList& names)
+// Everything packing takes from the named files and folders, without the
+// metadata macOS adds and without pipes, sockets or devices.
+QStringList entriesToPack(const QString& parent, const QStringList& names)
 {
-    QStringList arguments = {QStringLiteral("-r"), QStringLiteral("-X"), QStringLiteral("-q"),
-                             QStringLiteral("-y"), output};
-    // zip drops a leading "./", which keeps names that start with "-" from
-    // reading as options.
-    for (const QString& name : names)
-        arguments.append(QStringLiteral("./") + name);
-    arguments << QStringLiteral("-x") << QStringLiteral("*.DS_Store")
-              << QStringLiteral("__MACOSX/*");
-    return arguments;
+    return FileOps::plainTree(parent, names, [](const QString& name) {
+        return name == finderMetadata || name == macMetadataFolder;
+    });
 }
 
-QStringList tarArguments(const QString& mode, const QString& parent, const QString& output,
-                         const QStringList& names)
+// The archivers read their lists of names from a file, so that no name is
+// taken for an option or a pattern.
+QString writeList(const ScratchDirectory& scratch, const QByteArray& list)
 {
-    return QStringList{mode,
-                       output,
-                       QStringLiteral("--exclude"),
-                       finderMetadata,
-                       QStringLiteral("-C"),
-                       parent,
-                       QStringLiteral("--")} +
-           names;
+    QFile file(scratch.filePath(QStringLiteral("names")));
+    if (!file.open(QIODevice::WriteOnly) || file.write(list) != list.size() || !file.flush())
+        throw SystemError(QStringLiteral("The list of files to pack couldn’t be written: %1")
+                              .arg(file.errorString()));
+    return file.fileName();
+}
+
+void packZip(const QString& parent, const QStringList& entries, const QString& output)
+{
+    QByteArray list;
+    for (const QString& entry : entries) {
+        if (entry.contains(QLatin1Char('\n')))
+            throw Fail(QStringLiteral("“%1” has a line break in its name, which ZIP can’t hold.")
+                           .arg(QFileInfo(entry).fileName().simplified()));
+        // zip drops the "./", which keeps a leading "-" from reading as an option.
+        list += "./" + QFile::encodeName(entry) + '\n';
+    }
+    const ScratchDirectory scratch;
+    const QString listFile = writeList(scratch, list);
+    Shell::Watch watch;
+    watch.workingDirectory = parent;
+    watch.stdinFile = listFile;
+    // -nw: no wildcards in the names; -y: links as links; -X: no extra attributes.
+    Shell::run(program(QStringLiteral("zip")),
+               {QStringLiteral("-q"), QStringLiteral("-X"), QStringLiteral("-y"),
+                QStringLiteral("-nw"), output, QStringLiteral("-@")},
+               watch);
+}
+
+void packTar(const QString& parent, const QStringList& entries, bool compressed,
+             const QString& output)
+{
+    QByteArray list;
+    for (const QString& entry : entries)
+        list += QFile::encodeName(entry) + '\0';
+    const ScratchDirectory scratch;
+    const QString listFile = writeList(scratch, list);
+    // -n: the list already holds each folder's contents; --null also turns
+    // off the special meaning of "-C" lines.
+    Shell::run(program(QStringLiteral("bsdtar")),
+               {compressed ? QStringLiteral("-czf") : QStringLiteral("-cf"), output,
+                QStringLiteral("-C"), parent, QStringLiteral("-n"), QStringLiteral("--null"),
+                QStringLiteral("-T"), listFile});
 }
 
 bool isLoneCompressedFile(const QString& file)
@@ -176,13 +220,11 @@ Operation compressToZip()
 void pack(const QString& parent, const QStringList& names, const QString& format,
           const QString& output)
 {
+    const QStringList entries = entriesToPack(parent, names);
     if (format == QLatin1String("zip"))
-        Shell::run(program(QStringLiteral("zip")), zipArguments(output, names), parent);
+        packZip(parent, entries, output);
     else
-        Shell::run(program(QStringLiteral("bsdtar")),
-                   tarArguments(format == QLatin1String("tar") ? QStringLiteral("-cf")
-                                                               : QStringLiteral("-czf"),
-                                parent, output, names));
+        packTar(parent, entries, format != QLatin1String("tar"), output);
 }
 
 QString compress(const QStringList& files, const QString& format)
