@@ -52,6 +52,26 @@ void copyFolder(const fs::path& from, const fs::path& to, std::error_code& error
     }
 }
 
+// What stat says of an input, or a sentence on why it can't be found.
+struct stat statusOf(const QString& path)
+{
+    struct stat status = {};
+    if (::stat(QFile::encodeName(path).constData(), &status) == 0)
+        return status;
+    const QString name = QFileInfo(path).fileName();
+    // Names are Unicode here: bytes that aren't UTF-8 were replaced on the
+    // way in and can't be found again.
+    if (name.contains(QChar::ReplacementCharacter))
+        throw Fail(QStringLiteral("The name of “%1” isn’t valid UTF-8, which Flingdial can’t "
+                                  "handle. Rename the file and try again.")
+                       .arg(name));
+    if (path.contains(QChar::ReplacementCharacter))
+        throw Fail(QStringLiteral("%1 is in a folder whose name isn’t valid UTF-8, which "
+                                  "Flingdial can’t handle. Rename the folder and try again.")
+                       .arg(name));
+    throw Fail(QStringLiteral("%1 doesn’t exist.").arg(name));
+}
+
 } // namespace
 
 void copy(const QString& from, const QString& to)
@@ -69,10 +89,10 @@ void copy(const QString& from, const QString& to)
         throw failure("copied", from, error);
 }
 
-QStringList plainTree(const QString& parent, const QStringList& names,
-                      const std::function<bool(const QString& name)>& skip)
+QList<QByteArray> plainTree(const QString& parent, const QStringList& names,
+                            const std::function<bool(const QString& name)>& skip)
 {
-    QStringList tree;
+    QList<QByteArray> tree;
     const fs::path base = native(parent);
     for (const QString& name : names) {
         std::error_code error;
@@ -80,7 +100,7 @@ QStringList plainTree(const QString& parent, const QStringList& names,
         const fs::file_status status = fs::symlink_status(top, error);
         if (!isPlain(status) || (skip && skip(name)))
             continue;
-        tree.append(name);
+        tree.append(QFile::encodeName(name));
         if (!fs::is_directory(status))
             continue;
         fs::recursive_directory_iterator entries(top, error);
@@ -90,8 +110,8 @@ QStringList plainTree(const QString& parent, const QStringList& names,
                 entries.disable_recursion_pending();
                 continue;
             }
-            tree.append(name + QLatin1Char('/') +
-                        QFile::decodeName(fs::relative(entries->path(), top).c_str()));
+            tree.append(QFile::encodeName(name) + '/' +
+                        QByteArray(fs::relative(entries->path(), top).c_str()));
         }
         if (error)
             throw failure("read", parent + QLatin1Char('/') + name, error);
@@ -115,22 +135,15 @@ void move(const QString& from, const QString& to)
 
 void requireRegularFile(const QString& path)
 {
-    const QString name = QFileInfo(path).fileName();
-    struct stat status = {};
-    if (::stat(QFile::encodeName(path).constData(), &status) != 0)
-        throw Fail(QStringLiteral("%1 doesn’t exist.").arg(name));
-    if (!S_ISREG(status.st_mode))
-        throw Fail(QStringLiteral("%1 isn’t a regular file.").arg(name));
+    if (!S_ISREG(statusOf(path).st_mode))
+        throw Fail(QStringLiteral("%1 isn’t a regular file.").arg(QFileInfo(path).fileName()));
 }
 
 void requireFileOrFolder(const QString& path)
 {
-    const QString name = QFileInfo(path).fileName();
-    struct stat status = {};
-    if (::stat(QFile::encodeName(path).constData(), &status) != 0)
-        throw Fail(QStringLiteral("%1 doesn’t exist.").arg(name));
-    if (!S_ISREG(status.st_mode) && !S_ISDIR(status.st_mode))
-        throw Fail(QStringLiteral("%1 isn’t a regular file.").arg(name));
+    const mode_t mode = statusOf(path).st_mode;
+    if (!S_ISREG(mode) && !S_ISDIR(mode))
+        throw Fail(QStringLiteral("%1 isn’t a regular file.").arg(QFileInfo(path).fileName()));
 }
 
 QByteArray readInput(const QString& path, qint64 limit)

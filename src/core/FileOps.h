@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QByteArray>
+#include <QList>
 #include <QString>
 #include <QStringList>
 #include <functional>
@@ -15,9 +17,10 @@ void copy(const QString& from, const QString& to);
 // The paths, relative to `parent`, of each named file and of everything in
 // each named folder, parents first: regular files, folders and symbolic
 // links (not followed). Pipes, sockets and devices are left out, and so is
-// whatever `skip` says of a name (a folder's contents with it).
-QStringList plainTree(const QString& parent, const QStringList& names,
-                      const std::function<bool(const QString& name)>& skip = {});
+// whatever `skip` says of a name (a folder's contents with it). The paths
+// are the file system's own bytes, so that names that aren't UTF-8 survive.
+QList<QByteArray> plainTree(const QString& parent, const QStringList& names,
+                            const std::function<bool(const QString& name)>& skip = {});
 
 // Moves by renaming, or by copying and removing when the destination is
 // on another file system. Throws SystemError.

@@ -9,6 +9,7 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <zlib.h>
 
@@ -62,6 +63,7 @@ private Q_SLOTS:
     void oneClearLine_data();
     void oneClearLine();
     void namesAreNeverPatterns();
+    void namesThatArentUtf8();
 
 private:
     QStringList everything() const;
@@ -203,6 +205,42 @@ void TestReliability::namesAreNeverPatterns()
     QCOMPARE(frame.out.trimmed(), folder + u"/take%d frame.jpg"_s);
     QVERIFY(!QImage(frame.out.trimmed()).isNull());
     QCOMPARE(TestSupport::readFile(folder + u"/take1 frame.jpg"_s), QByteArray("already here"));
+}
+
+void TestReliability::namesThatArentUtf8()
+{
+    // "café.srt" in Latin-1: a legal name that Unicode strings can't carry.
+    const QByteArray folder = QFile::encodeName(m_dir->path());
+    const QByteArray latin1 = folder + "/inside/caf\xe9.srt";
+    QVERIFY(QDir().mkpath(m_dir->filePath(u"inside"_s)));
+    // Qt can't name it either, so the temporary folder couldn't remove it.
+    const auto removeIt = qScopeGuard([&] { ::unlink(latin1.constData()); });
+    QFile file;
+    const int fd = ::open(latin1.constData(), O_CREAT | O_WRONLY, 0644);
+    QVERIFY(fd >= 0);
+    QVERIFY(file.open(fd, QIODevice::WriteOnly, QFileDevice::AutoCloseHandle));
+    file.write("1\n00:00:01,000 --> 00:00:02,000\nHello\n");
+    file.close();
+
+    // Handed over by name, it fails with a sentence instead of "doesn't exist".
+    QProcess shell;
+    shell.setProcessEnvironment(m_environment);
+    shell.setWorkingDirectory(m_dir->filePath(u"inside"_s));
+    shell.start(u"/bin/sh"_s,
+                {u"-c"_s, u"exec \"$0\" --run convert vtt \"$(printf 'caf\\351.srt')\""_s,
+                 u"" FLINGDIAL_BINARY ""_s});
+    QVERIFY(shell.waitForFinished(60000));
+    QCOMPARE(shell.exitCode(), 1);
+    QVERIFY2(shell.readAllStandardError().contains(
+                 u"error: The name of “caf\uFFFD.srt” isn’t valid UTF-8, which Flingdial can’t "
+                 "handle. Rename the file and try again."_s.toUtf8()),
+             "no clear sentence");
+
+    // Inside a folder it is packed under its own bytes.
+    const auto packed = TestSupport::runFlingdial({u"--run"_s, u"convert"_s, u"tar"_s, u"inside"_s},
+                                                  m_environment, m_dir->path());
+    QCOMPARE(packed.status, 0);
+    QVERIFY(TestSupport::readFile(packed.out.trimmed()).contains("inside/caf\xe9.srt"));
 }
 
 QTEST_GUILESS_MAIN(TestReliability)

@@ -79,7 +79,7 @@ QStringList unpackedNames(const QString& folder, bool dropFinderMetadata)
 
 // Everything packing takes from the named files and folders, without the
 // metadata macOS adds and without pipes, sockets or devices.
-QStringList entriesToPack(const QString& parent, const QStringList& names)
+QList<QByteArray> entriesToPack(const QString& parent, const QStringList& names)
 {
     return FileOps::plainTree(parent, names, [](const QString& name) {
         return name == finderMetadata || name == macMetadataFolder;
@@ -97,15 +97,15 @@ QString writeList(const ScratchDirectory& scratch, const QByteArray& list)
     return file.fileName();
 }
 
-void packZip(const QString& parent, const QStringList& entries, const QString& output)
+void packZip(const QString& parent, const QList<QByteArray>& entries, const QString& output)
 {
     QByteArray list;
-    for (const QString& entry : entries) {
-        if (entry.contains(QLatin1Char('\n')))
+    for (const QByteArray& entry : entries) {
+        if (entry.contains('\n'))
             throw Fail(QStringLiteral("“%1” has a line break in its name, which ZIP can’t hold.")
-                           .arg(QFileInfo(entry).fileName().simplified()));
+                           .arg(QFileInfo(QFile::decodeName(entry)).fileName().simplified()));
         // zip drops the "./", which keeps a leading "-" from reading as an option.
-        list += "./" + QFile::encodeName(entry) + '\n';
+        list += "./" + entry + '\n';
     }
     const ScratchDirectory scratch;
     const QString listFile = writeList(scratch, list);
@@ -119,12 +119,12 @@ void packZip(const QString& parent, const QStringList& entries, const QString& o
                watch);
 }
 
-void packTar(const QString& parent, const QStringList& entries, bool compressed,
+void packTar(const QString& parent, const QList<QByteArray>& entries, bool compressed,
              const QString& output)
 {
     QByteArray list;
-    for (const QString& entry : entries)
-        list += QFile::encodeName(entry) + '\0';
+    for (const QByteArray& entry : entries)
+        list += entry + '\0';
     const ScratchDirectory scratch;
     const QString listFile = writeList(scratch, list);
     // -n: the list already holds each folder's contents; --null also turns
@@ -220,7 +220,7 @@ Operation compressToZip()
 void pack(const QString& parent, const QStringList& names, const QString& format,
           const QString& output)
 {
-    const QStringList entries = entriesToPack(parent, names);
+    const QList<QByteArray> entries = entriesToPack(parent, names);
     if (format == QLatin1String("zip"))
         packZip(parent, entries, output);
     else
