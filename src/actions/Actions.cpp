@@ -7,6 +7,7 @@
 #include "core/FileKind.h"
 #include "core/FileOps.h"
 #include "core/Output.h"
+#include "core/ResultGuard.h"
 #include "core/Shell.h"
 
 #include <QClipboard>
@@ -130,16 +131,31 @@ QString movePrompt(const QStringList& files)
     return QStringLiteral("Move ") + what + QStringLiteral(" to:");
 }
 
+// Renames within a file system. Across file systems the copy is made under
+// a hidden name and takes its name only once complete (a full disk leaves
+// nothing), and the original goes only after that.
+QString moveInto(const QString& file, const QString& folder)
+{
+    const QFileInfo info(file);
+    if (info.absolutePath() == QDir(folder).absolutePath())
+        return file; // already there
+    if (QDir(folder).absolutePath().startsWith(info.absoluteFilePath() + QLatin1Char('/')))
+        throw Fail(QStringLiteral("“%1” can’t be moved into itself.").arg(info.fileName()));
+    const QString wanted = QDir(folder).filePath(info.fileName());
+    if (const auto placed = ResultGuard::moveWithoutReplacing(file, wanted))
+        return *placed;
+    const QString copied =
+        ResultGuard::make(wanted, [&](const QString& out) { FileOps::copy(file, out); });
+    FileOps::remove(file);
+    return copied;
+}
+
 QStringList moveFiles(const QStringList& files)
 {
     const QString folder = Ask::folder(movePrompt(files), QFileInfo(files.first()).absolutePath());
-    QStringList moved;
-    for (const QString& file : files) {
-        const QString target = Output::unique(QDir(folder).filePath(QFileInfo(file).fileName()));
-        FileOps::move(file, target);
-        moved.append(target);
-    }
-    return moved;
+    if (!QFileInfo(folder).isDir())
+        throw Fail(QStringLiteral("The folder “%1” doesn’t exist.").arg(QDir(folder).dirName()));
+    return Operation::eachFile(files, [&](const QString& file) { return moveInto(file, folder); });
 }
 
 void copyPaths(const QStringList& files)

@@ -166,6 +166,14 @@ QByteArray readInput(const QString& path, qint64 limit)
     return data;
 }
 
+void remove(const QString& path)
+{
+    std::error_code error;
+    fs::remove_all(native(path), error);
+    if (error)
+        throw failure("removed", path, error);
+}
+
 void removeQuietly(const QString& path)
 {
     std::error_code ignored;

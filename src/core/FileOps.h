@@ -26,6 +26,9 @@ QList<QByteArray> plainTree(const QString& parent, const QStringList& names,
 // on another file system. Throws SystemError.
 void move(const QString& from, const QString& to);
 
+// Removes a file or tree. Throws SystemError naming what is left.
+void remove(const QString& path);
+
 // Removes a file or tree; failures are ignored.
 void removeQuietly(const QString& path);
 

@@ -95,25 +95,35 @@ QString ResultGuard::commit()
 {
     // Work that finished after the user cancelled it leaves nothing.
     Job::throwIfCancelled();
-    const QByteArray from = QFile::encodeName(m_path);
+    const auto placed = moveWithoutReplacing(m_path, m_wanted);
+    if (!placed)
+        throw SystemError(QStringLiteral("“%1” couldn’t be saved: %2.")
+                              .arg(QFileInfo(m_wanted).fileName(), systemWords(EXDEV)));
+    m_committed = true;
+    return *placed;
+}
+
+std::optional<QString> ResultGuard::moveWithoutReplacing(const QString& from, const QString& wanted)
+{
+    const QByteArray source = QFile::encodeName(from);
     bool canRename = true;
     for (qint64 n = 1;; ++n) {
-        const QString candidate = Output::numbered(m_wanted, n);
+        const QString candidate = Output::numbered(wanted, n);
         if (NameReservations::shared().isClaimed(candidate))
             continue;
         const QByteArray to = QFile::encodeName(candidate);
-        int error = canRename ? renameWithoutReplacing(from, to) : ENOSYS;
+        int error = canRename ? renameWithoutReplacing(source, to) : ENOSYS;
         if (isUnsupported(error)) {
             canRename = false;
-            error = linkWithoutReplacing(from, to);
+            error = linkWithoutReplacing(source, to);
         }
-        if (error == 0) {
-            m_committed = true;
+        if (error == 0)
             return candidate;
-        }
+        if (error == EXDEV)
+            return std::nullopt;
         if (error != EEXIST)
             throw SystemError(QStringLiteral("“%1” couldn’t be saved: %2.")
-                                  .arg(QFileInfo(m_wanted).fileName(), systemWords(error)));
+                                  .arg(QFileInfo(wanted).fileName(), systemWords(error)));
     }
 }
 

@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <functional>
+#include <optional>
 
 // One result while it is being made. The writer writes at path(), a hidden
 // name in the destination folder that keeps the result's extension and
@@ -34,6 +35,11 @@ public:
     // a failure leaves nothing behind.
     static QString make(const QString& wanted,
                         const std::function<void(const QString& path)>& write);
+
+    // Moves `from` to `wanted`, or to the next free name, never replacing
+    // anything (also against other processes). Returns the name taken, or
+    // nothing when `wanted` is on another file system. Throws SystemError.
+    static std::optional<QString> moveWithoutReplacing(const QString& from, const QString& wanted);
 
     // A message about the result with the hidden name replaced by the wanted one.
     QString inUserTerms(QString message) const;

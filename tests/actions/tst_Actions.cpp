@@ -28,6 +28,9 @@ private Q_SLOTS:
     void moveNeverOverwrites();
     void cancelledMoveMovesNothing();
     void moveFromTheCommandLine();
+    void moveToAMissingFolderSaysSo();
+    void moveWithinItsOwnFolderChangesNothing();
+    void moveToAnotherDisk();
     void copyPathAndCopy();
     void copyPathFromTheCommandLine();
     void terminalFolders_data();
@@ -106,6 +109,49 @@ void TestActions::moveFromTheCommandLine()
         {u"--run"_s, u"actions"_s, u"MOVE…"_s, u"photo.jpg"_s}, env, m_dir->path(), "Target\n");
     QCOMPARE(result.status, 0);
     QCOMPARE(result.out, path(u"Target/photo 2.jpg"_s) + QLatin1Char('\n'));
+}
+
+void TestActions::moveToAMissingFolderSaysSo()
+{
+    const QString photo = writeFile(path(u"photo.jpg"_s));
+    const TestSupport::ScriptedAnswers answer("Nowhere\n");
+    QCOMPARE(TestSupport::failureOf([&] { Actions::moveFiles({photo}); }),
+             u"The folder “Nowhere” doesn’t exist."_s);
+    QVERIFY(QFileInfo::exists(photo));
+}
+
+void TestActions::moveWithinItsOwnFolderChangesNothing()
+{
+    const QString photo = writeFile(path(u"photo.jpg"_s));
+    const TestSupport::ScriptedAnswers answer(".\n");
+    QCOMPARE(Actions::moveFiles({photo}), QStringList{photo});
+    QCOMPARE(TestSupport::namesIn(m_dir->path()), QStringList{u"photo.jpg"_s});
+}
+
+void TestActions::moveToAnotherDisk()
+{
+    const TestSupport::SmallDisk disk(path(u"small"_s), 128 * 1024);
+    if (!disk.isMounted())
+        QSKIP("can't mount a small tmpfs here (that needs root): no other disk to move to");
+    const QString big = writeFile(path(u"big.bin"_s), QByteArray(300 * 1024, 'b'));
+    const QString folder = writeFile(path(u"notes/a.txt"_s), "a");
+    writeFile(path(u"notes/deeper/b.txt"_s), "b");
+    const QString notes = QFileInfo(folder).absolutePath();
+
+    // Too big for the disk: nothing arrives, and the original stays whole.
+    {
+        const TestSupport::ScriptedAnswers answer((disk.path() + u"\n"_s).toUtf8());
+        QVERIFY_THROWS_EXCEPTION(Error, Actions::moveFiles({big}));
+    }
+    QCOMPARE(TestSupport::namesIn(disk.path()), QStringList());
+    QCOMPARE(QFileInfo(big).size(), 300 * 1024);
+
+    // A folder that fits arrives whole, and only then leaves.
+    const TestSupport::ScriptedAnswers answer((disk.path() + u"\n"_s).toUtf8());
+    QCOMPARE(Actions::moveFiles({notes}), QStringList{disk.path() + u"/notes"_s});
+    QVERIFY(!QFileInfo::exists(notes));
+    QCOMPARE(TestSupport::readFile(disk.path() + u"/notes/deeper/b.txt"_s), QByteArray("b"));
+    QCOMPARE(TestSupport::namesIn(disk.path()), QStringList{u"notes"_s});
 }
 
 void TestActions::copyPathAndCopy()

@@ -7,6 +7,7 @@
 
 #include <QDir>
 #include <QImage>
+#include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -27,6 +28,8 @@ private Q_SLOTS:
     void cleanup();
     void leaveNothingBehind_data();
     void leaveNothingBehind();
+    void fullDiskFailsAndLeavesNothing_data();
+    void fullDiskFailsAndLeavesNothing();
 
 private:
     QString makeInput(const QString& name, bool corrupt);
@@ -152,6 +155,90 @@ void TestFailingOperations::leaveNothingBehind()
                                      u"tar.gz"_s, u"zip"_s, u"pdf"_s})
         QVERIFY(
             !NameReservations::shared().isClaimed(destination + u'/' + stem + u'.' + extension));
+}
+
+void TestFailingOperations::fullDiskFailsAndLeavesNothing_data()
+{
+    QTest::addColumn<QString>("input");
+    QTest::addColumn<QString>("mode");
+    QTest::addColumn<QString>("title");
+    QTest::newRow("image to PDF") << u"noise.png"_s << u"convert"_s << u"PDF"_s;
+    QTest::newRow("merge into PDF") << u"noise.png"_s << u"tools"_s << u"Merge into PDF"_s;
+    QTest::newRow("image to TIFF") << u"noise.png"_s << u"convert"_s << u"TIFF"_s;
+    QTest::newRow("image to PNG") << u"noise.bmp"_s << u"convert"_s << u"PNG"_s;
+    QTest::newRow("audio to FLAC") << u"noise.wav"_s << u"convert"_s << u"FLAC"_s;
+    QTest::newRow("extract") << u"big.zip"_s << u"tools"_s << u"Extract"_s;
+    QTest::newRow("compress") << u"big.zip"_s << u"tools"_s << u"Compress to ZIP"_s;
+    QTest::newRow("subtitles") << u"many.srt"_s << u"convert"_s << u"VTT"_s;
+    QTest::newRow("text to PDF") << u"long.txt"_s << u"convert"_s << u"PDF"_s;
+    QTest::newRow("text to DOCX") << u"long.txt"_s << u"convert"_s << u"DOCX"_s;
+}
+
+void TestFailingOperations::fullDiskFailsAndLeavesNothing()
+{
+    QFETCH(QString, input);
+    QFETCH(QString, mode);
+    QFETCH(QString, title);
+    // Results go to a disk with room for 128 KB; each of these is bigger.
+    const TestSupport::SmallDisk disk(m_work->filePath(u"small"_s), 128 * 1024);
+    if (!disk.isMounted())
+        QSKIP("can't mount a small tmpfs here (that needs root): no full-disk test");
+    Settings::shared().setValue(u"output.mode"_s, u"custom"_s);
+    Settings::shared().setValue(u"output.path"_s, disk.path());
+
+    const QString file = m_work->filePath(input);
+    auto* random = QRandomGenerator::global();
+    if (input.startsWith(u"noise") && !input.endsWith(u".wav")) {
+        QImage picture(700, 700, QImage::Format_RGB32);
+        for (int y = 0; y < picture.height(); ++y)
+            for (int x = 0; x < picture.width(); ++x)
+                picture.setPixel(x, y, random->generate());
+        QVERIFY(picture.save(file));
+    } else if (input == u"noise.wav") {
+        QVERIFY(Shell::run(u"/usr/bin/ffmpeg"_s, {u"-v"_s, u"error"_s, u"-f"_s, u"lavfi"_s, u"-i"_s,
+                                                  u"anoisesrc=d=3:c=white"_s, u"-y"_s, file})
+                    .isEmpty());
+    } else if (input == u"big.zip") {
+        QByteArray noise(600 * 1024, Qt::Uninitialized);
+        random->fillRange(reinterpret_cast<quint32*>(noise.data()), noise.size() / 4);
+        TestSupport::writeFile(m_work->filePath(u"big/noise.bin"_s), noise);
+        TestSupport::writeFile(m_work->filePath(u"big/other.bin"_s), "x");
+        Shell::run(u"/usr/bin/zip"_s, {u"-q"_s, u"-r"_s, file, u"big"_s}, m_work->path());
+    } else if (input == u"long.txt") {
+        QByteArray text;
+        for (int i = 0; text.size() < 400 * 1024; ++i)
+            text += QByteArray::number(random->generate(), 36) + (i % 12 ? " " : "\n");
+        TestSupport::writeFile(file, text);
+    } else if (input == u"many.srt") {
+        QByteArray cues;
+        for (int i = 1; i <= 4000; ++i)
+            cues += QByteArray::number(i) + "\n00:00:01,000 --> 00:00:02,000\nA line of text\n\n";
+        TestSupport::writeFile(file, cues);
+    }
+    QStringList results;
+    if (input.endsWith(u".txt")) {
+        // Documents are laid out with Qt's GUI, which the program sets up.
+        QProcessEnvironment environment = TestSupport::isolatedEnvironment(m_config.path());
+        environment.insert(u"TMPDIR"_s, m_temporary.path());
+        environment.insert(u"XDG_RUNTIME_DIR"_s, m_config.path());
+        const auto run = TestSupport::runFlingdial({u"--run"_s, mode, title, file}, environment);
+        QCOMPARE(run.status, 1);
+        results = run.out.split(u'\n', Qt::SkipEmptyParts);
+    } else {
+        const QList<Operation> operations =
+            Catalog::slices(WheelMode::fromRawValue(mode).value(), {file});
+        const auto chosen = std::find_if(operations.cbegin(), operations.cend(),
+                                         [&](const Operation& op) { return op.title == title; });
+        QVERIFY2(chosen != operations.cend(), qPrintable(title));
+        try {
+            const NameReservations::Scope names;
+            results = chosen->perform({file});
+        } catch (const Error&) {
+        }
+    }
+    QVERIFY2(results.isEmpty(), qPrintable(u"reported as done: "_s + results.join(u", ")));
+    QCOMPARE(everything(disk.path()), QStringList());
+    QCOMPARE(everything(m_temporary.path()).join(u", "), QString());
 }
 
 QTEST_GUILESS_MAIN(TestFailingOperations)

@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <sys/mount.h>
 
 using namespace Qt::StringLiterals;
 
@@ -114,6 +115,20 @@ double contrast(QRgb a, QRgb b)
     const double la = luminance(a);
     const double lb = luminance(b);
     return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+SmallDisk::SmallDisk(const QString& folder, qint64 bytes) : m_folder(folder)
+{
+    QDir().mkpath(folder);
+    const QByteArray options = "size=" + QByteArray::number(bytes) + ",mode=0700";
+    m_mounted = ::mount("tmpfs", QFile::encodeName(folder).constData(), "tmpfs", 0,
+                        options.constData()) == 0;
+}
+
+SmallDisk::~SmallDisk()
+{
+    if (m_mounted)
+        ::umount2(QFile::encodeName(m_folder).constData(), MNT_DETACH);
 }
 
 QList<int> runningChildrenOf(int parent)

@@ -81,6 +81,24 @@ Result runFlingdial(const QStringList& arguments, const QProcessEnvironment& env
 // standard error and no session bus autolaunch.
 QProcessEnvironment isolatedEnvironment(const QString& configHome);
 
+// A small tmpfs mounted at `folder` for the life of the object, to fill up.
+// Mounting needs root (or a user namespace); check isMounted() and skip.
+class SmallDisk
+{
+public:
+    SmallDisk(const QString& folder, qint64 bytes);
+    ~SmallDisk();
+    SmallDisk(const SmallDisk&) = delete;
+    SmallDisk& operator=(const SmallDisk&) = delete;
+
+    bool isMounted() const { return m_mounted; }
+    const QString& path() const { return m_folder; }
+
+private:
+    QString m_folder;
+    bool m_mounted = false;
+};
+
 // The processes whose parent is `parent` and that still run (zombies, which
 // have ended, are left out).
 QList<int> runningChildrenOf(int parent);

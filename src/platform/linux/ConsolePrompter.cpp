@@ -33,11 +33,9 @@ std::optional<QString> ConsolePrompter::folder(const QString& message,
     QString path = answer->trimmed();
     if (path.startsWith(QLatin1Char('~')))
         path = QDir::homePath() + path.mid(1);
+    // A folder that isn't there is the operation's to report, by name.
     const QDir base(startingAt.value_or(QDir::currentPath()));
-    const QString absolute = QDir::cleanPath(base.absoluteFilePath(path));
-    if (!QFileInfo(absolute).isDir())
-        return std::nullopt;
-    return absolute;
+    return QDir::cleanPath(base.absoluteFilePath(path));
 }
 
 std::optional<QString> ConsolePrompter::readLine()

@@ -1,6 +1,7 @@
 #include "platform/linux/ImagePdf.h"
 
 #include "core/Errors.h"
+#include "platform/linux/QpdfFiles.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -59,11 +60,11 @@ void write(const QList<Page>& pages, const QString& output)
         QPDFPageDocumentHelper document(pdf);
         for (const Page& page : pages)
             document.addPage(QPDFPageObjectHelper(pageObject(pdf, page)), false);
-        // qpdf keeps the name and opens the file only when it writes.
-        const QByteArray name = QFile::encodeName(output);
-        QPDFWriter writer(pdf, name.constData());
-        writer.setStreamDataMode(qpdf_s_compress);
-        writer.write();
+        QpdfFiles::save(pdf, output,
+                        [](QPDFWriter& writer) { writer.setStreamDataMode(qpdf_s_compress); });
+    } catch (const Fail&) {
+        QFile::remove(output);
+        throw;
     } catch (const std::exception&) {
         QFile::remove(output);
         throw Fail::cantSave(output);

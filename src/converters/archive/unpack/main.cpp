@@ -96,7 +96,8 @@ int copyData(archive* from, archive* to)
             return ARCHIVE_OK;
         if (status < ARCHIVE_WARN)
             return status;
-        if (archive_write_data_block(to, block, size, offset) < ARCHIVE_WARN)
+        // A full disk is only a warning to libarchive; here it is the end.
+        if (archive_write_data_block(to, block, size, offset) != ARCHIVE_OK)
             return ARCHIVE_FATAL;
     }
 }

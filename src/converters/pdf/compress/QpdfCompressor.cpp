@@ -1,5 +1,5 @@
 #include "converters/pdf/PdfCompressor.h"
-#include "converters/pdf/engine/QpdfFiles.h"
+#include "platform/linux/QpdfFiles.h"
 
 #include <QFile>
 #include <QSet>

@@ -1,7 +1,7 @@
 #include "converters/pdf/engine/QpdfEngine.h"
 
-#include "converters/pdf/engine/QpdfFiles.h"
 #include "core/Errors.h"
+#include "platform/linux/QpdfFiles.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -1,4 +1,4 @@
-#include "converters/pdf/engine/QpdfFiles.h"
+#include "platform/linux/QpdfFiles.h"
 
 #include "core/Errors.h"
 
