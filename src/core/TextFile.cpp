@@ -2,6 +2,7 @@
 
 #include "core/Errors.h"
 #include "core/ResultGuard.h"
+#include "core/TextWriter.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -163,19 +164,9 @@ QString readText(const QString& path)
 
 void write(const QString& path, const QString& text)
 {
-    QFile file(path);
-    const auto failure = [&] {
-        return SystemError(QStringLiteral("“%1” couldn’t be written: %2.")
-                               .arg(QFileInfo(path).fileName(), file.errorString()));
-    };
-    if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly))
-        throw failure();
-    const QByteArray bytes = text.toUtf8();
-    if (file.write(bytes) != bytes.size() || !file.flush())
-        throw failure();
-    file.close();
-    if (file.error() != QFileDevice::NoError)
-        throw failure();
+    TextWriter writer(path);
+    writer.write(text);
+    writer.finish();
 }
 
 QString writeResult(const QString& wanted, const QString& text)

@@ -28,6 +28,7 @@ private Q_SLOTS:
     void readsLegacyEncodings();
     void shiftedFilesAreNamedSynced();
     void writesNeverReplaceAFile();
+    void longFilesAreStreamedWithTheSameResult();
 
 private:
     QTemporaryDir m_config;
@@ -196,6 +197,33 @@ void TestSubtitleConverter::writesNeverReplaceAFile()
     TextFile::writeAtomically(fresh, u"é\n"_s);
     QCOMPARE(QFileInfo(fresh).permissions() & QFileDevice::ReadOther, QFileDevice::ReadOther);
     QCOMPARE(TextFile::readText(fresh), u"é\n"_s);
+}
+
+void TestSubtitleConverter::longFilesAreStreamedWithTheSameResult()
+{
+    // Files are read in pieces of 1 MiB: this one spans two, with the CR of
+    // a CR LF as the first piece's last byte, and ends in empty lines.
+    QByteArray cues = "\xEF\xBB\xBF";
+    for (int i = 1; cues.size() < 1200000; ++i)
+        cues += QByteArray::number(i) + "\r\n00:00:" + QByteArray::number(10 + i % 50) +
+                ",250 --> 00:00:" + QByteArray::number(11 + i % 50) + ",500\r\nLine " +
+                QByteArray::number(i) + "\r\n\r\n" + (i % 1000 ? "" : "\r\n\r\n");
+    const qsizetype pieceSize = 1 << 20;
+    const qsizetype lastCr = cues.lastIndexOf("\r\n", pieceSize - 1);
+    const qsizetype firstText = cues.indexOf("Line");
+    cues.insert(firstText, QByteArray(pieceSize - 1 - lastCr, 'x'));
+    QCOMPARE(cues.mid(pieceSize - 1, 2), QByteArray("\r\n"));
+    cues += "  \r\n\r\n\n";
+
+    QTemporaryDir dir;
+    const QString file = TestSupport::writeFile(dir.filePath(u"long.srt"_s), cues);
+    const QString text = TextFile::decode(cues);
+    QCOMPARE(TestSupport::readFile(SubtitleConverter::convert(file, u"vtt"_s)),
+             SubtitleConverter::toVTT(text).toUtf8());
+    QCOMPARE(TestSupport::readFile(SubtitleConverter::convert(file, u"srt"_s)),
+             SubtitleConverter::toSRT(text).toUtf8());
+    QCOMPARE(TestSupport::readFile(SubtitleConverter::shift(file, 1.5)),
+             SubtitleConverter::shiftText(text, 1.5).toUtf8());
 }
 
 QTEST_GUILESS_MAIN(TestSubtitleConverter)

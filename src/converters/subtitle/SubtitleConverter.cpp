@@ -5,7 +5,9 @@
 #include "core/Errors.h"
 #include "core/FileKind.h"
 #include "core/Output.h"
+#include "core/ResultGuard.h"
 #include "core/TextFile.h"
+#include "core/TextWriter.h"
 
 #include <QRegularExpression>
 #include <QVarLengthArray>
@@ -255,42 +257,145 @@ QList<Operation> tools()
                 .withSymbol(QStringLiteral("clock.arrow.2.circlepath"))};
 }
 
+namespace {
+
+// A pass over subtitle text that can take it in pieces: it gets the text not
+// yet used, appends what it makes to `out` and returns how much it used. It
+// gets the rest again with the next piece, and everything when `final`.
+using Pass = std::function<qsizetype(QStringView text, bool final, QString& out)>;
+
+// Where the whole lines of `text` end (all of it when `final`).
+qsizetype wholeLines(QStringView text, bool final)
+{
+    return final ? text.size() : text.lastIndexOf(u'\n') + 1;
+}
+
+// WebVTT: a header, the body trimmed, and "," in timestamps made ".".
+Pass vttPass()
+{
+    return [header = false, body = false, heldSpace = QString()](QStringView text, bool final,
+                                                                 QString& out) mutable {
+        const qsizetype used = wholeLines(text, final);
+        QStringView part = text.first(used);
+        if (!header) {
+            out.append(u"WEBVTT\n\n");
+            header = true;
+        }
+        if (!body) {
+            while (!part.isEmpty() && part.front().isSpace())
+                part = part.sliced(1);
+            body = !part.isEmpty();
+        }
+        // Space at the end is held back until more text shows it isn't the end.
+        qsizetype end = part.size();
+        while (end > 0 && part[end - 1].isSpace())
+            --end;
+        if (end > 0) {
+            out.append(heldSpace);
+            heldSpace.clear();
+            const QStringView words = part.first(end);
+            qsizetype copied = 0;
+            forEachTimestamp(words, u",", [&](qsizetype start) {
+                out.append(words.mid(copied, start + 8 - copied)).append(u'.');
+                copied = start + 9;
+            });
+            out.append(words.mid(copied));
+        }
+        heldSpace.append(part.sliced(end));
+        if (final)
+            out.append(u'\n');
+        return used;
+    };
+}
+
+// SubRip: blocks between empty lines, renumbered, with their timing rewritten;
+// blocks without timing are dropped.
+Pass srtPass()
+{
+    return [cues = 0](QStringView normal, bool final, QString& out) mutable {
+        qsizetype from = 0;
+        while (from <= normal.size()) {
+            qsizetype blockEnd = from;
+            while ((blockEnd = indexOfChar(normal, u'\n', blockEnd)) >= 0 &&
+                   blockEnd + 1 < normal.size() && normal[blockEnd + 1] != u'\n')
+                ++blockEnd;
+            if (blockEnd < 0 || blockEnd + 1 >= normal.size()) {
+                // Whether this block ends here, the next piece tells.
+                if (!final)
+                    return from;
+                blockEnd = normal.size();
+            }
+            if (appendCue(out, cues + 1, normal.mid(from, blockEnd - from)))
+                ++cues;
+            from = blockEnd + 2;
+        }
+        out.append(u'\n');
+        return normal.size();
+    };
+}
+
+Pass shiftPass(double seconds)
+{
+    return [seconds](QStringView text, bool final, QString& out) {
+        const qsizetype used = wholeLines(text, final);
+        out.append(shiftText(text.first(used).toString(), seconds));
+        return used;
+    };
+}
+
+QString runOnText(const QString& text, const Pass& pass)
+{
+    QString out;
+    out.reserve(text.size() + text.size() / 8);
+    pass(text, true, out);
+    return out;
+}
+
+// Runs `pass` over a file read piece by piece and writes what it makes as
+// it goes, so that memory stays near the size of a piece, whatever the
+// file's. With `normalise`, CR LF is read as LF and byte-order marks dropped.
+QString runOnFile(const QString& file, const QString& wanted, bool normalise, const Pass& pass)
+{
+    return ResultGuard::make(wanted, [&](const QString& path) {
+        TextWriter writer(path);
+        QString pending;
+        QString out;
+        bool heldReturn = false; // a CR at a piece's end may start a CR LF
+        const auto step = [&](bool final) {
+            pending.remove(0, pass(pending, final, out));
+            writer.write(out);
+            out.clear();
+        };
+        TextFile::readInPieces(file, [&](QStringView text) {
+            if (!normalise) {
+                pending.append(text);
+            } else {
+                QString piece =
+                    heldReturn ? QStringLiteral("\r") + text.toString() : text.toString();
+                heldReturn = piece.endsWith(u'\r');
+                if (heldReturn)
+                    piece.chop(1);
+                pending.append(normalisedLines(piece));
+            }
+            step(false);
+        });
+        if (heldReturn)
+            pending.append(u'\r');
+        step(true);
+        writer.finish();
+    });
+}
+
+} // namespace
+
 QString toVTT(const QString& text)
 {
-    const QString normal = normalisedLines(text);
-    const QStringView body = QStringView(normal).trimmed();
-    QString vtt;
-    vtt.reserve(body.size() + 9);
-    vtt.append(u"WEBVTT\n\n");
-    qsizetype copied = 0;
-    forEachTimestamp(body, u",", [&](qsizetype start) {
-        vtt.append(body.mid(copied, start + 8 - copied)).append(u'.');
-        copied = start + 9;
-    });
-    vtt.append(body.mid(copied)).append(u'\n');
-    return vtt;
+    return runOnText(normalisedLines(text), vttPass());
 }
 
 QString toSRT(const QString& text)
 {
-    const QString normal = normalisedLines(text);
-    QString out;
-    out.reserve(normal.size() + normal.size() / 8);
-    int cues = 0;
-    qsizetype from = 0;
-    while (from <= normal.size()) {
-        qsizetype blockEnd = from;
-        while ((blockEnd = indexOfChar(normal, u'\n', blockEnd)) >= 0 &&
-               blockEnd + 1 < normal.size() && normal[blockEnd + 1] != u'\n')
-            ++blockEnd;
-        if (blockEnd < 0 || blockEnd + 1 >= normal.size())
-            blockEnd = normal.size();
-        if (appendCue(out, cues + 1, QStringView(normal).mid(from, blockEnd - from)))
-            ++cues;
-        from = blockEnd + 2;
-    }
-    out.append(u'\n');
-    return out;
+    return runOnText(normalisedLines(text), srtPass());
 }
 
 QString shiftText(const QString& text, double seconds)
@@ -323,16 +428,14 @@ QString shiftText(const QString& text, double seconds)
 
 QString convert(const QString& file, const QString& format)
 {
-    const QString text = TextFile::readText(file);
-    const QString converted = format == QLatin1String("vtt") ? toVTT(text) : toSRT(text);
-    return TextFile::writeResult(Output::candidate(file, QString(), format), converted);
+    return runOnFile(file, Output::candidate(file, QString(), format), true,
+                     format == QLatin1String("vtt") ? vttPass() : srtPass());
 }
 
 QString shift(const QString& file, double seconds)
 {
-    const QString shifted = shiftText(TextFile::readText(file), seconds);
-    return TextFile::writeResult(
-        Output::candidate(file, QStringLiteral(" synced"), FileKind::ext(file)), shifted);
+    return runOnFile(file, Output::candidate(file, QStringLiteral(" synced"), FileKind::ext(file)),
+                     false, shiftPass(seconds));
 }
 
 std::optional<double> parseSeconds(const QString& answer)
