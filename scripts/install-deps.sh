@@ -25,6 +25,7 @@ packages=(
   libreoffice-writer-nogui libreoffice-calc-nogui libreoffice-impress-nogui
   # tests
   xvfb xauth xdotool dbus dbus-x11 poppler-utils epubcheck python3-openpyxl qpdf
+  python3-gi gir1.2-gtk-3.0
   # installation and packaging checks
   dpkg-dev desktop-file-utils appstream
   # benchmarks

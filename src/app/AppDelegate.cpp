@@ -7,6 +7,7 @@
 #include "core/Log.h"
 #include "core/Settings.h"
 #include "platform/DragPasteboard.h"
+#include "platform/DropActions.h"
 #include "platform/GlobalHotKey.h"
 #include "platform/Notifier.h"
 #include "platform/SymbolImages.h"
@@ -57,6 +58,7 @@ void AppDelegate::start()
     // A tray utility has no main window: closing a dialog must not quit it.
     QGuiApplication::setQuitOnLastWindowClosed(false);
     QGuiApplication::setWindowIcon(windowIcon());
+    DropActions::answerEveryDropAsCopy();
     setUpTray();
 
     QString why;

@@ -49,6 +49,8 @@ private Q_SLOTS:
     void init();
     void cleanup();
     void dragKeysAndDrop();
+    void dropsAreCopiesWithShiftHeld_data();
+    void dropsAreCopiesWithShiftHeld();
     void superHeldAtTheStartMustBePressedAgain();
     void dragEndingElsewhereHidesTheWheel();
     void textDragOpensNothing();
@@ -174,6 +176,50 @@ void TestGesture::dragKeysAndDrop()
     for (const char* name : {"one.vtt", "two.vtt", "three.vtt"})
         QTRY_VERIFY(QFileInfo::exists(path(QString::fromLatin1(name))));
     QCOMPARE(wheelPosition(), QString());
+}
+
+void TestGesture::dropsAreCopiesWithShiftHeld_data()
+{
+    QTest::addColumn<bool>("gtk");
+    QTest::newRow("Qt source") << false;
+    QTest::newRow("GTK source") << true;
+}
+
+void TestGesture::dropsAreCopiesWithShiftHeld()
+{
+    // Shift asks a drag source for a move; the wheel still takes a copy,
+    // or the file manager would delete the originals.
+    QFETCH(bool, gtk);
+    const QString gtkSource = QStringLiteral(FLINGDIAL_TESTS_DIR "/support/gtkdragsource.py");
+    if (gtk && QProcess::execute(u"/usr/bin/python3"_s,
+                                 {u"-c"_s, u"import gi; gi.require_version('Gtk', '3.0')"_s}) != 0)
+        QSKIP("python3-gi with GTK 3 (gir1.2-gtk-3.0) is not installed");
+    startApp();
+    if (gtk) {
+        m_source = std::make_unique<QProcess>();
+        m_source->start(u"/usr/bin/python3"_s, QStringList{gtkSource} + m_subtitles);
+        QVERIFY(m_source->waitForReadyRead(10000));
+        m_source->readLine();
+        QTest::qWait(300);
+    } else {
+        startSource(QStringList{u"drag"_s} + m_subtitles);
+    }
+    beginDrag({600, 400});
+    QVERIFY(waitForLog(u"drag started, 3 file(s)"_s));
+    input(u"keydown shift"_s);
+    QVERIFY(waitForLog(u"showing wheel: Convert"_s));
+    input(u"mousemove 600 290"_s);
+    input(u"mousemove 602 292"_s);
+    QVERIFY(waitForLog(u"drag entered wheel"_s));
+    input(u"mouseup 1"_s);
+    QVERIFY(waitForLog(u"drop at slice 0"_s));
+    QTRY_VERIFY_WITH_TIMEOUT(m_source->canReadLine(), 3000);
+    QTest::qWait(300);
+    QCOMPARE(QString::fromUtf8(m_source->readAll()).trimmed(), u"copy"_s);
+    input(u"keyup shift"_s);
+    for (const QString& file : std::as_const(m_subtitles))
+        QVERIFY(QFileInfo::exists(file));
+    QTRY_VERIFY(QFileInfo::exists(path(u"one.vtt"_s)));
 }
 
 void TestGesture::superHeldAtTheStartMustBePressedAgain()
