@@ -2,9 +2,11 @@
 BUILD_DIR ?= build
 BUILD_TYPE ?= RelWithDebInfo
 ASAN_DIR ?= build-asan
+FUZZ_DIR ?= build-fuzz
+FUZZ_SECONDS ?= 60
 PREFIX ?= /usr/local
 
-.PHONY: deps configure build run test test-asan install package format clean
+.PHONY: deps configure build run test test-asan fuzz install package format clean
 
 deps:
 	bash scripts/install-deps.sh
@@ -39,8 +41,16 @@ test-asan: deps
 	cmake --build $(ASAN_DIR)
 	bash scripts/run-tests.sh $(ASAN_DIR) --label-exclude 'desktop|packaging'
 
+# Each parser of users' files under libFuzzer for FUZZ_SECONDS (a minute
+# unless given), built with clang in a folder of its own.
+fuzz: deps
+	cmake -S . -B $(FUZZ_DIR) -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=None \
+		-DCMAKE_CXX_FLAGS="-O1 -g1" -DFLINGDIAL_FUZZ=ON
+	cmake --build $(FUZZ_DIR) --target fuzz_targets
+	bash fuzz/run.sh $(FUZZ_DIR) $(FUZZ_SECONDS)
+
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i
 
 clean:
-	rm -rf $(BUILD_DIR) $(ASAN_DIR)
+	rm -rf $(BUILD_DIR) $(ASAN_DIR) $(FUZZ_DIR)

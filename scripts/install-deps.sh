@@ -26,6 +26,8 @@ packages=(
   # tests
   xvfb xauth xdotool dbus dbus-x11 poppler-utils epubcheck python3-openpyxl qpdf
   python3-gi gir1.2-gtk-3.0
+  # fuzzing (make fuzz)
+  clang libclang-rt-dev
   # installation and packaging checks
   dpkg-dev desktop-file-utils appstream
   # benchmarks

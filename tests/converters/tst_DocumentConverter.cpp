@@ -106,6 +106,7 @@ private Q_SLOTS:
     void hostileInputsFailCleanly_data();
     void hostileInputsFailCleanly();
     void externalEntitiesAreNeverRead();
+    void rtfWithStrayClosingBracesKeepsItsText();
     void pdfPaginatesA4_data();
     void pdfPaginatesA4();
     void pdfTextIsBlackOnDarkDesktops();
@@ -310,6 +311,17 @@ void TestDocumentConverter::externalEntitiesAreNeverRead()
     } catch (const Fail&) {
     }
     QVERIFY(!text.contains(u"TOPSECRET"_s));
+}
+
+// Found by fuzzing: more closing braces than opening ones took the base
+// group, and the last paragraph read formatting from freed memory.
+void TestDocumentConverter::rtfWithStrayClosingBracesKeepsItsText()
+{
+    const QString path = TestSupport::writeFile(m_dir.filePath(u"stray.rtf"_s),
+                                                "{\\rtf1 {\\b first}}} second\\par}} third");
+    const QString text = RichDocument::plainText(*RichDocument::load(path));
+    QVERIFY2(text.contains(u"first"_s) && text.contains(u"second"_s) && text.contains(u"third"_s),
+             qPrintable(text));
 }
 
 void TestDocumentConverter::pdfPaginatesA4_data()

@@ -120,9 +120,10 @@ public:
                 m_groups.append(inner);
             } else if (c == '}') {
                 flushBytes();
-                endGroup();
-                if (m_groups.isEmpty())
-                    break;
+                // A stray closing brace would take the base group, whose
+                // formatting the rest of the text still needs.
+                if (m_groups.size() > 1)
+                    endGroup();
             } else if (c == '\\') {
                 control();
             } else if (c != '\r' && c != '\n') {
@@ -622,8 +623,6 @@ private:
     void endGroup()
     {
         const Group ending = m_groups.takeLast();
-        if (m_groups.isEmpty())
-            return;
         if (ending.destination == Destination::levelText && !m_listLevels.isEmpty() &&
             m_listLevels.last() == 23) {
             // The level text starts with its length; the bullet follows.
