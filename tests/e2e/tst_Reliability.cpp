@@ -1,3 +1,4 @@
+#include "core/Deps.h"
 #include "core/Shell.h"
 #include "support/Media.h"
 #include "support/TestSupport.h"
@@ -132,6 +133,12 @@ void TestReliability::oneClearLine_data()
     QTest::newRow("a pixel bomb")
         << u"bomb"_s << QStringList{u"convert"_s, u"heic"_s, u"bomb.png"_s}
         << u"bomb.png has more pixels than can be opened (50000 × 50000)."_s;
+    QTest::newRow("a pixel bomb through ImageMagick")
+        << u"bomb"_s << QStringList{u"convert"_s, u"tiff"_s, u"bomb.png"_s}
+        << u"bomb.png has more pixels than can be opened (50000 × 50000)."_s;
+    QTest::newRow("garbage through ImageMagick")
+        << u"garbage"_s << QStringList{u"convert"_s, u"png"_s, u"g.jpg"_s}
+        << u"ImageMagick couldn’t convert g.jpg."_s;
     QTest::newRow("an encrypted ZIP")
         << u"encrypted"_s << QStringList{u"tools"_s, u"extract"_s, u"enc.zip"_s}
         << u"enc.zip is password protected."_s;
@@ -152,9 +159,17 @@ void TestReliability::oneClearLine()
         QCOMPARE(::mkfifo(QFile::encodeName(folder + u"/a.srt"_s).constData(), 0600), 0);
     } else if (kind == u"zero") {
         QVERIFY(QFile::link(u"/dev/zero"_s, folder + u"/z.srt"_s));
+    } else if (kind == u"garbage") {
+        if (!Deps::imageMagick())
+            QSKIP("ImageMagick isn't installed");
+        TestSupport::writeFile(folder + u"/g.jpg"_s, "not a picture at all");
     } else if (kind == u"truncated" || kind == u"bomb") {
-        // The built-in engine, with ImageMagick out of sight.
-        environment.insert(u"FLINGDIAL_TOOL_DIRS"_s, folder + u"/none"_s);
+        // The built-in engine, with ImageMagick out of sight, unless the
+        // row is about ImageMagick.
+        if (!arguments.contains(u"tiff"_s))
+            environment.insert(u"FLINGDIAL_TOOL_DIRS"_s, folder + u"/none"_s);
+        else if (!Deps::imageMagick())
+            QSKIP("ImageMagick isn't installed");
         QImage picture(400, 300, QImage::Format_RGB32);
         for (int y = 0; y < 300; ++y)
             for (int x = 0; x < 400; ++x)
@@ -175,8 +190,10 @@ void TestReliability::oneClearLine()
         input = "0:05 - 0:09\n";
     }
     const QStringList before = everything();
+    // Half a gigabyte is plenty for the program, and far from enough to
+    // decode a pixel bomb.
     const auto result =
-        runFlingdial(QStringList{u"--run"_s} + arguments, environment, folder, input);
+        runFlingdial(QStringList{u"--run"_s} + arguments, environment, folder, input, 512LL << 20);
     QCOMPARE(result.status, 1);
     const QStringList errors = result.err.split(u'\n').filter(QRegularExpression(u"^error: "_s));
     QCOMPARE(errors, QStringList{u"error: "_s + error});

@@ -9,6 +9,7 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <sys/mount.h>
+#include <sys/resource.h>
 
 using namespace Qt::StringLiterals;
 
@@ -68,11 +69,31 @@ ScriptedAnswers::~ScriptedAnswers()
     std::fclose(m_out);
 }
 
+namespace {
+
+constexpr bool underAddressSanitizer()
+{
+#if defined(__SANITIZE_ADDRESS__)
+    return true;
+#elif defined(__has_feature)
+    return __has_feature(address_sanitizer);
+#else
+    return false;
+#endif
+}
+
+} // namespace
+
 Result runFlingdial(const QStringList& arguments, const QProcessEnvironment& environment,
-                    const QString& workingDirectory, const QByteArray& input)
+                    const QString& workingDirectory, const QByteArray& input, qint64 memoryLimit)
 {
     QProcess process;
     process.setProcessEnvironment(environment);
+    if (memoryLimit > 0 && !underAddressSanitizer())
+        process.setChildProcessModifier([memoryLimit] {
+            const rlimit limit{rlim_t(memoryLimit), rlim_t(memoryLimit)};
+            ::setrlimit(RLIMIT_AS, &limit);
+        });
     if (!workingDirectory.isEmpty())
         process.setWorkingDirectory(workingDirectory);
     process.start(QStringLiteral(FLINGDIAL_BINARY), arguments);

@@ -73,9 +73,12 @@ struct Result
 };
 
 // Runs the built program and waits for it. The environment defaults to
-// this process's; standard input is `input` (then closed).
+// this process's; standard input is `input` (then closed). A memory limit
+// caps the program's address space, except under AddressSanitizer, whose
+// shadow memory alone takes terabytes of it.
 Result runFlingdial(const QStringList& arguments, const QProcessEnvironment& environment,
-                    const QString& workingDirectory = {}, const QByteArray& input = {});
+                    const QString& workingDirectory = {}, const QByteArray& input = {},
+                    qint64 memoryLimit = 0);
 
 // This process's environment with a private XDG config folder, logging to
 // standard error and no session bus autolaunch.

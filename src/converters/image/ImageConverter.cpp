@@ -40,6 +40,10 @@ bool isAnimatable(const QString& key)
 void magick(const QString& program, const QString& input, const QStringList& options,
             const QString& output, bool firstFrameOnly = true)
 {
+    // A small file may declare billions of pixels; ImageMagick's own limits
+    // differ from system to system, so the engine reads the header first
+    // and refuses such a picture with a sentence naming it.
+    ImageEngine::shared().pixelSize(input);
     // ImageMagick reads %d, [n], a "format:" prefix and wildcards in names:
     // it gets a link with a name of ours, the format kept by its extension.
     const ScratchDirectory links;
@@ -52,10 +56,12 @@ void magick(const QString& program, const QString& input, const QStringList& opt
                                         QStringLiteral("-auto-orient")} +
                                 options + QStringList{output});
     } catch (const Fail& failure) {
-        // ImageMagick's own words, about the file the user knows.
-        QString message = failure.message();
-        message.replace(link, input);
-        throw Fail(message);
+        // One sentence naming the file, then ImageMagick's own words about
+        // the file the user knows.
+        QString words = failure.message().section(QLatin1Char('\n'), 1);
+        words.replace(link, input);
+        throw Fail(QStringLiteral("ImageMagick couldn’t convert %1.").arg(fileName(input)) +
+                   (words.isEmpty() ? QString() : QLatin1Char('\n') + words));
     }
 }
 
