@@ -76,7 +76,15 @@ bool isUnsupported(int error)
 
 ResultGuard::ResultGuard(QString wanted)
     : m_wanted(QDir::cleanPath(wanted)), m_path(hiddenTwin(m_wanted))
-{}
+{
+    // A folder that can't take a new file (a read-only disk, missing
+    // rights) fails before any work, in words about the result rather than
+    // a child program's about a name the user never chose.
+    const QByteArray folder = QFile::encodeName(QFileInfo(m_wanted).absolutePath());
+    if (::access(folder.constData(), W_OK | X_OK) != 0)
+        throw SystemError(QStringLiteral("“%1” couldn’t be saved: %2.")
+                              .arg(QFileInfo(m_wanted).fileName(), systemWords(errno)));
+}
 
 ResultGuard::~ResultGuard()
 {

@@ -15,6 +15,7 @@ class ResultGuard
 {
 public:
     // `wanted` is the location the result should have; nothing is created yet.
+    // Throws SystemError when its folder can't take a new file.
     explicit ResultGuard(QString wanted);
     ~ResultGuard();
     ResultGuard(const ResultGuard&) = delete;

@@ -65,6 +65,8 @@ private Q_SLOTS:
     void oneClearLine();
     void namesAreNeverPatterns();
     void namesThatArentUtf8();
+    void readOnlyDisksSaySoBeforeAnyWork_data();
+    void readOnlyDisksSaySoBeforeAnyWork();
 
 private:
     QStringList everything() const;
@@ -258,6 +260,47 @@ void TestReliability::namesThatArentUtf8()
                                                   m_environment, m_dir->path());
     QCOMPARE(packed.status, 0);
     QVERIFY(TestSupport::readFile(packed.out.trimmed()).contains("inside/caf\xe9.srt"));
+}
+
+void TestReliability::readOnlyDisksSaySoBeforeAnyWork_data()
+{
+    QTest::addColumn<QString>("input");
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("result");
+    QTest::newRow("ImageMagick") << u"a.png"_s << QStringList{u"convert"_s, u"jpg"_s} << u"a.jpg"_s;
+    QTest::newRow("ffmpeg") << u"a.wav"_s << QStringList{u"convert"_s, u"mp3"_s} << u"a.mp3"_s;
+    QTest::newRow("subtitles") << u"a.srt"_s << QStringList{u"convert"_s, u"vtt"_s} << u"a.vtt"_s;
+    QTest::newRow("packing") << u"a.srt"_s << QStringList{u"tools"_s, u"compress to zip"_s}
+                             << u"a.srt.zip"_s;
+}
+
+// Child programs used to complain about hidden names the user never chose
+// ("unable to open image …/a.jpg: No such file or directory").
+void TestReliability::readOnlyDisksSaySoBeforeAnyWork()
+{
+    QFETCH(QString, input);
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, result);
+    const TestSupport::SmallDisk disk(m_dir->filePath(u"disk"_s), 4 << 20);
+    if (!disk.isMounted())
+        QSKIP("can't mount a small tmpfs here (that needs root): no read-only disk test");
+    const QString file = disk.path() + u'/' + input;
+    if (input == u"a.png") {
+        QImage picture(32, 32, QImage::Format_RGB32);
+        picture.fill(Qt::red);
+        QVERIFY(picture.save(file));
+    } else if (input == u"a.wav") {
+        Media::makeAudio(file, 0.5);
+    } else {
+        TestSupport::writeFile(file, "1\n00:00:01,000 --> 00:00:02,000\nHello\n");
+    }
+    QVERIFY(disk.makeReadOnly());
+
+    const auto run =
+        runFlingdial(QStringList{u"--run"_s} + arguments + QStringList{file}, m_environment);
+    QCOMPARE(run.status, 1);
+    QCOMPARE(run.err.trimmed(),
+             u"error: “%1” couldn’t be saved: Read-only file system."_s.arg(result));
 }
 
 QTEST_GUILESS_MAIN(TestReliability)

@@ -146,6 +146,12 @@ SmallDisk::SmallDisk(const QString& folder, qint64 bytes) : m_folder(folder)
                         options.constData()) == 0;
 }
 
+bool SmallDisk::makeReadOnly() const
+{
+    return m_mounted && ::mount("tmpfs", QFile::encodeName(m_folder).constData(), "tmpfs",
+                                MS_REMOUNT | MS_RDONLY, nullptr) == 0;
+}
+
 SmallDisk::~SmallDisk()
 {
     if (m_mounted)

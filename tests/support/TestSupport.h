@@ -96,6 +96,8 @@ public:
 
     bool isMounted() const { return m_mounted; }
     const QString& path() const { return m_folder; }
+    // Mounts it again read-only, keeping what it holds.
+    bool makeReadOnly() const;
 
 private:
     QString m_folder;
