@@ -29,6 +29,10 @@ public:
         QByteArray rgba;
     };
 
+    // Pictures with more pixels are refused before a pixel is decoded or
+    // made: a small file may declare 50,000 × 50,000 of them.
+    static constexpr double pixelLimit = 250e6;
+
     virtual ~ImageEngine() = default;
 
     // The stored pixel size of the first image, orientation flag not applied.

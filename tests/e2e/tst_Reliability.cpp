@@ -141,6 +141,9 @@ void TestReliability::oneClearLine_data()
     QTest::newRow("garbage through ImageMagick")
         << u"garbage"_s << QStringList{u"convert"_s, u"png"_s, u"g.jpg"_s}
         << u"ImageMagick couldn’t convert g.jpg."_s;
+    QTest::newRow("resize beyond the pixel limit")
+        << u"resize"_s << QStringList{u"tools"_s, u"resize…"_s, u"p.png"_s}
+        << u"At 100000 pixels, p.png would have more pixels than can be saved (100000 × 66667)."_s;
     QTest::newRow("an encrypted ZIP")
         << u"encrypted"_s << QStringList{u"tools"_s, u"extract"_s, u"enc.zip"_s}
         << u"enc.zip is password protected."_s;
@@ -182,6 +185,11 @@ void TestReliability::oneClearLine()
         picture.save(&buffer, "PNG");
         TestSupport::writeFile(folder + (kind == u"bomb" ? u"/bomb.png"_s : u"/cut.png"_s),
                                kind == u"bomb" ? pixelBomb() : png.left(png.size() * 3 / 10));
+    } else if (kind == u"resize") {
+        QImage picture(300, 200, QImage::Format_RGB32);
+        picture.fill(Qt::darkBlue);
+        picture.save(folder + u"/p.png"_s);
+        input = "100000\n";
     } else if (kind == u"encrypted") {
         TestSupport::writeFile(folder + u"/s.txt"_s, "secret");
         Shell::run(u"/usr/bin/zip"_s, {u"-q"_s, u"-P"_s, u"pw"_s, u"enc.zip"_s, u"s.txt"_s},

@@ -223,6 +223,16 @@ QString resizeToLongestSide(const QString& file, int longestSide,
                             const std::optional<QString>& suffix)
 {
     const QString n = QString::number(longestSide);
+    const QSize size = requirePixelSize(file);
+    const double scale = double(longestSide) / std::max(size.width(), size.height());
+    const QSize resized(std::max(1, qRound(size.width() * scale)),
+                        std::max(1, qRound(size.height() * scale)));
+    if (double(resized.width()) * resized.height() > ImageEngine::pixelLimit)
+        throw Fail(QStringLiteral("At %1 pixels, %2 would have more pixels than can be saved "
+                                  "(%3 × %4).")
+                       .arg(n, fileName(file))
+                       .arg(resized.width())
+                       .arg(resized.height()));
     Request request;
     request.fitInto = longestSide;
     return eitherEngine(file, suffix.value_or(QStringLiteral(" ") + n + QStringLiteral("px")),

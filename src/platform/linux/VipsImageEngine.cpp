@@ -88,10 +88,6 @@ template<typename Read> VImage withEveryFormat(const Read& read)
     }
 }
 
-// Pictures larger than this are refused before a pixel is decoded: a small
-// file may declare 50,000 × 50,000 pixels.
-constexpr double pixelLimit = 250e6;
-
 VImage openFile(const QString& path, VipsAccess access)
 {
     VImage image = withEveryFormat([&] {
@@ -101,7 +97,7 @@ VImage openFile(const QString& path, VipsAccess access)
             native(path).constData(),
             VImage::option()->set("access", access)->set("fail_on", VIPS_FAIL_ON_TRUNCATED));
     });
-    if (double(image.width()) * image.height() > pixelLimit)
+    if (double(image.width()) * image.height() > ImageEngine::pixelLimit)
         throw Fail(QStringLiteral("%1 has more pixels than can be opened (%2 × %3).")
                        .arg(fileName(path))
                        .arg(image.width())
