@@ -232,6 +232,12 @@ void TestMediaConverter::trimming()
         QCOMPARE(TestSupport::failureOf([&] { MediaConverter::trim({mov}); }),
                  u"Write the range like this: 0:05 - 1:30."_s);
     }
+    for (const char* backwards : {"0:02 - 0:01\n", "1.5 - 0:01.5\n"}) {
+        const ScriptedAnswers answers(backwards);
+        QCOMPARE(TestSupport::failureOf([&] { MediaConverter::trim({mov}); }),
+                 u"The range “%1” ends before it starts."_s.arg(
+                     QString::fromLatin1(backwards).trimmed()));
+    }
     const ScriptedAnswers cancel("\n");
     QVERIFY_THROWS_EXCEPTION(Cancelled, MediaConverter::trim({mov}));
     QVERIFY(!QFileInfo::exists(path(u"take trimmed 2.mov"_s)));

@@ -564,6 +564,8 @@ QStringList trim(const QStringList& files)
     const auto range = parseRange(answer);
     if (!range)
         throw Fail(QStringLiteral("Write the range like this: 0:05 - 1:30."));
+    if (secondsOf(range->second) <= secondsOf(range->first))
+        throw Fail(QStringLiteral("The range “%1” ends before it starts.").arg(answer));
     return Operation::eachFile(files, [&](const QString& file) {
         // Past the end ffmpeg writes an empty file and calls it success.
         if (const auto length = duration(file); length && secondsOf(range->first) >= *length)
