@@ -40,7 +40,7 @@ void copyFolder(const fs::path& from, const fs::path& to, std::error_code& error
         const fs::file_status status = entries->symlink_status(error);
         if (error)
             return;
-        const fs::path target = to / fs::relative(entries->path(), from);
+        const fs::path target = to / entries->path().lexically_relative(from);
         if (fs::is_symlink(status))
             fs::copy_symlink(entries->path(), target, error);
         else if (fs::is_directory(status))
@@ -111,7 +111,7 @@ QList<QByteArray> plainTree(const QString& parent, const QStringList& names,
                 continue;
             }
             tree.append(QFile::encodeName(name) + '/' +
-                        QByteArray(fs::relative(entries->path(), top).c_str()));
+                        QByteArray(entries->path().lexically_relative(top).c_str()));
         }
         if (error)
             throw failure("read", parent + QLatin1Char('/') + name, error);

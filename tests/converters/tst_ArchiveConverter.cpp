@@ -341,12 +341,21 @@ void TestArchiveConverter::packingLeavesOutPipesSocketsAndDevices()
     const QString special = path(u"special"_s);
     QDir().mkpath(special);
     makeFolderWithSpecialFiles(special);
+    // Links to a file and a folder outside stay links under their own names
+    // (their targets' paths once became names like "special/../../secret").
+    const QString secret = writeFile(path(u"outside/secret.txt"_s), "secret");
+    QVERIFY(QFile::link(secret, special + u"/link"_s));
+    QVERIFY(QFile::link(path(u"outside"_s), special + u"/folder link"_s));
     const QString other = writeFile(path(sameFolder ? u"b.txt"_s : u"elsewhere/b.txt"_s), "b");
     const QString archive = ArchiveConverter::compress({special, other}, format);
     const QString bsdtar = u"/usr/bin/bsdtar"_s;
     QStringList names = listing(bsdtar, archive);
     names.replaceInStrings(QRegularExpression(u"/$"_s), QString());
-    QCOMPARE(names, (QStringList{u"b.txt"_s, u"special"_s, u"special/kept.txt"_s}));
+    names.sort();
+    QCOMPARE(names, (QStringList{u"b.txt"_s, u"special"_s, u"special/folder link"_s,
+                                 u"special/kept.txt"_s, u"special/link"_s}));
+    const QString verbose = Shell::run(bsdtar, {u"-tvf"_s, archive});
+    QVERIFY2(verbose.contains(u"special/link -> "_s + secret), qPrintable(verbose));
 }
 
 void TestArchiveConverter::extractionKeepsOnlyPlainEntries()
