@@ -1,4 +1,5 @@
 #include "converters/document/rich/DocumentModel.h"
+#include "converters/document/rich/HtmlText.h"
 #include "converters/document/rich/RichDocument.h"
 #include "converters/document/rich/RtfReader.h"
 #include "core/Errors.h"
@@ -107,6 +108,8 @@ private Q_SLOTS:
     void hostileInputsFailCleanly();
     void externalEntitiesAreNeverRead();
     void rtfWithStrayClosingBracesKeepsItsText();
+    void deeplyNestedTablesAreReadWithinBounds();
+    void everyDayPagesAreShallow();
     void pdfPaginatesA4_data();
     void pdfPaginatesA4();
     void pdfTextIsBlackOnDarkDesktops();
@@ -275,6 +278,15 @@ void TestDocumentConverter::hostileInputsFailCleanly_data()
         << u"bin.rtf is damaged and can’t be read."_s;
     QTest::newRow("RTF with a negative \\bin") << u"neg.rtf"_s << QByteArray("{\\rtf1 \\bin-5 abc}")
                                                << u"neg.rtf is damaged and can’t be read."_s;
+    QTest::newRow("HTML nested 200,000 deep")
+        << u"deep.html"_s
+        << QByteArray("<html><body>") + QByteArray("<div>").repeated(200000) + "x" +
+               QByteArray("</div>").repeated(200000)
+        << u"deep.html nests too deeply to be read."_s;
+    QTest::newRow("HTML tables 16 deep") << u"tables.html"_s
+                                         << QByteArray("<table><tr><td>").repeated(16) + "x" +
+                                                QByteArray("</td></tr></table>").repeated(16)
+                                         << u"tables.html nests too deeply to be read."_s;
     QTest::newRow("not RTF at all") << u"fake.rtf"_s << QByteArray("PK\x03\x04 nothing")
                                     << u"fake.rtf isn’t an RTF document."_s;
     QTest::newRow("DOCX that isn't a ZIP") << u"fake.docx"_s << QByteArray(5000, 'x')
@@ -322,6 +334,38 @@ void TestDocumentConverter::rtfWithStrayClosingBracesKeepsItsText()
     const QString text = RichDocument::plainText(*RichDocument::load(path));
     QVERIFY2(text.contains(u"first"_s) && text.contains(u"second"_s) && text.contains(u"third"_s),
              qPrintable(text));
+}
+
+// 20,000 tables, each in the cell of the one before, overflowed the stack.
+void TestDocumentConverter::deeplyNestedTablesAreReadWithinBounds()
+{
+    const QByteArray open = "<w:tbl><w:tr><w:tc>";
+    const QByteArray close = "</w:tc></w:tr></w:tbl>";
+    const QString path = m_dir.filePath(u"tables.docx"_s);
+    ZipWriter zip(path);
+    zip.add(u"word/document.xml"_s,
+            "<?xml version=\"1.0\"?><w:document "
+            "xmlns:w=\"http://schemas.openxmlformats.org/wordprocessingml/2006/main\"><w:body>"
+            "<w:p><w:r><w:t>top</w:t></w:r></w:p>" +
+                open.repeated(20000) + "<w:p><w:r><w:t>deep</w:t></w:r></w:p>" +
+                close.repeated(20000) + "</w:body></w:document>");
+    zip.finish();
+    QVERIFY(RichDocument::plainText(*RichDocument::load(path)).contains(u"top"_s));
+}
+
+void TestDocumentConverter::everyDayPagesAreShallow()
+{
+    // Paragraphs, list items and cells without end tags, void elements,
+    // comments and scripts don't count.
+    const QString page = u"<html><head><meta charset=utf-8><link rel=x><style>div>p{}</style>"
+                         "<script>if (a<b) '<div><div>';</script></head><body>"_s +
+                         u"<p>para<br><img src=a.png><!-- <div> -->"_s.repeated(3000) + u"<ul>"_s +
+                         u"<li>item"_s.repeated(3000) + u"</ul><table>"_s +
+                         u"<tr><td>cell<td>cell"_s.repeated(3000) + u"</table>"_s +
+                         u"<div><span><b>x</b></span></div>"_s.repeated(100) + u"</body>"_s;
+    const HtmlText::Nesting nesting = HtmlText::nesting(page);
+    QCOMPARE(nesting.elements, 3);
+    QCOMPARE(nesting.tables, 1);
 }
 
 void TestDocumentConverter::pdfPaginatesA4_data()

@@ -372,7 +372,7 @@ private:
             if (is(each, "p"))
                 paragraph(each);
             else if (is(each, "tbl"))
-                table(each);
+                table(each, depth);
             else if (is(each, "sdt"))
                 blocks(child(each, "sdtContent"), depth + 1);
             else if (is(each, "customXml") || is(each, "ins") || is(each, "smartTag"))
@@ -562,13 +562,14 @@ private:
         }
     }
 
-    void table(const pugi::xml_node& node)
+    // Cells hold blocks, which may hold tables again: the depth counts both.
+    void table(const pugi::xml_node& node, int depth)
     {
         if (m_builder.tableDepth() >= TextBuilder::maximumTableDepth) {
             for (pugi::xml_node row : node.children())
                 for (pugi::xml_node cell : row.children())
                     if (is(cell, "tc"))
-                        blocks(cell, 1);
+                        blocks(cell, depth + 1);
             return;
         }
         m_builder.beginTable();
@@ -593,7 +594,7 @@ private:
                                  QLatin1String("continue");
                 m_builder.beginCell(column, span, continues);
                 if (!continues)
-                    blocks(cell, 1);
+                    blocks(cell, depth + 1);
                 column += span;
             }
         }

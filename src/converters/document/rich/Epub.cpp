@@ -166,7 +166,8 @@ public:
             throw Fail(QStringLiteral("%1 has no text that can be read.").arg(fileName(m_path)));
         return RichDocument::fromHTML(
             QStringLiteral("<html><head><meta charset=\"utf-8\"/></head><body>") + text +
-            QStringLiteral("</body></html>"));
+                QStringLiteral("</body></html>"),
+            m_path);
     }
 
 private:

@@ -12,4 +12,15 @@ QString decode(const QByteArray& bytes);
 // The character set a page declares in its first few kilobytes, if any.
 QByteArray declaredCharset(const QByteArray& bytes);
 
+// How deeply the page's elements nest, counting only elements that need an
+// end tag, and its tables within each other: a rough count, made in one
+// pass, to refuse hostile pages before Qt's reader sees them (its time
+// grows with the square of the depth, and doubles with each table level).
+struct Nesting
+{
+    int elements = 0;
+    int tables = 0;
+};
+Nesting nesting(QStringView html);
+
 } // namespace HtmlText

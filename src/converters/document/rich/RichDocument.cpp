@@ -11,6 +11,7 @@
 #include "converters/document/rich/PdfText.h"
 #include "converters/document/rich/RtfReader.h"
 #include "converters/document/rich/RtfWriter.h"
+#include "converters/document/rich/TextBuilder.h"
 #include "converters/document/rich/WebArchive.h"
 #include "core/Errors.h"
 #include "core/FileKind.h"
@@ -31,6 +32,10 @@ namespace RichDocument {
 namespace {
 
 constexpr qreal defaultPointSize = 12;
+
+// Real pages nest a few dozen elements deep; Qt's reader takes seconds at
+// thousands and hours at hundreds of thousands.
+constexpr int maximumHtmlDepth = 512;
 
 QString systemFamily()
 {
@@ -109,8 +114,13 @@ std::unique_ptr<QTextDocument> create()
     return document;
 }
 
-std::unique_ptr<QTextDocument> fromHTML(const QString& text)
+std::unique_ptr<QTextDocument> fromHTML(const QString& text, const QString& source)
 {
+    const HtmlText::Nesting nesting = HtmlText::nesting(text);
+    if (nesting.elements > maximumHtmlDepth || nesting.tables > TextBuilder::maximumTableDepth)
+        throw Fail(
+            QStringLiteral("%1 nests too deeply to be read.")
+                .arg(source.isEmpty() ? QStringLiteral("The page") : QFileInfo(source).fileName()));
     auto document = create();
     // Qt's reader knows <s> and <strike> but not <del>.
     static const QRegularExpression del(QStringLiteral("<(/?)del\\b"),
@@ -136,13 +146,13 @@ std::unique_ptr<QTextDocument> load(const QString& path)
         return document;
     }
     if (key == QLatin1String("html"))
-        return fromHTML(HtmlText::decode(FileOps::readInput(path, inputLimit)));
+        return fromHTML(HtmlText::decode(FileOps::readInput(path, inputLimit)), path);
     if (key == QLatin1String("webarchive"))
-        return fromHTML(WebArchive::mainHtml(path));
+        return fromHTML(WebArchive::mainHtml(path), path);
     if (key == QLatin1String("txt"))
         return plain(TextFile::decode(FileOps::readInput(path, inputLimit)));
     if (key == QLatin1String("md"))
-        return fromHTML(Markdown::html(strictUtf8(path)));
+        return fromHTML(Markdown::html(strictUtf8(path)), path);
     if (key == QLatin1String("epub"))
         return Epub::read(path);
     if (key == QLatin1String("pdf"))

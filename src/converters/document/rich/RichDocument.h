@@ -22,8 +22,8 @@ std::unique_ptr<QTextDocument> load(const QString& path);
 void write(QTextDocument& document, const QString& title, const QString& target,
            const QString& destination);
 
-// A document from HTML text.
-std::unique_ptr<QTextDocument> fromHTML(const QString& html);
+// A document from HTML text; `source` names the file in failures.
+std::unique_ptr<QTextDocument> fromHTML(const QString& html, const QString& source = {});
 
 // Sets the text in the desktop's own font in Helvetica Neue, which other
 // computers know; bold and italic stay. Changed in place: documents are

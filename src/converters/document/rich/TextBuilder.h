@@ -43,8 +43,9 @@ public:
     static QTextListFormat::Style bulletStyle(const QString& bulletText);
 
     // Never more than this many tables inside each other; deeper ones are
-    // read as plain paragraphs of the cell around them.
-    static constexpr int maximumTableDepth = 16;
+    // read as plain paragraphs of the cell around them. Laying out nested
+    // tables takes time that doubles with each level: 16 took 11 s.
+    static constexpr int maximumTableDepth = 10;
     int tableDepth() const { return int(m_tables.size()); }
 
 private:
