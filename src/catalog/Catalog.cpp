@@ -2,6 +2,7 @@
 
 #include "catalog/ConverterTable.h"
 #include "converters/archive/ArchiveConverter.h"
+#include "core/FileKind.h"
 #include "core/FileOps.h"
 
 #include <QSet>
@@ -10,15 +11,21 @@ namespace Catalog {
 
 namespace {
 
-// Every input is a file or a folder that exists: a pipe or a device would
-// block a reader for ever, a missing file gets its own sentence before any
-// tool is started.
+// Every input exists and is a regular file, or a folder where the operation
+// packs folders or the format is one (.rtfd): a pipe or a device would
+// block a reader for ever, a folder named "x.png" would reach ImageMagick,
+// and a missing file gets its own sentence before any tool is started.
 QList<Operation> checkingInputs(QList<Operation> operations)
 {
     for (Operation& operation : operations) {
-        operation.perform = [perform = std::move(operation.perform)](const QStringList& files) {
-            for (const QString& file : files)
-                FileOps::requireFileOrFolder(file);
+        operation.perform = [perform = std::move(operation.perform),
+                             takesFolders = operation.takesFolders](const QStringList& files) {
+            for (const QString& file : files) {
+                if (takesFolders || FileKind::isPackageDirectory(file))
+                    FileOps::requireFileOrFolder(file);
+                else
+                    FileOps::requireRegularFile(file);
+            }
             return perform(files);
         };
     }

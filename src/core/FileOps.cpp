@@ -135,7 +135,10 @@ void move(const QString& from, const QString& to)
 
 void requireRegularFile(const QString& path)
 {
-    if (!S_ISREG(statusOf(path).st_mode))
+    const mode_t mode = statusOf(path).st_mode;
+    if (S_ISDIR(mode))
+        throw Fail(QStringLiteral("%1 is a folder, not a file.").arg(QFileInfo(path).fileName()));
+    if (!S_ISREG(mode))
         throw Fail(QStringLiteral("%1 isn’t a regular file.").arg(QFileInfo(path).fileName()));
 }
 

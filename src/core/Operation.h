@@ -21,6 +21,8 @@ struct Operation
     std::optional<QString> symbol;
     bool isConversion = false;
     Execution execution = Execution::background;
+    // Folders are among its inputs (packing); other operations take files.
+    bool takesFolders = false;
     // Present when a component is missing: the operation is offered but
     // shows this text instead of running.
     std::optional<QString> unavailableReason;

@@ -126,6 +126,12 @@ void TestReliability::oneClearLine_data()
     QTest::newRow("a link to /dev/zero")
         << u"zero"_s << QStringList{u"convert"_s, u"vtt"_s, u"z.srt"_s}
         << u"z.srt isn’t a regular file."_s;
+    QTest::newRow("a folder named like a picture")
+        << u"folder"_s << QStringList{u"convert"_s, u"jpg"_s, u"dir.png"_s}
+        << u"dir.png is a folder, not a file."_s;
+    QTest::newRow("a folder named like an archive")
+        << u"folder"_s << QStringList{u"tools"_s, u"extract"_s, u"dir.zip"_s}
+        << u"dir.zip is a folder, not a file."_s;
     QTest::newRow("a missing file")
         << u"missing"_s << QStringList{u"convert"_s, u"jpg"_s, u"gone.png"_s}
         << u"gone.png doesn’t exist."_s;
@@ -164,6 +170,8 @@ void TestReliability::oneClearLine()
         QCOMPARE(::mkfifo(QFile::encodeName(folder + u"/a.srt"_s).constData(), 0600), 0);
     } else if (kind == u"zero") {
         QVERIFY(QFile::link(u"/dev/zero"_s, folder + u"/z.srt"_s));
+    } else if (kind == u"folder") {
+        QVERIFY(QDir(folder).mkpath(arguments.last()));
     } else if (kind == u"garbage") {
         if (!Deps::imageMagick())
             QSKIP("ImageMagick isn't installed");

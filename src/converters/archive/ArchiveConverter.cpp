@@ -200,6 +200,7 @@ QList<Operation> compressOperations()
             Conversions::title(format), FormatSymbol::named(format),
             [format](const QStringList& files) { return compress(files, format); });
         operation.isConversion = true;
+        operation.takesFolders = true;
         operations.append(operation);
     }
     return operations;
@@ -212,9 +213,11 @@ QList<Operation> tools()
 
 Operation compressToZip()
 {
-    return Operation::allFiles(
+    Operation operation = Operation::allFiles(
         QStringLiteral("Compress to ZIP"), QStringLiteral("doc.zipper"),
         [](const QStringList& files) { return compress(files, QStringLiteral("zip")); });
+    operation.takesFolders = true;
+    return operation;
 }
 
 void pack(const QString& parent, const QStringList& names, const QString& format,
