@@ -37,6 +37,8 @@ public:
 
     // The stored pixel size of the first image, orientation flag not applied.
     virtual std::optional<QSize> pixelSize(const QString& path) = 0;
+    // How many frames or pages the file holds (1 when it can't tell).
+    virtual int frameCount(const QString& path) = 0;
     // Upright pixels (orientation flag applied) written as the request says.
     virtual void process(const QString& input, const QString& output, const Request& request) = 0;
     // Upright pixels, no metadata, the input's own format.

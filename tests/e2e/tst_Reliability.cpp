@@ -144,6 +144,9 @@ void TestReliability::oneClearLine_data()
     QTest::newRow("a pixel bomb through ImageMagick")
         << u"bomb"_s << QStringList{u"convert"_s, u"tiff"_s, u"bomb.png"_s}
         << u"bomb.png has more pixels than can be opened (50000 × 50000)."_s;
+    QTest::newRow("an animation bomb through ImageMagick")
+        << u"animation"_s << QStringList{u"convert"_s, u"webp"_s, u"bomb.gif"_s}
+        << u"bomb.gif has more pixels than can be opened (100 frames of 2000 × 2000)."_s;
     QTest::newRow("garbage through ImageMagick")
         << u"garbage"_s << QStringList{u"convert"_s, u"png"_s, u"g.jpg"_s}
         << u"ImageMagick couldn’t convert g.jpg."_s;
@@ -172,6 +175,13 @@ void TestReliability::oneClearLine()
         QVERIFY(QFile::link(u"/dev/zero"_s, folder + u"/z.srt"_s));
     } else if (kind == u"folder") {
         QVERIFY(QDir(folder).mkpath(arguments.last()));
+    } else if (kind == u"animation") {
+        // A few kilobytes that ImageMagick once decoded into 14 GB.
+        if (!Deps::imageMagick())
+            QSKIP("ImageMagick isn't installed");
+        Shell::run(u"/usr/bin/ffmpeg"_s, {u"-v"_s, u"error"_s, u"-f"_s, u"lavfi"_s, u"-i"_s,
+                                          u"color=c=red:s=2000x2000:r=10"_s, u"-frames:v"_s,
+                                          u"100"_s, folder + u"/bomb.gif"_s});
     } else if (kind == u"garbage") {
         if (!Deps::imageMagick())
             QSKIP("ImageMagick isn't installed");

@@ -35,15 +35,31 @@ bool isAnimatable(const QString& key)
     return key == QLatin1String("gif") || key == QLatin1String("webp");
 }
 
+// A small file may declare billions of pixels, in one picture or across the
+// frames of an animation, and ImageMagick's own limits differ from system
+// to system: the engine reads the header first and refuses such a file
+// with a sentence naming it.
+void refuseOversized(const QString& input, bool allFrames)
+{
+    ImageEngine& engine = ImageEngine::shared();
+    const auto size = engine.pixelSize(input);
+    if (!size || !allFrames)
+        return;
+    const int frames = engine.frameCount(input);
+    if (double(size->width()) * size->height() * frames > ImageEngine::pixelLimit)
+        throw Fail(QStringLiteral("%1 has more pixels than can be opened (%2 frames of %3 × %4).")
+                       .arg(fileName(input))
+                       .arg(frames)
+                       .arg(size->width())
+                       .arg(size->height()));
+}
+
 // Runs ImageMagick: the input (first frame or page only, unless it may stay
 // animated), the orientation applied, then the given options and the output.
 void magick(const QString& program, const QString& input, const QStringList& options,
             const QString& output, bool firstFrameOnly = true)
 {
-    // A small file may declare billions of pixels; ImageMagick's own limits
-    // differ from system to system, so the engine reads the header first
-    // and refuses such a picture with a sentence naming it.
-    ImageEngine::shared().pixelSize(input);
+    refuseOversized(input, !firstFrameOnly);
     // ImageMagick reads %d, [n], a "format:" prefix and wildcards in names:
     // it gets a link with a name of ours, the format kept by its extension.
     const ScratchDirectory links;

@@ -273,6 +273,17 @@ std::optional<QSize> VipsImageEngine::pixelSize(const QString& path)
     }
 }
 
+int VipsImageEngine::frameCount(const QString& path)
+{
+    try {
+        const VImage image = openFile(path, VIPS_ACCESS_RANDOM);
+        return image.get_typeof(VIPS_META_N_PAGES) ? std::max(1, image.get_int(VIPS_META_N_PAGES))
+                                                   : 1;
+    } catch (const VError&) {
+        return 1;
+    }
+}
+
 void VipsImageEngine::process(const QString& input, const QString& output, const Request& request)
 {
     const bool moves = request.rotateClockwise || request.flipHorizontally || request.centreCrop;

@@ -10,6 +10,7 @@ public:
     VipsImageEngine();
 
     std::optional<QSize> pixelSize(const QString& path) override;
+    int frameCount(const QString& path) override;
     void process(const QString& input, const QString& output, const Request& request) override;
     void stripMetadata(const QString& input, const QString& output) override;
     int writePDF(const QStringList& inputs, const QString& output) override;
