@@ -68,19 +68,41 @@ std::pair<QString, QString> splitName(const QString& name)
     return {name, QString()};
 }
 
+namespace {
+
+// File systems take names of up to 255 bytes.
+constexpr qsizetype maximumNameBytes = 255;
+// Room kept for " 99" when a name has to be numbered.
+constexpr qsizetype roomForNumber = 4;
+
+// `stem` + `tail`, with characters taken off the end of the stem until the
+// name fits with `reserve` bytes to spare.
+QString fitted(QString stem, const QString& tail, qsizetype reserve = 0)
+{
+    const qsizetype tailBytes = tail.toUtf8().size() + reserve;
+    while (!stem.isEmpty() && stem.toUtf8().size() + tailBytes > maximumNameBytes)
+        stem.chop(stem.size() >= 2 && stem.back().isLowSurrogate() ? 2 : 1);
+    return stem + tail;
+}
+
+} // namespace
+
 QString numbered(const QString& candidate, qint64 n)
 {
-    if (n < 2)
-        return candidate;
     const QFileInfo info(candidate);
     const auto [stem, suffix] = splitName(info.fileName());
-    return info.path() + QLatin1Char('/') + stem + QLatin1Char(' ') + QString::number(n) + suffix;
+    const QString tail = n < 2 ? suffix : QLatin1Char(' ') + QString::number(n) + suffix;
+    const QString name = fitted(stem, tail);
+    if (n < 2 && name == info.fileName())
+        return candidate;
+    return info.path() + QLatin1Char('/') + name;
 }
 
 QString candidate(const QString& source, const QString& suffix, const QString& extension)
 {
-    return directory(source) + QLatin1Char('/') + baseName(source) + suffix + QLatin1Char('.') +
-           extension;
+    // A long name is shortened before the suffix, which says what was done.
+    return directory(source) + QLatin1Char('/') +
+           fitted(baseName(source), suffix + QLatin1Char('.') + extension, roomForNumber);
 }
 
 QString unique(const QString& candidate)

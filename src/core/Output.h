@@ -21,11 +21,13 @@ QString unique(const QString& candidate);
 // ".tar.gz", "a.png" into "a" and ".png", "Photos" into "Photos" and "".
 std::pair<QString, QString> splitName(const QString& name);
 
-// The n-th choice of a name: the candidate itself for 1, else "stem n.ext".
+// The n-th choice of a name: the candidate itself for 1, else "stem n.ext";
+// the stem is shortened where the name would pass 255 bytes.
 QString numbered(const QString& candidate, qint64 n);
 
 // The wanted location of a tool's result, before it is made unique:
-// directory(source) + "/" + baseName(source) + suffix + "." + extension.
+// directory(source) + "/" + baseName(source) + suffix + "." + extension,
+// the base name shortened where the name would pass 255 bytes.
 QString candidate(const QString& source, const QString& suffix, const QString& extension);
 
 // directory(source) + "/" + name, made unique.

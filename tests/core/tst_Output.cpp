@@ -25,6 +25,8 @@ private Q_SLOTS:
     void baseNames();
     void uniqueNames_data();
     void uniqueNames();
+    void longNamesAreShortenedToFit_data();
+    void longNamesAreShortenedToFit();
     void concurrentRequestsGetDistinctNames();
     void scopeReleasesUnwrittenNames();
     void temporaryDirectories();
@@ -128,6 +130,40 @@ void TestOutput::uniqueNames()
     }
     const NameReservations::Scope names;
     QCOMPARE(Output::unique(path(candidate)), path(expected));
+}
+
+void TestOutput::longNamesAreShortenedToFit_data()
+{
+    QTest::addColumn<QString>("stem");
+    QTest::addColumn<QString>("suffix");
+    QTest::addColumn<bool>("taken");
+    const QString ascii(250, u'a');
+    const QString accents(125, u'é');          // two bytes each
+    const QString emoji = u"😀"_s.repeated(62); // four bytes, two UTF-16 units each
+    QTest::newRow("ASCII") << ascii << u" synced"_s << false;
+    QTest::newRow("ASCII, taken") << ascii << u" synced"_s << true;
+    QTest::newRow("accents") << accents << u" compressed"_s << false;
+    QTest::newRow("emoji, taken") << emoji << u" compressed"_s << true;
+}
+
+// "“aaa…a synced.srt” couldn't be saved: File name too long."
+void TestOutput::longNamesAreShortenedToFit()
+{
+    QFETCH(QString, stem);
+    QFETCH(QString, suffix);
+    QFETCH(bool, taken);
+    const QString source = TestSupport::writeFile(path(stem + u".srt"_s));
+    const QString wanted = Output::candidate(source, suffix, u"srt"_s);
+    if (taken)
+        TestSupport::writeFile(wanted);
+    const NameReservations::Scope names;
+    const QString name = QFileInfo(Output::unique(wanted)).fileName();
+    QVERIFY2(name.toUtf8().size() <= 255, qPrintable(name));
+    QVERIFY(name.endsWith((taken ? suffix + u" 2"_s : suffix) + u".srt"_s));
+    QVERIFY(stem.startsWith(name.left(100)));
+    QVERIFY(!name.contains(QChar::ReplacementCharacter));
+    TestSupport::writeFile(path(name));
+    QVERIFY(QFileInfo::exists(path(name)));
 }
 
 void TestOutput::concurrentRequestsGetDistinctNames()
