@@ -82,6 +82,16 @@ Command recognise(const QStringList& arguments)
     return Command::startApplication;
 }
 
+// The files of a --run: everything after the label, where a first "--"
+// only ends the options, as it does for other programs.
+QStringList fileArguments(const QStringList& arguments)
+{
+    QStringList files = arguments.mid(4);
+    if (files.size() > 1 && files.first() == QLatin1String("--"))
+        files.removeFirst();
+    return files;
+}
+
 bool drawsText(const QStringList& arguments)
 {
     if (modeNamed(arguments.at(2)) == WheelMode::actions)
@@ -89,7 +99,7 @@ bool drawsText(const QStringList& arguments)
     // Documents are laid out, and so are PDFs that become documents; the
     // PDF tools, spreadsheets and presentations need no text layout here.
     const bool converting = modeNamed(arguments.at(2)) == WheelMode::convert;
-    const QStringList files = arguments.mid(4);
+    const QStringList files = fileArguments(arguments);
     return std::any_of(files.cbegin(), files.cend(), [converting](const QString& file) {
         const FileKind::Kind kind = FileKind::of(QDir::current().absoluteFilePath(file));
         return kind == FileKind::document || (converting && kind == FileKind::pdf);
@@ -102,7 +112,7 @@ int run(const QStringList& arguments, const SliceSet& slices,
     Settings::shared().registerDefaults();
     const WheelMode::Mode mode = modeNamed(arguments.at(2));
     const QString label = arguments.at(3);
-    const QStringList files = absolutePaths(arguments.mid(4));
+    const QStringList files = absolutePaths(fileArguments(arguments));
     const QList<Operation> operations = slices(mode, files);
 
     // The exact title wins; failing that, a label without the "…" and with

@@ -207,6 +207,8 @@ void TestCommandLine::terminalConventions_data()
                                      << QByteArray("0:00 - 0:01\n") << 0 << u"/"_s << QString();
     QTest::newRow("x for ×") << QStringList{"--run", "tools", "speed 2x", "clip.mp4"}
                              << QByteArray() << 0 << u"/"_s << QString();
+    QTest::newRow("-- before the files") << QStringList{"--run", "tools", "mute", "--", "clip.mp4"}
+                                         << QByteArray() << 0 << u"/"_s << QString();
     QTest::newRow("snapshot without a display")
         << QStringList{"--snapshot", "snap.png", "convert", "dark", "clip.mp4"} << QByteArray() << 0
         << QString() << QString();
