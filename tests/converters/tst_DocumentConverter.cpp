@@ -196,7 +196,7 @@ void TestDocumentConverter::docxReaderFollowsStylesNumberingAndNotes()
       <w:p><w:pPr><w:numPr><w:ilvl w:val="1"/><w:numId w:val="3"/></w:numPr></w:pPr><w:r><w:t>Bullet below</w:t></w:r></w:p>
       <w:p><w:r><w:t xml:space="preserve">Field </w:t></w:r><w:r><w:fldChar w:fldCharType="begin"/></w:r><w:r><w:instrText> HYPERLINK "https://example.org/field" </w:instrText></w:r><w:r><w:fldChar w:fldCharType="separate"/></w:r><w:r><w:t>shown</w:t></w:r><w:r><w:fldChar w:fldCharType="end"/></w:r>
         <w:hyperlink r:id="rL"><w:r><w:t>related</w:t></w:r></w:hyperlink><w:del><w:r><w:delText>gone</w:delText></w:r></w:del>
-        <w:r><w:tab/><w:t>noted</w:t></w:r><w:r><w:footnoteReference w:id="1"/></w:r></w:p>
+        <w:r><w:tab/><w:t>noted</w:t></w:r><w:r><w:footnoteReference w:id="1"/></w:r><w:r><w:footnoteReference w:id="1"/></w:r></w:p>
       <w:tbl><w:tblGrid><w:gridCol/><w:gridCol/></w:tblGrid>
         <w:tr><w:tc><w:tcPr><w:vMerge w:val="restart"/></w:tcPr><w:p><w:r><w:t>Tall</w:t></w:r></w:p></w:tc><w:tc><w:p><w:r><w:t>B1</w:t></w:r></w:p></w:tc></w:tr>
         <w:tr><w:tc><w:tcPr><w:vMerge/></w:tcPr><w:p/></w:tc><w:tc><w:p><w:r><w:t>B2</w:t></w:r></w:p></w:tc></w:tr>
@@ -213,8 +213,10 @@ void TestDocumentConverter::docxReaderFollowsStylesNumberingAndNotes()
     QCOMPARE(lines.at(5),
              u"h0 list%1/2 [ 110 ]Bullet below"_s.arg(int(QTextListFormat::ListCircle)));
     QCOMPARE(lines.at(6), u"h0 [ 110 ]Field  [ 110 https://example.org/field]shown"
-                          " [ 110 https://example.org/rel]related [ 110 ]\tnoted1"_s);
+                          " [ 110 https://example.org/rel]related [ 110 ]\tnoted11"_s);
+    // A note referenced twice keeps its number and is written once.
     QCOMPARE(lines.last(), u"h0 [ 110 ]1 The note text."_s);
+    QCOMPARE(RichDocument::plainText(*document).count(u"The note text."_s), 1);
     QCOMPARE(tables(*document), QStringList{u"3x2 0,0:2x1 0,1:1x1 1,1:1x1 2,0:1x2"_s});
 
     const QTextBlock centred =

@@ -545,12 +545,20 @@ private:
     {
         const QString id = attribute(node, "id").value_or(QString());
         const auto found = notes.constFind(id);
-        if (found == notes.constEnd() || m_notesTaken.size() >= 10000)
+        if (found == notes.constEnd())
             return;
-        m_notesTaken.append(*found);
+        // A note referenced again keeps its number and is written once: a
+        // large note referenced thousands of times would multiply the text.
+        qsizetype number = m_notesTaken.indexOf(*found) + 1;
+        if (number == 0) {
+            if (m_notesTaken.size() >= 10000)
+                return;
+            m_notesTaken.append(*found);
+            number = m_notesTaken.size();
+        }
         format.setVerticalAlignment(QTextCharFormat::AlignSuperScript);
         format.setAnchor(false);
-        m_builder.text(QString::number(m_notesTaken.size()), format);
+        m_builder.text(QString::number(number), format);
     }
 
     // Notes follow the text, each with its number.

@@ -12,6 +12,7 @@
 #include <QFileInfo>
 #include <QHash>
 #include <QRegularExpression>
+#include <QSet>
 #include <QStringDecoder>
 #include <QTextDocument>
 #include <QUrl>
@@ -148,11 +149,15 @@ public:
         }
         QString text;
         bool anyText = false;
+        // Each chapter is read once: a 2 KB book listing one chapter 20,000
+        // times in its spine grew to 21 GB.
+        QSet<QString> read;
         for (const pugi::xpath_node& itemref :
              document.select_nodes("//*[local-name()='spine']/*[local-name()='itemref']/@idref")) {
             const QString id = QString::fromUtf8(itemref.attribute().value());
-            if (!manifest.contains(id))
+            if (!manifest.contains(id) || read.contains(manifest.value(id)))
                 continue;
+            read.insert(manifest.value(id));
             const auto location = inside(folder, manifest.value(id));
             const auto bytes = location ? m_archive.part(*location) : std::nullopt;
             const auto chapter = bytes ? decoded(*bytes) : std::nullopt;
