@@ -153,6 +153,9 @@ void TestReliability::oneClearLine_data()
     QTest::newRow("resize beyond the pixel limit")
         << u"resize"_s << QStringList{u"tools"_s, u"resize…"_s, u"p.png"_s}
         << u"At 100000 pixels, p.png would have more pixels than can be saved (100000 × 66667)."_s;
+    QTest::newRow("garbage through ffmpeg")
+        << u"garbage video"_s << QStringList{u"convert"_s, u"mov"_s, u"g.mp4"_s}
+        << u"ffmpeg couldn’t convert g.mp4."_s;
     QTest::newRow("an encrypted ZIP")
         << u"encrypted"_s << QStringList{u"tools"_s, u"extract"_s, u"enc.zip"_s}
         << u"enc.zip is password protected."_s;
@@ -182,6 +185,8 @@ void TestReliability::oneClearLine()
         Shell::run(u"/usr/bin/ffmpeg"_s, {u"-v"_s, u"error"_s, u"-f"_s, u"lavfi"_s, u"-i"_s,
                                           u"color=c=red:s=2000x2000:r=10"_s, u"-frames:v"_s,
                                           u"100"_s, folder + u"/bomb.gif"_s});
+    } else if (kind == u"garbage video") {
+        TestSupport::writeFile(folder + u"/g.mp4"_s, QByteArray(4096, 'x'));
     } else if (kind == u"garbage") {
         if (!Deps::imageMagick())
             QSKIP("ImageMagick isn't installed");

@@ -314,6 +314,28 @@ QStringList audioArgs(const QString& format)
     return start;
 }
 
+namespace {
+
+// ffmpeg's failure as one sentence naming the input, then ffmpeg's own
+// words about the names the user knows.
+Fail inUserTerms(const Fail& failure, const QStringList& arguments, const QStringList& handedOver)
+{
+    QStringList inputs;
+    QString words = failure.message().section(QLatin1Char('\n'), 1);
+    for (qsizetype i = 1; i < arguments.size(); ++i) {
+        if (arguments.at(i - 1) != QLatin1String("-i"))
+            continue;
+        inputs.append(QFileInfo(arguments.at(i)).fileName());
+        words.replace(handedOver.at(i), arguments.at(i));
+    }
+    const QString sentence = inputs.size() == 1 && !arguments.contains(QStringLiteral("concat"))
+                                 ? QStringLiteral("ffmpeg couldn’t convert %1.").arg(inputs.first())
+                                 : QStringLiteral("ffmpeg couldn’t join the files.");
+    return Fail(words.isEmpty() ? sentence : sentence + QLatin1Char('\n') + words);
+}
+
+} // namespace
+
 void ffmpeg(const QStringList& arguments)
 {
     const auto path = ffmpegPath();
@@ -338,13 +360,17 @@ void ffmpeg(const QStringList& arguments)
                         QStringLiteral("error"), QStringLiteral("-y")};
     // Someone watches the work: ffmpeg reports how far it is on its output.
     const std::optional<double> length = Job::current() ? outputLength(arguments) : std::nullopt;
-    if (!length) {
-        Shell::run(*path, options + safe);
-        return;
+    try {
+        if (!length) {
+            Shell::run(*path, options + safe);
+            return;
+        }
+        options << QStringLiteral("-nostats") << QStringLiteral("-progress")
+                << QStringLiteral("pipe:1");
+        Shell::run(*path, options + safe, progressWatch(*length));
+    } catch (const Fail& failure) {
+        throw inUserTerms(failure, arguments, safe);
     }
-    options << QStringLiteral("-nostats") << QStringLiteral("-progress")
-            << QStringLiteral("pipe:1");
-    Shell::run(*path, options + safe, progressWatch(*length));
 }
 
 QString convert(const QString& file, const QString& target)
