@@ -32,6 +32,12 @@ QString systemWords(int error)
     return QString::fromLocal8Bit(std::strerror(error));
 }
 
+SystemError cantSave(const QString& wanted, int error)
+{
+    return SystemError(QStringLiteral("“%1” couldn’t be saved: %2.")
+                           .arg(QFileInfo(wanted).fileName(), systemWords(error)));
+}
+
 // Each returns 0 once the result is in place, else the error number:
 // EEXIST when the name is taken.
 int renameWithoutReplacing(const QByteArray& from, const QByteArray& to)
@@ -82,8 +88,7 @@ ResultGuard::ResultGuard(QString wanted)
     // a child program's about a name the user never chose.
     const QByteArray folder = QFile::encodeName(QFileInfo(m_wanted).absolutePath());
     if (::access(folder.constData(), W_OK | X_OK) != 0)
-        throw SystemError(QStringLiteral("“%1” couldn’t be saved: %2.")
-                              .arg(QFileInfo(m_wanted).fileName(), systemWords(errno)));
+        throw cantSave(m_wanted, errno);
 }
 
 ResultGuard::~ResultGuard()
@@ -105,8 +110,7 @@ QString ResultGuard::commit()
     Job::throwIfCancelled();
     const auto placed = moveWithoutReplacing(m_path, m_wanted);
     if (!placed)
-        throw SystemError(QStringLiteral("“%1” couldn’t be saved: %2.")
-                              .arg(QFileInfo(m_wanted).fileName(), systemWords(EXDEV)));
+        throw cantSave(m_wanted, EXDEV);
     m_committed = true;
     return *placed;
 }
@@ -130,8 +134,7 @@ std::optional<QString> ResultGuard::moveWithoutReplacing(const QString& from, co
         if (error == EXDEV)
             return std::nullopt;
         if (error != EEXIST)
-            throw SystemError(QStringLiteral("“%1” couldn’t be saved: %2.")
-                                  .arg(QFileInfo(wanted).fileName(), systemWords(error)));
+            throw cantSave(wanted, error);
     }
 }
 
