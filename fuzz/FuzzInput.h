@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/Errors.h"
+#include "base/Errors.h"
 
 #include <QByteArray>
 #include <QDir>

@@ -1,6 +1,6 @@
 #include "converters/spreadsheet/Csv.h"
 #include "FuzzInput.h"
-#include "core/TextFile.h"
+#include "base/TextFile.h"
 
 // The CSV reader, fed whole and in small pieces (which must agree), and
 // the writer's round trip.

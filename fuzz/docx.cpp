@@ -1,5 +1,5 @@
 #include "FuzzInput.h"
-#include "converters/document/rich/DocxReader.h"
+#include "engines/documents/DocxReader.h"
 
 #include <QTextDocument>
 

@@ -1,4 +1,4 @@
-#include "converters/document/rich/Epub.h"
+#include "engines/documents/Epub.h"
 #include "FuzzInput.h"
 
 #include <QTextDocument>

@@ -1,6 +1,6 @@
 #include "FuzzInput.h"
-#include "converters/document/rich/HtmlText.h"
-#include "converters/document/rich/RichDocument.h"
+#include "engines/documents/HtmlText.h"
+#include "engines/documents/RichDocument.h"
 
 #include <QTextDocument>
 

@@ -1,4 +1,4 @@
-#include "converters/document/rich/Markdown.h"
+#include "engines/documents/Markdown.h"
 #include "FuzzInput.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)

@@ -1,5 +1,5 @@
 #include "FuzzInput.h"
-#include "converters/document/rich/OdtReader.h"
+#include "engines/documents/OdtReader.h"
 
 #include <QTextDocument>
 

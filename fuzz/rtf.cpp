@@ -1,5 +1,5 @@
 #include "FuzzInput.h"
-#include "converters/document/rich/RtfReader.h"
+#include "engines/documents/RtfReader.h"
 
 #include <QTextDocument>
 

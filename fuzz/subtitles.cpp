@@ -1,6 +1,6 @@
 #include "FuzzInput.h"
+#include "base/TextFile.h"
 #include "converters/subtitle/SubtitleConverter.h"
-#include "core/TextFile.h"
 
 // The subtitle passes and the timestamp scanner, on any decoded text.
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)

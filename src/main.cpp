@@ -1,8 +1,9 @@
 #include "cli/CommandLine.h"
+#include "cli/DesktopEntry.h"
 #include "core/Log.h"
+#include "core/Plugins.h"
 #include "core/Prompter.h"
-#include "platform/ModuleLoader.h"
-#include "platform/linux/ConsolePrompter.h"
+#include "platform/headless/ConsolePrompter.h"
 
 #include <QCoreApplication>
 #include <cstdio>
@@ -69,12 +70,12 @@ int main(int argc, char** argv)
     const CommandLine::Command command = CommandLine::recognise(arguments);
     if (!needsDesktop(command, arguments))
         return withoutDesktop(argc, argv, command, arguments);
-    const auto desktop = reinterpret_cast<int (*)(int, char**)>(
-        ModuleLoader::resolve(QStringLiteral("libflingdial_desktop.so"), "flingdial_desktop_main"));
+    auto* desktop =
+        qobject_cast<DesktopEntry*>(Plugins::load(QStringLiteral("libflingdial_desktop.so")));
     if (!desktop) {
         std::fputs("error: The desktop part of Flingdial is missing. Reinstall Flingdial.\n",
                    stderr);
         return 1;
     }
-    return desktop(argc, argv);
+    return desktop->main(argc, argv);
 }

@@ -1,9 +1,9 @@
 #include "catalog/Catalog.h"
 
+#include "base/FileKind.h"
+#include "base/FileOps.h"
 #include "catalog/ConverterTable.h"
 #include "converters/archive/ArchiveConverter.h"
-#include "core/FileKind.h"
-#include "core/FileOps.h"
 
 #include <QSet>
 

@@ -1,7 +1,7 @@
 #pragma once
 
+#include "base/FileKind.h"
 #include "core/Conversions.h"
-#include "core/FileKind.h"
 #include "core/Operation.h"
 #include "core/WheelMode.h"
 

@@ -4,7 +4,7 @@
 #include "converters/document/DocumentConverter.h"
 #include "converters/image/ImageConverter.h"
 #include "converters/media/MediaConverter.h"
-#include "converters/pdf/PDFConverter.h"
+#include "converters/pdf/PdfConverter.h"
 #include "converters/slides/SlidesConverter.h"
 #include "converters/spreadsheet/SpreadsheetConverter.h"
 #include "converters/subtitle/SubtitleConverter.h"
@@ -15,7 +15,7 @@ const QList<ConverterFamily>& rows()
 {
     static const QList<ConverterFamily> table = {
         ImageConverter::family(),       MediaConverter::videoFamily(),
-        MediaConverter::audioFamily(),  PDFConverter::family(),
+        MediaConverter::audioFamily(),  PdfConverter::family(),
         DocumentConverter::family(),    SlidesConverter::family(),
         SpreadsheetConverter::family(), SubtitleConverter::family(),
         ArchiveConverter::family(),

@@ -1,15 +1,15 @@
 #include "cli/CommandLine.h"
 
+#include "base/Errors.h"
+#include "base/FileKind.h"
 #include "catalog/Catalog.h"
 #include "cli/CancelOnInterrupt.h"
 #include "cli/ProgressBar.h"
-#include "core/Errors.h"
-#include "core/FileKind.h"
 #include "core/Job.h"
 #include "core/NameReservations.h"
 #include "core/Settings.h"
 #include "core/WheelMode.h"
-#include "platform/LoginItem.h"
+#include "platform/Autostart.h"
 
 #include <QDir>
 #include <cstdio>
@@ -181,7 +181,7 @@ QString usage()
 
 int login(const QStringList& arguments)
 {
-    const auto item = LoginItem::create();
+    const auto item = Autostart::create();
     try {
         if (arguments.at(2) == QLatin1String("on"))
             item->enable();

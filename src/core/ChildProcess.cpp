@@ -1,6 +1,6 @@
 #include "core/ChildProcess.h"
 
-#include "core/Errors.h"
+#include "base/Errors.h"
 #include "core/Job.h"
 
 #include <QElapsedTimer>

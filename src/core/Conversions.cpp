@@ -1,7 +1,7 @@
 #include "core/Conversions.h"
 
-#include "core/FileKind.h"
-#include "core/FormatSymbol.h"
+#include "base/FileKind.h"
+#include "base/FormatSymbol.h"
 #include "core/Job.h"
 
 #include <QSet>

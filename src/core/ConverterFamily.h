@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/FileKind.h"
+#include "base/FileKind.h"
 #include "core/Operation.h"
 
 #include <QList>

@@ -1,6 +1,6 @@
 #include "core/Job.h"
 
-#include "core/Errors.h"
+#include "base/Errors.h"
 
 #include <algorithm>
 

@@ -1,7 +1,7 @@
 #include "core/Output.h"
 
-#include "core/Errors.h"
-#include "core/FileKind.h"
+#include "base/Errors.h"
+#include "base/FileKind.h"
 #include "core/NameReservations.h"
 #include "core/Settings.h"
 

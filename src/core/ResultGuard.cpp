@@ -1,7 +1,7 @@
 #include "core/ResultGuard.h"
 
-#include "core/Errors.h"
-#include "core/FileOps.h"
+#include "base/Errors.h"
+#include "base/FileOps.h"
 #include "core/Job.h"
 #include "core/NameReservations.h"
 #include "core/Output.h"

@@ -1,6 +1,6 @@
 #include "core/ScratchDirectory.h"
 
-#include "core/FileOps.h"
+#include "base/FileOps.h"
 #include "core/Output.h"
 
 ScratchDirectory::ScratchDirectory() : m_path(Output::temporaryDirectory()) {}

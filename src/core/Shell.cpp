@@ -1,7 +1,7 @@
 #include "core/Shell.h"
 
+#include "base/Errors.h"
 #include "core/ChildProcess.h"
-#include "core/Errors.h"
 
 #include <QFile>
 #include <QFileInfo>

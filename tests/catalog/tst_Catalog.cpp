@@ -1,7 +1,7 @@
+#include "base/Errors.h"
+#include "base/FormatSymbol.h"
 #include "catalog/Catalog.h"
 #include "core/Deps.h"
-#include "core/Errors.h"
-#include "core/FormatSymbol.h"
 #include "support/TestSupport.h"
 
 #include <QDir>

@@ -1,5 +1,5 @@
+#include "base/Errors.h"
 #include "converters/archive/ArchiveConverter.h"
-#include "core/Errors.h"
 #include "core/NameReservations.h"
 #include "core/Settings.h"
 #include "core/Shell.h"

@@ -1,10 +1,10 @@
-#include "converters/document/rich/DocumentModel.h"
-#include "converters/document/rich/HtmlText.h"
-#include "converters/document/rich/RichDocument.h"
-#include "converters/document/rich/RtfReader.h"
-#include "core/Errors.h"
+#include "base/Errors.h"
+#include "base/ZipWriter.h"
 #include "core/Shell.h"
-#include "core/ZipWriter.h"
+#include "engines/documents/DocumentModel.h"
+#include "engines/documents/HtmlText.h"
+#include "engines/documents/RichDocument.h"
+#include "engines/documents/RtfReader.h"
 #include "support/TestSupport.h"
 
 #include <QGuiApplication>

@@ -1,10 +1,10 @@
+#include "base/Errors.h"
 #include "converters/image/ImageConverter.h"
 #include "core/Deps.h"
-#include "core/Errors.h"
+#include "core/Engines.h"
 #include "core/NameReservations.h"
 #include "core/Settings.h"
 #include "core/Shell.h"
-#include "platform/ImageEngine.h"
 #include "support/TestSupport.h"
 
 #include <QImageReader>
@@ -148,7 +148,7 @@ private Q_SLOTS:
     void squareRotateFlip();
     void strippingMetadata();
     void webpFromTheEngine();
-    void mergingIntoPDF();
+    void mergingIntoPdf();
     void removingBackgrounds();
 
 private:
@@ -184,7 +184,7 @@ void TestImageConverter::initTestCase()
     save(u"ico"_s, "ICO");
     const QString png = m_sources.filePath(u"source.png"_s);
     for (const char* format : {"gif", "heic", "avif"})
-        ImageEngine::shared().process(
+        Engines::images().process(
             png, m_sources.filePath(u"source."_s + QLatin1String(format)),
             ImageEngine::Request{QString::fromLatin1(format), 80, {}, false, false, {}});
     writeFile(m_sources.filePath(u"source.svg"_s),
@@ -474,12 +474,12 @@ void TestImageConverter::webpFromTheEngine()
     QVERIFY(storedUpright(out));
 }
 
-void TestImageConverter::mergingIntoPDF()
+void TestImageConverter::mergingIntoPdf()
 {
     const QString first = sources(u"png"_s);
     const QString second = sources(u"jpg"_s);
     const QString broken = writeFile(path(u"broken.png"_s), "not a picture");
-    const QString merged = ImageConverter::mergeToPDF({first, broken, second});
+    const QString merged = ImageConverter::mergeToPdf({first, broken, second});
     QCOMPARE(merged, path(u"picture merged.pdf"_s));
     QProcess pdfinfo;
     pdfinfo.start(u"pdfinfo"_s, {u"-f"_s, u"1"_s, u"-l"_s, u"2"_s, merged});
@@ -488,8 +488,8 @@ void TestImageConverter::mergingIntoPDF()
     QVERIFY2(info.contains(QRegularExpression(u"Pages:\\s+2\\n"_s)), qPrintable(info));
     QVERIFY2(info.contains(QRegularExpression(u"Page +2 size: +120 x 80 pts"_s)), qPrintable(info));
 
-    QCOMPARE(ImageConverter::mergeToPDF({first}), path(u"picture.pdf"_s));
-    QCOMPARE(TestSupport::failureOf([&] { ImageConverter::mergeToPDF({broken}); }),
+    QCOMPARE(ImageConverter::mergeToPdf({first}), path(u"picture.pdf"_s));
+    QCOMPARE(TestSupport::failureOf([&] { ImageConverter::mergeToPdf({broken}); }),
              u"None of these images can be read."_s);
     QVERIFY(!QFileInfo::exists(path(u"broken.pdf"_s)));
 }

@@ -1,7 +1,7 @@
+#include "base/Errors.h"
 #include "catalog/Catalog.h"
 #include "converters/media/MediaConverter.h"
 #include "core/Deps.h"
-#include "core/Errors.h"
 #include "core/NameReservations.h"
 #include "core/Settings.h"
 #include "support/Media.h"

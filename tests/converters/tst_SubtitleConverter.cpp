@@ -1,8 +1,8 @@
+#include "base/Errors.h"
+#include "base/TextFile.h"
 #include "converters/subtitle/SubtitleConverter.h"
-#include "core/Errors.h"
 #include "core/NameReservations.h"
 #include "core/Settings.h"
-#include "core/TextFile.h"
 #include "support/TestSupport.h"
 
 #include <QDir>

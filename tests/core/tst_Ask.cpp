@@ -1,6 +1,6 @@
+#include "base/Errors.h"
 #include "core/Ask.h"
-#include "core/Errors.h"
-#include "platform/linux/ConsolePrompter.h"
+#include "platform/headless/ConsolePrompter.h"
 #include "support/TestSupport.h"
 
 #include <QDir>

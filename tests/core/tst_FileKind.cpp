@@ -1,4 +1,4 @@
-#include "core/FileKind.h"
+#include "base/FileKind.h"
 #include "support/TestSupport.h"
 
 #include <QDir>

@@ -1,5 +1,5 @@
+#include "base/Errors.h"
 #include "core/Deps.h"
-#include "core/Errors.h"
 #include "core/Shell.h"
 #include "support/TestSupport.h"
 

@@ -1,5 +1,5 @@
+#include "base/ZipWriter.h"
 #include "core/Shell.h"
-#include "core/ZipWriter.h"
 #include "support/TestSupport.h"
 
 #include <QDir>

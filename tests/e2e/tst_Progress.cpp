@@ -1,7 +1,7 @@
+#include "base/Errors.h"
 #include "catalog/Catalog.h"
 #include "cli/ProgressBar.h"
 #include "core/Deps.h"
-#include "core/Errors.h"
 #include "core/Job.h"
 #include "core/Settings.h"
 #include "core/Shell.h"

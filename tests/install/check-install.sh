@@ -40,7 +40,7 @@ fi
 installed=$work/root$prefix
 app=org.flingdial.Flingdial
 for file in bin/flingdial "$libdir/flingdial/flingdial-pdf-pages" "$libdir/flingdial/flingdial-unpack" \
-  "$libdir"/flingdial/libflingdial_{desktop,engines,pictures,documents,pdf,pdfcompress}.so \
+  "$libdir"/flingdial/libflingdial_{common,desktop,images,pictures,documents,pdf,pdfcompress}.so \
   "share/applications/$app.desktop" "share/metainfo/$app.metainfo.xml" \
   "share/icons/hicolor/scalable/apps/$app.svg"; do
   [ -f "$installed/$file" ] || fail "$file is not installed"

@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "platform/linux/ConsolePrompter.h"
+#include "platform/headless/ConsolePrompter.h"
 
 #include <QDir>
 #include <QFile>

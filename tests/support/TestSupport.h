@@ -3,7 +3,7 @@
 #include <QColor>
 #include <QList>
 
-#include "core/Errors.h"
+#include "base/Errors.h"
 
 #include <QByteArray>
 #include <QProcessEnvironment>

@@ -1,18 +1,18 @@
 #include "converters/archive/ArchiveConverter.h"
 
+#include "base/Errors.h"
+#include "base/FileKind.h"
+#include "base/FileOps.h"
+#include "base/FormatSymbol.h"
 #include "core/ChildProcess.h"
 #include "core/Conversions.h"
 #include "core/Deps.h"
-#include "core/Errors.h"
-#include "core/FileKind.h"
-#include "core/FileOps.h"
-#include "core/FormatSymbol.h"
 #include "core/Job.h"
 #include "core/Output.h"
+#include "core/Plugins.h"
 #include "core/ResultGuard.h"
 #include "core/ScratchDirectory.h"
 #include "core/Shell.h"
-#include "platform/ModuleLoader.h"
 
 #include <QDir>
 #include <QFile>
@@ -47,7 +47,7 @@ QString lastComponent(const QString& path)
 // folders and symbolic links that stay inside it.
 void unpack(const QString& archive, const QString& folder)
 {
-    const auto helper = ModuleLoader::helper(QStringLiteral("flingdial-unpack"));
+    const auto helper = Plugins::helper(QStringLiteral("flingdial-unpack"));
     if (!helper)
         throw Fail(QStringLiteral("The archive reader is missing. Reinstall Flingdial."));
     ChildProcess child(*helper, {archive, folder});

@@ -1,10 +1,10 @@
 #include "converters/document/DocumentConverter.h"
 
-#include "converters/document/DocumentEngine.h"
+#include "base/Errors.h"
+#include "base/FileOps.h"
 #include "converters/office/LibreOffice.h"
 #include "core/Deps.h"
-#include "core/Errors.h"
-#include "core/FileOps.h"
+#include "core/Engines.h"
 #include "core/Output.h"
 #include "core/ResultGuard.h"
 #include "core/ScratchDirectory.h"
@@ -32,7 +32,7 @@ void convertThroughLibreOffice(const QString& file, const QString& target, const
         return;
     }
     const QString docx = LibreOffice::convert(file, QStringLiteral("docx"), scratch.path());
-    DocumentEngine::shared().convert(docx, target, title, out);
+    Engines::documents().convert(docx, target, title, out);
 }
 
 } // namespace
@@ -71,7 +71,7 @@ QString convert(const QString& file, const QString& target)
         if (needsLibreOffice(from))
             convertThroughLibreOffice(file, target, title, out);
         else
-            DocumentEngine::shared().convert(file, target, title, out);
+            Engines::documents().convert(file, target, title, out);
     });
 }
 

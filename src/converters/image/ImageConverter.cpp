@@ -1,17 +1,16 @@
 #include "converters/image/ImageConverter.h"
 
+#include "base/Errors.h"
+#include "base/FileKind.h"
 #include "converters/media/MediaConverter.h"
 #include "core/Ask.h"
 #include "core/Deps.h"
-#include "core/Errors.h"
-#include "core/FileKind.h"
+#include "core/Engines.h"
 #include "core/Output.h"
 #include "core/ResultGuard.h"
 #include "core/ScratchDirectory.h"
 #include "core/Settings.h"
 #include "core/Shell.h"
-#include "platform/BackgroundRemover.h"
-#include "platform/ImageEngine.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -41,7 +40,7 @@ bool isAnimatable(const QString& key)
 // with a sentence naming it.
 void refuseOversized(const QString& input, bool allFrames)
 {
-    ImageEngine& engine = ImageEngine::shared();
+    ImageEngine& engine = Engines::images();
     const auto size = engine.pixelSize(input);
     if (!size || !allFrames)
         return;
@@ -83,7 +82,7 @@ void magick(const QString& program, const QString& input, const QStringList& opt
 
 void engine(const QString& input, const QString& output, const Request& request)
 {
-    ImageEngine::shared().process(input, output, request);
+    Engines::images().process(input, output, request);
 }
 
 QSize requirePixelSize(const QString& file)
@@ -174,7 +173,7 @@ QList<Operation> tools()
         Operation::perFile(QStringLiteral("Remove Background"),
                            QStringLiteral("person.crop.rectangle"), removeBackground),
         Operation::allFiles(QStringLiteral("Merge into PDF"), QStringLiteral("doc.on.doc"),
-                            mergeToPDF),
+                            mergeToPdf),
     };
 }
 
@@ -198,7 +197,7 @@ QString convert(const QString& file, const QString& target)
 
 std::optional<QSize> pixelSize(const QString& file)
 {
-    return ImageEngine::shared().pixelSize(file);
+    return Engines::images().pixelSize(file);
 }
 
 QString compress(const QString& file)
@@ -308,7 +307,7 @@ QString stripMetadata(const QString& file)
 {
     return ResultGuard::make(
         Output::candidate(file, QStringLiteral(" clean"), FileKind::ext(file)),
-        [&](const QString& out) { ImageEngine::shared().stripMetadata(file, out); });
+        [&](const QString& out) { Engines::images().stripMetadata(file, out); });
 }
 
 QString removeBackground(const QString& file)
@@ -316,18 +315,18 @@ QString removeBackground(const QString& file)
     return ResultGuard::make(
         Output::candidate(file, QStringLiteral(" cutout"), QStringLiteral("png")),
         [&](const QString& out) {
-            if (!BackgroundRemover::shared().removeBackground(file, out))
+            if (!Engines::backgroundRemover().removeBackground(file, out))
                 throw Fail(QStringLiteral("No subject found in %1.").arg(fileName(file)));
         });
 }
 
-QString mergeToPDF(const QStringList& files)
+QString mergeToPdf(const QStringList& files)
 {
     const QString first = files.first();
     const QString wanted = Output::candidate(
         first, files.size() > 1 ? QStringLiteral(" merged") : QString(), QStringLiteral("pdf"));
     return ResultGuard::make(wanted, [&](const QString& out) {
-        if (ImageEngine::shared().writePDF(files, out) == 0)
+        if (Engines::images().writePdf(files, out) == 0)
             throw Fail(QStringLiteral("None of these images can be read."));
     });
 }

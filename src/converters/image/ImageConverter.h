@@ -38,7 +38,7 @@ QString flip(const QString& file);
 QString cropSquare(const QString& file);
 QString stripMetadata(const QString& file);
 QString removeBackground(const QString& file);
-QString mergeToPDF(const QStringList& files);
+QString mergeToPdf(const QStringList& files);
 
 // The row of the converter table for pictures; an all-GIF selection may
 // also become a video.

@@ -1,15 +1,15 @@
 #include "converters/media/MediaConverter.h"
 
+#include "base/Errors.h"
+#include "base/FileKind.h"
+#include "base/TextFile.h"
 #include "core/Ask.h"
 #include "core/Deps.h"
-#include "core/Errors.h"
-#include "core/FileKind.h"
 #include "core/Job.h"
 #include "core/Output.h"
 #include "core/ResultGuard.h"
 #include "core/ScratchDirectory.h"
 #include "core/Shell.h"
-#include "core/TextFile.h"
 
 #include <QFile>
 #include <QFileInfo>

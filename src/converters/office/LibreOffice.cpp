@@ -1,8 +1,8 @@
 #include "converters/office/LibreOffice.h"
 
+#include "base/Errors.h"
 #include "core/ChildProcess.h"
 #include "core/Deps.h"
-#include "core/Errors.h"
 #include "core/Shell.h"
 
 #include <QDir>

@@ -1,11 +1,11 @@
 #include "converters/slides/SlidesConverter.h"
 
+#include "base/Errors.h"
+#include "base/FileOps.h"
 #include "converters/office/IWork.h"
 #include "converters/office/LibreOffice.h"
-#include "converters/pdf/PDFConverter.h"
+#include "converters/pdf/PdfConverter.h"
 #include "core/Deps.h"
-#include "core/Errors.h"
-#include "core/FileOps.h"
 #include "core/Output.h"
 #include "core/ResultGuard.h"
 #include "core/ScratchDirectory.h"
@@ -26,7 +26,7 @@ QStringList finish(const QString& file, const QString& target, const QString& ma
 {
     // Slide images come from the PDF, whose pages poppler draws.
     if (isImage(target))
-        return PDFConverter::images(made, target, file);
+        return PdfConverter::images(made, target, file);
     return {ResultGuard::make(Output::candidate(file, QString(), target),
                               [&](const QString& out) { FileOps::move(made, out); })};
 }

@@ -1,6 +1,6 @@
 #include "converters/spreadsheet/Csv.h"
 
-#include "core/Errors.h"
+#include "base/Errors.h"
 
 #include <QFileInfo>
 

@@ -1,16 +1,16 @@
 #include "converters/spreadsheet/SpreadsheetConverter.h"
 
+#include "base/Errors.h"
+#include "base/FileKind.h"
+#include "base/FileOps.h"
+#include "base/TextFile.h"
 #include "converters/office/LibreOffice.h"
 #include "converters/spreadsheet/Csv.h"
 #include "converters/spreadsheet/Xlsx.h"
 #include "core/Deps.h"
-#include "core/Errors.h"
-#include "core/FileKind.h"
-#include "core/FileOps.h"
 #include "core/Output.h"
 #include "core/ResultGuard.h"
 #include "core/ScratchDirectory.h"
-#include "core/TextFile.h"
 
 #include <QFile>
 #include <QFileInfo>

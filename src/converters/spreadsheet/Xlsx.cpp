@@ -1,6 +1,6 @@
 #include "converters/spreadsheet/Xlsx.h"
 
-#include "core/Errors.h"
+#include "base/Errors.h"
 
 #include <QFileInfo>
 

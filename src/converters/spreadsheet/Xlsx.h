@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/ZipWriter.h"
+#include "base/ZipWriter.h"
 
 #include <QByteArray>
 #include <QString>

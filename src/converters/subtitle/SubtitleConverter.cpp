@@ -1,13 +1,13 @@
 #include "converters/subtitle/SubtitleConverter.h"
 
+#include "base/Errors.h"
+#include "base/FileKind.h"
+#include "base/TextFile.h"
+#include "base/TextWriter.h"
 #include "converters/archive/ArchiveConverter.h"
 #include "core/Ask.h"
-#include "core/Errors.h"
-#include "core/FileKind.h"
 #include "core/Output.h"
 #include "core/ResultGuard.h"
-#include "core/TextFile.h"
-#include "core/TextWriter.h"
 
 #include <QRegularExpression>
 #include <QVarLengthArray>

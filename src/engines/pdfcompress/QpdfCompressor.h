@@ -1,0 +1,22 @@
+#pragma once
+
+#include "engines/EngineHost.h"
+#include "engines/pdfcompress/PdfCompressor.h"
+
+#include <QObject>
+
+// Compression with qpdf and libvips, and text checks with poppler, as a
+// plugin of their own so that the other PDF tools load none of them.
+class QpdfCompressor : public QObject, public EnginePlugin, public PdfCompressor
+{
+    Q_OBJECT
+    Q_PLUGIN_METADATA(IID FlingdialPdfCompressor_iid)
+    Q_INTERFACES(EnginePlugin PdfCompressor)
+
+public:
+    QpdfCompressor();
+
+    void attach(EngineHost&) override {}
+    void compress(const QString& source, const QString& output, int quality) override;
+    QString text(const QString& path) override;
+};

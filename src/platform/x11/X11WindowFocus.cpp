@@ -1,0 +1,98 @@
+#include "platform/WindowFocus.h"
+
+#include "platform/x11/X11.h"
+
+#include <cstdlib>
+#include <optional>
+
+namespace WindowFocus {
+
+namespace {
+
+X11Connection& connection()
+{
+    static X11Connection x;
+    return x;
+}
+
+xcb_window_t s_remembered = XCB_NONE;
+
+// The window manager's idea of the active window, when it has one.
+std::optional<xcb_window_t> activeWindow(const X11Connection& x)
+{
+    xcb_get_property_reply_t* reply = xcb_get_property_reply(
+        x.get(),
+        xcb_get_property(x.get(), 0, x.root(), x.atom("_NET_ACTIVE_WINDOW"), XCB_ATOM_WINDOW, 0, 1),
+        nullptr);
+    std::optional<xcb_window_t> window;
+    if (reply && xcb_get_property_value_length(reply) == sizeof(xcb_window_t))
+        window = *static_cast<const xcb_window_t*>(xcb_get_property_value(reply));
+    std::free(reply);
+    return window;
+}
+
+} // namespace
+
+void rememberActiveWindow(const QList<quintptr>& own)
+{
+    X11Connection& x = connection();
+    if (!x.isValid())
+        return;
+    std::optional<xcb_window_t> active = activeWindow(x);
+    if (!active) {
+        // Without a window manager, the window with the input focus.
+        xcb_get_input_focus_reply_t* focus =
+            xcb_get_input_focus_reply(x.get(), xcb_get_input_focus(x.get()), nullptr);
+        if (focus && focus->focus > XCB_INPUT_FOCUS_POINTER_ROOT)
+            active = focus->focus;
+        std::free(focus);
+    }
+    if (active && *active != XCB_NONE && !own.contains(quintptr(*active)))
+        s_remembered = *active;
+}
+
+void restoreActiveWindow()
+{
+    X11Connection& x = connection();
+    if (!x.isValid() || s_remembered == XCB_NONE)
+        return;
+    if (activeWindow(x)) {
+        xcb_client_message_event_t message{};
+        message.response_type = XCB_CLIENT_MESSAGE;
+        message.format = 32;
+        message.window = s_remembered;
+        message.type = x.atom("_NET_ACTIVE_WINDOW");
+        message.data.data32[0] = 2; // from a pager-like tool: honoured at once
+        xcb_send_event(x.get(), 0, x.root(),
+                       XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY | XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT,
+                       reinterpret_cast<const char*>(&message));
+    } else {
+        xcb_set_input_focus(x.get(), XCB_INPUT_FOCUS_POINTER_ROOT, s_remembered, XCB_CURRENT_TIME);
+    }
+    xcb_flush(x.get());
+    s_remembered = XCB_NONE;
+}
+
+void forgetActiveWindow()
+{
+    s_remembered = XCB_NONE;
+}
+
+bool hasRememberedWindow()
+{
+    return s_remembered != XCB_NONE;
+}
+
+bool hasCompositor()
+{
+    X11Connection& x = connection();
+    if (!x.isValid())
+        return true; // Wayland compositors always blend
+    xcb_get_selection_owner_reply_t* owner = xcb_get_selection_owner_reply(
+        x.get(), xcb_get_selection_owner(x.get(), x.atom("_NET_WM_CM_S0")), nullptr);
+    const bool present = owner && owner->owner != XCB_NONE;
+    std::free(owner);
+    return present;
+}
+
+} // namespace WindowFocus

@@ -1,0 +1,94 @@
+#include "ui/DesktopPlugin.h"
+
+#include "cli/CommandLine.h"
+#include "core/Log.h"
+#include "core/Prompter.h"
+#include "platform/headless/ConsolePrompter.h"
+#include "ui/DialogPrompter.h"
+#include "ui/RenderCommands.h"
+#include "ui/TrayApplication.h"
+#include "ui/actions/SliceSets.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QTimer>
+#include <cstdio>
+#include <memory>
+
+namespace {
+
+std::unique_ptr<QGuiApplication> makeApplication(int& argc, char** argv,
+                                                 CommandLine::Command command, bool display)
+{
+    // Without a display there is nothing to connect to, whatever the
+    // environment asks for.
+    if (!display)
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    // The wheel of a snapshot is a widget, even without a display.
+    if (display || command == CommandLine::Command::startApplication ||
+        command == CommandLine::Command::snapshot)
+        return std::make_unique<QApplication>(argc, argv);
+    return std::make_unique<QGuiApplication>(argc, argv);
+}
+
+// On X11 what was copied lives only as long as the program that copied
+// it: after a copy, keep serving it until another program takes the clipboard.
+void keepClipboard()
+{
+    if (QGuiApplication::platformName() != QLatin1String("xcb"))
+        return;
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    if (!clipboard->ownsClipboard())
+        return;
+    std::fputs("Keeping the copied data until another program takes the clipboard.\n", stderr);
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, qApp, [clipboard] {
+        if (!clipboard->ownsClipboard())
+            QCoreApplication::quit();
+    });
+    poll.start(250);
+    QCoreApplication::exec();
+}
+
+// A command ends here. Tearing the application object down would load the
+// whole font configuration just to release it.
+[[noreturn]] void exitNow(int status)
+{
+    std::fflush(nullptr);
+    std::exit(status);
+}
+
+} // namespace
+
+int DesktopPlugin::main(int argc, char** argv)
+{
+    const QStringList arguments = CommandLine::arguments(argc, argv);
+    const bool display = CommandLine::hasDisplay();
+    const CommandLine::Command command = CommandLine::recognise(arguments);
+    const auto app = makeApplication(argc, argv, command, display);
+    QCoreApplication::setApplicationName(QStringLiteral("flingdial"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(FLINGDIAL_VERSION));
+    QGuiApplication::setApplicationDisplayName(QStringLiteral("Flingdial"));
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.flingdial.Flingdial"));
+    Log::install();
+    if (display)
+        Prompter::install(std::make_unique<DialogPrompter>());
+    else
+        Prompter::install(std::make_unique<ConsolePrompter>());
+
+    switch (command) {
+    case CommandLine::Command::run:
+        exitNow(CommandLine::run(arguments, SliceSets::of, keepClipboard));
+    case CommandLine::Command::login:
+        exitNow(CommandLine::login(arguments));
+    case CommandLine::Command::renderIcon:
+        exitNow(RenderCommands::renderIcon(arguments));
+    case CommandLine::Command::snapshot:
+        exitNow(RenderCommands::snapshot(arguments));
+    default:
+        break;
+    }
+    TrayApplication delegate;
+    delegate.start();
+    return QCoreApplication::exec();
+}

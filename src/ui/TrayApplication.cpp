@@ -1,0 +1,242 @@
+#include "ui/TrayApplication.h"
+
+#include "core/FileUrls.h"
+#include "core/Log.h"
+#include "core/Settings.h"
+#include "platform/DragSource.h"
+#include "platform/DropActions.h"
+#include "platform/FileManager.h"
+#include "platform/GlobalHotKey.h"
+#include "platform/Notifier.h"
+#include "ui/Runner.h"
+#include "ui/drawing/Brand.h"
+#include "ui/drawing/SymbolImages.h"
+#include "ui/settings/SettingsWindow.h"
+#include "ui/wheel/DragWatcher.h"
+#include "ui/wheel/WheelController.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QCursor>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMenu>
+#include <QMimeData>
+#include <QSystemTrayIcon>
+
+namespace {
+
+constexpr int spinnerIntervalMs = 120;
+
+QIcon symbolIcon(const QString& symbol)
+{
+    const QColor text = QApplication::palette().color(QPalette::WindowText);
+    const QImage image = SymbolImages::tinted(symbol, 16, text, 2.0);
+    return image.isNull() ? QIcon() : QIcon(QPixmap::fromImage(image));
+}
+
+} // namespace
+
+TrayApplication::TrayApplication(QObject* parent) : QObject(parent)
+{
+    m_spinner.setInterval(spinnerIntervalMs);
+    connect(&m_spinner, &QTimer::timeout, this, [this] {
+        m_frame = (m_frame + 1) % 6;
+        if (m_tray)
+            m_tray->setIcon(trayIcon(m_frame));
+    });
+}
+
+TrayApplication::~TrayApplication() = default;
+
+void TrayApplication::start()
+{
+    Settings::shared().registerDefaults();
+    Settings::shared().watchForChanges();
+    qCInfo(lcApp, "launched");
+    // A tray utility has no main window: closing a dialog must not quit it.
+    QGuiApplication::setQuitOnLastWindowClosed(false);
+    QGuiApplication::setWindowIcon(windowIcon());
+    DropActions::answerEveryDropAsCopy();
+    setUpTray();
+
+    QString why;
+    m_watcher = new DragWatcher(DragSource::create(&why), this);
+    if (!why.isEmpty())
+        qCWarning(lcApp, "drags can't be watched: %s", qUtf8Printable(why));
+    connect(m_watcher, &DragWatcher::showWheel, this,
+            [](WheelMode::Mode mode, const QStringList& files) {
+                WheelController::shared().show(mode, files, false);
+            });
+    connect(&WheelController::shared(), &WheelController::chosen, &Runner::shared(),
+            &Runner::execute);
+    connect(m_watcher, &DragWatcher::dragEnded, this,
+            [] { WheelController::shared().dragEnded(); });
+    m_watcher->start();
+
+    m_hotKey = GlobalHotKey::create(this, &why);
+    if (m_hotKey)
+        connect(m_hotKey.get(), &GlobalHotKey::pressed, this, &TrayApplication::openForCopiedFiles);
+    else
+        qCWarning(lcApp, "the hot key is unavailable: %s", qUtf8Printable(why));
+    applyHotKeySetting();
+    connect(&Settings::shared(), &Settings::changed, this, &TrayApplication::applyHotKeySetting);
+
+    // A click on a notification about finished work shows its files.
+    connect(&Notifier::shared(), &Notifier::activated, this, &FileManager::reveal);
+
+    // The guide opens once per user, on the first launch.
+    if (!Settings::shared().get(SettingKeys::onboarded)) {
+        Settings::shared().set(SettingKeys::onboarded, true);
+        SettingsWindow::shared().show(SettingsWindow::welcome);
+    }
+}
+
+void TrayApplication::setUpTray()
+{
+    m_menu = std::make_unique<QMenu>();
+    m_selectionItem = m_menu->addAction(symbolIcon(QStringLiteral("cursorarrow.click.2")),
+                                        QStringLiteral("Open Wheel for Copied Files"), this,
+                                        &TrayApplication::openForCopiedFiles);
+    m_menu->addAction(symbolIcon(QStringLiteral("doc.badge.ellipsis")),
+                      QStringLiteral("Choose Files…"), this, &TrayApplication::chooseFiles);
+    m_menu->addSeparator();
+    m_menu->addAction(symbolIcon(QStringLiteral("questionmark.circle")),
+                      QStringLiteral("How It Works"), this,
+                      [] { SettingsWindow::shared().show(SettingsWindow::welcome); });
+    // A tray menu has no window to take shortcuts: none are shown but the
+    // hot key's, which works everywhere.
+    m_menu->addAction(symbolIcon(QStringLiteral("gearshape")), QStringLiteral("Settings…"), this,
+                      [] { SettingsWindow::shared().show(SettingsWindow::general); });
+    m_menu->addSeparator();
+    m_menu->addAction(symbolIcon(QStringLiteral("power")), QStringLiteral("Quit Flingdial"), qApp,
+                      &QCoreApplication::quit);
+
+    m_tray = new QSystemTrayIcon(trayIcon(1), this);
+    m_tray->setToolTip(QStringLiteral("Flingdial"));
+    m_tray->setContextMenu(m_menu.get());
+    // A click on the mark opens the menu too, as Linux trays do.
+    connect(m_tray, &QSystemTrayIcon::activated, this,
+            [this](QSystemTrayIcon::ActivationReason why) {
+                if (why == QSystemTrayIcon::Trigger)
+                    m_menu->popup(QCursor::pos());
+            });
+    if (QSystemTrayIcon::isSystemTrayAvailable())
+        m_tray->show();
+    else
+        qCWarning(lcApp, "no system tray is running: the menu is unavailable until one starts");
+    connect(&Runner::shared(), &Runner::busyChanged, this, &TrayApplication::setBusy);
+    connect(&Runner::shared(), &Runner::runningChanged, this, &TrayApplication::showRunningWork);
+}
+
+void TrayApplication::showRunningWork()
+{
+    const QList<Runner::Running> running = Runner::shared().running();
+    QList<int> ids;
+    QStringList lines;
+    for (const Runner::Running& work : running) {
+        ids.append(work.id);
+        lines.append(work.description);
+    }
+    m_tray->setToolTip(lines.isEmpty() ? QStringLiteral("Flingdial") : lines.join(u"; "));
+    if (ids == m_workShown) {
+        // Only the numbers moved: the open menu keeps its items and hover.
+        for (qsizetype i = 0; i < lines.size(); ++i)
+            m_workItems.at(2 * i)->setText(lines.at(i));
+        return;
+    }
+    for (QAction* item : std::as_const(m_workItems)) {
+        m_menu->removeAction(item);
+        item->deleteLater();
+    }
+    m_workItems.clear();
+    m_workShown = ids;
+    if (running.isEmpty())
+        return;
+    QAction* top = m_menu->actions().value(0);
+    for (const Runner::Running& work : running) {
+        auto* line = new QAction(work.description, m_menu.get());
+        line->setEnabled(false);
+        auto* cancel = new QAction(symbolIcon(QStringLiteral("xmark.circle.fill")),
+                                   QStringLiteral("Cancel"), m_menu.get());
+        connect(cancel, &QAction::triggered, this, [id = work.id] { Runner::shared().cancel(id); });
+        m_menu->insertActions(top, {line, cancel});
+        m_workItems << line << cancel;
+    }
+    m_workItems.append(m_menu->insertSeparator(top));
+}
+
+QIcon TrayApplication::windowIcon()
+{
+    // The installed theme icon where there is one, else the mark drawn here.
+    QIcon drawn;
+    for (const int size : {16, 32, 48, 64, 128})
+        drawn.addPixmap(QPixmap::fromImage(Brand::appIcon(size)));
+    return QIcon::fromTheme(QGuiApplication::desktopFileName(), drawn);
+}
+
+QIcon TrayApplication::trayIcon(int lit)
+{
+    QIcon& icon = m_trayIcons.at(size_t(lit));
+    if (icon.isNull())
+        for (const int size : {16, 22, 24, 32, 48, 64})
+            icon.addPixmap(QPixmap::fromImage(Brand::trayImage(lit, size)));
+    return icon;
+}
+
+void TrayApplication::setBusy(bool busy)
+{
+    m_spinner.stop();
+    m_frame = 1;
+    m_tray->setIcon(trayIcon(1));
+    if (busy)
+        m_spinner.start();
+}
+
+void TrayApplication::applyHotKeySetting()
+{
+    const bool on = Settings::shared().get(SettingKeys::hotKey);
+    if (m_hotKey)
+        m_hotKey->setEnabled(on);
+    m_selectionItem->setShortcut(on && m_hotKey ? QKeySequence(QStringLiteral("Ctrl+Alt+Space"))
+                                                : QKeySequence());
+}
+
+QStringList TrayApplication::copiedFiles()
+{
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    QStringList files = FileUrls::fromMimeData(clipboard->mimeData(QClipboard::Clipboard));
+    if (files.isEmpty() && clipboard->supportsSelection())
+        files = FileUrls::fromMimeData(clipboard->mimeData(QClipboard::Selection));
+    return files;
+}
+
+void TrayApplication::openForCopiedFiles()
+{
+    const QStringList files = copiedFiles();
+    if (files.isEmpty()) {
+        chooseFiles();
+        return;
+    }
+    WheelController::shared().show(WheelMode::convert, files, true);
+}
+
+void TrayApplication::chooseFiles()
+{
+    // Starts in the folder used last, or at home: never in wherever the
+    // program happened to be started from.
+    if (m_chooserFolder.isEmpty() || !QFileInfo(m_chooserFolder).isDir())
+        m_chooserFolder = QDir::homePath();
+    QFileDialog dialog(nullptr, QStringLiteral("Choose Files"), m_chooserFolder);
+    dialog.setFileMode(QFileDialog::ExistingFiles);
+    dialog.setLabelText(QFileDialog::Accept, QStringLiteral("Open Wheel"));
+    dialog.setWindowFlag(Qt::WindowStaysOnTopHint);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return;
+    const QStringList files = dialog.selectedFiles();
+    m_chooserFolder = QFileInfo(files.first()).absolutePath();
+    QMetaObject::invokeMethod(
+        this, [files] { WheelController::shared().show(WheelMode::convert, files, true); },
+        Qt::QueuedConnection);
+}

@@ -1,0 +1,63 @@
+#pragma once
+
+#include <QColor>
+#include <QIcon>
+#include <QList>
+#include <QObject>
+#include <QPointer>
+#include <QTimer>
+#include <array>
+#include <memory>
+
+class DragWatcher;
+class GlobalHotKey;
+class QAction;
+class QMenu;
+class QSystemTrayIcon;
+
+// The long-lived application: the tray item and its menu, the drag
+// watcher, the hot key, and the busy animation of the icon.
+class TrayApplication : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit TrayApplication(QObject* parent = nullptr);
+    ~TrayApplication() override;
+
+    void start();
+
+    // The wheel for the copied files, else the file chooser.
+    void openForCopiedFiles();
+    void chooseFiles();
+
+    // The files a file manager put on the clipboard (or the primary selection).
+    static QStringList copiedFiles();
+
+    QMenu* menu() const { return m_menu.get(); }
+    QSystemTrayIcon* tray() const { return m_tray; }
+    // The lit segment of the tray mark: 1 at rest, turning while work runs.
+    int trayFrame() const { return m_frame; }
+
+private:
+    void setUpTray();
+    void applyHotKeySetting();
+    void setBusy(bool busy);
+    // The running operations at the top of the menu, each with its Cancel.
+    void showRunningWork();
+    static QIcon windowIcon();
+    QIcon trayIcon(int lit);
+
+    std::unique_ptr<QMenu> m_menu;
+    QSystemTrayIcon* m_tray = nullptr;
+    QAction* m_selectionItem = nullptr;
+    QList<QAction*> m_workItems;
+    QList<int> m_workShown;
+    DragWatcher* m_watcher = nullptr;
+    std::unique_ptr<GlobalHotKey> m_hotKey;
+    QTimer m_spinner;
+    int m_frame = 1;
+    // The spinner's frames, drawn once per panel text colour.
+    std::array<QIcon, 6> m_trayIcons;
+    QString m_chooserFolder;
+};

@@ -1,0 +1,97 @@
+#include "ui/settings/GuidePane.h"
+
+#include "core/ModifierKey.h"
+#include "core/Settings.h"
+#include "core/WheelMode.h"
+#include "ui/drawing/Brand.h"
+#include "ui/settings/PaneParts.h"
+
+#include <QFontDatabase>
+#include <QGroupBox>
+#include <QLabel>
+#include <QVBoxLayout>
+
+namespace {
+
+struct SetInfo
+{
+    const char* symbol;
+    const char* caption;
+};
+
+const SetInfo setInfo[] = {
+    {"arrow.triangle.2.circlepath", "Change format: PNG to JPG, MOV to MP4, DOCX to PDF…"},
+    {"wrench.and.screwdriver", "Compress, resize, trim, split, merge…"},
+    {"square.and.arrow.up", "Send to Device, Shelf, Copy, Move, Copy Path, Terminal"},
+};
+
+} // namespace
+
+GuidePane::GuidePane(QWidget* parent) : QWidget(parent)
+{
+    auto* layout = new QVBoxLayout(this);
+
+    auto* header = new QGroupBox(this);
+    auto* headerLayout = new QVBoxLayout(header);
+    auto* icon = new QLabel(header);
+    QImage image = Brand::appIcon(256);
+    image.setDevicePixelRatio(2);
+    icon->setPixmap(QPixmap::fromImage(image));
+    icon->setAlignment(Qt::AlignCenter);
+    headerLayout->addWidget(icon);
+    auto* headline = new QLabel(QStringLiteral("Drag, press a key, drop"), header);
+    QFont big = headline->font();
+    big.setPointSizeF(big.pointSizeF() * 1.4);
+    big.setBold(true);
+    headline->setFont(big);
+    headline->setAlignment(Qt::AlignCenter);
+    headerLayout->addWidget(headline);
+    auto* intro = PaneParts::secondary(
+        QStringLiteral("Start dragging a file and, while holding the mouse button, press a key. A "
+                       "wheel appears "
+                       "under the pointer: drop the file on the option you want."),
+        header);
+    intro->setAlignment(Qt::AlignCenter);
+    headerLayout->addWidget(intro);
+    layout->addWidget(header);
+
+    auto* sets = new QGroupBox(this);
+    auto* setsLayout = new QVBoxLayout(sets);
+    for (const WheelMode::Mode mode : WheelMode::all()) {
+        const SetInfo& info = setInfo[int(mode)];
+        auto* key = new QLabel(sets);
+        key->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+        key->setStyleSheet(QStringLiteral(
+            "QLabel { background: palette(midlight); border-radius: 5px; padding: 2px 8px; }"));
+        m_keys.append(key);
+        setsLayout->addWidget(PaneParts::row(QString::fromLatin1(info.symbol),
+                                             WheelMode::title(mode),
+                                             QString::fromUtf8(info.caption), key, sets));
+    }
+    layout->addWidget(sets);
+
+    auto* notes = new QGroupBox(this);
+    auto* notesLayout = new QVBoxLayout(notes);
+    m_hotKeyLine =
+        PaneParts::symbolLine(QStringLiteral("keyboard"),
+                              QStringLiteral("Copy files in your file manager and press "
+                                             "Ctrl+Alt+Space to open the wheel from the keyboard."),
+                              notes);
+    notesLayout->addWidget(m_hotKeyLine);
+    notesLayout->addWidget(PaneParts::symbolLine(
+        QStringLiteral("lock"),
+        QStringLiteral("Everything happens on your computer: no file is ever uploaded."), notes));
+    layout->addWidget(notes);
+    layout->addStretch();
+
+    refresh();
+    connect(&Settings::shared(), &Settings::changed, this, &GuidePane::refresh);
+}
+
+void GuidePane::refresh()
+{
+    for (const WheelMode::Mode mode : WheelMode::all()) {
+        m_keys.at(int(mode))->setText(ModifierKey::label(Settings::shared().triggerKey(mode)));
+    }
+    m_hotKeyLine->setVisible(Settings::shared().get(SettingKeys::hotKey));
+}

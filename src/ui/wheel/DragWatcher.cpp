@@ -1,0 +1,79 @@
+#include "ui/wheel/DragWatcher.h"
+
+#include "core/Log.h"
+#include "core/Settings.h"
+
+namespace {
+
+constexpr int pollIntervalMs = 1000 / 30;
+
+// Super and Alt held when a drag begins don't open the wheel until they are
+// pressed again; Shift and Ctrl held then open it at once.
+constexpr ModifierKey::Flags seededAtStart =
+    ModifierKey::flag(ModifierKey::command) | ModifierKey::flag(ModifierKey::option);
+
+} // namespace
+
+DragWatcher::DragWatcher(std::unique_ptr<DragSource> pasteboard, QObject* parent)
+    : QObject(parent), m_dragSource(std::move(pasteboard))
+{
+    if (m_dragSource)
+        m_lastChangeCount = m_dragSource->changeCount();
+    m_timer.setInterval(pollIntervalMs);
+    m_timer.setTimerType(Qt::PreciseTimer);
+    connect(&m_timer, &QTimer::timeout, this, &DragWatcher::tick);
+}
+
+void DragWatcher::start()
+{
+    if (m_dragSource)
+        m_timer.start();
+}
+
+void DragWatcher::tick()
+{
+    const DragSource::Pointer pointer = m_dragSource->pointer();
+    if (m_dragging)
+        whileDragging(pointer);
+    else
+        whileIdle(pointer);
+}
+
+void DragWatcher::whileIdle(const DragSource::Pointer& pointer)
+{
+    const quint64 previous = m_lastChangeCount;
+    m_lastChangeCount = m_dragSource->changeCount();
+    if (!pointer.leftButton || m_lastChangeCount == previous)
+        return;
+    const QStringList files = m_dragSource->files();
+    const QStringList types = m_dragSource->types();
+    qCInfo(lcApp, "drag started, %lld file(s), types: %s", static_cast<long long>(files.size()),
+           types.isEmpty() ? "-" : qUtf8Printable(types.join(QLatin1Char(','))));
+    if (files.isEmpty())
+        return;
+    m_dragging = true;
+    m_files = files;
+    m_shownMode.reset();
+    m_previousFlags = pointer.modifiers & seededAtStart;
+}
+
+void DragWatcher::whileDragging(const DragSource::Pointer& pointer)
+{
+    if (!pointer.leftButton) {
+        m_dragging = false;
+        if (m_shownMode)
+            Q_EMIT dragEnded();
+        m_shownMode.reset();
+        return;
+    }
+    const ModifierKey::Flags newlyPressed = pointer.modifiers & ~m_previousFlags;
+    m_previousFlags = pointer.modifiers;
+    if (!newlyPressed)
+        return; // most polls: no settings to read
+    const auto mode = Settings::shared().modeFor(newlyPressed);
+    if (!mode || mode == m_shownMode)
+        return;
+    m_shownMode = mode;
+    qCInfo(lcApp, "showing wheel: %s", qUtf8Printable(WheelMode::title(*mode)));
+    Q_EMIT showWheel(*mode, m_files);
+}

@@ -1,0 +1,45 @@
+#pragma once
+
+#include "core/ModifierKey.h"
+#include "core/WheelMode.h"
+#include "platform/DragSource.h"
+
+#include <QObject>
+#include <QStringList>
+#include <QTimer>
+#include <memory>
+#include <optional>
+
+// Notices file drags from any program by polling the drag data and the
+// pointer 30 times a second, and opens the wheel when a trigger key is
+// newly pressed during a drag.
+class DragWatcher : public QObject
+{
+    Q_OBJECT
+
+public:
+    // Takes the pasteboard to watch; nothing to watch leaves it idle.
+    explicit DragWatcher(std::unique_ptr<DragSource> pasteboard, QObject* parent = nullptr);
+
+    void start();
+    // One poll; the timer calls it.
+    void tick();
+
+    bool isDragging() const { return m_dragging; }
+
+Q_SIGNALS:
+    void showWheel(WheelMode::Mode mode, const QStringList& files);
+    void dragEnded();
+
+private:
+    void whileIdle(const DragSource::Pointer& pointer);
+    void whileDragging(const DragSource::Pointer& pointer);
+
+    std::unique_ptr<DragSource> m_dragSource;
+    QTimer m_timer;
+    quint64 m_lastChangeCount = 0;
+    bool m_dragging = false;
+    QStringList m_files;
+    std::optional<WheelMode::Mode> m_shownMode;
+    ModifierKey::Flags m_previousFlags = 0;
+};

@@ -1,0 +1,410 @@
+#include "base/Errors.h"
+#include "converters/pdf/PdfConverter.h"
+#include "core/NameReservations.h"
+#include "core/Settings.h"
+#include "core/Shell.h"
+#include "support/TestSupport.h"
+
+#include <QDir>
+#include <QImage>
+#include <QRegularExpression>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace Qt::StringLiterals;
+
+using TestSupport::runFlingdial;
+using TestSupport::ScopedEnv;
+
+namespace {
+
+QString run(const QString& program, const QStringList& arguments)
+{
+    return Shell::run(QStandardPaths::findExecutable(program), arguments);
+}
+
+int pageCount(const QString& pdf)
+{
+    return run(u"qpdf"_s, {u"--show-npages"_s, pdf}).trimmed().toInt();
+}
+
+QList<int> rotations(const QString& pdf)
+{
+    const QString info = run(u"pdfinfo"_s, {u"-f"_s, u"1"_s, u"-l"_s, u"100"_s, pdf});
+    QList<int> list;
+    QRegularExpressionMatchIterator it =
+        QRegularExpression(u"Page +\\d+ rot: +(\\d+)"_s).globalMatch(info);
+    while (it.hasNext())
+        list.append(it.next().captured(1).toInt());
+    return list;
+}
+
+// A PDF written by hand (qpdf repairs its cross-reference table): pages
+// with their own and inherited rotations, one text field, and the word of
+// each page.
+QByteArray handMadePdf(const QStringList& words, bool form, const QList<int>& rotate = {})
+{
+    QByteArray kids;
+    QByteArray objects;
+    int next = 4;
+    QByteArray fields;
+    for (qsizetype i = 0; i < words.size(); ++i) {
+        const int page = next++;
+        const int content = next++;
+        const QByteArray stream = "BT /F1 24 Tf 72 700 Td (" + words.at(i).toLatin1() + ") Tj ET";
+        QByteArray annots;
+        if (form && i == 0) {
+            const int field = next++;
+            objects += QByteArray::number(field) +
+                       " 0 obj << /Type /Annot /Subtype /Widget /FT /Tx /T (name) /V (Ann) /Rect "
+                       "[72 600 300 630] /P " +
+                       QByteArray::number(page) + " 0 R >> endobj\n";
+            annots = " /Annots [" + QByteArray::number(field) + " 0 R]";
+            fields = QByteArray::number(field) + " 0 R";
+        }
+        const QByteArray rotation = i < rotate.size() && rotate.at(i) != -1000
+                                        ? " /Rotate " + QByteArray::number(rotate.at(i))
+                                        : "";
+        objects += QByteArray::number(page) +
+                   " 0 obj << /Type /Page /Parent 2 0 R /MediaBox [0 0 612 792]" + rotation +
+                   annots + " /Contents " + QByteArray::number(content) +
+                   " 0 R /Resources << /Font << /F1 3 0 R >> >> >> endobj\n";
+        objects += QByteArray::number(content) + " 0 obj << /Length " +
+                   QByteArray::number(stream.size()) + " >> stream\n" + stream +
+                   "\nendstream endobj\n";
+        kids += QByteArray::number(page) + " 0 R ";
+    }
+    QByteArray catalog = "1 0 obj << /Type /Catalog /Pages 2 0 R";
+    if (form)
+        catalog += " /AcroForm << /Fields [" + fields + "] >>";
+    catalog += " >> endobj\n";
+    return "%PDF-1.4\n" + catalog + "2 0 obj << /Type /Pages /Rotate 90 /Kids [" + kids +
+           "] /Count " + QByteArray::number(words.size()) +
+           " >> endobj\n3 0 obj << /Type /Font /Subtype /Type1 /BaseFont /Helvetica >> endobj\n" +
+           objects + "trailer << /Root 1 0 R >>\n%%EOF\n";
+}
+
+} // namespace
+
+class TestPdfConverter : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase();
+    void init();
+    void pageRanges_data();
+    void pageRanges();
+    void mergeKeepsOrderAndForms();
+    void splitNamesEveryPage();
+    void rotationAddsAQuarter();
+    void extractAndRemove();
+    void pageImages();
+    void textSurvives_data();
+    void textSurvives();
+    void lockedAndBrokenFilesFail_data();
+    void lockedAndBrokenFilesFail();
+    void compress_data();
+    void compress();
+    void longDocumentsSplit();
+    void hangingPagesAreStopped();
+
+private:
+    QString pdf(const QString& name, const QStringList& words, bool form = false,
+                const QList<int>& rotate = {});
+
+    QTemporaryDir m_config;
+    std::unique_ptr<ScopedEnv> m_configHome;
+    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<NameReservations::Scope> m_names;
+};
+
+void TestPdfConverter::initTestCase()
+{
+    if (QStandardPaths::findExecutable(u"qpdf"_s).isEmpty())
+        QSKIP("qpdf (the command) is not installed");
+    m_configHome = std::make_unique<ScopedEnv>("XDG_CONFIG_HOME", m_config.path().toLocal8Bit());
+    Settings::shared().registerDefaults();
+}
+
+void TestPdfConverter::init()
+{
+    m_names.reset();
+    m_dir = std::make_unique<QTemporaryDir>();
+    m_names = std::make_unique<NameReservations::Scope>();
+}
+
+QString TestPdfConverter::pdf(const QString& name, const QStringList& words, bool form,
+                              const QList<int>& rotate)
+{
+    const QString raw =
+        TestSupport::writeFile(m_dir->filePath(u"raw-"_s + name), handMadePdf(words, form, rotate));
+    const QString clean = m_dir->filePath(name);
+    QProcess::execute(QStandardPaths::findExecutable(u"qpdf"_s), {raw, clean});
+    QFile::remove(raw);
+    return clean;
+}
+
+void TestPdfConverter::pageRanges_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("count");
+    QTest::addColumn<QString>("pages");
+    QTest::newRow("list and range") << u"1-3, 5"_s << 10 << u"0,1,2,4"_s;
+    QTest::newRow("en dash with spaces") << u"2 – 4"_s << 10 << u"1,2,3"_s;
+    QTest::newRow("open end") << u"3-"_s << 10 << u"2"_s;
+    QTest::newRow("past the end") << u"9-12"_s << 3 << u""_s;
+    QTest::newRow("huge range on a short file") << u"1-2000000000"_s << 3 << u"0,1,2"_s;
+    QTest::newRow("repeats and order") << u"3,1,,1, 2 ,"_s << 5 << u"0,1,2"_s;
+    QTest::newRow("plus sign") << u"+2"_s << 5 << u"1"_s;
+    QTest::newRow("backwards") << u"5-3"_s << 10 << u"“5-3” isn’t a valid page range."_s;
+    QTest::newRow("zero") << u"0"_s << 10 << u"“0” isn’t a valid page range."_s;
+    QTest::newRow("three parts") << u"1-2-3"_s << 10 << u"“1-2-3” isn’t a valid page range."_s;
+    QTest::newRow("letter") << u" a "_s << 10 << u"“a” isn’t a valid page range."_s;
+    QTest::newRow("spaces only") << u"2, \t "_s << 10 << u"“” isn’t a valid page range."_s;
+    QTest::newRow("25 digits") << u"1234567890123456789012345"_s << 10
+                               << u"“1234567890123456789012345” isn’t a valid page range."_s;
+}
+
+void TestPdfConverter::pageRanges()
+{
+    QFETCH(QString, text);
+    QFETCH(int, count);
+    QFETCH(QString, pages);
+    QString got;
+    try {
+        QStringList list;
+        for (int page : PdfConverter::pages(text, count))
+            list.append(QString::number(page));
+        got = list.join(u',');
+    } catch (const Fail& failure) {
+        got = failure.message();
+    }
+    QCOMPARE(got, pages);
+}
+
+void TestPdfConverter::mergeKeepsOrderAndForms()
+{
+    const QString first = pdf(u"first.pdf"_s, {u"One"_s, u"Two"_s}, true);
+    const QString second = pdf(u"second.pdf"_s, {u"Three"_s});
+    const QString third = pdf(u"third.pdf"_s, {u"Four"_s, u"Five"_s});
+    const QString merged = PdfConverter::tools().at(1).perform({first, second, third}).first();
+    QCOMPARE(QFileInfo(merged).fileName(), u"first merged.pdf"_s);
+    QCOMPARE(pageCount(merged), 5);
+    QCOMPARE(run(u"pdftotext"_s, {merged, u"-"_s}).simplified(), u"One Two Three Four Five"_s);
+    QVERIFY(
+        run(u"qpdf"_s, {u"--json"_s, u"--json-key=acroform"_s, merged}).contains(u"\"name\""_s));
+    QCOMPARE(TestSupport::failureOf([&] { PdfConverter::tools().at(1).perform({first}); }),
+             u"Drag two or more PDFs to merge them."_s);
+}
+
+void TestPdfConverter::splitNamesEveryPage()
+{
+    const QString source = pdf(u"deck.pdf"_s, {u"A"_s, u"B"_s, u"C"_s}, true);
+    const QString folder = PdfConverter::tools().at(2).perform({source}).first();
+    QCOMPARE(QFileInfo(folder).fileName(), u"deck split"_s);
+    QCOMPARE(QDir(folder).entryList(QDir::Files),
+             QStringList({u"deck 001.pdf"_s, u"deck 002.pdf"_s, u"deck 003.pdf"_s}));
+    QCOMPARE(run(u"pdftotext"_s, {folder + u"/deck 002.pdf"_s, u"-"_s}).trimmed(), u"B"_s);
+}
+
+void TestPdfConverter::rotationAddsAQuarter()
+{
+    // Own 0, inherited 90, -90 and 450.
+    const QString source =
+        pdf(u"turn.pdf"_s, {u"a"_s, u"b"_s, u"c"_s, u"d"_s}, false, {0, -1000, -90, 450});
+    QCOMPARE(rotations(source), QList<int>({0, 90, 270, 90}));
+    const QString rotated = PdfConverter::tools().at(3).perform({source}).first();
+    QCOMPARE(QFileInfo(rotated).fileName(), u"turn rotated.pdf"_s);
+    QCOMPARE(rotations(rotated), QList<int>({90, 180, 0, 180}));
+}
+
+void TestPdfConverter::extractAndRemove()
+{
+    const QString source = pdf(u"report.pdf"_s, {u"p1"_s, u"p2"_s, u"p3"_s, u"p4"_s, u"p5"_s});
+    const QString kept = PdfConverter::keepPages(source, u"1-3, 5"_s, true);
+    QCOMPARE(QFileInfo(kept).fileName(), u"report extracted.pdf"_s);
+    QCOMPARE(run(u"pdftotext"_s, {kept, u"-"_s}).simplified(), u"p1 p2 p3 p5"_s);
+    const QString edited = PdfConverter::keepPages(source, u"2"_s, false);
+    QCOMPARE(QFileInfo(edited).fileName(), u"report edited.pdf"_s);
+    QCOMPARE(run(u"pdftotext"_s, {edited, u"-"_s}).simplified(), u"p1 p3 p4 p5"_s);
+    for (const auto& [spec, keep] : {std::pair{u"9-12"_s, true}, std::pair{u"1-5"_s, false}})
+        QCOMPARE(TestSupport::failureOf([&] { PdfConverter::keepPages(source, spec, keep); }),
+                 u"No pages would be left."_s);
+    QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files).size(), 3);
+}
+
+void TestPdfConverter::pageImages()
+{
+    const QString five =
+        pdf(u"five.pdf"_s, {u"a"_s, u"b"_s, u"c"_s, u"d"_s, u"e"_s}, false, {0, 0, -1000});
+    const QString folder = PdfConverter::convert(five, u"png"_s).first();
+    QCOMPARE(QFileInfo(folder).fileName(), u"five pages"_s);
+    QCOMPARE(QDir(folder).entryList(QDir::Files),
+             QStringList({u"five 001.png"_s, u"five 002.png"_s, u"five 003.png"_s,
+                          u"five 004.png"_s, u"five 005.png"_s}));
+    // A US Letter page at 2 pixels per point; the third one lies on its side.
+    QCOMPARE(QImage(folder + u"/five 001.png"_s).size(), QSize(1224, 1584));
+    QCOMPARE(QImage(folder + u"/five 003.png"_s).size(), QSize(1584, 1224));
+
+    const QString one = pdf(u"one.pdf"_s, {u"single"_s}, false, {0});
+    const QStringList image = PdfConverter::convert(one, u"jpg"_s);
+    QCOMPARE(QFileInfo(image.first()).fileName(), u"one.jpg"_s);
+    QCOMPARE(QImage(image.first()).size(), QSize(1224, 1584));
+}
+
+void TestPdfConverter::textSurvives_data()
+{
+    QTest::addColumn<QString>("target");
+    QTest::newRow("TXT") << u"txt"_s;
+    QTest::newRow("DOCX") << u"docx"_s;
+    QTest::newRow("MD") << u"md"_s;
+}
+
+void TestPdfConverter::textSurvives()
+{
+    QFETCH(QString, target);
+    // Through the program, which loads the document engine.
+    const QString source = pdf(u"paper.pdf"_s, {u"Introduction"_s, u"Conclusion"_s});
+    const auto environment = TestSupport::isolatedEnvironment(m_config.path());
+    const auto made = runFlingdial({u"--run"_s, u"convert"_s, target, source}, environment);
+    QCOMPARE(made.status, 0);
+    QString text = QString::fromUtf8(TestSupport::readFile(made.out.trimmed()));
+    if (target == u"docx") {
+        const auto back =
+            runFlingdial({u"--run"_s, u"convert"_s, u"txt"_s, made.out.trimmed()}, environment);
+        text = QString::fromUtf8(TestSupport::readFile(back.out.trimmed()));
+    }
+    QVERIFY2(text.contains(u"Introduction"_s) && text.contains(u"Conclusion"_s), qPrintable(text));
+    if (target == u"md")
+        QVERIFY2(text.startsWith(u"Introduction"_s) || text.startsWith(u"# Introduction"_s),
+                 qPrintable(text));
+}
+
+void TestPdfConverter::lockedAndBrokenFilesFail_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::newRow("user password") << u"locked"_s;
+    QTest::newRow("not a PDF") << u"broken"_s;
+}
+
+void TestPdfConverter::lockedAndBrokenFilesFail()
+{
+    QFETCH(QString, kind);
+    QString source;
+    QString message;
+    if (kind == u"locked") {
+        const QString plain = pdf(u"plain.pdf"_s, {u"secret"_s});
+        source = m_dir->filePath(u"locked.pdf"_s);
+        QProcess::execute(
+            QStandardPaths::findExecutable(u"qpdf"_s),
+            {u"--encrypt"_s, u"user"_s, u"owner"_s, u"256"_s, u"--"_s, plain, source});
+        QFile::remove(plain);
+        message = u"locked.pdf is password protected."_s;
+    } else {
+        source = TestSupport::writeFile(m_dir->filePath(u"broken.pdf"_s), QByteArray(4000, 'z'));
+        message = u"Can’t open broken.pdf."_s;
+    }
+    const QStringList before =
+        QDir(m_dir->path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+    for (const Operation& tool : PdfConverter::tools()) {
+        if (tool.title.endsWith(u'…'))
+            continue;
+        QCOMPARE(TestSupport::failureOf([&] { tool.perform({source, source}); }), message);
+    }
+    for (const QString& target : {u"png"_s, u"txt"_s})
+        QCOMPARE(TestSupport::failureOf([&] { PdfConverter::convert(source, target); }), message);
+    QCOMPARE(TestSupport::failureOf([&] { PdfConverter::keepPages(source, u"1"_s, true); }),
+             message);
+    QCOMPARE(QDir(m_dir->path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+             before);
+}
+
+void TestPdfConverter::compress_data()
+{
+    QTest::addColumn<bool>("ghostscript");
+    QTest::addColumn<QString>("name");
+    QTest::newRow("Ghostscript, odd name") << true << u"50%d off.pdf"_s;
+    QTest::newRow("Ghostscript, percent") << true << u"100% sure.pdf"_s;
+    QTest::newRow("built-in engine") << false << u"-photos.pdf"_s;
+}
+
+void TestPdfConverter::compress()
+{
+    QFETCH(bool, ghostscript);
+    QFETCH(QString, name);
+    if (ghostscript && QStandardPaths::findExecutable(u"gs"_s).isEmpty())
+        QSKIP("Ghostscript (gs) is not installed");
+    // A photo-heavy PDF: noisy pictures, one per page, made by the program.
+    QStringList pictures;
+    for (int i = 0; i < 3; ++i) {
+        QImage picture(1600, 1200, QImage::Format_RGB32);
+        for (int y = 0; y < picture.height(); ++y)
+            for (int x = 0; x < picture.width(); ++x)
+                picture.setPixel(
+                    x, y, qRgb((x * 7 + y) % 256, (y * 3 + i * 40) % 256, ((x ^ y) * 13) % 256));
+        const QString path = m_dir->filePath(u"photo%1.png"_s.arg(i));
+        picture.save(path);
+        pictures.append(path);
+    }
+    auto environment = TestSupport::isolatedEnvironment(m_config.path());
+    const auto merged = runFlingdial(
+        QStringList{u"--run"_s, u"tools"_s, u"merge into pdf"_s} + pictures, environment);
+    QCOMPARE(merged.status, 0);
+    const QString source = m_dir->filePath(name);
+    QFile::rename(merged.out.trimmed(), source);
+    if (!ghostscript)
+        environment.insert(u"FLINGDIAL_TOOL_DIRS"_s, m_dir->filePath(u"none"_s));
+    const auto result = runFlingdial({u"--run"_s, u"tools"_s, u"compress"_s, source}, environment);
+    QCOMPARE(result.status, 0);
+    const QString made = result.out.trimmed();
+    QVERIFY2(QFileInfo::exists(made), qPrintable(result.out + result.err));
+    QCOMPARE(QFileInfo(made).fileName(),
+             QFileInfo(source).completeBaseName() + u" compressed.pdf"_s);
+    QVERIFY2(QFileInfo(made).size() < QFileInfo(source).size() * 8 / 10,
+             qPrintable(u"%1 → %2"_s.arg(QFileInfo(source).size()).arg(QFileInfo(made).size())));
+    QCOMPARE(pageCount(made), 3);
+
+    // Text alone can't get smaller: nothing is written.
+    const QString text = pdf(u"words.pdf"_s, {u"Only"_s, u"words"_s}, true);
+    const auto again = runFlingdial({u"--run"_s, u"tools"_s, u"compress"_s, text}, environment);
+    if (again.status == 0) {
+        QVERIFY(QFileInfo(again.out.trimmed()).size() < QFileInfo(text).size());
+        QVERIFY(run(u"qpdf"_s, {u"--json"_s, u"--json-key=acroform"_s, again.out.trimmed()})
+                    .contains(u"\"name\""_s));
+        QCOMPARE(run(u"pdftotext"_s, {again.out.trimmed(), u"-"_s}).simplified(), u"Only words"_s);
+    } else {
+        QVERIFY2(again.err.contains(u"words.pdf is already as small as it gets."_s),
+                 qPrintable(again.err));
+    }
+}
+
+void TestPdfConverter::longDocumentsSplit()
+{
+    QStringList words;
+    for (int i = 0; i < 2000; ++i)
+        words.append(u"w%1"_s.arg(i));
+    const QString source = pdf(u"long.pdf"_s, words);
+    const QString folder = PdfConverter::tools().at(2).perform({source}).first();
+    QCOMPARE(QDir(folder).entryList(QDir::Files).size(), 2000);
+    QVERIFY(QFileInfo::exists(folder + u"/long 2000.pdf"_s));
+}
+
+void TestPdfConverter::hangingPagesAreStopped()
+{
+    // A stand-in for a renderer that never finishes a page.
+    const QTemporaryDir modules;
+    TestSupport::writeExecutable(modules.filePath(u"flingdial-pdf-pages"_s),
+                                 "echo page 1\nexec sleep 60\n");
+    const ScopedEnv helper("FLINGDIAL_MODULES_DIR", modules.path().toLocal8Bit());
+    const ScopedEnv limit("FLINGDIAL_PDF_PAGE_TIMEOUT", "1");
+    const QString source = pdf(u"slow.pdf"_s, {u"a"_s, u"b"_s});
+    QCOMPARE(TestSupport::failureOf([&] { PdfConverter::convert(source, u"png"_s); }),
+             u"A page of slow.pdf takes too long to draw."_s);
+    QCOMPARE(QDir(m_dir->path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+             QStringList{u"slow.pdf"_s});
+}
+
+QTEST_GUILESS_MAIN(TestPdfConverter)
+#include "tst_PdfConverter.moc"
