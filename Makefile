@@ -6,7 +6,7 @@ FUZZ_DIR ?= build-fuzz
 FUZZ_SECONDS ?= 60
 PREFIX ?= /usr/local
 
-.PHONY: deps configure build run test test-asan fuzz install package format clean
+.PHONY: deps configure build run test test-asan fuzz install package format translations clean
 
 deps:
 	bash scripts/install-deps.sh
@@ -48,6 +48,10 @@ fuzz: deps
 		-DCMAKE_CXX_FLAGS="-O1 -g1" -DFLINGDIAL_FUZZ=ON
 	cmake --build $(FUZZ_DIR) --target fuzz_targets
 	bash fuzz/run.sh $(FUZZ_DIR) $(FUZZ_SECONDS)
+
+# Brings translations/*.ts up to date with the texts in src/ (lupdate).
+translations: configure
+	cmake --build $(BUILD_DIR) --target update_translations
 
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i

@@ -8,6 +8,7 @@ packages=(
   g++ cmake ninja-build pkg-config make
   # Qt 6
   qt6-base-dev qt6-base-dev-tools qt6-svg-dev qt6-image-formats-plugins libqt6svg6
+  qt6-l10n-tools qt6-translations-l10n
   libgl-dev
   # image engine, PDF model and rendering, XML, containers, property lists
   libvips-dev libwebp-dev libqpdf-dev libpoppler-cpp-dev libpugixml-dev libarchive-dev libplist-dev

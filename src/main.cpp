@@ -3,6 +3,7 @@
 #include "core/Log.h"
 #include "core/Plugins.h"
 #include "core/Prompter.h"
+#include "core/Translations.h"
 #include "platform/headless/ConsolePrompter.h"
 
 #include <QCoreApplication>
@@ -37,6 +38,7 @@ int withoutDesktop(int argc, char** argv, CommandLine::Command command,
     QCoreApplication::setApplicationName(QStringLiteral("flingdial"));
     QCoreApplication::setApplicationVersion(QStringLiteral(FLINGDIAL_VERSION));
     Log::install();
+    Translations::install();
     Prompter::install(std::make_unique<ConsolePrompter>());
     int status = 0;
     switch (command) {

@@ -2,6 +2,7 @@
 
 #include "base/Errors.h"
 #include "base/FileKind.h"
+#include "base/Translate.h"
 #include "catalog/Catalog.h"
 #include "cli/CancelOnInterrupt.h"
 #include "cli/ProgressBar.h"
@@ -16,6 +17,8 @@
 #include <unistd.h>
 
 namespace CommandLine {
+
+FLINGDIAL_TR_CONTEXT(CommandLine)
 
 namespace {
 
@@ -133,7 +136,7 @@ int run(const QStringList& arguments, const SliceSet& slices,
             return loosely(op.title) == loosely(label);
         });
     if (chosen == operations.cend()) {
-        printLine(stdout, QStringLiteral("No “%1” slice. Available: %2")
+        printLine(stdout, tr("No “%1” slice. Available: %2")
                               .arg(label, titles(operations).join(QStringLiteral(", "))));
         return 2;
     }
@@ -167,16 +170,15 @@ int run(const QStringList& arguments, const SliceSet& slices,
 
 QString usage()
 {
-    return QStringLiteral(
-        "Usage:\n"
-        "  flingdial                                  start the tray application\n"
-        "  flingdial --run MODE LABEL FILE…           run one slice on the files\n"
-        "                                             (MODE: convert, tools or actions)\n"
-        "  flingdial --login on|off                   start at login, or not\n"
-        "  flingdial --render-icon OUT.png|svg [SIZE] draw the application icon\n"
-        "  flingdial --render-menubar OUT.png [SIZE]  draw the tray mark\n"
-        "  flingdial --snapshot OUT.png MODE light|dark FILE…   draw the wheel\n"
-        "  flingdial --help | --version\n");
+    return tr("Usage:\n"
+              "  flingdial                                  start the tray application\n"
+              "  flingdial --run MODE LABEL FILE…           run one slice on the files\n"
+              "                                             (MODE: convert, tools or actions)\n"
+              "  flingdial --login on|off                   start at login, or not\n"
+              "  flingdial --render-icon OUT.png|svg [SIZE] draw the application icon\n"
+              "  flingdial --render-menubar OUT.png [SIZE]  draw the tray mark\n"
+              "  flingdial --snapshot OUT.png MODE light|dark FILE…   draw the wheel\n"
+              "  flingdial --help | --version\n");
 }
 
 int login(const QStringList& arguments)

@@ -3,6 +3,7 @@
 #include "cli/CommandLine.h"
 #include "core/Log.h"
 #include "core/Prompter.h"
+#include "core/Translations.h"
 #include "platform/headless/ConsolePrompter.h"
 #include "ui/DialogPrompter.h"
 #include "ui/RenderCommands.h"
@@ -71,6 +72,7 @@ int DesktopPlugin::main(int argc, char** argv)
     QGuiApplication::setApplicationDisplayName(QStringLiteral("Flingdial"));
     QGuiApplication::setDesktopFileName(QStringLiteral("org.flingdial.Flingdial"));
     Log::install();
+    Translations::install();
     if (display)
         Prompter::install(std::make_unique<DialogPrompter>());
     else

@@ -19,11 +19,6 @@ namespace {
 using QpdfFiles::load;
 using QpdfFiles::save;
 
-QString fileName(const QString& path)
-{
-    return QFileInfo(path).fileName();
-}
-
 // The rotation a page shows, its own or inherited, as 0, 90, 180 or 270.
 int rotationOf(QPDFPageObjectHelper& page)
 {
