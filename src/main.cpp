@@ -5,6 +5,7 @@
 #include "core/Prompter.h"
 #include "core/Translations.h"
 #include "platform/headless/ConsolePrompter.h"
+#include "platform/headless/HeadlessPlatform.h"
 
 #include <QCoreApplication>
 #include <cstdio>
@@ -40,6 +41,7 @@ int withoutDesktop(int argc, char** argv, CommandLine::Command command,
     Log::install();
     Translations::install();
     Prompter::install(std::make_unique<ConsolePrompter>());
+    Platform::install(std::make_unique<HeadlessPlatform>());
     int status = 0;
     switch (command) {
     case CommandLine::Command::login:

@@ -11,6 +11,7 @@
 #include "core/Settings.h"
 #include "core/WheelMode.h"
 #include "platform/Autostart.h"
+#include "platform/Platform.h"
 
 #include <QDir>
 #include <cstdio>
@@ -183,7 +184,7 @@ QString usage()
 
 int login(const QStringList& arguments)
 {
-    const auto item = Autostart::create();
+    Autostart* item = &Platform::shared().autostart();
     try {
         if (arguments.at(2) == QLatin1String("on"))
             item->enable();

@@ -1,4 +1,5 @@
 #include "ui/DesktopPlugin.h"
+#include "ui/Backends.h"
 
 #include "cli/CommandLine.h"
 #include "core/Log.h"
@@ -77,6 +78,8 @@ int DesktopPlugin::main(int argc, char** argv)
         Prompter::install(std::make_unique<DialogPrompter>());
     else
         Prompter::install(std::make_unique<ConsolePrompter>());
+    const Session::Kind session = display ? Session::detect() : Session::Kind::none;
+    Platform::install(Backends::forSession(session));
 
     switch (command) {
     case CommandLine::Command::run:

@@ -4,10 +4,11 @@
 #include "core/Log.h"
 #include "core/Settings.h"
 #include "platform/DragSource.h"
-#include "platform/DropActions.h"
 #include "platform/FileManager.h"
 #include "platform/GlobalHotKey.h"
 #include "platform/Notifier.h"
+#include "platform/Platform.h"
+#include "platform/Session.h"
 #include "ui/Runner.h"
 #include "ui/drawing/Brand.h"
 #include "ui/drawing/SymbolImages.h"
@@ -54,15 +55,18 @@ void TrayApplication::start()
 {
     Settings::shared().registerDefaults();
     Settings::shared().watchForChanges();
+    Platform& platform = Platform::shared();
     qCInfo(lcApp, "launched");
+    qCInfo(lcApp, "session: %s, backend: %s", qUtf8Printable(Session::name(Session::detect())),
+           qUtf8Printable(platform.name()));
     // A tray utility has no main window: closing a dialog must not quit it.
     QGuiApplication::setQuitOnLastWindowClosed(false);
     QGuiApplication::setWindowIcon(windowIcon());
-    DropActions::answerEveryDropAsCopy();
+    platform.answerEveryDropAsCopy();
     setUpTray();
 
     QString why;
-    m_watcher = new DragWatcher(DragSource::create(&why), this);
+    m_watcher = new DragWatcher(platform.createDragSource(&why), this);
     if (!why.isEmpty())
         qCWarning(lcApp, "drags can't be watched: %s", qUtf8Printable(why));
     connect(m_watcher, &DragWatcher::showWheel, this,
@@ -75,7 +79,7 @@ void TrayApplication::start()
             [] { WheelController::shared().dragEnded(); });
     m_watcher->start();
 
-    m_hotKey = GlobalHotKey::create(this, &why);
+    m_hotKey = platform.createHotKey(this, &why);
     if (m_hotKey)
         connect(m_hotKey.get(), &GlobalHotKey::pressed, this, &TrayApplication::openForCopiedFiles);
     else
@@ -84,7 +88,11 @@ void TrayApplication::start()
     connect(&Settings::shared(), &Settings::changed, this, &TrayApplication::applyHotKeySetting);
 
     // A click on a notification about finished work shows its files.
-    connect(&Notifier::shared(), &Notifier::activated, this, &FileManager::reveal);
+    if (Notifier* notifier = platform.notifier())
+        connect(notifier, &Notifier::activated, this, [&platform](const QStringList& paths) {
+            if (FileManager* fileManager = platform.fileManager())
+                fileManager->reveal(paths);
+        });
 
     // The guide opens once per user, on the first launch.
     if (!Settings::shared().get(SettingKeys::onboarded)) {

@@ -1,3 +1,4 @@
+#include "support/TestPlatform.h"
 #include "core/Settings.h"
 #include "support/TestSupport.h"
 #include "ui/wheel/DragWatcher.h"
@@ -68,6 +69,7 @@ private:
 
 void TestDragWatcher::initTestCase()
 {
+    TestPlatform::install();
     m_home =
         std::make_unique<TestSupport::ScopedEnv>("XDG_CONFIG_HOME", m_config.path().toLocal8Bit());
     Settings::shared().registerDefaults();

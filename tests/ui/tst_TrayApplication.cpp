@@ -1,3 +1,4 @@
+#include "support/TestPlatform.h"
 #include "core/Job.h"
 #include "core/Settings.h"
 #include "support/TestSupport.h"
@@ -45,6 +46,7 @@ private:
 
 void TestTrayApplication::initTestCase()
 {
+    TestPlatform::install();
     m_home =
         std::make_unique<TestSupport::ScopedEnv>("XDG_CONFIG_HOME", m_config.path().toLocal8Bit());
     Settings::shared().registerDefaults();

@@ -65,9 +65,3 @@ void DBusNotifier::onClosed(uint id, uint)
 {
     m_paths.remove(id);
 }
-
-Notifier& Notifier::shared()
-{
-    static DBusNotifier* notifier = new DBusNotifier(QCoreApplication::instance());
-    return *notifier;
-}

@@ -1,8 +1,9 @@
 #include "ui/actions/Shelf.h"
 
-#include "platform/DragSource.h"
+#include "platform/Platform.h"
 #include "platform/Thumbnails.h"
-#include "platform/WindowShape.h"
+#include <QImage>
+#include "ui/drawing/WindowShape.h"
 #include "ui/actions/ShareActions.h"
 #include "ui/drawing/SymbolImages.h"
 
@@ -140,8 +141,11 @@ void Shelf::loadThumbnail()
     const QPointer<Shelf> self(this);
     const QString file = m_files.first();
     const qreal ratio = devicePixelRatioF();
-    QThreadPool::globalInstance()->start([self, file, ratio] {
-        QImage thumbnail = Thumbnails::of(file, int(pictureSide * ratio));
+    Thumbnails* thumbnails = Platform::shared().thumbnails();
+    if (!thumbnails)
+        return;
+    QThreadPool::globalInstance()->start([self, file, ratio, thumbnails] {
+        QImage thumbnail = thumbnails->of(file, int(pictureSide * ratio));
         if (thumbnail.isNull())
             return;
         thumbnail.setDevicePixelRatio(ratio);
@@ -229,10 +233,10 @@ void Shelf::dragFiles()
     }
     drag->setPixmap(stack);
     drag->setHotSpot(m_downPoint - pictureRect.topLeft());
-    DragSource::setOwnDragFiles(m_files);
+    Platform::shared().setOwnDragFiles(m_files);
     const Qt::DropAction result =
         drag->exec(Qt::CopyAction | Qt::MoveAction | Qt::LinkAction, Qt::CopyAction);
-    DragSource::setOwnDragFiles({});
+    Platform::shared().setOwnDragFiles({});
     m_dragging = false;
     QTimer::singleShot(60000, drag, &QObject::deleteLater);
     if (result == Qt::MoveAction || !anyFileLeft())

@@ -4,6 +4,7 @@
 #include "core/Log.h"
 #include "core/Settings.h"
 #include "platform/Autostart.h"
+#include "platform/Platform.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -40,7 +41,7 @@ GeneralPane::GeneralPane(QWidget* parent)
     auto* layout = new QVBoxLayout(this);
     auto* login = new QGroupBox(this);
     (new QVBoxLayout(login))->addWidget(m_launchAtLogin);
-    m_launchAtLogin->setChecked(Autostart::create()->isEnabled());
+    m_launchAtLogin->setChecked(Platform::shared().autostart().isEnabled());
     connect(m_launchAtLogin, &QCheckBox::toggled, this, &GeneralPane::switchLaunchAtLogin);
     layout->addWidget(login);
 
@@ -139,7 +140,7 @@ void GeneralPane::refresh()
 
 void GeneralPane::switchLaunchAtLogin(bool on)
 {
-    const auto item = Autostart::create();
+    Autostart* item = &Platform::shared().autostart();
     try {
         if (on)
             item->enable();

@@ -1,6 +1,6 @@
 #include "ui/wheel/WheelController.h"
 
-#include "platform/WindowFocus.h"
+#include "platform/Platform.h"
 #include "ui/actions/SliceSets.h"
 #include "ui/wheel/WheelPanel.h"
 #include "ui/wheel/WheelView.h"
@@ -68,7 +68,7 @@ void WheelController::show(WheelMode::Mode mode, const QStringList& files, bool 
     wheel->configure(mode, SliceSets::of(mode, files), files);
 
     if (keyboard)
-        WindowFocus::rememberActiveWindow(ownWindows());
+        Platform::shared().rememberActiveWindow(ownWindows());
     if (!wheelPanel->isVisible()) {
         wheelPanel->showAt(QCursor::pos(), keyboard);
         if (!keyboard)
@@ -102,7 +102,7 @@ void WheelController::hide()
     m_keyboard = false;
     if (m_panel)
         m_panel->hide();
-    WindowFocus::restoreActiveWindow();
+    Platform::shared().restoreActiveWindow();
 }
 
 void WheelController::dragEnded()

@@ -1,4 +1,4 @@
-#include "platform/Thumbnails.h"
+#include "platform/desktop/FreedesktopThumbnails.h"
 
 #include "base/Errors.h"
 #include "core/Engines.h"
@@ -7,8 +7,6 @@
 #include <QImage>
 #include <QStandardPaths>
 #include <QUrl>
-
-namespace Thumbnails {
 
 namespace {
 
@@ -31,7 +29,7 @@ QImage cached(const QString& path)
 
 } // namespace
 
-QImage of(const QString& path, int pixels)
+QImage FreedesktopThumbnails::of(const QString& path, int pixels)
 {
     QImage image = cached(path);
     if (image.isNull()) {
@@ -45,5 +43,3 @@ QImage of(const QString& path, int pixels)
         return {};
     return image.scaled(pixels, pixels, Qt::KeepAspectRatio, Qt::SmoothTransformation);
 }
-
-} // namespace Thumbnails

@@ -1,6 +1,6 @@
-#include "platform/WindowShape.h"
+#include "ui/drawing/WindowShape.h"
 
-#include "platform/WindowFocus.h"
+#include "platform/Platform.h"
 
 #include <QBitmap>
 #include <QImage>
@@ -10,7 +10,7 @@ namespace WindowShape {
 
 bool fitToPaintedArea(QWidget* window)
 {
-    if (WindowFocus::hasCompositor()) {
+    if (Platform::shared().hasCompositor()) {
         window->clearMask();
         return false;
     }
