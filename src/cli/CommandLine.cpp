@@ -29,6 +29,16 @@ void printLine(std::FILE* stream, const QString& line)
     std::fflush(stream);
 }
 
+QStringList titles(const QList<Operation>& operations)
+{
+    QStringList list;
+    for (const Operation& operation : operations)
+        list.append(operation.title);
+    return list;
+}
+
+} // namespace
+
 WheelMode::Mode modeNamed(const QString& word)
 {
     return WheelMode::fromRawValue(word.toLower()).value_or(WheelMode::convert);
@@ -42,52 +52,6 @@ QStringList absolutePaths(const QStringList& paths)
     return result;
 }
 
-QStringList titles(const QList<Operation>& operations)
-{
-    QStringList list;
-    for (const Operation& operation : operations)
-        list.append(operation.title);
-    return list;
-}
-
-} // namespace
-
-QStringList arguments(int argc, char** argv)
-{
-    QStringList list;
-    for (int i = 0; i < argc; ++i)
-        list.append(QString::fromLocal8Bit(argv[i]));
-    return list;
-}
-
-bool hasDisplay()
-{
-    return !qEnvironmentVariableIsEmpty("DISPLAY") ||
-           !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
-}
-
-Command recognise(const QStringList& arguments)
-{
-    const qsizetype n = arguments.size();
-    const QString option = n > 1 ? arguments.at(1) : QString();
-    if (n == 2 && (option == QLatin1String("--help") || option == QLatin1String("-h")))
-        return Command::help;
-    if (n == 2 && option == QLatin1String("--version"))
-        return Command::version;
-    if (option == QLatin1String("--run"))
-        return n >= 5 ? Command::run : Command::usage;
-    if (n == 3 && option == QLatin1String("--login"))
-        return Command::login;
-    if (n >= 3 &&
-        (option == QLatin1String("--render-icon") || option == QLatin1String("--render-menubar")))
-        return Command::renderIcon;
-    if (n >= 6 && option == QLatin1String("--snapshot"))
-        return Command::snapshot;
-    return Command::startApplication;
-}
-
-// The files of a --run: everything after the label, where a first "--"
-// only ends the options, as it does for other programs.
 QStringList fileArguments(const QStringList& arguments)
 {
     QStringList files = arguments.mid(4);
@@ -96,18 +60,25 @@ QStringList fileArguments(const QStringList& arguments)
     return files;
 }
 
-bool drawsText(const QStringList& arguments)
+std::optional<Operation> slice(const QList<Operation>& operations, const QString& label)
 {
-    if (modeNamed(arguments.at(2)) == WheelMode::actions)
-        return true;
-    // Documents are laid out, and so are PDFs that become documents; the
-    // PDF tools, spreadsheets and presentations need no text layout here.
-    const bool converting = modeNamed(arguments.at(2)) == WheelMode::convert;
-    const QStringList files = fileArguments(arguments);
-    return std::any_of(files.cbegin(), files.cend(), [converting](const QString& file) {
-        const FileKind::Kind kind = FileKind::of(QDir::current().absoluteFilePath(file));
-        return kind == FileKind::document || (converting && kind == FileKind::pdf);
-    });
+    // The exact title wins; failing that, a label without the "…" and with
+    // x for × names its slice too.
+    const auto loosely = [](const QString& text) {
+        QString plain = text.toLower();
+        if (plain.endsWith(QChar(0x2026)))
+            plain.chop(1);
+        else if (plain.endsWith(QLatin1String("...")))
+            plain.chop(3);
+        return plain.replace(QChar(0x00d7), QLatin1Char('x'));
+    };
+    for (const Operation& operation : operations)
+        if (operation.title.compare(label, Qt::CaseInsensitive) == 0)
+            return operation;
+    for (const Operation& operation : operations)
+        if (loosely(operation.title) == loosely(label))
+            return operation;
+    return std::nullopt;
 }
 
 int run(const QStringList& arguments, const SliceSet& slices,
@@ -119,24 +90,8 @@ int run(const QStringList& arguments, const SliceSet& slices,
     const QStringList files = absolutePaths(fileArguments(arguments));
     const QList<Operation> operations = slices(mode, files);
 
-    // The exact title wins; failing that, a label without the "…" and with
-    // x for × ("trim", "speed 2x") names its slice too.
-    const auto loosely = [](const QString& text) {
-        QString plain = text.toLower();
-        if (plain.endsWith(QChar(0x2026)))
-            plain.chop(1);
-        else if (plain.endsWith(QLatin1String("...")))
-            plain.chop(3);
-        return plain.replace(QChar(0x00d7), QLatin1Char('x'));
-    };
-    auto chosen = std::find_if(operations.cbegin(), operations.cend(), [&](const Operation& op) {
-        return op.title.toLower() == label.toLower();
-    });
-    if (chosen == operations.cend())
-        chosen = std::find_if(operations.cbegin(), operations.cend(), [&](const Operation& op) {
-            return loosely(op.title) == loosely(label);
-        });
-    if (chosen == operations.cend()) {
+    const std::optional<Operation> chosen = slice(operations, label);
+    if (!chosen) {
         printLine(stdout, tr("No “%1” slice. Available: %2")
                               .arg(label, titles(operations).join(QStringLiteral(", "))));
         return 2;

@@ -44,6 +44,7 @@ QList<Operation> formats(const QStringList& targets, const QStringList& files,
         });
         operation.symbol = FormatSymbol::named(target);
         operation.isConversion = true;
+        operation.target = target;
         operation.unavailableReason = unavailable ? unavailable(target) : std::nullopt;
         operations.append(operation);
     }

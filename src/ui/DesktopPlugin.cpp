@@ -2,6 +2,7 @@
 #include "ui/Backends.h"
 
 #include "cli/CommandLine.h"
+#include "cli/Commands.h"
 #include "core/Log.h"
 #include "core/Prompter.h"
 #include "core/Translations.h"
@@ -19,16 +20,15 @@
 
 namespace {
 
-std::unique_ptr<QGuiApplication> makeApplication(int& argc, char** argv,
-                                                 CommandLine::Command command, bool display)
+std::unique_ptr<QGuiApplication> makeApplication(int& argc, char** argv, Commands::Id command,
+                                                 bool display)
 {
     // Without a display there is nothing to connect to, whatever the
     // environment asks for.
     if (!display)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     // The wheel of a snapshot is a widget, even without a display.
-    if (display || command == CommandLine::Command::startApplication ||
-        command == CommandLine::Command::snapshot)
+    if (display || command == Commands::Id::startApplication || command == Commands::Id::snapshot)
         return std::make_unique<QApplication>(argc, argv);
     return std::make_unique<QGuiApplication>(argc, argv);
 }
@@ -64,10 +64,10 @@ void keepClipboard()
 
 int DesktopPlugin::main(int argc, char** argv)
 {
-    const QStringList arguments = CommandLine::arguments(argc, argv);
-    const bool display = CommandLine::hasDisplay();
-    const CommandLine::Command command = CommandLine::recognise(arguments);
-    const auto app = makeApplication(argc, argv, command, display);
+    const QStringList arguments = Commands::arguments(argc, argv);
+    const bool display = Commands::hasDisplay();
+    const Commands::Command& command = Commands::recognise(arguments);
+    const auto app = makeApplication(argc, argv, command.id, display);
     QCoreApplication::setApplicationName(QStringLiteral("flingdial"));
     QCoreApplication::setApplicationVersion(QStringLiteral(FLINGDIAL_VERSION));
     QGuiApplication::setApplicationDisplayName(QStringLiteral("Flingdial"));
@@ -81,17 +81,17 @@ int DesktopPlugin::main(int argc, char** argv)
     const Session::Kind session = display ? Session::detect() : Session::Kind::none;
     Platform::install(Backends::forSession(session));
 
-    switch (command) {
-    case CommandLine::Command::run:
+    switch (command.id) {
+    case Commands::Id::run:
         exitNow(CommandLine::run(arguments, SliceSets::of, keepClipboard));
-    case CommandLine::Command::login:
-        exitNow(CommandLine::login(arguments));
-    case CommandLine::Command::renderIcon:
+    case Commands::Id::renderIcon:
         exitNow(RenderCommands::renderIcon(arguments));
-    case CommandLine::Command::snapshot:
+    case Commands::Id::snapshot:
         exitNow(RenderCommands::snapshot(arguments));
-    default:
+    case Commands::Id::startApplication:
         break;
+    default:
+        exitNow(command.run(arguments));
     }
     TrayApplication delegate;
     delegate.start();

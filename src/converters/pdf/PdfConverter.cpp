@@ -335,6 +335,11 @@ ConverterFamily family()
     family.kind = FileKind::pdf;
     family.targets = [](const QString&) { return targets(); };
     family.convert = convert;
+    // Page images are drawn by the helper; the text formats are written by
+    // the document engine.
+    family.laysOutText = [](const QString& target) {
+        return target != QLatin1String("jpg") && target != QLatin1String("png");
+    };
     family.tools = tools;
     return family;
 }
