@@ -2,6 +2,7 @@
 
 #include "base/Errors.h"
 #include "base/FileKind.h"
+#include "base/Formats.h"
 #include "base/Translate.h"
 #include "catalog/Catalog.h"
 #include "cli/CancelOnInterrupt.h"
@@ -74,6 +75,12 @@ std::optional<Operation> slice(const QList<Operation>& operations, const QString
     };
     for (const Operation& operation : operations)
         if (operation.title.compare(label, Qt::CaseInsensitive) == 0)
+            return operation;
+    // A conversion is also named by its format key or an alias ("jpeg",
+    // "tar.gz"), whatever language its title is in.
+    const QString key = Formats::key(label.toLower());
+    for (const Operation& operation : operations)
+        if (operation.target == key)
             return operation;
     for (const Operation& operation : operations)
         if (loosely(operation.title) == loosely(label))

@@ -28,8 +28,9 @@ QString usage();
 // The pieces of a --run: its mode (any letter case; anything else means
 // convert), its files made absolute (a first "--" after the label only
 // ends the options, as for other programs), and the slice a label names:
-// the exact title in any letter case, else the title without its "…" and
-// with x for × ("trim", "speed 2x").
+// the exact title in any letter case, else a conversion's format key or an
+// alias of it ("jpeg"), else the title without its "…" and with x for ×
+// ("trim", "speed 2x").
 WheelMode::Mode modeNamed(const QString& word);
 QStringList fileArguments(const QStringList& arguments);
 QStringList absolutePaths(const QStringList& paths);

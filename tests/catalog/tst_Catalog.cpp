@@ -1,5 +1,4 @@
 #include "base/Errors.h"
-#include "base/FormatSymbol.h"
 #include "catalog/Catalog.h"
 #include "core/Deps.h"
 #include "support/TestSupport.h"

@@ -116,6 +116,14 @@ void TestCommandLine::printsResultPaths()
     QCOMPARE(result.status, 0);
     QCOMPARE(result.out, m_dir->filePath(u"subs.vtt"_s) + QLatin1Char('\n') +
                              m_dir->filePath(u"subs 2.vtt"_s) + QLatin1Char('\n'));
+
+    // A conversion is named by its format key or an alias as well as its title.
+    result = runFlingdial({u"--run"_s, u"convert"_s, u"tar.gz"_s, u"Photos/"_s}, environment(),
+                          m_dir->path());
+    QCOMPARE(result.status, 0);
+    QCOMPARE(result.out, m_dir->filePath(u"Photos.tar.gz"_s) + QLatin1Char('\n'));
+    result = runFlingdial({u"--run"_s, u"convert"_s, u"WebVTT"_s, subs}, environment());
+    QCOMPARE(result.status, 2);
 }
 
 void TestCommandLine::imageFormatsOutsideTheCore_data()

@@ -3,7 +3,7 @@
 #include "base/Errors.h"
 #include "base/FileKind.h"
 #include "base/FileOps.h"
-#include "base/FormatSymbol.h"
+#include "base/Formats.h"
 #include "core/ChildProcess.h"
 #include "core/Conversions.h"
 #include "core/Deps.h"
@@ -197,9 +197,10 @@ QList<Operation> compressOperations()
     QList<Operation> operations;
     for (const QString& format : formats()) {
         Operation operation = Operation::allFiles(
-            Conversions::title(format), FormatSymbol::named(format),
+            Formats::title(format), Formats::symbol(format),
             [format](const QStringList& files) { return compress(files, format); });
         operation.isConversion = true;
+        operation.target = format;
         operation.takesFolders = true;
         operations.append(operation);
     }
