@@ -120,17 +120,6 @@ QString uniqueIn(const QString& source, const QString& name)
     return unique(directory(source) + QLatin1Char('/') + name);
 }
 
-QString derived(const QString& source, const QString& suffix, const QString& extension)
-{
-    return unique(candidate(source, suffix, extension));
-}
-
-void discard(const QString& path)
-{
-    QFile::remove(path);
-    NameReservations::shared().release({path});
-}
-
 QString temporaryDirectory()
 {
     const QString path = QDir::tempPath() + QStringLiteral("/Flingdial-") +

@@ -69,9 +69,4 @@ QString run(const QString& executable, const QStringList& arguments, const Watch
                                                    : child.standardOutput());
 }
 
-QString osascript(const QString& script)
-{
-    return run(QStringLiteral("/usr/bin/osascript"), {QStringLiteral("-e"), script}).trimmed();
-}
-
 } // namespace Shell

@@ -86,9 +86,9 @@ DragSource::Pointer X11DragSource::pointer()
     if (mask & XCB_MOD_MASK_CONTROL)
         result.modifiers |= ModifierKey::flag(ModifierKey::control);
     if (mask & XCB_MOD_MASK_1)
-        result.modifiers |= ModifierKey::flag(ModifierKey::option);
+        result.modifiers |= ModifierKey::flag(ModifierKey::alt);
     if (mask & XCB_MOD_MASK_4)
-        result.modifiers |= ModifierKey::flag(ModifierKey::command);
+        result.modifiers |= ModifierKey::flag(ModifierKey::super);
     return result;
 }
 

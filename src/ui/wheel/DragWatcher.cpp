@@ -10,7 +10,7 @@ constexpr int pollIntervalMs = 1000 / 30;
 // Super and Alt held when a drag begins don't open the wheel until they are
 // pressed again; Shift and Ctrl held then open it at once.
 constexpr ModifierKey::Flags seededAtStart =
-    ModifierKey::flag(ModifierKey::command) | ModifierKey::flag(ModifierKey::option);
+    ModifierKey::flag(ModifierKey::super) | ModifierKey::flag(ModifierKey::alt);
 
 } // namespace
 

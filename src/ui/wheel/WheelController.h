@@ -27,7 +27,6 @@ public:
     void showNextMode();
 
     bool isVisible() const;
-    bool isKeyboard() const { return m_keyboard; }
     WheelMode::Mode mode() const { return m_mode; }
     const QStringList& files() const { return m_files; }
     WheelPanel* panel();

@@ -29,7 +29,6 @@ public:
     void setKeyboardMode(bool on) { m_keyboardMode = on; }
     // The entrance animation's scale about the centre.
     void setScale(qreal scale);
-    bool keyboardMode() const { return m_keyboardMode; }
 
     const QList<Operation>& items() const { return m_items; }
     std::optional<int> highlighted() const { return m_highlighted; }
