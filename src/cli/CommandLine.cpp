@@ -5,7 +5,10 @@
 #include "base/Formats.h"
 #include "base/Translate.h"
 #include "catalog/Catalog.h"
+#include "cli/Bindings.h"
 #include "cli/CancelOnInterrupt.h"
+#include "cli/Instance.h"
+#include "core/Log.h"
 #include "cli/ProgressBar.h"
 #include "core/Job.h"
 #include "core/NameReservations.h"
@@ -14,6 +17,7 @@
 #include "platform/Autostart.h"
 #include "platform/Platform.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <cstdio>
 #include <unistd.h>
@@ -134,14 +138,51 @@ int run(const QStringList& arguments, const SliceSet& slices,
 QString usage()
 {
     return tr("Usage:\n"
-              "  flingdial                                  start the tray application\n"
+              "  flingdial                                  start the tray application, or open\n"
+              "                                             its settings when it runs\n"
+              "  flingdial FILE…                            open the wheel for the files\n"
               "  flingdial --run MODE LABEL FILE…           run one slice on the files\n"
               "                                             (MODE: convert, tools or actions)\n"
+              "  flingdial --trigger [MODE]                 open the wheel of the running program:\n"
+              "                                             during a drag at the pointer, else\n"
+              "                                             for the copied files\n"
+              "  flingdial --bindings sway|hyprland         the key bindings for that compositor\n"
               "  flingdial --login on|off                   start at login, or not\n"
               "  flingdial --render-icon OUT.png|svg [SIZE] draw the application icon\n"
               "  flingdial --render-menubar OUT.png [SIZE]  draw the tray mark\n"
               "  flingdial --snapshot OUT.png MODE light|dark FILE…   draw the wheel\n"
               "  flingdial --help | --version\n");
+}
+
+int trigger(const QStringList& arguments)
+{
+    const QString word = arguments.value(2, QStringLiteral("convert"));
+    const std::optional<WheelMode::Mode> mode = WheelMode::fromRawValue(word.toLower());
+    if (!mode) {
+        printLine(stderr, tr("error: No “%1” wheel: convert, tools or actions.").arg(word));
+        return 2;
+    }
+    QString why;
+    if (!Instance::call(QStringLiteral("Trigger"), {WheelMode::rawValue(*mode)}, &why)) {
+        printLine(stderr, tr("error: Flingdial isn’t running. Start it first, then press the key "
+                             "again."));
+        if (!why.isEmpty())
+            qCWarning(lcApp, "the trigger couldn't be handed over: %s", qUtf8Printable(why));
+        return 1;
+    }
+    return 0;
+}
+
+int bindings(const QStringList& arguments)
+{
+    const std::optional<QString> lines = Bindings::forCompositor(
+        arguments.at(2).toLower(), QCoreApplication::applicationFilePath());
+    if (!lines) {
+        printLine(stderr, tr("error: No bindings for “%1”: sway or hyprland.").arg(arguments.at(2)));
+        return 2;
+    }
+    std::fputs(lines->toUtf8().constData(), stdout);
+    return 0;
 }
 
 int login(const QStringList& arguments)

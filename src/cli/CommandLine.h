@@ -22,6 +22,12 @@ int run(const QStringList& arguments, const SliceSet& slices = Catalog::slices,
 // "--login on|off".
 int login(const QStringList& arguments);
 
+// "--trigger [MODE]": hands a trigger to the running instance.
+int trigger(const QStringList& arguments);
+
+// "--bindings sway|hyprland": the lines for the compositor's configuration.
+int bindings(const QStringList& arguments);
+
 // The short usage text of --help.
 QString usage();
 

@@ -58,6 +58,8 @@ const QList<Command>& all()
     static const QList<Command> table = {
         {Id::run, {option("--run")}, 3, -1, runNeeds,
          [](const QStringList& arguments) { return CommandLine::run(arguments); }},
+        {Id::trigger, {option("--trigger")}, 0, 1, coreOnly, CommandLine::trigger},
+        {Id::bindings, {option("--bindings")}, 1, 1, coreOnly, CommandLine::bindings},
         {Id::login, {option("--login")}, 1, 1, coreOnly, CommandLine::login},
         {Id::renderIcon, {option("--render-icon"), option("--render-menubar")}, 1, -1,
          desktopOnly, nullptr},

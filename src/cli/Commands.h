@@ -9,7 +9,18 @@
 // desktop plugin both recognise arguments here.
 namespace Commands {
 
-enum class Id { run, login, renderIcon, snapshot, help, version, usage, startApplication };
+enum class Id {
+    run,
+    trigger,
+    bindings,
+    login,
+    renderIcon,
+    snapshot,
+    help,
+    version,
+    usage,
+    startApplication
+};
 
 // How much of Qt a command needs: Qt Core alone, a GUI application without
 // a display (text layout), or the desktop plugin (widgets, the clipboard,

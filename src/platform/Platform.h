@@ -41,6 +41,10 @@ public:
     // Null where the backend can't give one; `why` then says why.
     virtual std::unique_ptr<GlobalHotKey> createHotKey(QObject* parent, QString* why) = 0;
     virtual std::unique_ptr<DragSource> createDragSource(QString* why) = 0;
+    // The window of the X11 system tray (XEmbed) manager of the display; 0
+    // when none runs.
+    virtual quintptr trayManager() = 0;
+
     // The files of a drag this program makes itself (from a shelf), while
     // it lasts: asking our own windows for them through the window system
     // would wait on ourselves. Main thread only.

@@ -18,6 +18,7 @@ public:
 
     std::unique_ptr<GlobalHotKey> createHotKey(QObject* parent, QString* why) override;
     std::unique_ptr<DragSource> createDragSource(QString* why) override;
+    quintptr trayManager() override { return 0; }
     void setOwnDragFiles(const QStringList&) override {}
 
     void answerEveryDropAsCopy() override {}

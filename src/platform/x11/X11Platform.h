@@ -14,6 +14,7 @@ public:
 
     std::unique_ptr<GlobalHotKey> createHotKey(QObject* parent, QString* why) override;
     std::unique_ptr<DragSource> createDragSource(QString* why) override;
+    quintptr trayManager() override { return m_focus.trayManager(); }
     void setOwnDragFiles(const QStringList& files) override { m_ownDragFiles = files; }
 
     void answerEveryDropAsCopy() override;

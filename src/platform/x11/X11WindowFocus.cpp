@@ -72,3 +72,15 @@ bool X11WindowFocus::hasCompositor()
     std::free(owner);
     return present;
 }
+
+quintptr X11WindowFocus::trayManager()
+{
+    if (!m_x.isValid())
+        return 0;
+    const QByteArray name = "_NET_SYSTEM_TRAY_S" + QByteArray::number(m_x.screenNumber());
+    xcb_get_selection_owner_reply_t* owner = xcb_get_selection_owner_reply(
+        m_x.get(), xcb_get_selection_owner(m_x.get(), m_x.atom(name.constData())), nullptr);
+    const quintptr window = owner ? owner->owner : 0;
+    std::free(owner);
+    return window;
+}

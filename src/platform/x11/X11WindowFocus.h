@@ -6,7 +6,7 @@
 
 // The window that had the keyboard before the wheel took it, given back
 // afterwards through the window manager (or directly without one); and
-// whether a compositing manager runs.
+// whether a compositing manager and a system tray run.
 class X11WindowFocus
 {
 public:
@@ -15,6 +15,8 @@ public:
     void remember(const QList<quintptr>& own);
     void restore();
     bool hasCompositor();
+    // The owner of the XEmbed tray selection of the default screen.
+    quintptr trayManager();
 
 private:
     X11Connection m_x;

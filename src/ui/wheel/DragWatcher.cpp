@@ -6,6 +6,8 @@
 namespace {
 
 constexpr int pollIntervalMs = 1000 / 30;
+// Longer than a drag lasts, shorter than the time until the next one.
+constexpr qint64 quietTimeMs = 30'000;
 
 // Super and Alt held when a drag begins don't open the wheel until they are
 // pressed again; Shift and Ctrl held then open it at once.
@@ -39,11 +41,25 @@ void DragWatcher::tick()
         whileIdle(pointer);
 }
 
+bool DragWatcher::hasRecentDrag() const
+{
+    return m_dragging ||
+           (m_sinceDragStart.isValid() && m_sinceDragStart.elapsed() < quietTimeMs);
+}
+
+void DragWatcher::forgetDrag()
+{
+    m_sinceDragStart.invalidate();
+}
+
 void DragWatcher::whileIdle(const DragSource::Pointer& pointer)
 {
     const quint64 previous = m_lastChangeCount;
     m_lastChangeCount = m_dragSource->changeCount();
-    if (!pointer.leftButton || m_lastChangeCount == previous)
+    if (m_lastChangeCount == previous)
+        return;
+    m_sinceDragStart.start();
+    if (!pointer.leftButton)
         return;
     const QStringList files = m_dragSource->files();
     const QStringList types = m_dragSource->types();

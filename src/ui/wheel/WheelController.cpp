@@ -59,6 +59,17 @@ bool WheelController::isVisible() const
 
 void WheelController::show(WheelMode::Mode mode, const QStringList& files, bool keyboard)
 {
+    open(mode, files, keyboard, QCursor::pos());
+}
+
+void WheelController::showAt(WheelMode::Mode mode, const QStringList& files, QPoint pointer)
+{
+    open(mode, files, false, pointer);
+}
+
+void WheelController::open(WheelMode::Mode mode, const QStringList& files, bool keyboard,
+                           QPoint pointer)
+{
     m_files = files;
     m_mode = mode;
     m_keyboard = keyboard;
@@ -70,7 +81,7 @@ void WheelController::show(WheelMode::Mode mode, const QStringList& files, bool 
     if (keyboard)
         Platform::shared().rememberActiveWindow(ownWindows());
     if (!wheelPanel->isVisible()) {
-        wheelPanel->showAt(QCursor::pos(), keyboard);
+        wheelPanel->showAt(pointer, keyboard);
         if (!keyboard)
             nudgePointer();
     }
