@@ -211,9 +211,12 @@ std::optional<QString> ocrWithDesktopLanguage(const QLocale& locale)
 QString ocrInstallCommand(const QLocale& locale)
 {
     QStringList packages;
-    if (!tesseract())
+    const bool withoutTesseract = !tesseract();
+    if (withoutTesseract)
         packages.append(QStringLiteral("tesseract-ocr"));
-    if (const auto language = missingOcrLanguage(locale))
+    const auto language = missingOcrLanguage(locale);
+    // English comes with tesseract.
+    if (language && !(withoutTesseract && *language == ocrLanguagePackage(QStringLiteral("eng"))))
         packages.append(*language);
     else if (packages.isEmpty() && defaultOcrLanguages(locale).isEmpty())
         packages.append(ocrLanguagePackage(QStringLiteral("eng")));

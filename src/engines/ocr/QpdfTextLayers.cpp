@@ -104,17 +104,17 @@ QByteArray codes(const QString& text)
 }
 
 // One line of words, each stretched over the width the recogniser saw it
-// take, on the line's baseline and slope.
+// take. The line is set level on its baseline's height at its middle:
+// readers split turned text into pieces of words, and words on a sloping
+// baseline into several lines.
 QByteArray lineText(const Line& line, double scaleX, double scaleY, double shownHeight)
 {
-    const double sizePixels = line.box.bottom() + line.offset - line.box.top();
-    const double size = (sizePixels >= 1 ? sizePixels : line.box.height()) * scaleY;
+    const double baseline = line.box.bottom() + line.offset + line.slope * line.box.width() / 2;
+    const double size = std::max(baseline - line.box.top(), line.box.height() / 2) * scaleY;
     if (size <= 0)
         return {};
-    const double angle = -std::atan(line.slope);
-    const QByteArray turn = number(std::cos(angle)) + ' ' + number(std::sin(angle)) + ' ' +
-                            number(-std::sin(angle)) + ' ' + number(std::cos(angle)) + ' ';
     QByteArray out = "/%FONT% " + number(size) + " Tf\n";
+    const QByteArray y = number(shownHeight - baseline * scaleY);
     for (qsizetype i = 0; i < line.words.size(); ++i) {
         const auto& word = line.words.at(i);
         const bool last = i + 1 == line.words.size();
@@ -125,11 +125,8 @@ QByteArray lineText(const Line& line, double scaleX, double scaleY, double shown
         const double natural = double(text.size()) * GlyphlessFont::advance / 1000 * size;
         if (text.trimmed().isEmpty() || width <= 0 || natural <= 0)
             continue;
-        const double x = word.box.left();
-        const double baseline =
-            line.box.bottom() + line.offset + line.slope * (x - line.box.left());
-        out += number(100 * width * scaleX / natural) + " Tz " + turn + number(x * scaleX) + ' ' +
-               number(shownHeight - baseline * scaleY) + " Tm " + codes(text) + " Tj\n";
+        out += number(100 * width * scaleX / natural) + " Tz 1 0 0 1 " +
+               number(word.box.left() * scaleX) + ' ' + y + " Tm " + codes(text) + " Tj\n";
     }
     return out;
 }
