@@ -2,6 +2,7 @@
 
 #include "base/Errors.h"
 #include "base/FileOps.h"
+#include "base/TextWriter.h"
 #include "base/Translate.h"
 #include "converters/ocr/PageWorkers.h"
 #include "converters/ocr/Tesseract.h"
@@ -197,6 +198,11 @@ QString searchablePdf(const QStringList& pictures)
     QList<TextLayerEngine::Page> layers;
     for (int index = 0; index < read.size(); ++index)
         layers.append(layerOf(index, read.at(index)));
+    if (std::all_of(read.cbegin(), read.cend(),
+                    [](const Hocr::Page& page) { return page.isEmpty(); }))
+        throw Fail(pictures.size() == 1
+                       ? tr("No text was found in %1.").arg(fileName(pictures.first()))
+                       : tr("No text was found in these pictures."));
     const QString images = scratch.filePath(QStringLiteral("pictures.pdf"));
     if (Engines::images().writePdf(pictures, images) != pictures.size())
         throw Fail(tr("Not every picture can be read."));
@@ -214,11 +220,9 @@ QString text(const QString& picture)
         throw Fail(tr("No text was found in %1.").arg(fileName(picture)));
     return ResultGuard::make(Output::candidate(picture, QString(), QStringLiteral("txt")),
                              [&](const QString& out) {
-                                 QFile file(out);
-                                 const QByteArray bytes = words.toUtf8();
-                                 if (!file.open(QIODevice::WriteOnly) ||
-                                     file.write(bytes) != bytes.size() || !file.flush())
-                                     throw Fail::cantSave(out);
+                                 TextWriter writer(out);
+                                 writer.write(words);
+                                 writer.finish();
                              });
 }
 
