@@ -484,8 +484,11 @@ void TestOcrConverter::untrustedScans()
     const QString pdf = TestSupport::writeFile(m_dir->filePath(u"fake.pdf"_s), "not a pdf");
     QCOMPARE(TestSupport::failureOf([&] { OcrConverter::searchable(pdf); }),
              u"Can’t open fake.pdf."_s);
+    const QString empty = TestSupport::writeFile(m_dir->filePath(u"empty.pdf"_s), scannedPdf({}));
+    QCOMPARE(TestSupport::failureOf([&] { OcrConverter::searchable(empty); }),
+             u"empty.pdf has no pages."_s);
     QStringList after = before;
-    after << u"fake.pdf"_s;
+    after << u"fake.pdf"_s << u"empty.pdf"_s;
     after.sort();
     QCOMPARE(TestSupport::namesIn(m_dir->path()), after);
 }

@@ -153,6 +153,8 @@ QString searchable(const QString& pdf)
     const QString name = fileName(pdf);
     const QString languages = Tesseract::languages();
     const PdfEngine::Facts facts = Engines::pdf().open(pdf);
+    if (facts.pages == 0)
+        throw Fail(tr("%1 has no pages.").arg(name));
     const ScratchDirectory scratch;
     // Poppler reads what qpdf could read only by repairing it from a copy.
     QString readable = pdf;
