@@ -305,6 +305,17 @@ void TestOcrConverter::scannedPdfBecomesSearchable()
             again.err.trimmed() == u"error: contract searchable.pdf already has text."_s,
         qPrintable(again.err));
     QCOMPARE(TestSupport::namesIn(folder), names);
+
+    // A page with text is left as it is, the scanned one beside it is read.
+    const QString mixed = folder + u"/mixed.pdf"_s;
+    run(u"qpdf"_s, {u"--empty"_s, u"--pages"_s, made, u"1"_s, source, u"2"_s, u"--"_s, mixed});
+    const QString both = OcrConverter::searchable(mixed);
+    const auto pageText = [&](const QString& pdf, int page) {
+        const QString number = QString::number(page);
+        return run(u"pdftotext"_s, {u"-f"_s, number, u"-l"_s, number, pdf, u"-"_s});
+    };
+    QCOMPARE(pageText(both, 1), pageText(made, 1));
+    QVERIFY(wordsFound(wordsOf(texts[1]), pageText(both, 2)) >= 0.95);
 }
 
 void TestOcrConverter::picturesBecomeOnePdfInOrder()
