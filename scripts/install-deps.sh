@@ -23,6 +23,8 @@ packages=(
   ffmpeg zip unzip libarchive-tools gzip bzip2 xz-utils
   # optional components (tests skip when one is absent)
   imagemagick ghostscript
+  # text recognition, with a second language for the tests
+  tesseract-ocr tesseract-ocr-eng tesseract-ocr-deu
   libreoffice-writer-nogui libreoffice-calc-nogui libreoffice-impress-nogui
   # tests
   xvfb xauth xdotool dbus dbus-x11 poppler-utils epubcheck python3-openpyxl qpdf

@@ -58,6 +58,12 @@ PdfCompressor& pdfCompressor()
                                             missing(QStringLiteral("The PDF compressor")));
 }
 
+TextLayerEngine& textLayers()
+{
+    return Plugins::instance<TextLayerEngine>(QStringLiteral("libflingdial_ocr.so"),
+                                              missing(QStringLiteral("Text recognition")));
+}
+
 EngineHost& host()
 {
     static ProgramHost instance;

@@ -4,6 +4,7 @@
 #include "base/FileKind.h"
 #include "base/FileOps.h"
 #include "base/PageName.h"
+#include "converters/ocr/OcrConverter.h"
 #include "core/Ask.h"
 #include "core/ChildProcess.h"
 #include "core/Deps.h"
@@ -261,6 +262,7 @@ QList<Operation> tools()
         Operation::perFile(QStringLiteral("Rotate"), QStringLiteral("rotate.right"), rotate),
         promptingTool(QStringLiteral("Extract Pages…"), QStringLiteral("doc.badge.plus"), true),
         promptingTool(QStringLiteral("Remove Pages…"), QStringLiteral("trash"), false),
+        OcrConverter::makeSearchable(),
     };
 }
 

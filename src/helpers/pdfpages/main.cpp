@@ -1,5 +1,6 @@
 #include "base/Errors.h"
 #include "helpers/pdfpages/PageImages.h"
+#include "helpers/pdfpages/ScanPages.h"
 
 #include <QCoreApplication>
 #include <QThread>
@@ -13,6 +14,8 @@ int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
     const QStringList arguments = QCoreApplication::arguments();
+    if (arguments.value(1).startsWith(QLatin1String("--")))
+        return ScanPages::run(arguments);
     if (arguments.size() != 6) {
         std::fputs("usage: flingdial-pdf-pages SOURCE FOLDER STEM EXTENSION QUALITY\n", stderr);
         return 2;

@@ -8,6 +8,7 @@
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QLabel>
+#include <QLocale>
 #include <QPushButton>
 #include <QVBoxLayout>
 #include <functional>
@@ -18,20 +19,31 @@ namespace {
 struct Component
 {
     const char* name;
-    const char* description;
+    QString description;
     std::function<std::optional<QString>()> find;
-    const char* install;
+    QString install;
 };
 
-const QList<Component>& components()
+// OCR's row names the package of the desktop's language when it is missing.
+Component ocr()
 {
-    static const QList<Component> list = {
+    QString description = ComponentsPane::tr("Text from scans");
+    if (const auto package = Deps::missingOcrLanguage())
+        description = ComponentsPane::tr("Text from scans. For %1: %2")
+                          .arg(QLocale::system().nativeLanguageName(), *package);
+    return {"OCR", description, [] { return Deps::ocrWithDesktopLanguage(); },
+            Deps::ocrInstallCommand()};
+}
+
+QList<Component> components()
+{
+    return {
         {"ImageMagick", "WebP, AVIF, PSD, SVG", Deps::imageMagick, Deps::imageMagickInstall},
         {"Ghostscript", "Stronger PDF compression", Deps::ghostscript, Deps::ghostscriptInstall},
         {"LibreOffice", "Presentations, ODS and .doc files", Deps::libreOffice,
          Deps::libreOfficeInstall},
+        ocr(),
     };
-    return list;
 }
 
 QWidget* status(const Component& component, QWidget* parent)
@@ -44,7 +56,7 @@ QWidget* status(const Component& component, QWidget* parent)
         return check;
     }
     auto* copy = new QPushButton(QStringLiteral("Copy Command"), parent);
-    const QString command = QString::fromLatin1(component.install);
+    const QString command = component.install;
     QObject::connect(copy, &QPushButton::clicked, copy,
                      [command] { QGuiApplication::clipboard()->setText(command); });
     return copy;
@@ -75,8 +87,7 @@ void ComponentsPane::refresh()
     QWidget* group = m_rows->parentWidget();
     for (const Component& component : components()) {
         QWidget* row = PaneParts::row({}, QString::fromLatin1(component.name),
-                                      QString::fromLatin1(component.description),
-                                      status(component, group), group);
+                                      component.description, status(component, group), group);
         row->setObjectName(QString::fromLatin1(component.name));
         m_rows->addWidget(row);
         // A layout shows new children of a visible widget only later, and
