@@ -38,9 +38,11 @@ Component ocr()
 QList<Component> components()
 {
     return {
-        {"ImageMagick", "WebP, AVIF, PSD, SVG", Deps::imageMagick, Deps::imageMagickInstall},
-        {"Ghostscript", "Stronger PDF compression", Deps::ghostscript, Deps::ghostscriptInstall},
-        {"LibreOffice", "Presentations, ODS and .doc files", Deps::libreOffice,
+        {"ImageMagick", ComponentsPane::tr("WebP, AVIF, PSD, SVG"), Deps::imageMagick,
+         Deps::imageMagickInstall},
+        {"Ghostscript", ComponentsPane::tr("Stronger PDF compression"), Deps::ghostscript,
+         Deps::ghostscriptInstall},
+        {"LibreOffice", ComponentsPane::tr("Presentations, ODS and .doc files"), Deps::libreOffice,
          Deps::libreOfficeInstall},
         ocr(),
     };
@@ -55,7 +57,7 @@ QWidget* status(const Component& component, QWidget* parent)
             QStringLiteral("checkmark.circle.fill"), 18, QColor(0x2e, 0xc2, 0x7e), 2.0)));
         return check;
     }
-    auto* copy = new QPushButton(QStringLiteral("Copy Command"), parent);
+    auto* copy = new QPushButton(ComponentsPane::tr("Copy Command"), parent);
     const QString command = component.install;
     QObject::connect(copy, &QPushButton::clicked, copy,
                      [command] { QGuiApplication::clipboard()->setText(command); });
@@ -67,13 +69,13 @@ QWidget* status(const Component& component, QWidget* parent)
 ComponentsPane::ComponentsPane(QWidget* parent) : QWidget(parent)
 {
     auto* layout = new QVBoxLayout(this);
-    auto* group = new QGroupBox(QStringLiteral("Extra tools"), this);
+    auto* group = new QGroupBox(tr("Extra tools"), this);
     m_rows = new QVBoxLayout(group);
     layout->addWidget(group);
-    layout->addWidget(PaneParts::secondary(
-        QStringLiteral("Audio, video, common images, PDF, documents, EPUB, CSV, "
-                       "subtitles and archives work without installing anything."),
-        this));
+    layout->addWidget(
+        PaneParts::secondary(tr("Audio, video, common images, PDF, documents, EPUB, CSV, "
+                                "subtitles and archives work without installing anything."),
+                             this));
     layout->addStretch();
     refresh();
 }

@@ -341,7 +341,7 @@ WheelView::ItemText WheelView::itemText(int index) const
                                  label.lines.size());
     if (m_slices.at(index).unavailableReason) {
         text.noteFont = systemFont(9, QFont::Normal, this);
-        text.noteLines = wrapped(QStringLiteral("Needs install"), text.noteFont, text.width, 2);
+        text.noteLines = wrapped(tr("Needs install"), text.noteFont, text.width, 2);
     }
     return text;
 }
@@ -424,9 +424,8 @@ void WheelView::paintCentre(QPainter& painter) const
     }
     drawCentredText(painter, WheelMode::title(m_mode), systemFont(12, QFont::DemiBold, this),
                     colours.label, centre + QPointF(0, -3), 110);
-    const QString name = m_files.size() == 1
-                             ? QFileInfo(m_files.first()).fileName()
-                             : QString::number(m_files.size()) + QStringLiteral(" items");
+    const QString name = m_files.size() == 1 ? QFileInfo(m_files.first()).fileName()
+                                             : tr("%n items", nullptr, int(m_files.size()));
     drawCentredText(painter, name, systemFont(9.5, QFont::Normal, this), colours.secondary,
                     centre + QPointF(0, -18), 92.8);
     for (const WheelMode::Mode mode : WheelMode::all()) {
@@ -434,7 +433,7 @@ void WheelView::paintCentre(QPainter& painter) const
         painter.drawEllipse(centre + QPointF(9 * (int(mode) - 1), -33.5), 2.5, 2.5);
     }
     if (m_slices.isEmpty())
-        drawCentredText(painter, QStringLiteral("No options for these files"),
+        drawCentredText(painter, tr("No options for these files"),
                         systemFont(11, QFont::Normal, this), colours.secondary,
                         centre + QPointF(0, 111), 200);
 }
