@@ -24,6 +24,18 @@ QString run(const QString& program, const QStringList& arguments)
     return Shell::run(QStandardPaths::findExecutable(program), arguments);
 }
 
+// qpdf's copy of a hand-written file, with the cross-reference table it lacks.
+QString repairedCopy(const QString& raw, const QString& clean)
+{
+    QProcess qpdf;
+    qpdf.setStandardOutputFile(QProcess::nullDevice());
+    qpdf.setStandardErrorFile(QProcess::nullDevice());
+    qpdf.start(QStandardPaths::findExecutable(u"qpdf"_s), {raw, clean});
+    qpdf.waitForFinished();
+    QFile::remove(raw);
+    return clean;
+}
+
 int pageCount(const QString& pdf)
 {
     return run(u"qpdf"_s, {u"--show-npages"_s, pdf}).trimmed().toInt();
@@ -85,6 +97,51 @@ QByteArray handMadePdf(const QStringList& words, bool form, const QList<int>& ro
            objects + "trailer << /Root 1 0 R >>\n%%EOF\n";
 }
 
+// A two-page PDF whose page tree has a node between the root and the
+// pages: `root`, `middle`, `first` and `second` are the entries each
+// dictionary adds (a rotation, boxes); the font lives on the root. Object
+// 9 is the number 270, for rotations given by reference.
+QByteArray treePdf(const QByteArray& root, const QByteArray& middle, const QByteArray& first,
+                   const QByteArray& second)
+{
+    QByteArray body = "%PDF-1.4\n1 0 obj << /Type /Catalog /Pages 2 0 R >> endobj\n"
+                      "2 0 obj << /Type /Pages /Kids [3 0 R] /Count 2 /Resources << /Font << "
+                      "/F1 8 0 R >> >> " +
+                      root +
+                      " >> endobj\n"
+                      "3 0 obj << /Type /Pages /Parent 2 0 R /Kids [4 0 R 5 0 R] /Count 2 " +
+                      middle + " >> endobj\n";
+    const QByteArray pages[] = {first, second};
+    for (int i = 0; i < 2; ++i) {
+        const QByteArray stream =
+            "BT /F1 24 Tf 72 300 Td (page" + QByteArray::number(i + 1) + ") Tj ET";
+        body += QByteArray::number(4 + i) + " 0 obj << /Type /Page /Parent 3 0 R /Contents " +
+                QByteArray::number(6 + i) + " 0 R " + pages[i] + " >> endobj\n" +
+                QByteArray::number(6 + i) + " 0 obj << /Length " +
+                QByteArray::number(stream.size()) + " >> stream\n" + stream +
+                "\nendstream endobj\n";
+    }
+    return body + "8 0 obj << /Type /Font /Subtype /Type1 /BaseFont /Helvetica >> endobj\n"
+                  "9 0 obj 270 endobj\ntrailer << /Root 1 0 R >>\n%%EOF\n";
+}
+
+// Each page as poppler sees it: "rotation media-box crop-box text".
+QStringList pagesSeen(const QString& pdf)
+{
+    const QString info = run(u"pdfinfo"_s, {u"-box"_s, u"-f"_s, u"1"_s, u"-l"_s, u"100"_s, pdf});
+    QStringList seen;
+    for (int page = 1; info.contains(u"Page %1 rot:"_s.arg(page, 4)); ++page) {
+        const auto field = [&](const QString& name) {
+            const QRegularExpression line(u"Page +%1 %2: +([^\n]*)"_s.arg(page).arg(name));
+            return line.match(info).captured(1).simplified();
+        };
+        const QString text = run(u"pdftotext"_s, {u"-f"_s, QString::number(page), u"-l"_s,
+                                                  QString::number(page), pdf, u"-"_s});
+        seen.append(u"%1 [%2] [%3] %4"_s.arg(field(u"rot"_s), field(u"MediaBox"_s),
+                                             field(u"CropBox"_s), text.simplified()));
+    }
+    return seen;
+}
 } // namespace
 
 class TestPdfConverter : public QObject
@@ -99,6 +156,8 @@ private Q_SLOTS:
     void mergeKeepsOrderAndForms();
     void splitNamesEveryPage();
     void rotationAddsAQuarter();
+    void inheritedAttributesSurvive_data();
+    void inheritedAttributesSurvive();
     void extractAndRemove();
     void pageImages();
     void textSurvives_data();
@@ -140,10 +199,7 @@ QString TestPdfConverter::pdf(const QString& name, const QStringList& words, boo
 {
     const QString raw =
         TestSupport::writeFile(m_dir->filePath(u"raw-"_s + name), handMadePdf(words, form, rotate));
-    const QString clean = m_dir->filePath(name);
-    QProcess::execute(QStandardPaths::findExecutable(u"qpdf"_s), {raw, clean});
-    QFile::remove(raw);
-    return clean;
+    return repairedCopy(raw, m_dir->filePath(name));
 }
 
 void TestPdfConverter::pageRanges_data()
@@ -218,6 +274,63 @@ void TestPdfConverter::rotationAddsAQuarter()
     const QString rotated = PdfConverter::tools().at(3).perform({source}).first();
     QCOMPARE(QFileInfo(rotated).fileName(), u"turn rotated.pdf"_s);
     QCOMPARE(rotations(rotated), QList<int>({90, 180, 0, 180}));
+}
+
+void TestPdfConverter::inheritedAttributesSurvive_data()
+{
+    QTest::addColumn<QByteArray>("root");
+    QTest::addColumn<QByteArray>("middle");
+    QTest::addColumn<QByteArray>("first");
+    QTest::addColumn<QList<int>>("rotations");
+    const QByteArray boxes = "/MediaBox [0 0 300 400] /CropBox [10 10 290 390]";
+    QTest::newRow("own 90") << boxes << QByteArray() << QByteArray("/Rotate 90")
+                            << QList<int>{90, 0};
+    QTest::newRow("root 180") << "/Rotate 180 " + boxes << QByteArray() << QByteArray()
+                              << QList<int>{180, 180};
+    QTest::newRow("middle 270") << QByteArray() << "/Rotate 270 " + boxes << QByteArray()
+                                << QList<int>{270, 270};
+    QTest::newRow("own over inherited") << QByteArray("/Rotate 90") << "/Rotate 180 " + boxes
+                                        << QByteArray("/Rotate 0") << QList<int>{0, 180};
+    QTest::newRow("root -90") << "/Rotate -90 " + boxes << QByteArray() << QByteArray()
+                              << QList<int>{270, 270};
+    QTest::newRow("middle 450") << boxes << QByteArray("/Rotate 450") << QByteArray()
+                                << QList<int>{90, 90};
+    QTest::newRow("45 draws upright")
+        << boxes << QByteArray("/Rotate 180") << QByteArray("/Rotate 45") << QList<int>{0, 180};
+    QTest::newRow("real 90.0") << boxes << QByteArray("/Rotate 90.0") << QByteArray()
+                               << QList<int>{90, 90};
+    QTest::newRow("by reference") << "/Rotate 9 0 R " + boxes << QByteArray() << QByteArray()
+                                  << QList<int>{270, 270};
+}
+
+void TestPdfConverter::inheritedAttributesSurvive()
+{
+    QFETCH(QByteArray, root);
+    QFETCH(QByteArray, middle);
+    QFETCH(QByteArray, first);
+    QFETCH(QList<int>, rotations);
+    const QString raw = TestSupport::writeFile(m_dir->filePath(u"raw.pdf"_s),
+                                               treePdf(root, middle, first, QByteArray()));
+    const QString source = repairedCopy(raw, m_dir->filePath(u"tree.pdf"_s));
+    // Every page as it should look, whatever the tool did to the tree.
+    QStringList pages;
+    for (int i = 0; i < 2; ++i)
+        pages.append(u"%1 [0.00 0.00 300.00 400.00] [10.00 10.00 290.00 390.00] page%2"_s
+                         .arg(rotations.at(i))
+                         .arg(i + 1));
+    const QString folder = PdfConverter::tools().at(2).perform({source}).first();
+    QCOMPARE(pagesSeen(folder + u"/tree 001.pdf"_s) + pagesSeen(folder + u"/tree 002.pdf"_s),
+             pages);
+    const QString merged = PdfConverter::tools().at(1).perform({source, source}).first();
+    QCOMPARE(pagesSeen(merged), pages + pages);
+    QCOMPARE(pagesSeen(PdfConverter::keepPages(source, u"2"_s, true)), pages.mid(1));
+    QCOMPARE(pagesSeen(PdfConverter::keepPages(source, u"2"_s, false)), pages.mid(0, 1));
+    QStringList turned;
+    for (int i = 0; i < 2; ++i)
+        turned.append(QString(pages.at(i))
+                          .replace(0, pages.at(i).indexOf(u' '),
+                                   QString::number((rotations.at(i) + 90) % 360)));
+    QCOMPARE(pagesSeen(PdfConverter::tools().at(3).perform({source}).first()), turned);
 }
 
 void TestPdfConverter::extractAndRemove()

@@ -37,8 +37,15 @@ Loaded load(const QString& path)
                                   size_t(loaded.file->size()), "");
         else
             pdf.processFile(name.constData(), "");
-        // The page tree qpdf builds, never the file's own /Count.
-        QPDFPageDocumentHelper(pdf).getAllPages();
+        // The page tree qpdf builds, never the file's own /Count, which
+        // is put right when it is wrong: other readers trust it.
+        const auto pages = qint64(QPDFPageDocumentHelper(pdf).getAllPages().size());
+        QPDFObjectHandle tree = pdf.getRoot().getKey("/Pages");
+        QPDFObjectHandle count = tree.getKey("/Count");
+        if (tree.isDictionary() && (!count.isInteger() || count.getIntValue() != pages)) {
+            tree.replaceKey("/Count", QPDFObjectHandle::newInteger(pages));
+            loaded.pageCountFixed = true;
+        }
     } catch (const QPDFExc& error) {
         if (error.getErrorCode() == qpdf_e_password)
             throw Fail(QStringLiteral("%1 is password protected.").arg(fileName(path)));
