@@ -1,4 +1,5 @@
 #include "base/Errors.h"
+#include "converters/pdf/PageHelper.h"
 #include "converters/pdf/PdfConverter.h"
 #include "core/NameReservations.h"
 #include "core/Settings.h"
@@ -142,6 +143,75 @@ QStringList pagesSeen(const QString& pdf)
     }
     return seen;
 }
+
+bool isDirectionMark(QChar c)
+{
+    const char16_t u = c.unicode();
+    return u == 0x200e || u == 0x200f || (u >= 0x202a && u <= 0x202e) ||
+           (u >= 0x2066 && u <= 0x2069);
+}
+
+// The words of a text, without the direction marks around runs of the
+// other direction and Markdown's escapes; Arabic letters in their
+// standalone forms (Qt's PDF writer names them by their shaped forms).
+QStringList wordsOf(QString text)
+{
+    text = text.normalized(QString::NormalizationForm_KC);
+    text.removeIf(isDirectionMark);
+    text.remove(u'\\');
+    static const QRegularExpression space(u"\\s+"_s);
+    return text.split(space, Qt::SkipEmptyParts);
+}
+
+// How many of `expected` appear in `got` in the same order.
+qsizetype keptInOrder(const QStringList& expected, const QStringList& got)
+{
+    QList<qsizetype> row(got.size() + 1, 0);
+    for (const QString& word : expected) {
+        qsizetype diagonal = 0;
+        for (qsizetype j = 1; j <= got.size(); ++j) {
+            const qsizetype above = row[j];
+            row[j] = word == got.at(j - 1) ? diagonal + 1 : std::max(row[j], row[j - 1]);
+            diagonal = above;
+        }
+    }
+    return row.last();
+}
+
+// Paragraphs of right-to-left text with a number and a word of Latin
+// letters inside, as LibreOffice's flat document format.
+QByteArray flatDocument(const QStringList& paragraphs, const QByteArray& language)
+{
+    QByteArray body;
+    for (const QString& paragraph : paragraphs)
+        body +=
+            "<text:p text:style-name=\"P1\">" + paragraph.toHtmlEscaped().toUtf8() + "</text:p>\n";
+    return R"(<?xml version="1.0" encoding="UTF-8"?>
+<office:document xmlns:office="urn:oasis:names:tc:opendocument:xmlns:office:1.0"
+ xmlns:style="urn:oasis:names:tc:opendocument:xmlns:style:1.0"
+ xmlns:text="urn:oasis:names:tc:opendocument:xmlns:text:1.0"
+ xmlns:fo="urn:oasis:names:tc:opendocument:xmlns:xsl-fo-compatible:1.0"
+ office:version="1.2" office:mimetype="application/vnd.oasis.opendocument.text">
+<office:automatic-styles><style:style style:name="P1" style:family="paragraph">
+<style:paragraph-properties style:writing-mode="rl-tb"/>
+<style:text-properties style:language-complex=")" +
+           language + R"("/></style:style></office:automatic-styles>
+<office:body><office:text>
+)" + body + "</office:text></office:body></office:document>\n";
+}
+
+const QStringList hebrew = {
+    u"שלום עולם, זהו מסמך בדיקה בעברית עם כמה מילים נוספות."_s,
+    u"הטקסט נכתב מימין לשמאל ויש בו גם מספרים כמו 2024 ו-15."_s,
+    u"בפסקה השלישית יש מילה באנגלית Flingdial באמצע המשפט."_s,
+    u"ספרים רבים נקראים בשקט בספרייה הגדולה של העיר."_s,
+};
+const QStringList arabic = {
+    u"مرحبا بالعالم، هذا مستند اختبار باللغة العربية مع بعض الكلمات الإضافية."_s,
+    u"يكتب النص من اليمين إلى اليسار وفيه أرقام مثل 2024 و 15."_s,
+    u"في الفقرة الثالثة كلمة إنجليزية Flingdial في وسط الجملة."_s,
+    u"تقرأ كتب كثيرة بهدوء في مكتبة المدينة الكبيرة."_s,
+};
 } // namespace
 
 class TestPdfConverter : public QObject
@@ -162,6 +232,9 @@ private Q_SLOTS:
     void pageImages();
     void textSurvives_data();
     void textSurvives();
+    void rightToLeftText_data();
+    void rightToLeftText();
+    void damagedPageCount();
     void lockedAndBrokenFilesFail_data();
     void lockedAndBrokenFilesFail();
     void compress_data();
@@ -173,7 +246,10 @@ private:
     QString pdf(const QString& name, const QStringList& words, bool form = false,
                 const QList<int>& rotate = {});
 
+    QString rightToLeftPdf(const QString& language, const QString& writer);
+
     QTemporaryDir m_config;
+    QTemporaryDir m_made; // PDFs made once for several tests
     std::unique_ptr<ScopedEnv> m_configHome;
     std::unique_ptr<QTemporaryDir> m_dir;
     std::unique_ptr<NameReservations::Scope> m_names;
@@ -393,6 +469,101 @@ void TestPdfConverter::textSurvives()
     if (target == u"md")
         QVERIFY2(text.startsWith(u"Introduction"_s) || text.startsWith(u"# Introduction"_s),
                  qPrintable(text));
+}
+
+QString TestPdfConverter::rightToLeftPdf(const QString& language, const QString& writer)
+{
+    const QString pdf = m_made.filePath(language + u"-"_s + writer + u".pdf"_s);
+    if (QFileInfo::exists(pdf))
+        return pdf;
+    const QStringList& paragraphs = language == u"he" ? hebrew : arabic;
+    const QString stem = m_made.filePath(language + u"-"_s + writer);
+    if (writer == u"libreoffice") {
+        const QString soffice = QStandardPaths::findExecutable(u"soffice"_s);
+        if (soffice.isEmpty())
+            return {};
+        const QString flat = TestSupport::writeFile(stem + u".fodt"_s,
+                                                    flatDocument(paragraphs, language.toLatin1()));
+        Shell::run(soffice, {u"-env:UserInstallation=file://"_s + m_config.filePath(u"lo"_s),
+                             u"--headless"_s, u"--convert-to"_s, u"pdf"_s, u"--outdir"_s,
+                             m_made.path(), flat});
+    } else {
+        // The program's own writer sets text in CID fonts (Identity-H with
+        // a ToUnicode map).
+        const QString text =
+            TestSupport::writeFile(stem + u".txt"_s, paragraphs.join(u'\n').toUtf8());
+        const auto made = runFlingdial({u"--run"_s, u"convert"_s, u"pdf"_s, text},
+                                       TestSupport::isolatedEnvironment(m_config.path()));
+        if (made.status != 0)
+            qWarning("%s", qPrintable(made.err));
+    }
+    return pdf;
+}
+
+void TestPdfConverter::rightToLeftText_data()
+{
+    QTest::addColumn<QString>("language");
+    QTest::addColumn<QString>("writer");
+    QTest::addColumn<QString>("target");
+    for (const QString& language : {u"he"_s, u"ar"_s})
+        for (const QString& writer : {u"libreoffice"_s, u"identity-h"_s})
+            for (const QString& target : {u"txt"_s, u"docx"_s, u"md"_s})
+                QTest::addRow("%s, %s, %s", qPrintable(language), qPrintable(writer),
+                              qPrintable(target))
+                    << language << writer << target;
+}
+
+void TestPdfConverter::rightToLeftText()
+{
+    QFETCH(QString, language);
+    QFETCH(QString, writer);
+    QFETCH(QString, target);
+    const QString pdf = rightToLeftPdf(language, writer);
+    if (pdf.isEmpty())
+        QSKIP("LibreOffice (soffice) is not installed");
+    QVERIFY2(QFileInfo::exists(pdf), qPrintable(pdf));
+    if (writer == u"identity-h")
+        QVERIFY(run(u"pdffonts"_s, {pdf}).contains(u"Identity-H"_s));
+    const QStringList expected = wordsOf(run(u"pdftotext"_s, {pdf, u"-"_s}));
+    // pdftotext reads the words in logical order: the first word comes first.
+    QCOMPARE(expected.value(0), wordsOf((language == u"he" ? hebrew : arabic).first()).first());
+
+    QFile::copy(pdf, m_dir->filePath(u"text.pdf"_s));
+    const auto environment = TestSupport::isolatedEnvironment(m_config.path());
+    auto made = runFlingdial({u"--run"_s, u"convert"_s, target, m_dir->filePath(u"text.pdf"_s)},
+                             environment);
+    QCOMPARE(made.status, 0);
+    if (target == u"docx")
+        made = runFlingdial({u"--run"_s, u"convert"_s, u"txt"_s, made.out.trimmed()}, environment);
+    const QStringList got = wordsOf(QString::fromUtf8(TestSupport::readFile(made.out.trimmed())));
+    const qsizetype kept = keptInOrder(expected, got);
+    QVERIFY2(kept * 100 >= expected.size() * 95,
+             qPrintable(u"%1 of %2 words in order:\n%3\n%4"_s.arg(kept)
+                            .arg(expected.size())
+                            .arg(expected.join(u' '), got.join(u' '))));
+}
+
+void TestPdfConverter::damagedPageCount()
+{
+    // The root of the page tree says -2147483648 pages; poppler believes it.
+    QByteArray raw = handMadePdf({u"Hello"_s}, false);
+    raw.replace("/Count 1", "/Count -2147483648");
+    const QString source = TestSupport::writeFile(m_dir->filePath(u"count.pdf"_s), raw);
+    const QString image = PdfConverter::convert(source, u"png"_s).first();
+    QCOMPARE(QFileInfo(image).fileName(), u"count.png"_s);
+    QVERIFY(!QImage(image).isNull());
+    const QString text = PdfConverter::convert(source, u"txt"_s).first();
+    QCOMPARE(QString::fromUtf8(TestSupport::readFile(text)).trimmed(), u"Hello"_s);
+    // What the tools write has the right count.
+    QCOMPARE(pageCount(PdfConverter::tools().at(3).perform({source}).first()), 1);
+    QVERIFY(run(u"pdfinfo"_s, {m_dir->filePath(u"count rotated.pdf"_s)})
+                .contains(QRegularExpression(u"Pages: +1\\n"_s)));
+    // Where poppler can't count the pages, one sentence says so.
+    const QString out = m_dir->filePath(u"out.txt"_s);
+    PageHelper helper(PdfPagesProtocol::Mode::text, {source, out}, u"count.pdf"_s);
+    QCOMPARE(TestSupport::failureOf([&] { helper.finish(); }),
+             u"count.pdf is damaged: its page count can’t be read."_s);
+    QVERIFY(!QFileInfo::exists(out));
 }
 
 void TestPdfConverter::lockedAndBrokenFilesFail_data()
