@@ -6,8 +6,10 @@
 #include "core/Shell.h"
 #include "support/TestSupport.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QImage>
+#include <QImageWriter>
 #include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -212,6 +214,32 @@ const QStringList arabic = {
     u"في الفقرة الثالثة كلمة إنجليزية Flingdial في وسط الجملة."_s,
     u"تقرأ كتب كثيرة بهدوء في مكتبة المدينة الكبيرة."_s,
 };
+
+// A JPEG of a noisy picture: progressive or not, grey or colour, and turned
+// by its EXIF orientation (6: a quarter clockwise) when `orientation` isn't 1.
+QByteArray jpeg(int width, int height, bool progressive, bool grey, int orientation = 1)
+{
+    QImage picture(width, height, grey ? QImage::Format_Grayscale8 : QImage::Format_RGB32);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            picture.setPixel(x, y,
+                             grey ? (x * 7 + y * 3) % 256 : qRgb(x % 256, (x ^ y) % 256, y % 256));
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, "jpg");
+    writer.setProgressiveScanWrite(progressive);
+    writer.write(picture);
+    QByteArray bytes = buffer.data();
+    if (orientation != 1) {
+        // APP1 "Exif": a big-endian TIFF header and one entry, Orientation.
+        const char exif[] = {'\xff', '\xe1', 0, 34, 'E', 'x', 'i', 'f', 0, 0,
+                             'M',    'M',    0, 42, 0,   0,   0,   8,   0, 1,
+                             1,      18,     0, 3,  0,   0,   0,   1,   0, char(orientation),
+                             0,      0,      0, 0,  0,   0};
+        bytes.insert(2, QByteArray(exif, sizeof exif));
+    }
+    return bytes;
+}
 } // namespace
 
 class TestPdfConverter : public QObject
@@ -235,6 +263,8 @@ private Q_SLOTS:
     void rightToLeftText_data();
     void rightToLeftText();
     void damagedPageCount();
+    void jpegGoesInAsItIs_data();
+    void jpegGoesInAsItIs();
     void lockedAndBrokenFilesFail_data();
     void lockedAndBrokenFilesFail();
     void compress_data();
@@ -564,6 +594,48 @@ void TestPdfConverter::damagedPageCount()
     QCOMPARE(TestSupport::failureOf([&] { helper.finish(); }),
              u"count.pdf is damaged: its page count can’t be read."_s);
     QVERIFY(!QFileInfo::exists(out));
+}
+
+void TestPdfConverter::jpegGoesInAsItIs_data()
+{
+    QTest::addColumn<QString>("label");
+    QTest::addColumn<int>("orientation");
+    QTest::newRow("Merge into PDF") << u"merge into pdf"_s << 1;
+    QTest::newRow("image to PDF") << u"pdf"_s << 1;
+    QTest::newRow("Merge into PDF, turned by EXIF") << u"merge into pdf"_s << 6;
+    QTest::newRow("image to PDF, turned by EXIF") << u"pdf"_s << 6;
+}
+
+void TestPdfConverter::jpegGoesInAsItIs()
+{
+    QFETCH(QString, label);
+    QFETCH(int, orientation);
+    if (QStandardPaths::findExecutable(u"pdfimages"_s).isEmpty())
+        QSKIP("pdfimages (poppler-utils) is not installed");
+    const QList<QByteArray> pictures = {jpeg(300, 200, false, false, orientation),
+                                        jpeg(240, 160, true, false), jpeg(200, 100, false, true)};
+    QStringList files;
+    for (qsizetype i = 0; i < pictures.size(); ++i)
+        files.append(
+            TestSupport::writeFile(m_dir->filePath(u"photo%1.jpg"_s.arg(i)), pictures.at(i)));
+    const bool merging = label.startsWith(u"merge"_s);
+    const auto made =
+        runFlingdial(QStringList{u"--run"_s, merging ? u"tools"_s : u"convert"_s, label} +
+                         (merging ? files : files.mid(0, 1)),
+                     TestSupport::isolatedEnvironment(m_config.path()));
+    QCOMPARE(made.status, 0);
+    const QString pdf = made.out.trimmed();
+    run(u"pdfimages"_s, {u"-all"_s, pdf, m_dir->filePath(u"image"_s)});
+    for (qsizetype i = 0; i < (merging ? pictures.size() : 1); ++i) {
+        const QByteArray inside =
+            TestSupport::readFile(m_dir->filePath(u"image-%1.jpg"_s.arg(i, 3, 10, QChar(u'0'))));
+        // A picture drawn turned is turned upright first.
+        QCOMPARE(inside == pictures.at(i), i > 0 || orientation == 1);
+    }
+    const QRegularExpression size(u"Page size: +(\\d+) x (\\d+) pts"_s);
+    const auto match = size.match(run(u"pdfinfo"_s, {pdf}));
+    QCOMPARE(match.captured(1) + u'x' + match.captured(2),
+             orientation == 1 ? u"300x200"_s : u"200x300"_s);
 }
 
 void TestPdfConverter::lockedAndBrokenFilesFail_data()
