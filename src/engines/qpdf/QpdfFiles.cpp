@@ -1,6 +1,7 @@
 #include "engines/qpdf/QpdfFiles.h"
 
 #include "base/Errors.h"
+#include "base/Translate.h"
 
 #include <QFileInfo>
 #include <cstdio>
@@ -8,6 +9,8 @@
 #include <qpdf/QPDFPageDocumentHelper.hh>
 
 namespace QpdfFiles {
+
+FLINGDIAL_TR_CONTEXT(QpdfFiles)
 
 namespace {
 
@@ -48,10 +51,10 @@ Loaded load(const QString& path)
         }
     } catch (const QPDFExc& error) {
         if (error.getErrorCode() == qpdf_e_password)
-            throw Fail(QStringLiteral("%1 is password protected.").arg(fileName(path)));
-        throw Fail(QStringLiteral("Can’t open %1.").arg(fileName(path)));
+            throw Fail(tr("%1 is password protected.").arg(fileName(path)));
+        throw Fail(tr("Can’t open %1.").arg(fileName(path)));
     } catch (const std::exception&) {
-        throw Fail(QStringLiteral("Can’t open %1.").arg(fileName(path)));
+        throw Fail(tr("Can’t open %1.").arg(fileName(path)));
     }
     return loaded;
 }
