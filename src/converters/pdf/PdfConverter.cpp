@@ -8,7 +8,6 @@
 #include "base/Translate.h"
 #include "converters/pdf/PageHelper.h"
 #include "core/Ask.h"
-#include "core/ChildProcess.h"
 #include "core/Deps.h"
 #include "core/Engines.h"
 #include "core/Job.h"
@@ -18,7 +17,6 @@
 #include "core/Settings.h"
 #include "core/Shell.h"
 
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
