@@ -2,9 +2,11 @@
 
 #include "base/FileOps.h"
 
+#include <QFile>
 #include <QHash>
 #include <QMutex>
 #include <csignal>
+#include <cstdio>
 #include <unistd.h>
 
 namespace Unfinished {
@@ -74,8 +76,14 @@ void abandonAndExit(int status)
     for (const qint64 group : std::as_const(r.groups))
         if (group > 0)
             ::kill(pid_t(-group), SIGKILL);
-    for (const QString& path : std::as_const(r.paths))
-        FileOps::removeQuietly(path);
+    for (const QString& path : std::as_const(r.paths)) {
+        // Moved aside first: work still writing into a folder by name can't
+        // refill it while it is being removed.
+        const QString aside = path + QStringLiteral(".abandoned");
+        const bool moved = ::rename(QFile::encodeName(path).constData(),
+                                    QFile::encodeName(aside).constData()) == 0;
+        FileOps::removeQuietly(moved ? aside : path);
+    }
     ::_exit(status);
 }
 

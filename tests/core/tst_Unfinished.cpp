@@ -35,12 +35,18 @@ bool waitFor(const std::function<bool()>& condition)
 }
 
 // Abandons the work in a copy of this process, as a stopped run would,
-// and returns its exit status.
-int abandonInACopy(int status)
+// and returns its exit status. `stillWorking` runs on a thread of the copy
+// meanwhile, as the work does.
+int abandonInACopy(int status, const std::function<void()>& stillWorking = {})
 {
     const pid_t copy = ::fork();
-    if (copy == 0)
+    if (copy == 0) {
+        if (stillWorking) {
+            std::thread(stillWorking).detach();
+            std::this_thread::sleep_for(200ms);
+        }
         Unfinished::abandonAndExit(status);
+    }
     int result = 0;
     ::waitpid(copy, &result, 0);
     return WIFEXITED(result) ? WEXITSTATUS(result) : -1;
@@ -57,6 +63,7 @@ class TestUnfinished : public QObject
 private Q_SLOTS:
     void abandoningRemovesWhatIsUnsettled();
     void childProgramsAreEndedWithTheirChildren();
+    void aFolderStillBeingFilledGoes();
 };
 
 void TestUnfinished::abandoningRemovesWhatIsUnsettled()
@@ -98,6 +105,24 @@ void TestUnfinished::childProgramsAreEndedWithTheirChildren()
     QVERIFY(waitFor([&] { return ended(grandchild); }));
     QCOMPARE(child.wait({10s, std::nullopt}), ChildProcess::Ending::finished);
     QVERIFY(!child.succeeded());
+}
+
+void TestUnfinished::aFolderStillBeingFilledGoes()
+{
+    QTemporaryDir dir;
+    ResultGuard folder(dir.filePath(u"split"_s));
+    folder.makeDirectory();
+    const QString path = folder.path();
+    QCOMPARE(abandonInACopy(143,
+                            [path] {
+                                for (int page = 1;; ++page) {
+                                    QFile file(path + u"/page %1.pdf"_s.arg(page));
+                                    if (file.open(QIODevice::WriteOnly))
+                                        file.write("page");
+                                }
+                            }),
+             143);
+    QCOMPARE(TestSupport::namesIn(dir.path()), QStringList());
 }
 
 QTEST_GUILESS_MAIN(TestUnfinished)
