@@ -136,7 +136,7 @@ Style commonStyle(const QList<Word>& words, qsizetype start, qsizetype end)
 // The line's text with the styles of the words it was made of, which are
 // the next ones in the word list (both come from the same reading of the
 // page, in the same order).
-Line styled(const QString& text, const QList<Word>& words, qsizetype& next)
+Line withStyles(const QString& text, const QList<Word>& words, qsizetype& next)
 {
     Line line;
     line.rightToLeft = startsRightToLeft(text);
@@ -195,12 +195,13 @@ void finish(QFile& file)
 }
 
 // Reads every page in turn, handing its lines to `take`.
-void read(poppler::document& document, const std::function<void(const QList<Line>&)>& take,
+void read(poppler::document& document, bool styled,
+          const std::function<void(const QList<Line>&)>& take,
           const std::function<void(int page)>& done)
 {
     for (int index = 0; index < document.pages(); ++index) {
         std::unique_ptr<poppler::page> page(document.create_page(index));
-        take(page ? lines(*page) : QList<Line>());
+        take(page ? lines(*page, styled) : QList<Line>());
         done(index + 1);
     }
 }
@@ -227,11 +228,12 @@ QString Line::text() const
     return all;
 }
 
-QList<Line> lines(poppler::page& page)
+QList<Line> lines(poppler::page& page, bool styled)
 {
     QList<Word> words;
-    for (const poppler::text_box& box : page.text_list(poppler::page::text_list_include_font))
-        words.append(Word{lettersOf(fromPoppler(box.text())), styleOf(box)});
+    if (styled)
+        for (const poppler::text_box& box : page.text_list(poppler::page::text_list_include_font))
+            words.append(Word{lettersOf(fromPoppler(box.text())), styleOf(box)});
     QList<Line> result;
     qsizetype next = 0;
     for (const QString& row : fromPoppler(page.text()).split(QLatin1Char('\n'))) {
@@ -243,7 +245,7 @@ QList<Line> lines(poppler::page& page)
                 result.append(Line());
             continue;
         }
-        result.append(styled(text, words, next));
+        result.append(withStyles(text, words, next));
     }
     if (!result.isEmpty() && result.last().runs.isEmpty())
         result.removeLast();
@@ -258,7 +260,7 @@ void writeText(const QString& source, const QString& output,
     created(file);
     bool first = true;
     read(
-        *document,
+        *document, false,
         [&](const QList<Line>& lines) {
             if (lines.isEmpty())
                 return;
@@ -280,7 +282,7 @@ void writeHtml(const QString& source, const QString& output,
     created(file);
     write(file, "<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\"></head><body>\n");
     read(
-        *document,
+        *document, true,
         [&](const QList<Line>& lines) {
             QString page;
             for (const Line& line : lines) {

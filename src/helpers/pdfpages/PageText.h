@@ -37,8 +37,9 @@ struct Line
 };
 
 // The lines of a page, with the invisible direction marks poppler puts
-// around runs of the other direction, which keep them looking as drawn.
-QList<Line> lines(poppler::page& page);
+// around runs of the other direction, which keep them looking as drawn;
+// the runs carry their style when `styled` (which reads the page twice).
+QList<Line> lines(poppler::page& page, bool styled);
 
 // Writes the text of every page of `source` to `output`, which must not
 // exist: UTF-8 text with a blank line between blocks and pages, or an HTML
