@@ -588,6 +588,12 @@ void TestPdfConverter::damagedPageCount()
     QCOMPARE(pageCount(PdfConverter::tools().at(3).perform({source}).first()), 1);
     QVERIFY(run(u"pdfinfo"_s, {m_dir->filePath(u"count rotated.pdf"_s)})
                 .contains(QRegularExpression(u"Pages: +1\\n"_s)));
+    // No pages at all: nothing to draw or read, and nothing poppler is asked.
+    QByteArray none = handMadePdf({u"Hello"_s}, false);
+    none.replace("/Kids [4 0 R ]", "/Kids []").replace("/Count 1", "/Count 0");
+    const QString empty = TestSupport::writeFile(m_dir->filePath(u"none.pdf"_s), none);
+    QCOMPARE(TestSupport::namesIn(PdfConverter::convert(empty, u"png"_s).first()), QStringList());
+    QCOMPARE(TestSupport::readFile(PdfConverter::convert(empty, u"txt"_s).first()), QByteArray());
     // Where poppler can't count the pages, one sentence says so.
     const QString out = m_dir->filePath(u"out.txt"_s);
     PageHelper helper(PdfPagesProtocol::Mode::text, {source, out}, u"count.pdf"_s);

@@ -335,13 +335,16 @@ QStringList images(const QString& pdf, const QString& extension, const QString& 
     if (facts.pages == 1) {
         drawPages(readablePdf, name, scratch.path(), stem, extension, facts.pages);
         const QString page = scratch.filePath(PageName::of(stem, 1, extension));
+        if (!QFileInfo::exists(page))
+            throw Fail(tr("The page of %1 can’t be drawn.").arg(name));
         return {ResultGuard::make(Output::candidate(namedAfter, QString(), extension),
                                   [&](const QString& out) { FileOps::move(page, out); })};
     }
     ResultGuard folder(Output::directory(namedAfter) + QLatin1Char('/') + stem +
                        QStringLiteral(" pages"));
     folder.makeDirectory();
-    drawPages(readablePdf, name, folder.path(), stem, extension, facts.pages);
+    if (facts.pages > 0)
+        drawPages(readablePdf, name, folder.path(), stem, extension, facts.pages);
     return {folder.commit()};
 }
 
