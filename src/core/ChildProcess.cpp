@@ -39,6 +39,8 @@ void ChildProcess::start()
     if (!m_process.waitForStarted(-1))
         throw SystemError(QStringLiteral("%1: %2").arg(QFileInfo(m_process.program()).fileName(),
                                                        m_process.errorString()));
+    // setsid() made the child the leader of a group of its own number.
+    m_group.emplace(m_process.processId());
 }
 
 ChildProcess::Ending ChildProcess::wait(const Limits& limits, const LineReader& reader)
@@ -65,6 +67,7 @@ ChildProcess::Ending ChildProcess::wait(const Limits& limits, const LineReader& 
         }
     }
     drain(reader);
+    m_group.reset();
     return Ending::finished;
 }
 
@@ -97,4 +100,5 @@ void ChildProcess::end()
         ::kill(-group, SIGKILL);
         m_process.waitForFinished(-1);
     }
+    m_group.reset();
 }

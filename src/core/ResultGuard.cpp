@@ -108,9 +108,12 @@ QString ResultGuard::commit()
 {
     // Work that finished after the user cancelled it leaves nothing.
     Job::throwIfCancelled();
-    const auto placed = moveWithoutReplacing(m_path, m_wanted);
-    if (!placed)
-        throw cantSave(m_wanted, EXDEV);
+    std::optional<QString> placed;
+    m_unfinished.release([&] {
+        placed = moveWithoutReplacing(m_path, m_wanted);
+        if (!placed)
+            throw cantSave(m_wanted, EXDEV);
+    });
     m_committed = true;
     return *placed;
 }

@@ -23,7 +23,7 @@ struct Job
 constexpr double pixelLimit = 40e6;
 
 // Draws every page; `done` is told each page's number as it is written,
-// from any thread. Throws Fail.
+// from any thread. Throws PagesFailure.
 void render(const Job& job, const std::function<void(int page)>& done);
 
 } // namespace PageImages
