@@ -61,7 +61,9 @@ QByteArray rgb(const poppler::image& image)
     return out;
 }
 
-void drawPage(poppler::document& document, int index, const Job& job)
+// A page drawn at `dpi` (or the resolution it gets) and written with `write`.
+void drawPage(poppler::document& document, int index, std::optional<double> dpi,
+              const std::function<void(const vips::VImage& picture)>& write)
 {
     std::unique_ptr<poppler::page> page(document.create_page(index));
     if (!page)
@@ -70,26 +72,32 @@ void drawPage(poppler::document& document, int index, const Job& job)
     renderer.set_paper_color(0xffffffff);
     renderer.set_render_hint(poppler::page_renderer::antialiasing, true);
     renderer.set_render_hint(poppler::page_renderer::text_antialiasing, true);
-    const double dpi = resolutionFor(*page);
-    const poppler::image image = renderer.render_page(page.get(), dpi, dpi);
+    const double resolution = dpi.value_or(resolutionFor(*page));
+    const poppler::image image = renderer.render_page(page.get(), resolution, resolution);
     if (!image.is_valid())
         throw PagesFailure(Failure::page, QString::number(index + 1));
     const QByteArray pixels = rgb(image);
-    const vips::VImage picture =
-        vips::VImage::new_from_memory(const_cast<char*>(pixels.constData()), size_t(pixels.size()),
-                                      image.width(), image.height(), 3, VIPS_FORMAT_UCHAR);
-    const QString path =
-        job.folder + QLatin1Char('/') + PageName::of(job.stem, index + 1, job.extension);
-    const QByteArray name = QFile::encodeName(path);
-    try {
-        if (job.extension == QLatin1String("png"))
-            picture.pngsave(name.constData());
-        else
-            picture.jpegsave(name.constData(), vips::VImage::option()->set("Q", job.quality));
-    } catch (const vips::VError&) {
-        // An image that can't be written fails the whole job: no page is lost quietly.
-        throw PagesFailure(Failure::save, path);
-    }
+    write(vips::VImage::new_from_memory(const_cast<char*>(pixels.constData()),
+                                        size_t(pixels.size()), image.width(), image.height(), 3,
+                                        VIPS_FORMAT_UCHAR));
+}
+
+void drawPage(poppler::document& document, int index, const Job& job)
+{
+    drawPage(document, index, std::nullopt, [&](const vips::VImage& picture) {
+        const QString path =
+            job.folder + QLatin1Char('/') + PageName::of(job.stem, index + 1, job.extension);
+        const QByteArray name = QFile::encodeName(path);
+        try {
+            if (job.extension == QLatin1String("png"))
+                picture.pngsave(name.constData());
+            else
+                picture.jpegsave(name.constData(), vips::VImage::option()->set("Q", job.quality));
+        } catch (const vips::VError&) {
+            // An image that can't be written fails the whole job: no page is lost quietly.
+            throw PagesFailure(Failure::save, path);
+        }
+    });
 }
 
 } // namespace
@@ -124,6 +132,26 @@ void render(const Job& job, const std::function<void(int page)>& done)
         worker.join();
     if (failure)
         std::rethrow_exception(failure);
+}
+
+void thumbnail(const QString& source, const QString& output, int pixels)
+{
+    if (VIPS_INIT("flingdial") != 0)
+        throw PagesFailure(Failure::engine);
+    const auto document = SourceDocument::open(source);
+    std::unique_ptr<poppler::page> first(document->create_page(0));
+    if (!first)
+        throw PagesFailure(Failure::page, QStringLiteral("1"));
+    const poppler::rectf box = first->page_rect(poppler::crop_box);
+    const double longest = std::max({std::abs(box.width()), std::abs(box.height()), 1.0});
+    const double dpi = std::clamp(72.0 * pixels / longest, 1.0, 600.0);
+    drawPage(*document, 0, dpi, [&](const vips::VImage& picture) {
+        try {
+            picture.pngsave(QFile::encodeName(output).constData());
+        } catch (const vips::VError&) {
+            throw PagesFailure(Failure::save, output);
+        }
+    });
 }
 
 } // namespace PageImages

@@ -26,4 +26,8 @@ constexpr double pixelLimit = 40e6;
 // from any thread. Throws PagesFailure.
 void render(const Job& job, const std::function<void(int page)>& done);
 
+// Draws the first page of `source` into the PNG `output`, its longer side
+// `pixels` long. Throws PagesFailure.
+void thumbnail(const QString& source, const QString& output, int pixels);
+
 } // namespace PageImages

@@ -13,6 +13,8 @@
 //   html SOURCE OUTPUT                            the same text as HTML, one
 //                                                 paragraph per line, with
 //                                                 sizes, bold and italic
+//   thumbnail SOURCE OUTPUT PIXELS                the first page as a PNG no
+//                                                 larger than PIXELS across
 //
 // Standard output gets "page N" as each page is done, so that the program
 // can tell a page that never finishes from a long document. A failure ends
@@ -25,7 +27,7 @@ inline QString program()
     return QStringLiteral("flingdial-pdf-pages");
 }
 
-enum class Mode { images, text, html };
+enum class Mode { images, text, html, thumbnail };
 
 inline QString word(Mode mode)
 {
@@ -36,13 +38,15 @@ inline QString word(Mode mode)
         return QStringLiteral("text");
     case Mode::html:
         return QStringLiteral("html");
+    case Mode::thumbnail:
+        return QStringLiteral("thumbnail");
     }
     return {};
 }
 
 inline std::optional<Mode> mode(const QString& word)
 {
-    for (const Mode mode : {Mode::images, Mode::text, Mode::html})
+    for (const Mode mode : {Mode::images, Mode::text, Mode::html, Mode::thumbnail})
         if (PdfPagesProtocol::word(mode) == word)
             return mode;
     return std::nullopt;

@@ -17,9 +17,23 @@ namespace {
 int usage()
 {
     std::fputs("usage: flingdial-pdf-pages images SOURCE FOLDER STEM EXTENSION QUALITY\n"
-               "       flingdial-pdf-pages text|html SOURCE OUTPUT\n",
+               "       flingdial-pdf-pages text|html SOURCE OUTPUT\n"
+               "       flingdial-pdf-pages thumbnail SOURCE OUTPUT PIXELS\n",
                stderr);
     return 2;
+}
+
+// The words of a command line in each mode, the program's included.
+qsizetype wordsOf(PdfPagesProtocol::Mode mode)
+{
+    switch (mode) {
+    case PdfPagesProtocol::Mode::images:
+        return 7;
+    case PdfPagesProtocol::Mode::thumbnail:
+        return 5;
+    default:
+        return 4;
+    }
 }
 
 void run(PdfPagesProtocol::Mode mode, const QStringList& arguments,
@@ -30,6 +44,10 @@ void run(PdfPagesProtocol::Mode mode, const QStringList& arguments,
         PageText::writeText(arguments.at(2), arguments.at(3), done);
     } else if (mode == Mode::html) {
         PageText::writeHtml(arguments.at(2), arguments.at(3), done);
+    } else if (mode == Mode::thumbnail) {
+        PageImages::thumbnail(arguments.at(2), arguments.at(3),
+                              std::clamp(arguments.at(4).toInt(), 16, 1024));
+        done(1);
     } else {
         PageImages::Job job;
         job.source = arguments.at(2);
@@ -52,7 +70,7 @@ int main(int argc, char** argv)
     if (arguments.value(1).startsWith(QLatin1String("--")))
         return ScanPages::run(arguments);
     const auto mode = PdfPagesProtocol::mode(arguments.value(1));
-    if (!mode || arguments.size() != (*mode == PdfPagesProtocol::Mode::images ? 7 : 4))
+    if (!mode || arguments.size() != wordsOf(*mode))
         return usage();
     std::mutex output;
     try {
