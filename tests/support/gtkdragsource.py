@@ -8,10 +8,9 @@
 #   --title TITLE    the window's title (tests place windows by title)
 #   --announce-drag  also prints "drag began" when a drag starts
 #   --copy           also puts the files on the clipboard as Nautilus does
-#                    (text/uri-list and x-special/gnome-copied-files) each time
-#                    the window gets the keyboard or a click, and prints
-#                    "copied"; Wayland gives the clipboard only to the focused
-#                    window, so it takes it again on every focus.
+#                    (text/uri-list and x-special/gnome-copied-files) on each
+#                    click in the window, and prints "copied" (Wayland takes a
+#                    clipboard only from the window the last click went to).
 import argparse
 
 import gi
@@ -84,7 +83,6 @@ def on_selection_get(widget, selection, info, time):
 
 if options.copy:
     window.connect("selection-get", on_selection_get)
-    window.connect("focus-in-event", take_clipboard)
     area.connect("button-press-event", take_clipboard)
 window.connect("destroy", Gtk.main_quit)
 window.show_all()

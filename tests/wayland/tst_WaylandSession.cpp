@@ -152,7 +152,7 @@ void TestWaylandSession::dragFromWaylandClientEntersX11Window()
     const QPoint inside = rectOf(target.lastLine(u"at "_s)).center();
 
     QVERIFY2(m_session->drag({240, 240}, inside), qPrintable(m_session->inputError()));
-    QVERIFY2(source.waitForOutput(u"drag began"_s), qPrintable(source.log()));
+    QVERIFY2(source.waitForOutput(u"drag began"_s), qPrintable(source.output() + source.log()));
     // Read at Enter: the one moment every compositor hands the files to X11.
     QVERIFY2(target.waitForOutput(u"enter "_s + QString::fromUtf8(url)),
              qPrintable(target.output()));
@@ -274,13 +274,11 @@ void TestWaylandSession::filesCopiedInWaylandClientReachX11Window()
     QVERIFY(m_session->placeWindow(u"Copy Source"_s, {40, 60, 400, 300}));
     QVERIFY(m_session->placeWindow(u"Paste Target"_s, {760, 200, 400, 300}));
     QVERIFY2(isPlaced(target, {760, 200, 400, 300}), qPrintable(target.output() + target.log()));
-    QVERIFY(m_session->input(u"move 240 240"_s));
-    QVERIFY(m_session->input(u"click"_s));
+    QVERIFY2(m_session->click({240, 240}), qPrintable(m_session->inputError()));
     QVERIFY2(source.waitForOutput(u"copied"_s), qPrintable(source.log()));
     // Activating the X11 window is what lets XWayland take the clipboard over.
     const QPoint inside = rectOf(target.lastLine(u"at "_s)).center();
-    QVERIFY(m_session->input(u"move %1 %2"_s.arg(inside.x()).arg(inside.y())));
-    QVERIFY(m_session->input(u"click"_s));
+    QVERIFY(m_session->click(inside));
     QVERIFY2(target.waitForOutput(u"clipboard "_s + QUrl::fromLocalFile(file).toEncoded()),
              qPrintable(target.output()));
 }

@@ -40,7 +40,7 @@ QList<Process> descendantsOf(int pid)
     return found;
 }
 
-void end(const QList<Process>& processes)
+void end(const QList<Process>& processes, int graceMs)
 {
     QList<Process> running;
     for (const Process& process : processes) {
@@ -49,7 +49,7 @@ void end(const QList<Process>& processes)
             running.append(process);
         }
     }
-    const QDeadlineTimer deadline(2000);
+    const QDeadlineTimer deadline(graceMs);
     while (!running.isEmpty() && !deadline.hasExpired()) {
         running.removeIf([](const Process& process) { return !isRunning(process); });
         QThread::msleep(20);

@@ -16,7 +16,8 @@ struct Process
 // The running descendants of `pid`, deepest last.
 QList<Process> descendantsOf(int pid);
 
-// Sends SIGTERM to those still running, waits a little, then SIGKILL.
-void end(const QList<Process>& processes);
+// Sends SIGTERM to those still running and SIGKILL to those still running
+// `graceMs` later.
+void end(const QList<Process>& processes, int graceMs = 2000);
 
 } // namespace ProcessTree

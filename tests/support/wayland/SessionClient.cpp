@@ -72,7 +72,11 @@ void SessionClient::stop(int graceMs)
     const QList<ProcessTree::Process> started =
         ProcessTree::descendantsOf(int(m_process.processId()));
     m_process.terminate();
-    if (graceMs <= 0 || !m_process.waitForFinished(graceMs)) {
+    // A compositor may wait for XWayland to go first while XWayland waits
+    // for it (KWin does, for five seconds, now and then): end XWayland.
+    if (graceMs > 0 && !waitForExit(std::min(graceMs, 500)))
+        ProcessTree::end(started, 200);
+    if (graceMs <= 0 || !waitForExit(graceMs)) {
         m_process.kill();
         m_process.waitForFinished(3000);
     }

@@ -593,6 +593,14 @@ bool WaylandSession::input(const QString& command)
     return false;
 }
 
+bool WaylandSession::click(QPoint at)
+{
+    if (!input(u"move %1 %2"_s.arg(at.x()).arg(at.y())))
+        return false;
+    QTest::qWait(150);
+    return input(u"click"_s);
+}
+
 bool WaylandSession::drag(QPoint from, QPoint to)
 {
     // A few short moves past the drag threshold start the drag; the source
@@ -600,7 +608,12 @@ bool WaylandSession::drag(QPoint from, QPoint to)
     QList<QPoint> steps = {from + QPoint(3, 3), from + QPoint(10, 10), from + QPoint(24, 20)};
     for (int step = 1; step <= 4; ++step)
         steps.append(steps.last() + (to - steps.last()) * step / 4);
-    if (!input(u"move %1 %2"_s.arg(from.x()).arg(from.y())) || !input(u"press"_s))
+    if (!input(u"move %1 %2"_s.arg(from.x()).arg(from.y())))
+        return false;
+    // KWin takes a moment to give the window under the pointer its focus; a
+    // press before that reaches no window.
+    QTest::qWait(150);
+    if (!input(u"press"_s))
         return false;
     for (const QPoint& point : std::as_const(steps)) {
         QTest::qWait(60);

@@ -99,6 +99,8 @@ public:
     // why not.
     bool input(const QString& command);
     const QString& inputError() const { return m_inputError; }
+    // Moves the pointer to `at` and clicks the left button there.
+    bool click(QPoint at);
     // Presses the left button at `from` and moves in steps to `to`, keeping
     // the button held: a drag source sees a drag start and the drag reaches
     // `to`. Release with input("release").
