@@ -201,6 +201,12 @@ bool WaylandSession::start()
     QDBusInterface(u"org.freedesktop.DBus"_s, u"/org/freedesktop/DBus"_s, u"org.freedesktop.DBus"_s,
                    bus())
         .call(u"UpdateActivationEnvironment"_s, QVariant::fromValue(activation));
+    // The input devices exist from the start, as on a desktop: windows that
+    // map later get the keyboard (mutter lets only the window holding it
+    // take the clipboard).
+    if (!startInput())
+        return skip(
+            u"no input can be injected into %1: %2"_s.arg(nameOf(m_compositor), m_inputError));
     m_running = true;
     return true;
 }
@@ -237,6 +243,11 @@ QProcessEnvironment WaylandSession::baseEnvironment() const
     environment.insert(u"HOME"_s, home);
     environment.insert(u"USER"_s, SessionUser::name());
     environment.insert(u"LOGNAME"_s, SessionUser::name());
+    // root's PATH may hold folders the test user can't enter, which GLib
+    // reports as "Permission denied" for programs it looks for.
+    if (SessionUser::switches())
+        environment.insert(u"PATH"_s,
+                           u"/usr/local/bin:/usr/bin:/bin:/usr/local/sbin:/usr/sbin:/sbin"_s);
     environment.insert(u"TMPDIR"_s, path(u"tmp"_s));
     environment.insert(u"XDG_RUNTIME_DIR"_s, path(u"runtime"_s));
     environment.insert(u"XDG_CONFIG_HOME"_s, home + u"/.config"_s);
@@ -398,15 +409,24 @@ bool WaylandSession::startGnomeShell()
         }
         uuids.append(u"'%1'"_s.arg(uuid));
     }
+    // Without GDM the Shell says once that it cannot lock the screen, in a
+    // banner over the top of the screen.
+    TestSupport::writeFile(path(u"home/.local/share/gnome-shell/lock-warning-shown"_s));
     SessionUser::handOver(path(u"home"_s));
-    // The hot corner would open the overview whenever a drag passes it, and
-    // an idle session would blank.
-    if (!runGsettings(
-            {u"org.gnome.shell"_s, u"enabled-extensions"_s, u"[%1]"_s.arg(uuids.join(u", "_s))}) ||
-        !runGsettings({u"org.gnome.desktop.interface"_s, u"enable-hot-corners"_s, u"false"_s}) ||
-        !runGsettings({u"org.gnome.desktop.session"_s, u"idle-delay"_s, u"uint32 0"_s})) {
-        m_skipReason = u"gsettings could not set up the session (is dconf-service installed?)"_s;
-        return false;
+    // The hot corner would open the overview whenever a drag passes it, an
+    // idle session would blank, and a welcome dialog would take the input.
+    const QList<QStringList> settings = {
+        {u"org.gnome.shell"_s, u"enabled-extensions"_s, u"[%1]"_s.arg(uuids.join(u", "_s))},
+        {u"org.gnome.shell"_s, u"welcome-dialog-last-shown-version"_s, u"'999'"_s},
+        {u"org.gnome.desktop.interface"_s, u"enable-hot-corners"_s, u"false"_s},
+        {u"org.gnome.desktop.session"_s, u"idle-delay"_s, u"uint32 0"_s},
+    };
+    for (const QStringList& setting : settings) {
+        if (!runGsettings(setting)) {
+            m_skipReason = u"gsettings could not set %1 (is dconf-service installed?)"_s.arg(
+                setting.mid(0, 2).join(u' '));
+            return false;
+        }
     }
     QProcessEnvironment environment = baseEnvironment();
     environment.insert(u"DBUS_SYSTEM_BUS_ADDRESS"_s,
@@ -478,10 +498,13 @@ void WaylandSession::stopClients()
     for (auto& client : m_clients)
         client->stop();
     m_clients.clear();
+    if (m_running)
+        startInput();
 }
 
 void WaylandSession::stop()
 {
+    m_running = false;
     stopClients();
     if (m_compositorProcess)
         m_compositorProcess->stop(5000);
@@ -491,7 +514,6 @@ void WaylandSession::stop()
         if (*daemon)
             (*daemon)->stop();
     }
-    m_running = false;
 }
 
 QString WaylandSession::waylandDisplay() const
@@ -603,11 +625,14 @@ bool WaylandSession::click(QPoint at)
 
 bool WaylandSession::drag(QPoint from, QPoint to)
 {
-    // A few short moves past the drag threshold start the drag; the source
-    // needs a moment for the compositor to take it.
-    QList<QPoint> steps = {from + QPoint(3, 3), from + QPoint(10, 10), from + QPoint(24, 20)};
+    // A few short moves past the drag threshold start the drag, the next
+    // ones carry it to `to`, and a last nudge there once XWayland has
+    // caught up lets an X11 window under it see the drag come in.
+    const QPoint started = from + QPoint(24, 20);
+    QList<QPoint> steps = {from + QPoint(3, 3), from + QPoint(10, 10), started};
     for (int step = 1; step <= 4; ++step)
-        steps.append(steps.last() + (to - steps.last()) * step / 4);
+        steps.append(started + (to - started) * step / 4);
+    steps += {to + QPoint(2, 2), to};
     if (!input(u"move %1 %2"_s.arg(from.x()).arg(from.y())))
         return false;
     // KWin takes a moment to give the window under the pointer its focus; a
@@ -616,7 +641,7 @@ bool WaylandSession::drag(QPoint from, QPoint to)
     if (!input(u"press"_s))
         return false;
     for (const QPoint& point : std::as_const(steps)) {
-        QTest::qWait(60);
+        QTest::qWait(point == steps.at(steps.size() - 2) ? 200 : 60);
         if (!input(u"move %1 %2"_s.arg(point.x()).arg(point.y())))
             return false;
     }
@@ -689,13 +714,16 @@ std::optional<QRect> WaylandSession::windowFrame(const QString& title)
                     .object();
         break;
     case Compositor::GnomeShell:
-        found = QJsonDocument::fromJson(
-                    evaluate(u"global.get_window_actors().map(a => a.meta_window)"
-                             ".filter(w => w.get_title() === %1)"
-                             ".map(w => w.get_frame_rect())[0]"_s.arg(jsString(title)))
-                        .value_or(QString())
-                        .toUtf8())
-                    .object();
+        found =
+            QJsonDocument::fromJson(
+                evaluate(u"global.get_window_actors().map(a => a.meta_window)"
+                         ".filter(w => w.get_title() === %1)"
+                         ".map(w => w.get_frame_rect())"
+                         ".map(r => ({x: r.x, y: r.y, width: r.width, height: r.height}))[0]"_s.arg(
+                             jsString(title)))
+                    .value_or(QString())
+                    .toUtf8())
+                .object();
         break;
     }
     if (found.isEmpty())

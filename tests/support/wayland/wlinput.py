@@ -243,6 +243,11 @@ class Mutter:
         self.session = dbus.Interface(bus.get_object("org.gnome.Mutter.RemoteDesktop", path),
                                       "org.gnome.Mutter.RemoteDesktop.Session")
         self.session.Start()
+        # mutter makes the virtual keyboard on the first key; until then the
+        # seat has none, no window gets keyboard focus, and no window may set
+        # the clipboard. A Shift tap makes it, and does nothing else.
+        self.key(KEYS["shift"], True)
+        self.key(KEYS["shift"], False)
         self.shell = dbus.Interface(bus.get_object("org.gnome.Shell", "/org/gnome/Shell"),
                                     "org.gnome.Shell")
 

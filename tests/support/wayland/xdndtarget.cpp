@@ -1,5 +1,5 @@
 // An X11 drop target for the Wayland tests, run under XWayland:
-//   xdndtarget [--override] [--paste] TITLE X Y WIDTH HEIGHT
+//   xdndtarget [--override] [--paste] [--watch] TITLE X Y WIDTH HEIGHT
 // maps an XDND-aware window titled TITLE (override-redirect with
 // --override, else managed by the window manager), takes copies, and prints
 // one line for each of:
@@ -7,6 +7,9 @@
 //   enter URL…       a drag came in, with the files it carries, read at once
 //                    (sway hands them out only before the drop)
 //   action NAME      the action the source proposes (copy, move, link), when it changes
+//   modifiers NAMES  the modifiers X11 says are held during a drag over the
+//                    window (shift, ctrl, alt, meta joined by +, or none), when
+//                    they change; with --watch at any time, asked every 20 ms
 //   leave
 //   drop URL…        a drop, with the files it still carries
 //   clipboard URL…   with --paste, the files on the clipboard each time the
@@ -18,9 +21,11 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QMimeData>
+#include <QTimer>
 #include <QUrl>
 #include <QWidget>
 #include <cstdio>
+#include <optional>
 
 namespace {
 
@@ -52,11 +57,29 @@ QByteArray nameOf(Qt::DropAction action)
     }
 }
 
+QByteArray namesOf(Qt::KeyboardModifiers modifiers)
+{
+    QByteArrayList names;
+    for (const auto& [modifier, name] : {std::pair{Qt::ShiftModifier, "shift"},
+                                         {Qt::ControlModifier, "ctrl"},
+                                         {Qt::AltModifier, "alt"},
+                                         {Qt::MetaModifier, "meta"}}) {
+        if (modifiers & modifier)
+            names.append(name);
+    }
+    return names.isEmpty() ? "none" : names.join('+');
+}
+
 class Target : public QWidget
 {
 public:
-    explicit Target(bool paste) : m_paste(paste)
+    Target(bool paste, bool watch) : m_paste(paste)
     {
+        if (watch) {
+            auto* timer = new QTimer(this);
+            connect(timer, &QTimer::timeout, this, &Target::tellModifiers);
+            timer->start(20);
+        }
         setAcceptDrops(true);
         setStyleSheet(QStringLiteral("background: #3366cc"));
         if (paste)
@@ -71,6 +94,7 @@ protected:
     {
         say("enter" + urlsOf(event->mimeData()));
         m_action = Qt::IgnoreAction;
+        m_modifiers.reset();
         takeCopy(event);
     }
     void dragMoveEvent(QDragMoveEvent* event) override { takeCopy(event); }
@@ -97,8 +121,18 @@ private:
             m_action = event->proposedAction();
             say("action " + nameOf(m_action));
         }
+        tellModifiers();
         event->setDropAction(Qt::CopyAction);
         event->accept();
+    }
+    void tellModifiers()
+    {
+        // What XQueryPointer says, not the state Qt keeps from our own input.
+        const Qt::KeyboardModifiers held = QGuiApplication::queryKeyboardModifiers();
+        if (held != m_modifiers) {
+            m_modifiers = held;
+            say("modifiers " + namesOf(held));
+        }
     }
     void tellClipboard() { say("clipboard" + urlsOf(QGuiApplication::clipboard()->mimeData())); }
     void tellWhere()
@@ -114,6 +148,7 @@ private:
 
     bool m_paste;
     Qt::DropAction m_action = Qt::IgnoreAction;
+    std::optional<Qt::KeyboardModifiers> m_modifiers;
 };
 
 } // namespace
@@ -125,11 +160,13 @@ int main(int argc, char** argv)
     QStringList arguments = app.arguments().mid(1);
     const bool override = arguments.removeAll(QStringLiteral("--override")) > 0;
     const bool paste = arguments.removeAll(QStringLiteral("--paste")) > 0;
+    const bool watch = arguments.removeAll(QStringLiteral("--watch")) > 0;
     if (arguments.size() != 5) {
-        std::fprintf(stderr, "usage: xdndtarget [--override] [--paste] TITLE X Y WIDTH HEIGHT\n");
+        std::fprintf(stderr,
+                     "usage: xdndtarget [--override] [--paste] [--watch] TITLE X Y WIDTH HEIGHT\n");
         return 2;
     }
-    Target target(paste);
+    Target target(paste, watch);
     if (override)
         target.setWindowFlags(Qt::Window | Qt::X11BypassWindowManagerHint |
                               Qt::FramelessWindowHint);
