@@ -154,17 +154,19 @@ QString grantAccess(const QStringList& paths)
     // What counts is what the account itself can do.
     QProcess check;
     prepare(check);
-    check.start(u"/bin/sh"_s,
-                QStringList{u"-c"_s,
-                            u"for p; do test -r \"$p\" || { echo \"$p\"; exit 1; }; done"_s,
-                            u"sh"_s} +
-                    paths);
+    check.start(
+        u"/bin/sh"_s,
+        QStringList{u"-c"_s,
+                    u"for p; do if [ -d \"$p\" ]; then test -x \"$p\"; else test -r \"$p\"; fi "
+                    "|| { echo \"$p\"; exit 1; }; done"_s,
+                    u"sh"_s} +
+            paths);
     check.waitForFinished(10000);
     const QString unreadable = QString::fromLocal8Bit(check.readAllStandardOutput()).trimmed();
     if (check.exitCode() == 0 && check.exitStatus() == QProcess::NormalExit)
         return {};
-    return u"%1 cannot read %2"_s.arg(name(),
-                                      unreadable.isEmpty() ? paths.join(u", "_s) : unreadable);
+    return u"%1 cannot reach %2"_s.arg(name(),
+                                       unreadable.isEmpty() ? paths.join(u", "_s) : unreadable);
 }
 
 } // namespace SessionUser

@@ -30,7 +30,7 @@ void handOver(const QString& path);
 
 // Lets the account reach each of `paths`: folders on the way that it may not
 // search get an ACL entry allowing it to, and no more. Empty on success,
-// else which path it still cannot read.
+// else which path it still cannot reach.
 QString grantAccess(const QStringList& paths);
 
 } // namespace SessionUser
