@@ -149,17 +149,27 @@ bool WaylandSession::skip(const QString& reason)
 
 bool WaylandSession::start()
 {
-    const QString program =
-        m_compositor == Compositor::KWin ? u"kwin_wayland"_s : nameOf(m_compositor);
-    const QString package = m_compositor == Compositor::KWin ? u"kwin-wayland"_s : program;
-    for (const auto& [tool, from] : {std::pair{program, package},
-                                     {u"Xwayland"_s, u"xwayland"_s},
-                                     {u"dbus-daemon"_s, u"dbus-daemon"_s},
-                                     {u"xdotool"_s, u"xdotool"_s}}) {
+    // Each tool with the package that has it, the compositor's first.
+    QList<std::pair<QString, QString>> tools;
+    switch (m_compositor) {
+    case Compositor::Sway:
+        tools += {{u"sway"_s, u"sway"_s}, {u"grim"_s, u"grim"_s}};
+        break;
+    case Compositor::KWin:
+        tools += {{u"kwin_wayland"_s, u"kwin-wayland"_s}};
+        break;
+    case Compositor::GnomeShell:
+        tools += {{u"gnome-shell"_s, u"gnome-shell"_s}, {u"gsettings"_s, u"libglib2.0-bin"_s}};
+        break;
+    }
+    tools += {{u"Xwayland"_s, u"xwayland"_s},
+              {u"dbus-daemon"_s, u"dbus-daemon"_s},
+              {u"xdotool"_s, u"xdotool"_s}};
+    for (const auto& [tool, package] : std::as_const(tools)) {
         if (QStandardPaths::findExecutable(tool).isEmpty())
             return skip(
                 u"%1 is not installed (package %2; scripts/install-deps.sh installs it)"_s.arg(
-                    tool, from));
+                    tool, package));
     }
     if (!QFileInfo(python).isExecutable())
         return skip(u"%1 is missing (package python3)"_s.arg(python));
