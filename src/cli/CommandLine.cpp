@@ -9,6 +9,7 @@
 #include "core/Job.h"
 #include "core/NameReservations.h"
 #include "core/Settings.h"
+#include "core/Translations.h"
 #include "core/WheelMode.h"
 #include "platform/Autostart.h"
 
@@ -47,6 +48,41 @@ QStringList titles(const QList<Operation>& operations)
     for (const Operation& operation : operations)
         list.append(operation.title);
     return list;
+}
+
+// A title as a label may loosely give it: any letter case, without the
+// "…" and with x for × ("trim", "speed 2x").
+QString loosely(const QString& text)
+{
+    QString plain = text.toLower();
+    if (plain.endsWith(QChar(0x2026)))
+        plain.chop(1);
+    else if (plain.endsWith(QLatin1String("...")))
+        plain.chop(3);
+    return plain.replace(QChar(0x00d7), QLatin1Char('x'));
+}
+
+// Where `label` names a slice among `titles`. The exact title, in any
+// letter case, wins over a loose match.
+std::optional<qsizetype> indexNamed(const QStringList& titles, const QString& label)
+{
+    for (qsizetype i = 0; i < titles.size(); ++i)
+        if (titles.at(i).toLower() == label.toLower())
+            return i;
+    for (qsizetype i = 0; i < titles.size(); ++i)
+        if (loosely(titles.at(i)) == loosely(label))
+            return i;
+    return std::nullopt;
+}
+
+// The titles of the same slices in English, as scripts type them whatever
+// the user's language; none when they don't line up with `shown`.
+QStringList englishTitles(const CommandLine::SliceSet& slices, WheelMode::Mode mode,
+                          const QStringList& files, const QList<Operation>& shown)
+{
+    QList<Operation> english;
+    Translations::withoutTranslations([&] { english = slices(mode, files); });
+    return english.size() == shown.size() ? titles(english) : QStringList();
 }
 
 } // namespace
@@ -118,29 +154,17 @@ int run(const QStringList& arguments, const SliceSet& slices,
     const QStringList files = absolutePaths(fileArguments(arguments));
     const QList<Operation> operations = slices(mode, files);
 
-    // The exact title wins; failing that, a label without the "…" and with
-    // x for × ("trim", "speed 2x") names its slice too.
-    const auto loosely = [](const QString& text) {
-        QString plain = text.toLower();
-        if (plain.endsWith(QChar(0x2026)))
-            plain.chop(1);
-        else if (plain.endsWith(QLatin1String("...")))
-            plain.chop(3);
-        return plain.replace(QChar(0x00d7), QLatin1Char('x'));
-    };
-    auto chosen = std::find_if(operations.cbegin(), operations.cend(), [&](const Operation& op) {
-        return op.title.toLower() == label.toLower();
-    });
-    if (chosen == operations.cend())
-        chosen = std::find_if(operations.cbegin(), operations.cend(), [&](const Operation& op) {
-            return loosely(op.title) == loosely(label);
-        });
-    if (chosen == operations.cend()) {
+    // The titles shown name their slices, and so do the English ones.
+    std::optional<qsizetype> index = indexNamed(titles(operations), label);
+    if (!index)
+        index = indexNamed(englishTitles(slices, mode, files, operations), label);
+    if (!index) {
         printLine(stdout, tr("No “%1” slice. Available: %2")
                               .arg(label, titles(operations).join(QStringLiteral(", "))));
         return 2;
     }
 
+    const Operation* chosen = &operations.at(*index);
     Job job;
     const CancelOnInterrupt interrupt(job);
     try {

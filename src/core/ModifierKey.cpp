@@ -1,6 +1,10 @@
 #include "core/ModifierKey.h"
 
+#include "base/Translate.h"
+
 namespace ModifierKey {
+
+FLINGDIAL_TR_CONTEXT(ModifierKey)
 
 const QList<Key>& all()
 {
@@ -36,13 +40,13 @@ QString label(Key key)
 {
     switch (key) {
     case shift:
-        return QStringLiteral("⇧ Shift");
+        return tr("⇧ Shift");
     case command:
-        return QStringLiteral("❖ Super");
+        return tr("❖ Super");
     case control:
-        return QStringLiteral("⌃ Ctrl");
+        return tr("⌃ Ctrl");
     case option:
-        return QStringLiteral("⎇ Alt");
+        return tr("⎇ Alt");
     }
     return {};
 }
