@@ -12,7 +12,6 @@
 #include "core/Job.h"
 #include "core/Log.h"
 #include "core/NameReservations.h"
-#include "core/Settings.h"
 #include "core/Translations.h"
 #include "core/WheelMode.h"
 #include "platform/Autostart.h"
@@ -123,7 +122,6 @@ std::optional<Operation> slice(const QList<Operation>& operations, const QString
 int run(const QStringList& arguments, const SliceSet& slices,
         const std::function<void()>& afterSuccess)
 {
-    Settings::shared().registerDefaults();
     const WheelMode::Mode mode = modeNamed(arguments.at(2));
     const QString label = arguments.at(3);
     const QStringList files = absolutePaths(fileArguments(arguments));

@@ -59,7 +59,6 @@ TrayApplication::~TrayApplication() = default;
 
 void TrayApplication::start(InstanceService* instance)
 {
-    Settings::shared().registerDefaults();
     Settings::shared().watchForChanges();
     Platform& platform = Platform::shared();
     qCInfo(lcApp, "launched");

@@ -209,8 +209,7 @@ private Q_SLOTS:
 private:
     QString tesseractOrSkip();
 
-    QTemporaryDir m_config;
-    std::unique_ptr<ScopedEnv> m_configHome;
+    TestSupport::PrivateSettings m_settings;
     std::unique_ptr<QTemporaryDir> m_dir;
     std::unique_ptr<NameReservations::Scope> m_names;
     std::optional<QString> m_magick;
@@ -219,10 +218,8 @@ private:
 
 void TestOcrConverter::initTestCase()
 {
-    m_configHome = std::make_unique<ScopedEnv>("XDG_CONFIG_HOME", m_config.path().toLocal8Bit());
-    Settings::shared().registerDefaults();
     m_magick = Deps::imageMagick();
-    m_environment = TestSupport::isolatedEnvironment(m_config.path());
+    m_environment = TestSupport::isolatedEnvironment(m_settings.configHome());
     m_environment.insert(u"LC_ALL"_s, u"en_US.UTF-8"_s);
 }
 

@@ -71,8 +71,8 @@ private Q_SLOTS:
 private:
     QString deck(const QString& name, const QStringList& titles);
 
-    QTemporaryDir m_config;
-    std::unique_ptr<ScopedEnv> m_configHome;
+    TestSupport::PrivateSettings m_settings;
+    QTemporaryDir m_cache;
     std::unique_ptr<ScopedEnv> m_cacheHome;
     std::unique_ptr<QTemporaryDir> m_dir;
     std::unique_ptr<NameReservations::Scope> m_names;
@@ -80,11 +80,8 @@ private:
 
 void TestSlidesConverter::initTestCase()
 {
-    m_configHome = std::make_unique<ScopedEnv>("XDG_CONFIG_HOME", m_config.path().toLocal8Bit());
     // The program's LibreOffice profile lives in the cache folder.
-    m_cacheHome =
-        std::make_unique<ScopedEnv>("XDG_CACHE_HOME", m_config.filePath(u"cache"_s).toLocal8Bit());
-    Settings::shared().registerDefaults();
+    m_cacheHome = std::make_unique<ScopedEnv>("XDG_CACHE_HOME", m_cache.path().toLocal8Bit());
 }
 
 void TestSlidesConverter::init()
@@ -101,7 +98,7 @@ QString TestSlidesConverter::deck(const QString& name, const QStringList& titles
         flatPresentation(titles));
     const QString format = QFileInfo(name).suffix();
     Shell::run(soffice(),
-               {u"-env:UserInstallation=file://"_s + m_config.filePath(u"profile"_s),
+               {u"-env:UserInstallation=file://"_s + m_cache.filePath(u"profile"_s),
                 u"--headless"_s, u"--convert-to"_s, format, u"--outdir"_s, m_dir->path(), flat});
     return m_dir->filePath(name);
 }

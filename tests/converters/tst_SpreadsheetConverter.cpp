@@ -44,7 +44,6 @@ class TestSpreadsheetConverter : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void initTestCase();
     void init();
     void parse_data();
     void parse();
@@ -67,17 +66,10 @@ private Q_SLOTS:
 private:
     QString file(const QString& name, const QByteArray& content);
 
-    QTemporaryDir m_config;
-    std::unique_ptr<ScopedEnv> m_configHome;
+    TestSupport::PrivateSettings m_settings;
     std::unique_ptr<QTemporaryDir> m_dir;
     std::unique_ptr<NameReservations::Scope> m_names;
 };
-
-void TestSpreadsheetConverter::initTestCase()
-{
-    m_configHome = std::make_unique<ScopedEnv>("XDG_CONFIG_HOME", m_config.path().toLocal8Bit());
-    Settings::shared().registerDefaults();
-}
 
 void TestSpreadsheetConverter::init()
 {

@@ -130,8 +130,7 @@ private Q_SLOTS:
     void runningWorkCanBeCancelledSilently();
 
 private:
-    QTemporaryDir m_config;
-    std::unique_ptr<TestSupport::ScopedEnv> m_home;
+    TestSupport::PrivateSettings m_settings;
     FakeNotifications m_server;
     TestPlatform* m_platform = nullptr;
 };
@@ -139,10 +138,7 @@ private:
 void TestRunner::initTestCase()
 {
     m_platform = &TestPlatform::install();
-    m_home =
-        std::make_unique<TestSupport::ScopedEnv>("XDG_CONFIG_HOME", m_config.path().toLocal8Bit());
-    Settings::shared().registerDefaults();
-    Settings::shared().setValue(u"sound"_s, false);
+    Settings::shared().set(SettingKeys::sound, false);
     QDBusConnection server =
         QDBusConnection::connectToBus(QDBusConnection::SessionBus, u"server"_s);
     if (!server.isConnected())
@@ -157,12 +153,12 @@ void TestRunner::initTestCase()
 void TestRunner::init()
 {
     m_server.posted.clear();
-    Settings::shared().remove(u"notify"_s);
+    Settings::shared().reset(SettingKeys::notify);
 }
 
 void TestRunner::busyCountsEveryBackgroundOperation()
 {
-    Settings::shared().setValue(u"notify"_s, false);
+    Settings::shared().set(SettingKeys::notify, false);
     QSignalSpy busy(&Runner::shared(), &Runner::busyChanged);
     Runner::shared().execute(working(u"Slow"_s, {}, 300), {u"/a"_s});
     Runner::shared().execute(working(u"Slower"_s, {}, 600), {u"/b"_s});
@@ -340,7 +336,7 @@ void TestRunner::failuresAndCancels()
 void TestRunner::promptsFromBackgroundWork()
 {
     Prompter::install(std::make_unique<DialogPrompter>());
-    Settings::shared().setValue(u"notify"_s, false);
+    Settings::shared().set(SettingKeys::notify, false);
     QString answered;
     QThread* asked = nullptr;
     Operation asking(u"Resize…"_s, [&](const QStringList&) {
