@@ -140,8 +140,8 @@ int run(const QStringList& arguments, const SliceSet& slices,
     Job job;
     const CancelOnInterrupt interrupt(job);
     try {
-        if (chosen->unavailableReason)
-            throw Fail(*chosen->unavailableReason);
+        if (chosen->missing)
+            throw Fail(chosen->missing->text());
         const NameReservations::Scope names;
         const Job::Scope watched(&job);
         QStringList results;

@@ -1,7 +1,6 @@
 #include "ui/Runner.h"
 
 #include "base/Errors.h"
-#include "core/Deps.h"
 #include "core/Log.h"
 #include "core/NameReservations.h"
 #include "core/Settings.h"
@@ -68,8 +67,8 @@ void Runner::execute(const Operation& operation, const QStringList& files)
 {
     if (files.isEmpty())
         return;
-    if (operation.unavailableReason) {
-        showSetupHelp(*operation.unavailableReason);
+    if (operation.missing) {
+        showSetupHelp(*operation.missing);
         return;
     }
     if (operation.execution == Operation::Execution::immediate) {
@@ -214,18 +213,19 @@ void Runner::report(const std::exception_ptr& failure)
     box.exec();
 }
 
-void Runner::showSetupHelp(const QString& reason)
+void Runner::showSetupHelp(const Component& missing)
 {
+    qCInfo(lcApp, "%s is missing", qUtf8Printable(missing.name));
     QMessageBox box(QMessageBox::Information, QStringLiteral("Flingdial"),
                     QStringLiteral("An extra component is needed"));
-    box.setInformativeText(reason);
+    box.setInformativeText(missing.text());
     // Escape closes it like OK.
     box.setEscapeButton(box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole));
-    const auto command = Deps::installCommand(reason);
-    QPushButton* copy =
-        command ? box.addButton(QStringLiteral("Copy Command"), QMessageBox::ActionRole) : nullptr;
+    QPushButton* copy = !missing.installCommand.isEmpty()
+                            ? box.addButton(QStringLiteral("Copy Command"), QMessageBox::ActionRole)
+                            : nullptr;
     bringToFront(box);
     box.exec();
     if (copy && box.clickedButton() == copy)
-        QGuiApplication::clipboard()->setText(*command);
+        QGuiApplication::clipboard()->setText(missing.installCommand);
 }

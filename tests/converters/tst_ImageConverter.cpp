@@ -334,7 +334,7 @@ void TestImageConverter::compressing()
     QCOMPARE(jpeg, path(u"picture compressed.jpg"_s));
     QVERIFY(hasMagic(jpeg, u"jpg"_s));
     QCOMPARE(TestSupport::failureOf([&] { ImageConverter::compress(sources(u"webp"_s)); }),
-             Deps::imageMagickRequired());
+             Deps::imageMagickRequired().text());
 }
 
 void TestImageConverter::resizing()

@@ -348,7 +348,7 @@ void TestMediaConverter::withoutFFmpeg()
 {
     const ScopedEnv noTools("FLINGDIAL_TOOL_DIRS", path(u"empty"_s).toLocal8Bit());
     QCOMPARE(TestSupport::failureOf([&] { MediaConverter::convert(m_clip, u"mkv"_s); }),
-             Deps::ffmpegMissingReason());
+             Deps::ffmpegMissingReason().text());
     QVERIFY(!QFileInfo::exists(m_media.filePath(u"clip.mkv"_s)));
     QCOMPARE(MediaConverter::streams(m_clip), MediaConverter::Streams());
 }

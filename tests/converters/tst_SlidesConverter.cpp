@@ -111,7 +111,7 @@ void TestSlidesConverter::targetsAndReasons()
     const ScopedEnv noTools("FLINGDIAL_TOOL_DIRS", m_dir->filePath(u"none"_s).toLocal8Bit());
     const QString key = TestSupport::writeFile(m_dir->filePath(u"talk.key"_s), "x");
     for (const Operation& operation : Catalog::conversions({key}))
-        QCOMPARE(operation.unavailableReason.value_or(QString()),
+        QCOMPARE(operation.missing.value_or(Component()).text(),
                  u"This needs LibreOffice.\nInstall it with:  sudo apt install libreoffice"_s);
     const QString pages = TestSupport::writeFile(m_dir->filePath(u"letter.pages"_s), "x");
     QVERIFY(Catalog::conversions({pages}).isEmpty());

@@ -339,10 +339,12 @@ void TestSpreadsheetConverter::throughLibreOffice()
 void TestSpreadsheetConverter::withoutLibreOfficeOdsCarriesTheReason()
 {
     const ScopedEnv noTools("FLINGDIAL_TOOL_DIRS", m_dir->filePath(u"none"_s).toLocal8Bit());
-    QCOMPARE(SpreadsheetConverter::unavailableReason(u"csv"_s, u"ods"_s).value_or(QString()),
-             u"ODS files need LibreOffice:  sudo apt install libreoffice"_s);
-    QCOMPARE(SpreadsheetConverter::unavailableReason(u"xlsx"_s, u"pdf"_s).value_or(QString()),
-             u"This needs LibreOffice.\nInstall it with:  sudo apt install libreoffice"_s);
+    QCOMPARE(
+        SpreadsheetConverter::unavailableReason(u"csv"_s, u"ods"_s).value_or(Component()).text(),
+        u"ODS files need LibreOffice:  sudo apt install libreoffice"_s);
+    QCOMPARE(
+        SpreadsheetConverter::unavailableReason(u"xlsx"_s, u"pdf"_s).value_or(Component()).text(),
+        u"This needs LibreOffice.\nInstall it with:  sudo apt install libreoffice"_s);
     QVERIFY(!SpreadsheetConverter::unavailableReason(u"csv"_s, u"xlsx"_s));
 }
 

@@ -64,7 +64,7 @@ void TestShareActions::theSixActions()
     for (const Operation& operation : ShareActions::all()) {
         titles.append(operation.title);
         QCOMPARE(operation.execution, Operation::Execution::immediate);
-        QVERIFY(!operation.isConversion && !operation.unavailableReason);
+        QVERIFY(!operation.isConversion && !operation.missing);
     }
     QCOMPARE(titles,
              QStringList({"Send to Device", "Shelf", "Copy", "Move…", "Copy Path", "Terminal"}));

@@ -55,7 +55,7 @@ QStringList targets(const QString& from)
     return list;
 }
 
-std::optional<QString> unavailableReason(const QString& from, const QString& target)
+std::optional<Component> unavailableReason(const QString& from, const QString& target)
 {
     Q_UNUSED(target);
     if (needsLibreOffice(from) && !Deps::libreOffice())
@@ -83,7 +83,7 @@ ConverterFamily family()
     family.targets = [](const QString& from) {
         return targets(from.isEmpty() ? QStringLiteral("docx") : from);
     };
-    family.unavailableReason = unavailableReason;
+    family.missing = unavailableReason;
     family.laysOutText = [](const QString&) { return true; };
     family.convert = [](const QString& file, const QString& target) {
         return QStringList{convert(file, target)};

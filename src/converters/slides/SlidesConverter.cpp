@@ -78,7 +78,7 @@ ConverterFamily family()
     ConverterFamily family;
     family.kind = FileKind::slides;
     family.targets = targets;
-    family.unavailableReason = [](const QString&, const QString&) -> std::optional<QString> {
+    family.missing = [](const QString&, const QString&) -> std::optional<Component> {
         if (Deps::hasApp(QStringLiteral("Keynote")) || Deps::libreOffice())
             return std::nullopt;
         return Deps::libreOfficeNeeded();

@@ -113,7 +113,7 @@ QStringList targets(const QString& from)
     return list;
 }
 
-std::optional<QString> unavailableReason(const QString& from, const QString& to)
+std::optional<Component> unavailableReason(const QString& from, const QString& to)
 {
     if (isDelimitedText(from) && (isDelimitedText(to) || to == QLatin1String("xlsx")))
         return std::nullopt;
@@ -144,7 +144,7 @@ ConverterFamily family()
     ConverterFamily family;
     family.kind = FileKind::spreadsheet;
     family.targets = targets;
-    family.unavailableReason = unavailableReason;
+    family.missing = unavailableReason;
     family.convert = [](const QString& file, const QString& target) {
         return QStringList{convert(file, target)};
     };
