@@ -66,13 +66,6 @@ std::optional<QString> find(const QString& name, const QStringList& extra)
     return std::nullopt;
 }
 
-bool hasApp(const QString& name)
-{
-    // Pages, Numbers and Keynote exist only on macOS.
-    Q_UNUSED(name);
-    return false;
-}
-
 std::optional<QString> bundledFFmpeg()
 {
     if (!QCoreApplication::instance() || !qEnvironmentVariableIsEmpty("FLINGDIAL_TOOL_DIRS"))

@@ -19,9 +19,6 @@ QStringList searchDirectories(const QStringList& extra = {});
 // The first executable file named `name` in the search directories.
 std::optional<QString> find(const QString& name, const QStringList& extra = {});
 
-// Whether an iWork application is installed. There is none on Linux.
-bool hasApp(const QString& name);
-
 // The ffmpeg in the program's own helper folder, when it is executable.
 std::optional<QString> bundledFFmpeg();
 

@@ -40,19 +40,16 @@ void convertThroughLibreOffice(const QString& file, const QString& target, const
 QStringList targets(const QString& from)
 {
     if (from == QLatin1String("pages")) {
-        // Without Pages, LibreOffice reads .pages files.
-        if (!Deps::hasApp(QStringLiteral("Pages")) && !Deps::libreOffice())
+        // LibreOffice reads .pages files.
+        if (!Deps::libreOffice())
             return {};
         return {QStringLiteral("pdf"), QStringLiteral("docx"), QStringLiteral("epub"),
                 QStringLiteral("txt"), QStringLiteral("rtf"),  QStringLiteral("md"),
                 QStringLiteral("html")};
     }
-    QStringList list = {QStringLiteral("docx"), QStringLiteral("pdf"), QStringLiteral("pages"),
-                        QStringLiteral("txt"),  QStringLiteral("md"),  QStringLiteral("rtf"),
-                        QStringLiteral("html"), QStringLiteral("odt"), QStringLiteral("epub")};
-    if (!Deps::hasApp(QStringLiteral("Pages")))
-        list.removeOne(QStringLiteral("pages"));
-    return list;
+    return {QStringLiteral("docx"), QStringLiteral("pdf"), QStringLiteral("txt"),
+            QStringLiteral("md"),   QStringLiteral("rtf"), QStringLiteral("html"),
+            QStringLiteral("odt"),  QStringLiteral("epub")};
 }
 
 std::optional<Component> unavailableReason(const QString& from, const QString& target)

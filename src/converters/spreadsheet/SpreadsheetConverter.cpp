@@ -106,9 +106,6 @@ QStringList targets(const QString& from)
 {
     QStringList list = {QStringLiteral("xlsx"), QStringLiteral("csv"), QStringLiteral("tsv"),
                         QStringLiteral("ods"), QStringLiteral("pdf")};
-    // Only Numbers writes .numbers files.
-    if (Deps::hasApp(QStringLiteral("Numbers")))
-        list.append(QStringLiteral("numbers"));
     list.removeAll(from);
     return list;
 }
@@ -121,9 +118,7 @@ std::optional<Component> unavailableReason(const QString& from, const QString& t
         return std::nullopt;
     if (to == QLatin1String("ods") || from == QLatin1String("ods"))
         return Deps::odsNeedsLibreOffice();
-    if (!Deps::hasApp(QStringLiteral("Numbers")))
-        return Deps::libreOfficeNeeded();
-    return std::nullopt;
+    return Deps::libreOfficeNeeded();
 }
 
 QString convert(const QString& file, const QString& target)
