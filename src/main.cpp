@@ -19,9 +19,14 @@
 // the desktop plugin.
 namespace {
 
-[[noreturn]] void missingPart(const char* what)
+// Says that a part of the installation is missing, in the user's language:
+// `message` is marked with QT_TRANSLATE_NOOP, and an application object is
+// made for the translators, which only it can hold.
+[[noreturn]] void missingPart(int& argc, char** argv, const char* message)
 {
-    std::fprintf(stderr, "error: %s of Flingdial is missing. Reinstall Flingdial.\n", what);
+    const QCoreApplication app(argc, argv);
+    Translations::install();
+    std::fprintf(stderr, "error: %s\n", qPrintable(QCoreApplication::translate("main", message)));
     std::exit(1);
 }
 
@@ -32,7 +37,9 @@ std::unique_ptr<QCoreApplication> makeApplication(Commands::Needs needs, int& ar
     auto* gui =
         qobject_cast<GuiApplicationFactory*>(Plugins::load(QStringLiteral("libflingdial_gui.so")));
     if (!gui)
-        missingPart("The text layout part");
+        missingPart(argc, argv,
+                    QT_TRANSLATE_NOOP("main", "The text layout part of Flingdial is missing. "
+                                              "Reinstall Flingdial."));
     return gui->create(argc, argv);
 }
 
@@ -47,7 +54,9 @@ int main(int argc, char** argv)
         auto* desktop =
             qobject_cast<DesktopEntry*>(Plugins::load(QStringLiteral("libflingdial_desktop.so")));
         if (!desktop)
-            missingPart("The desktop part");
+            missingPart(argc, argv,
+                        QT_TRANSLATE_NOOP("main", "The desktop part of Flingdial is missing. "
+                                                  "Reinstall Flingdial."));
         return desktop->main(argc, argv);
     }
 

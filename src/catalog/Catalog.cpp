@@ -62,10 +62,10 @@ QList<Operation> convertSlices(const QStringList& files)
     if (!row)
         return ArchiveConverter::compressOperations();
     const QString from = commonExt(files).value_or(QString());
-    const auto reason = [row, from](const QString& target) -> std::optional<QString> {
-        return row->unavailableReason ? row->unavailableReason(from, target) : std::nullopt;
+    const auto missing = [row, from](const QString& target) -> std::optional<Component> {
+        return row->missing ? row->missing(from, target) : std::nullopt;
     };
-    QList<Operation> operations = formats(row->targets(from), files, reason, row->convert);
+    QList<Operation> operations = formats(row->targets(from), files, missing, row->convert);
     for (Operation& operation : operations) {
         const QString target = operation.target.value_or(QString());
         operation.laysOutText = row->laysOutText && row->laysOutText(target);

@@ -12,7 +12,6 @@
 #include "core/Job.h"
 #include "core/Log.h"
 #include "core/NameReservations.h"
-#include "core/Settings.h"
 #include "core/Translations.h"
 #include "core/WheelMode.h"
 #include "platform/Autostart.h"
@@ -123,7 +122,6 @@ std::optional<Operation> slice(const QList<Operation>& operations, const QString
 int run(const QStringList& arguments, const SliceSet& slices,
         const std::function<void()>& afterSuccess)
 {
-    Settings::shared().registerDefaults();
     const WheelMode::Mode mode = modeNamed(arguments.at(2));
     const QString label = arguments.at(3);
     const QStringList files = absolutePaths(fileArguments(arguments));
@@ -142,8 +140,8 @@ int run(const QStringList& arguments, const SliceSet& slices,
     Job job;
     const CancelOnInterrupt interrupt(job);
     try {
-        if (chosen->unavailableReason)
-            throw Fail(*chosen->unavailableReason);
+        if (chosen->missing)
+            throw Fail(chosen->missing->text());
         const NameReservations::Scope names;
         const Job::Scope watched(&job);
         QStringList results;

@@ -19,7 +19,7 @@ std::optional<QString> commonExt(const QStringList& files)
 }
 
 QList<Operation> formats(const QStringList& targets, const QStringList& files,
-                         const UnavailableReason& unavailable, const ConvertOne& convert)
+                         const Missing& missing, const ConvertOne& convert)
 {
     QStringList remaining = targets;
     if (const auto common = commonExt(files))
@@ -38,7 +38,7 @@ QList<Operation> formats(const QStringList& targets, const QStringList& files,
         operation.symbol = Formats::symbol(target);
         operation.isConversion = true;
         operation.target = target;
-        operation.unavailableReason = unavailable ? unavailable(target) : std::nullopt;
+        operation.missing = missing ? missing(target) : std::nullopt;
         operations.append(operation);
     }
     return operations;

@@ -12,7 +12,7 @@
 // in the user's order.
 namespace Conversions {
 
-using UnavailableReason = std::function<std::optional<QString>(const QString& target)>;
+using Missing = std::function<std::optional<Component>(const QString& target)>;
 using ConvertOne = std::function<QStringList(const QString& file, const QString& target)>;
 
 // The format key all files share (possibly empty), if they share one.
@@ -21,6 +21,6 @@ std::optional<QString> commonExt(const QStringList& files);
 // Conversion operations for the targets, without the files' common format.
 // The first failing file ends an operation; earlier results stay on disk.
 QList<Operation> formats(const QStringList& targets, const QStringList& files,
-                         const UnavailableReason& unavailable, const ConvertOne& convert);
+                         const Missing& missing, const ConvertOne& convert);
 
 } // namespace Conversions

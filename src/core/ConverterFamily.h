@@ -22,10 +22,9 @@ struct ConverterFamily
     // `from` itself.
     std::function<QStringList(const QString& from)> targets;
 
-    // Why `target` can't be made on this machine, or nothing. Evaluated each
+    // What this machine lacks to make `target`, or nothing. Evaluated each
     // time the wheel opens. May be empty: every target is available.
-    std::function<std::optional<QString>(const QString& from, const QString& target)>
-        unavailableReason;
+    std::function<std::optional<Component>(const QString& from, const QString& target)> missing;
 
     // Converts one file; returns what it made (several page images, say).
     std::function<QStringList(const QString& file, const QString& target)> convert;

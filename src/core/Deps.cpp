@@ -38,13 +38,6 @@ QStringList libreOfficeFolders()
     return folders;
 }
 
-// The install command follows the sentence after two spaces, outside the
-// translated text, where installCommand() finds it.
-QString withInstall(const QString& sentence, const char* command)
-{
-    return sentence + QStringLiteral("  ") + QLatin1String(command);
-}
-
 bool isExecutableFile(const QString& path)
 {
     const QFileInfo info(path);
@@ -71,13 +64,6 @@ std::optional<QString> find(const QString& name, const QStringList& extra)
             return path;
     }
     return std::nullopt;
-}
-
-bool hasApp(const QString& name)
-{
-    // Pages, Numbers and Keynote exist only on macOS.
-    Q_UNUSED(name);
-    return false;
 }
 
 std::optional<QString> bundledFFmpeg()
@@ -232,51 +218,48 @@ QString ocrInstallCommand(const QLocale& locale)
     return QStringLiteral("sudo apt install ") + packages.join(QLatin1Char(' '));
 }
 
-std::optional<QString> ocrReason(const QLocale& locale)
+std::optional<Component> ocrReason(const QLocale& locale)
 {
+    const QString name = QStringLiteral("Tesseract");
     if (!tesseract())
-        return tr("Text recognition needs Tesseract.\nInstall it with:  %1")
-            .arg(ocrInstallCommand(locale));
+        return Component{name, ocrInstallCommand(locale),
+                         tr("Text recognition needs Tesseract.\nInstall it with:")};
     if (ocrLanguages().isEmpty())
-        return tr("Text recognition needs a language for Tesseract.\nInstall one with:  %1")
-            .arg(ocrInstallCommand(locale));
+        return Component{name, ocrInstallCommand(locale),
+                         tr("Text recognition needs a language for Tesseract.\nInstall one with:")};
     return std::nullopt;
 }
 
-QString ffmpegMissingReason()
+Component ffmpegMissingReason()
 {
     // On Linux ffmpeg is a system package like the other components.
-    return withInstall(tr("FFmpeg is missing.\nInstall it with:"), "sudo apt install ffmpeg");
+    return {QStringLiteral("FFmpeg"), QStringLiteral("sudo apt install ffmpeg"),
+            tr("FFmpeg is missing.\nInstall it with:")};
 }
 
-std::optional<QString> ffmpegReason()
+std::optional<Component> ffmpegReason()
 {
     if (ffmpeg())
         return std::nullopt;
     return ffmpegMissingReason();
 }
 
-QString imageMagickRequired()
+Component imageMagickRequired()
 {
-    return withInstall(tr("ImageMagick is required.\nInstall it with:"), imageMagickInstall);
+    return {QStringLiteral("ImageMagick"), QLatin1String(imageMagickInstall),
+            tr("ImageMagick is required.\nInstall it with:")};
 }
 
-QString libreOfficeNeeded()
+Component libreOfficeNeeded()
 {
-    return withInstall(tr("This needs LibreOffice.\nInstall it with:"), libreOfficeInstall);
+    return {QStringLiteral("LibreOffice"), QLatin1String(libreOfficeInstall),
+            tr("This needs LibreOffice.\nInstall it with:")};
 }
 
-QString odsNeedsLibreOffice()
+Component odsNeedsLibreOffice()
 {
-    return withInstall(tr("ODS files need LibreOffice:"), libreOfficeInstall);
-}
-
-std::optional<QString> installCommand(const QString& reason)
-{
-    const QString last = reason.split(QStringLiteral("  ")).constLast();
-    if (last.startsWith(QLatin1String("sudo apt ")))
-        return last;
-    return std::nullopt;
+    return {QStringLiteral("LibreOffice"), QLatin1String(libreOfficeInstall),
+            tr("ODS files need LibreOffice:")};
 }
 
 } // namespace Deps

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/Component.h"
+
 #include <QLocale>
 #include <QString>
 #include <QStringList>
@@ -16,9 +18,6 @@ QStringList searchDirectories(const QStringList& extra = {});
 
 // The first executable file named `name` in the search directories.
 std::optional<QString> find(const QString& name, const QStringList& extra = {});
-
-// Whether an iWork application is installed. There is none on Linux.
-bool hasApp(const QString& name);
 
 // The ffmpeg in the program's own helper folder, when it is executable.
 std::optional<QString> bundledFFmpeg();
@@ -57,24 +56,20 @@ std::optional<QString> ocrWithDesktopLanguage(const QLocale& locale = QLocale::s
 // "sudo apt install tesseract-ocr", with the desktop's language package
 // when it is missing (alone when tesseract is there).
 QString ocrInstallCommand(const QLocale& locale = QLocale::system());
-// Why text can't be recognised here, or nothing.
-std::optional<QString> ocrReason(const QLocale& locale = QLocale::system());
+// What text recognition lacks here, or nothing.
+std::optional<Component> ocrReason(const QLocale& locale = QLocale::system());
 
-// Install commands, and the texts that explain a missing component.
+// Install commands, and the missing components they install.
 inline constexpr auto imageMagickInstall = "sudo apt install imagemagick";
 inline constexpr auto ghostscriptInstall = "sudo apt install ghostscript";
 inline constexpr auto libreOfficeInstall = "sudo apt install libreoffice";
 
-QString ffmpegMissingReason();
-// The missing-ffmpeg reason, or nothing when ffmpeg is found.
-std::optional<QString> ffmpegReason();
-QString imageMagickRequired();
-// "This needs LibreOffice." with its install command.
-QString libreOfficeNeeded();
-QString odsNeedsLibreOffice();
-
-// The install command at the end of a reason (after its last double
-// space), when there is one.
-std::optional<QString> installCommand(const QString& reason);
+Component ffmpegMissingReason();
+// FFmpeg as missing, or nothing when it is found.
+std::optional<Component> ffmpegReason();
+Component imageMagickRequired();
+// LibreOffice, explained as "This needs LibreOffice."
+Component libreOfficeNeeded();
+Component odsNeedsLibreOffice();
 
 } // namespace Deps

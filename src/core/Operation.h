@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/Component.h"
+
 #include <QString>
 #include <QStringList>
 #include <functional>
@@ -32,8 +34,8 @@ struct Operation
     // Folders are among its inputs (packing); other operations take files.
     bool takesFolders = false;
     // Present when a component is missing: the operation is offered but
-    // shows this text instead of running.
-    std::optional<QString> unavailableReason;
+    // explains how to install it instead of running.
+    std::optional<Component> missing;
     Perform perform;
 
     Operation& withSymbol(const QString& name);

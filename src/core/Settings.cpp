@@ -3,7 +3,6 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
-#include <QMutexLocker>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QThread>
@@ -21,71 +20,23 @@ Settings::Settings()
         moveToThread(app->thread());
 }
 
-void Settings::registerDefaults()
-{
-    QMutexLocker lock(&m_mutex);
-    m_defaults.clear();
-    const auto add = [this](const auto& key) { m_defaults.insert(key.key(), key.defaultValue); };
-    for (const WheelMode::Mode mode : WheelMode::all())
-        add(SettingKeys::modifier(mode));
-    add(SettingKeys::outputMode);
-    add(SettingKeys::jpegQuality);
-    add(SettingKeys::revealAfter);
-    add(SettingKeys::notify);
-    add(SettingKeys::hotKey);
-    add(SettingKeys::sound);
-}
-
 QString Settings::filePath() const
 {
     return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
            QStringLiteral("/flingdial/flingdial.conf");
 }
 
-QVariant Settings::value(const QString& key) const
-{
-    // QSettings objects are reentrant, not shareable: one per read keeps
-    // background readers safe, and Qt caches the parsed file between them.
-    const QSettings store(filePath(), QSettings::IniFormat);
-    if (store.contains(key))
-        return store.value(key);
-    QMutexLocker lock(&m_mutex);
-    return m_defaults.value(key);
-}
-
-bool Settings::boolValue(const QString& key) const
-{
-    return value(key).toBool();
-}
-
-int Settings::intValue(const QString& key) const
-{
-    return value(key).toInt();
-}
-
-QString Settings::stringValue(const QString& key) const
-{
-    return value(key).toString();
-}
-
-void Settings::setValue(const QString& key, const QVariant& newValue)
+void Settings::store(const QString& key, const QVariant& value)
 {
     {
-        QSettings store(filePath(), QSettings::IniFormat);
-        store.setValue(key, newValue);
-        store.sync();
+        QSettings file(filePath(), QSettings::IniFormat);
+        if (value.isValid())
+            file.setValue(key, value);
+        else
+            file.remove(key);
+        file.sync();
     }
-    Q_EMIT changed(key);
-}
-
-void Settings::remove(const QString& key)
-{
-    {
-        QSettings store(filePath(), QSettings::IniFormat);
-        store.remove(key);
-        store.sync();
-    }
-    Q_EMIT changed(key);
+    Q_EMIT changed();
 }
 
 std::optional<QString> Settings::outputDirectory() const
@@ -133,7 +84,7 @@ void Settings::watchForChanges()
         if (QFileInfo::exists(file.absoluteFilePath()) &&
             !m_watcher->files().contains(file.absoluteFilePath()))
             m_watcher->addPath(file.absoluteFilePath());
-        Q_EMIT changed(QString());
+        Q_EMIT changed();
     };
     connect(m_watcher, &QFileSystemWatcher::fileChanged, this, onChange);
     connect(m_watcher, &QFileSystemWatcher::directoryChanged, this, onChange);

@@ -5,7 +5,6 @@
 #include "core/WheelMode.h"
 
 #include <QFileSystemWatcher>
-#include <QMutex>
 #include <QObject>
 #include <QSettings>
 #include <QString>
@@ -13,7 +12,8 @@
 #include <optional>
 
 // The user's preferences: an INI file under the XDG config folder, read
-// afresh at every use, with registered defaults kept in memory only.
+// afresh at every use. A key that isn't stored reads as its default, which
+// is never written.
 class Settings : public QObject
 {
     Q_OBJECT
@@ -21,27 +21,21 @@ class Settings : public QObject
 public:
     static Settings& shared();
 
-    // Registers the defaults of every preference. `register` is a keyword in C++.
-    void registerDefaults();
-
     QString filePath() const;
-
-    QVariant value(const QString& key) const;
-    bool boolValue(const QString& key) const;
-    int intValue(const QString& key) const;
-    QString stringValue(const QString& key) const;
-    void setValue(const QString& key, const QVariant& value);
-    void remove(const QString& key);
 
     template<typename T> T get(const SettingKey<T>& key) const
     {
+        // QSettings objects are reentrant, not shareable: one per read keeps
+        // background readers safe, and Qt caches the parsed file between them.
         const QSettings store(filePath(), QSettings::IniFormat);
         return key.from(store.value(key.key()));
     }
     template<typename T> void set(const SettingKey<T>& key, const T& newValue)
     {
-        setValue(key.key(), QVariant::fromValue(newValue));
+        store(key.key(), QVariant::fromValue(newValue));
     }
+    // Forgets the stored value, so that the key reads as its default again.
+    template<typename T> void reset(const SettingKey<T>& key) { store(key.key(), QVariant()); }
 
     // The trigger key of a mode.
     ModifierKey::Key triggerKey(WheelMode::Mode mode) const;
@@ -60,13 +54,14 @@ public:
     void watchForChanges();
 
 Q_SIGNALS:
-    // A key changed; an empty key means the file changed on disk.
-    void changed(const QString& key);
+    // A preference changed, here or in the file on disk.
+    void changed();
 
 private:
     Settings();
 
-    mutable QMutex m_mutex;
-    QVariantMap m_defaults;
+    // Writes `value` under `key`; an invalid value removes the key.
+    void store(const QString& key, const QVariant& value);
+
     QFileSystemWatcher* m_watcher = nullptr;
 };

@@ -2,7 +2,6 @@
 
 #include "base/Translate.h"
 
-#include "core/Settings.h"
 #include "ui/actions/SliceSets.h"
 #include "ui/drawing/Brand.h"
 #include "ui/wheel/WheelView.h"
@@ -114,7 +113,6 @@ QImage wheelPicture(WheelMode::Mode mode, bool dark, const QList<Operation>& ite
 
 int snapshot(const QStringList& arguments)
 {
-    Settings::shared().registerDefaults();
     const WheelMode::Mode mode =
         WheelMode::fromRawValue(arguments.at(3)).value_or(WheelMode::convert);
     const bool dark = arguments.at(4) == QLatin1String("dark");

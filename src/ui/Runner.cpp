@@ -1,7 +1,6 @@
 #include "ui/Runner.h"
 
 #include "base/Errors.h"
-#include "core/Deps.h"
 #include "core/Log.h"
 #include "core/NameReservations.h"
 #include "core/Settings.h"
@@ -68,8 +67,8 @@ void Runner::execute(const Operation& operation, const QStringList& files)
 {
     if (files.isEmpty())
         return;
-    if (operation.unavailableReason) {
-        showSetupHelp(*operation.unavailableReason);
+    if (operation.missing) {
+        showSetupHelp(*operation.missing);
         return;
     }
     if (operation.execution == Operation::Execution::immediate) {
@@ -142,18 +141,18 @@ QString Runner::progressLine(const Operation& operation, const QStringList& file
                              const Job::State& state)
 {
     const QString what = files.size() == 1 ? QFileInfo(files.first()).fileName()
-                                           : QStringLiteral("%1 files").arg(files.size());
+                                           : tr("%n files", nullptr, int(files.size()));
     QString title = operation.title;
     if (title.endsWith(QChar(0x2026)))
         title.chop(1);
-    QString line = operation.isConversion ? QStringLiteral("Converting %1 to %2").arg(what, title)
-                                          : QStringLiteral("%1: %2").arg(title, what);
+    QString line = operation.isConversion ? tr("Converting %1 to %2").arg(what, title)
+                                          : tr("%1: %2", "operation: files").arg(title, what);
     // Ghostscript, LibreOffice and the like tell nothing of their pace: such
     // work shows as running, without a number.
     const QString percent =
-        state.fraction ? QStringLiteral("%1 %").arg(int(*state.fraction * 100)) : QString();
+        state.fraction ? tr("%1 %", "percent done").arg(int(*state.fraction * 100)) : QString();
     if (state.fileCount > 1) {
-        line += QStringLiteral(" — %1 of %2").arg(state.fileIndex + 1).arg(state.fileCount);
+        line += tr(" — %1 of %2", "file index").arg(state.fileIndex + 1).arg(state.fileCount);
         if (!percent.isEmpty())
             line += QStringLiteral(", ") + percent;
     } else if (!percent.isEmpty()) {
@@ -165,7 +164,7 @@ QString Runner::progressLine(const Operation& operation, const QStringList& file
 QString Runner::notificationTitle(const Operation& operation)
 {
     if (operation.isConversion)
-        return QStringLiteral("Converted to ") + operation.title;
+        return tr("Converted to %1").arg(operation.title);
     QString title = operation.title;
     if (title.endsWith(QChar(0x2026)))
         title.chop(1);
@@ -175,15 +174,15 @@ QString Runner::notificationTitle(const Operation& operation)
 QString Runner::notificationBody(const QStringList& results)
 {
     const QString what = results.size() == 1 ? QFileInfo(results.first()).fileName()
-                                             : QStringLiteral("%1 files").arg(results.size());
+                                             : tr("%n files", nullptr, int(results.size()));
     if (results.isEmpty())
-        return QStringLiteral("Saved ") + what;
+        return tr("Saved %1").arg(what);
     // Where the results went, the home folder written as ~.
     QString folder = QFileInfo(results.first()).absolutePath();
     const QString home = QDir::homePath();
     if (folder == home || folder.startsWith(home + QLatin1Char('/')))
         folder = QLatin1Char('~') + folder.mid(home.size());
-    return QStringLiteral("Saved %1 in %2").arg(what, folder);
+    return tr("Saved %1 in %2").arg(what, folder);
 }
 
 void Runner::finish(const Operation& operation, const QStringList& results)
@@ -208,24 +207,25 @@ void Runner::report(const std::exception_ptr& failure)
     const QString description = describe(failure);
     qCCritical(lcApp, "failed: %s", qUtf8Printable(description));
     QMessageBox box(QMessageBox::Warning, QStringLiteral("Flingdial"),
-                    QStringLiteral("The operation couldn’t be completed"), QMessageBox::Ok);
+                    tr("The operation couldn’t be completed"), QMessageBox::Ok);
     box.setInformativeText(description);
     bringToFront(box);
     box.exec();
 }
 
-void Runner::showSetupHelp(const QString& reason)
+void Runner::showSetupHelp(const Component& missing)
 {
+    qCInfo(lcApp, "%s is missing", qUtf8Printable(missing.name));
     QMessageBox box(QMessageBox::Information, QStringLiteral("Flingdial"),
-                    QStringLiteral("An extra component is needed"));
-    box.setInformativeText(reason);
+                    tr("An extra component is needed"));
+    box.setInformativeText(missing.text());
     // Escape closes it like OK.
-    box.setEscapeButton(box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole));
-    const auto command = Deps::installCommand(reason);
-    QPushButton* copy =
-        command ? box.addButton(QStringLiteral("Copy Command"), QMessageBox::ActionRole) : nullptr;
+    box.setEscapeButton(box.addButton(tr("OK"), QMessageBox::AcceptRole));
+    QPushButton* copy = !missing.installCommand.isEmpty()
+                            ? box.addButton(tr("Copy Command"), QMessageBox::ActionRole)
+                            : nullptr;
     bringToFront(box);
     box.exec();
     if (copy && box.clickedButton() == copy)
-        QGuiApplication::clipboard()->setText(*command);
+        QGuiApplication::clipboard()->setText(missing.installCommand);
 }

@@ -55,7 +55,7 @@ private:
 
     void finish(const Operation& operation, const QStringList& results);
     void report(const std::exception_ptr& failure);
-    void showSetupHelp(const QString& reason);
+    void showSetupHelp(const Component& missing);
 
     void noticeProgress();
 

@@ -61,7 +61,6 @@ TrayApplication::~TrayApplication() = default;
 
 void TrayApplication::start(InstanceService* instance)
 {
-    Settings::shared().registerDefaults();
     Settings::shared().watchForChanges();
     Platform& platform = Platform::shared();
     qCInfo(lcApp, "launched");
@@ -120,20 +119,19 @@ void TrayApplication::setUpMenu()
 {
     m_menu = std::make_unique<QMenu>();
     m_selectionItem = m_menu->addAction(symbolIcon(QStringLiteral("cursorarrow.click.2")),
-                                        QStringLiteral("Open Wheel for Copied Files"), this,
+                                        tr("Open Wheel for Copied Files"), this,
                                         [this] { openForCopiedFiles(); });
-    m_menu->addAction(symbolIcon(QStringLiteral("doc.badge.ellipsis")),
-                      QStringLiteral("Choose Files…"), this, &TrayApplication::chooseFiles);
+    m_menu->addAction(symbolIcon(QStringLiteral("doc.badge.ellipsis")), tr("Choose Files…"), this,
+                      &TrayApplication::chooseFiles);
     m_menu->addSeparator();
-    m_menu->addAction(symbolIcon(QStringLiteral("questionmark.circle")),
-                      QStringLiteral("How It Works"), this,
+    m_menu->addAction(symbolIcon(QStringLiteral("questionmark.circle")), tr("How It Works"), this,
                       [] { SettingsWindow::shared().show(SettingsWindow::welcome); });
     // A tray menu has no window to take shortcuts: none are shown but the
     // hot key's, which works everywhere.
-    m_menu->addAction(symbolIcon(QStringLiteral("gearshape")), QStringLiteral("Settings…"), this,
+    m_menu->addAction(symbolIcon(QStringLiteral("gearshape")), tr("Settings…"), this,
                       [] { SettingsWindow::shared().show(SettingsWindow::general); });
     m_menu->addSeparator();
-    m_menu->addAction(symbolIcon(QStringLiteral("power")), QStringLiteral("Quit Flingdial"), qApp,
+    m_menu->addAction(symbolIcon(QStringLiteral("power")), tr("Quit Flingdial"), qApp,
                       &QCoreApplication::quit);
 
     connect(&Runner::shared(), &Runner::busyChanged, this, &TrayApplication::setBusy);
@@ -272,8 +270,8 @@ void TrayApplication::showRunningWork()
     for (const Runner::Running& work : running) {
         auto* line = new QAction(work.description, m_menu.get());
         line->setEnabled(false);
-        auto* cancel = new QAction(symbolIcon(QStringLiteral("xmark.circle.fill")),
-                                   QStringLiteral("Cancel"), m_menu.get());
+        auto* cancel = new QAction(symbolIcon(QStringLiteral("xmark.circle.fill")), tr("Cancel"),
+                                   m_menu.get());
         connect(cancel, &QAction::triggered, this, [id = work.id] { Runner::shared().cancel(id); });
         m_menu->insertActions(top, {line, cancel});
         m_workItems << line << cancel;
@@ -358,9 +356,9 @@ void TrayApplication::chooseFiles()
     // program happened to be started from.
     if (m_chooserFolder.isEmpty() || !QFileInfo(m_chooserFolder).isDir())
         m_chooserFolder = QDir::homePath();
-    QFileDialog dialog(nullptr, QStringLiteral("Choose Files"), m_chooserFolder);
+    QFileDialog dialog(nullptr, tr("Choose Files"), m_chooserFolder);
     dialog.setFileMode(QFileDialog::ExistingFiles);
-    dialog.setLabelText(QFileDialog::Accept, QStringLiteral("Open Wheel"));
+    dialog.setLabelText(QFileDialog::Accept, tr("Open Wheel"));
     dialog.setWindowFlag(Qt::WindowStaysOnTopHint);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return;

@@ -139,9 +139,9 @@ void TestCatalog::reasons_data()
     // title=reason pairs for the entries that carry one; every other entry carries none.
     QTest::addColumn<QStringList>("expected");
 
-    const QString ffmpeg = Deps::ffmpegMissingReason();
-    const QString office = Deps::libreOfficeNeeded();
-    const QString ods = Deps::odsNeedsLibreOffice();
+    const QString ffmpeg = Deps::ffmpegMissingReason().text();
+    const QString office = Deps::libreOfficeNeeded().text();
+    const QString ods = Deps::odsNeedsLibreOffice().text();
     const auto all = [](const QString& titles, const QString& reason) {
         QStringList pairs;
         for (const QString& title : split(titles))
@@ -189,8 +189,8 @@ void TestCatalog::reasons()
         mode == QLatin1String("tools") ? Catalog::tools(paths) : Catalog::conversions(paths);
     QStringList actual;
     for (const Operation& operation : operations) {
-        if (operation.unavailableReason)
-            actual.append(operation.title + QLatin1Char('=') + *operation.unavailableReason);
+        if (operation.missing)
+            actual.append(operation.title + QLatin1Char('=') + operation.missing->text());
     }
     actual.sort();
     expected.sort();

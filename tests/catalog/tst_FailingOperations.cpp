@@ -36,19 +36,17 @@ private:
     static QStringList everything(const QString& folder);
 
     // Made before TMPDIR points elsewhere, so they don't land in m_temporary.
-    QTemporaryDir m_config;
+    TestSupport::PrivateSettings m_settings;
+    QTemporaryDir m_runtime;
     QTemporaryDir m_temporary;
     QTemporaryDir m_workspace;
-    std::unique_ptr<ScopedEnv> m_configHome;
     std::unique_ptr<ScopedEnv> m_tmpdir;
     std::unique_ptr<QTemporaryDir> m_work;
 };
 
 void TestFailingOperations::initTestCase()
 {
-    m_configHome = std::make_unique<ScopedEnv>("XDG_CONFIG_HOME", m_config.path().toLocal8Bit());
     m_tmpdir = std::make_unique<ScopedEnv>("TMPDIR", m_temporary.path().toLocal8Bit());
-    Settings::shared().registerDefaults();
 }
 
 void TestFailingOperations::init()
@@ -58,8 +56,8 @@ void TestFailingOperations::init()
 
 void TestFailingOperations::cleanup()
 {
-    Settings::shared().remove(u"output.mode"_s);
-    Settings::shared().remove(u"output.path"_s);
+    Settings::shared().reset(SettingKeys::outputMode);
+    Settings::shared().reset(SettingKeys::outputPath);
 }
 
 QStringList TestFailingOperations::everything(const QString& folder)
@@ -133,8 +131,8 @@ void TestFailingOperations::leaveNothingBehind()
         // A folder below a plain file can't be made, not even by root.
         const QString blocker = TestSupport::writeFile(m_work->filePath(u"blocker"_s));
         destination = blocker + u"/out"_s;
-        Settings::shared().setValue(u"output.mode"_s, u"custom"_s);
-        Settings::shared().setValue(u"output.path"_s, destination);
+        Settings::shared().set(SettingKeys::outputMode, u"custom"_s);
+        Settings::shared().set(SettingKeys::outputPath, destination);
     }
     const QStringList before = everything(m_work->path());
 
@@ -183,8 +181,8 @@ void TestFailingOperations::fullDiskFailsAndLeavesNothing()
     const TestSupport::SmallDisk disk(m_work->filePath(u"small"_s), 128 * 1024);
     if (!disk.isMounted())
         QSKIP("can't mount a small tmpfs here (that needs root): no full-disk test");
-    Settings::shared().setValue(u"output.mode"_s, u"custom"_s);
-    Settings::shared().setValue(u"output.path"_s, disk.path());
+    Settings::shared().set(SettingKeys::outputMode, u"custom"_s);
+    Settings::shared().set(SettingKeys::outputPath, disk.path());
 
     const QString file = m_work->filePath(input);
     auto* random = QRandomGenerator::global();
@@ -218,9 +216,9 @@ void TestFailingOperations::fullDiskFailsAndLeavesNothing()
     QStringList results;
     if (input.endsWith(u".txt")) {
         // Documents are laid out with Qt's GUI, which the program sets up.
-        QProcessEnvironment environment = TestSupport::isolatedEnvironment(m_config.path());
+        QProcessEnvironment environment = TestSupport::isolatedEnvironment(m_settings.configHome());
         environment.insert(u"TMPDIR"_s, m_temporary.path());
-        environment.insert(u"XDG_RUNTIME_DIR"_s, m_config.path());
+        environment.insert(u"XDG_RUNTIME_DIR"_s, m_runtime.path());
         const auto run = TestSupport::runFlingdial({u"--run"_s, mode, title, file}, environment);
         QCOMPARE(run.status, 1);
         results = run.out.split(u'\n', Qt::SkipEmptyParts);

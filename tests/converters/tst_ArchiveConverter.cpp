@@ -64,7 +64,6 @@ class TestArchiveConverter : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void initTestCase();
     void init();
     void archiveNames();
     void topLevelEntriesWithoutMetadata_data();
@@ -86,18 +85,10 @@ private Q_SLOTS:
 private:
     QString path(const QString& name) const { return m_dir->filePath(name); }
 
-    QTemporaryDir m_config;
-    std::unique_ptr<TestSupport::ScopedEnv> m_home;
+    TestSupport::PrivateSettings m_settings;
     std::unique_ptr<QTemporaryDir> m_dir;
     std::unique_ptr<NameReservations::Scope> m_names;
 };
-
-void TestArchiveConverter::initTestCase()
-{
-    m_home =
-        std::make_unique<TestSupport::ScopedEnv>("XDG_CONFIG_HOME", m_config.path().toLocal8Bit());
-    Settings::shared().registerDefaults();
-}
 
 void TestArchiveConverter::init()
 {

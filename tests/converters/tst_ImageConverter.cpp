@@ -157,9 +157,8 @@ private:
     void useImageMagick(bool use);
     QString sources(const QString& format);
 
-    QTemporaryDir m_config;
+    TestSupport::PrivateSettings m_settings;
     QTemporaryDir m_sources;
-    std::unique_ptr<ScopedEnv> m_home;
     std::unique_ptr<ScopedEnv> m_hidden;
     std::unique_ptr<QTemporaryDir> m_dir;
     std::unique_ptr<NameReservations::Scope> m_names;
@@ -168,8 +167,6 @@ private:
 
 void TestImageConverter::initTestCase()
 {
-    m_home = std::make_unique<ScopedEnv>("XDG_CONFIG_HOME", m_config.path().toLocal8Bit());
-    Settings::shared().registerDefaults();
     m_hasImageMagick = ImageConverter::imageMagick().has_value();
 
     const QImage picture = drawing(120, 80);
@@ -200,7 +197,7 @@ void TestImageConverter::init()
     m_names.reset();
     m_names = std::make_unique<NameReservations::Scope>();
     m_dir = std::make_unique<QTemporaryDir>();
-    Settings::shared().remove(u"jpegQuality"_s);
+    Settings::shared().reset(SettingKeys::jpegQuality);
 }
 
 void TestImageConverter::useImageMagick(bool use)
@@ -287,7 +284,7 @@ void TestImageConverter::quality()
         if (!magick)
             useImageMagick(false);
         const auto jpegAt = [&](int setting) {
-            Settings::shared().setValue(u"jpegQuality"_s, setting);
+            Settings::shared().set(SettingKeys::jpegQuality, setting);
             const QString out = ImageConverter::convert(png, u"jpg"_s);
             QFile file(out);
             file.open(QIODevice::ReadOnly);
@@ -337,7 +334,7 @@ void TestImageConverter::compressing()
     QCOMPARE(jpeg, path(u"picture compressed.jpg"_s));
     QVERIFY(hasMagic(jpeg, u"jpg"_s));
     QCOMPARE(TestSupport::failureOf([&] { ImageConverter::compress(sources(u"webp"_s)); }),
-             Deps::imageMagickRequired());
+             Deps::imageMagickRequired().text());
 }
 
 void TestImageConverter::resizing()

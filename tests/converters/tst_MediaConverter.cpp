@@ -66,9 +66,8 @@ private Q_SLOTS:
 private:
     QString path(const QString& name) const { return m_dir->filePath(name); }
 
-    QTemporaryDir m_config;
+    TestSupport::PrivateSettings m_settings;
     QTemporaryDir m_media;
-    std::unique_ptr<ScopedEnv> m_home;
     std::unique_ptr<QTemporaryDir> m_dir;
     std::unique_ptr<NameReservations::Scope> m_names;
     QString m_clip;  // 320×240, 2 s, with a tone
@@ -79,8 +78,6 @@ void TestMediaConverter::initTestCase()
 {
     if (!Deps::ffmpeg())
         QSKIP("ffmpeg is not installed");
-    m_home = std::make_unique<ScopedEnv>("XDG_CONFIG_HOME", m_config.path().toLocal8Bit());
-    Settings::shared().registerDefaults();
     m_clip = Media::makeVideo(m_media.filePath(u"clip.mp4"_s), 320, 240, 2);
     m_sound = Media::makeAudio(m_media.filePath(u"sound.wav"_s), 2);
 }
@@ -351,7 +348,7 @@ void TestMediaConverter::withoutFFmpeg()
 {
     const ScopedEnv noTools("FLINGDIAL_TOOL_DIRS", path(u"empty"_s).toLocal8Bit());
     QCOMPARE(TestSupport::failureOf([&] { MediaConverter::convert(m_clip, u"mkv"_s); }),
-             Deps::ffmpegMissingReason());
+             Deps::ffmpegMissingReason().text());
     QVERIFY(!QFileInfo::exists(m_media.filePath(u"clip.mkv"_s)));
     QCOMPARE(MediaConverter::streams(m_clip), MediaConverter::Streams());
 }

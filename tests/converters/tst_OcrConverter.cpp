@@ -209,8 +209,7 @@ private Q_SLOTS:
 private:
     QString tesseractOrSkip();
 
-    QTemporaryDir m_config;
-    std::unique_ptr<ScopedEnv> m_configHome;
+    TestSupport::PrivateSettings m_settings;
     std::unique_ptr<QTemporaryDir> m_dir;
     std::unique_ptr<NameReservations::Scope> m_names;
     std::optional<QString> m_magick;
@@ -219,10 +218,8 @@ private:
 
 void TestOcrConverter::initTestCase()
 {
-    m_configHome = std::make_unique<ScopedEnv>("XDG_CONFIG_HOME", m_config.path().toLocal8Bit());
-    Settings::shared().registerDefaults();
     m_magick = Deps::imageMagick();
-    m_environment = TestSupport::isolatedEnvironment(m_config.path());
+    m_environment = TestSupport::isolatedEnvironment(m_settings.configHome());
     m_environment.insert(u"LC_ALL"_s, u"en_US.UTF-8"_s);
 }
 
@@ -391,7 +388,8 @@ void TestOcrConverter::withoutTesseractSlicesCarryTheReason()
                            "sudo apt install tesseract-ocr"_s;
     QMap<QString, std::optional<QString>> found;
     for (const Operation& operation : Catalog::tools({pdf}) + Catalog::tools({png}))
-        found.insert(operation.title, operation.unavailableReason);
+        found.insert(operation.title,
+                     operation.missing ? std::optional(operation.missing->text()) : std::nullopt);
     for (const QString& title :
          {u"Make Searchable"_s, u"Make Searchable PDF"_s, u"Extract Text"_s}) {
         QVERIFY2(found.contains(title), qPrintable(title));
@@ -401,7 +399,7 @@ void TestOcrConverter::withoutTesseractSlicesCarryTheReason()
     // The other tools need nothing.
     QCOMPARE(found.value(u"Compress"_s), std::nullopt);
     // A German desktop is told its language's package too.
-    QCOMPARE(Deps::ocrReason(QLocale(u"de_DE"_s)), reason + u" tesseract-ocr-deu"_s);
+    QCOMPARE(Deps::ocrReason(QLocale(u"de_DE"_s)).value().text(), reason + u" tesseract-ocr-deu"_s);
     // English comes with tesseract.
     QCOMPARE(Deps::ocrInstallCommand(QLocale(u"en_US"_s)), u"sudo apt install tesseract-ocr"_s);
     // Run anyway (the command line does), it says the same.

@@ -278,9 +278,8 @@ private:
 
     QString rightToLeftPdf(const QString& language, const QString& writer);
 
-    QTemporaryDir m_config;
+    TestSupport::PrivateSettings m_settings;
     QTemporaryDir m_made; // PDFs made once for several tests
-    std::unique_ptr<ScopedEnv> m_configHome;
     std::unique_ptr<QTemporaryDir> m_dir;
     std::unique_ptr<NameReservations::Scope> m_names;
 };
@@ -289,8 +288,6 @@ void TestPdfConverter::initTestCase()
 {
     if (QStandardPaths::findExecutable(u"qpdf"_s).isEmpty())
         QSKIP("qpdf (the command) is not installed");
-    m_configHome = std::make_unique<ScopedEnv>("XDG_CONFIG_HOME", m_config.path().toLocal8Bit());
-    Settings::shared().registerDefaults();
 }
 
 void TestPdfConverter::init()
@@ -486,7 +483,7 @@ void TestPdfConverter::textSurvives()
     QFETCH(QString, target);
     // Through the program, which loads the document engine.
     const QString source = pdf(u"paper.pdf"_s, {u"Introduction"_s, u"Conclusion"_s});
-    const auto environment = TestSupport::isolatedEnvironment(m_config.path());
+    const auto environment = TestSupport::isolatedEnvironment(m_settings.configHome());
     const auto made = runFlingdial({u"--run"_s, u"convert"_s, target, source}, environment);
     QCOMPARE(made.status, 0);
     QString text = QString::fromUtf8(TestSupport::readFile(made.out.trimmed()));
@@ -514,16 +511,16 @@ QString TestPdfConverter::rightToLeftPdf(const QString& language, const QString&
             return {};
         const QString flat = TestSupport::writeFile(stem + u".fodt"_s,
                                                     flatDocument(paragraphs, language.toLatin1()));
-        Shell::run(soffice, {u"-env:UserInstallation=file://"_s + m_config.filePath(u"lo"_s),
-                             u"--headless"_s, u"--convert-to"_s, u"pdf"_s, u"--outdir"_s,
-                             m_made.path(), flat});
+        Shell::run(soffice,
+                   {u"-env:UserInstallation=file://"_s + m_made.filePath(u"lo"_s), u"--headless"_s,
+                    u"--convert-to"_s, u"pdf"_s, u"--outdir"_s, m_made.path(), flat});
     } else {
         // The program's own writer sets text in CID fonts (Identity-H with
         // a ToUnicode map).
         const QString text =
             TestSupport::writeFile(stem + u".txt"_s, paragraphs.join(u'\n').toUtf8());
         const auto made = runFlingdial({u"--run"_s, u"convert"_s, u"pdf"_s, text},
-                                       TestSupport::isolatedEnvironment(m_config.path()));
+                                       TestSupport::isolatedEnvironment(m_settings.configHome()));
         if (made.status != 0)
             qWarning("%s", qPrintable(made.err));
     }
@@ -559,7 +556,7 @@ void TestPdfConverter::rightToLeftText()
     QCOMPARE(expected.value(0), wordsOf((language == u"he" ? hebrew : arabic).first()).first());
 
     QFile::copy(pdf, m_dir->filePath(u"text.pdf"_s));
-    const auto environment = TestSupport::isolatedEnvironment(m_config.path());
+    const auto environment = TestSupport::isolatedEnvironment(m_settings.configHome());
     auto made = runFlingdial({u"--run"_s, u"convert"_s, target, m_dir->filePath(u"text.pdf"_s)},
                              environment);
     QCOMPARE(made.status, 0);
@@ -628,7 +625,7 @@ void TestPdfConverter::jpegGoesInAsItIs()
     const auto made =
         runFlingdial(QStringList{u"--run"_s, merging ? u"tools"_s : u"convert"_s, label} +
                          (merging ? files : files.mid(0, 1)),
-                     TestSupport::isolatedEnvironment(m_config.path()));
+                     TestSupport::isolatedEnvironment(m_settings.configHome()));
     QCOMPARE(made.status, 0);
     const QString pdf = made.out.trimmed();
     run(u"pdfimages"_s, {u"-all"_s, pdf, m_dir->filePath(u"image"_s)});
@@ -710,7 +707,7 @@ void TestPdfConverter::compress()
         picture.save(path);
         pictures.append(path);
     }
-    auto environment = TestSupport::isolatedEnvironment(m_config.path());
+    auto environment = TestSupport::isolatedEnvironment(m_settings.configHome());
     const auto merged = runFlingdial(
         QStringList{u"--run"_s, u"tools"_s, u"merge into pdf"_s} + pictures, environment);
     QCOMPARE(merged.status, 0);

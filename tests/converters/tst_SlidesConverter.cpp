@@ -71,8 +71,8 @@ private Q_SLOTS:
 private:
     QString deck(const QString& name, const QStringList& titles);
 
-    QTemporaryDir m_config;
-    std::unique_ptr<ScopedEnv> m_configHome;
+    TestSupport::PrivateSettings m_settings;
+    QTemporaryDir m_cache;
     std::unique_ptr<ScopedEnv> m_cacheHome;
     std::unique_ptr<QTemporaryDir> m_dir;
     std::unique_ptr<NameReservations::Scope> m_names;
@@ -80,11 +80,8 @@ private:
 
 void TestSlidesConverter::initTestCase()
 {
-    m_configHome = std::make_unique<ScopedEnv>("XDG_CONFIG_HOME", m_config.path().toLocal8Bit());
     // The program's LibreOffice profile lives in the cache folder.
-    m_cacheHome =
-        std::make_unique<ScopedEnv>("XDG_CACHE_HOME", m_config.filePath(u"cache"_s).toLocal8Bit());
-    Settings::shared().registerDefaults();
+    m_cacheHome = std::make_unique<ScopedEnv>("XDG_CACHE_HOME", m_cache.path().toLocal8Bit());
 }
 
 void TestSlidesConverter::init()
@@ -101,7 +98,7 @@ QString TestSlidesConverter::deck(const QString& name, const QStringList& titles
         flatPresentation(titles));
     const QString format = QFileInfo(name).suffix();
     Shell::run(soffice(),
-               {u"-env:UserInstallation=file://"_s + m_config.filePath(u"profile"_s),
+               {u"-env:UserInstallation=file://"_s + m_cache.filePath(u"profile"_s),
                 u"--headless"_s, u"--convert-to"_s, format, u"--outdir"_s, m_dir->path(), flat});
     return m_dir->filePath(name);
 }
@@ -114,7 +111,7 @@ void TestSlidesConverter::targetsAndReasons()
     const ScopedEnv noTools("FLINGDIAL_TOOL_DIRS", m_dir->filePath(u"none"_s).toLocal8Bit());
     const QString key = TestSupport::writeFile(m_dir->filePath(u"talk.key"_s), "x");
     for (const Operation& operation : Catalog::conversions({key}))
-        QCOMPARE(operation.unavailableReason.value_or(QString()),
+        QCOMPARE(operation.missing.value_or(Component()).text(),
                  u"This needs LibreOffice.\nInstall it with:  sudo apt install libreoffice"_s);
     const QString pages = TestSupport::writeFile(m_dir->filePath(u"letter.pages"_s), "x");
     QVERIFY(Catalog::conversions({pages}).isEmpty());

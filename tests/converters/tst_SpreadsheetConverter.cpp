@@ -44,7 +44,6 @@ class TestSpreadsheetConverter : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void initTestCase();
     void init();
     void parse_data();
     void parse();
@@ -67,17 +66,10 @@ private Q_SLOTS:
 private:
     QString file(const QString& name, const QByteArray& content);
 
-    QTemporaryDir m_config;
-    std::unique_ptr<ScopedEnv> m_configHome;
+    TestSupport::PrivateSettings m_settings;
     std::unique_ptr<QTemporaryDir> m_dir;
     std::unique_ptr<NameReservations::Scope> m_names;
 };
-
-void TestSpreadsheetConverter::initTestCase()
-{
-    m_configHome = std::make_unique<ScopedEnv>("XDG_CONFIG_HOME", m_config.path().toLocal8Bit());
-    Settings::shared().registerDefaults();
-}
 
 void TestSpreadsheetConverter::init()
 {
@@ -347,10 +339,12 @@ void TestSpreadsheetConverter::throughLibreOffice()
 void TestSpreadsheetConverter::withoutLibreOfficeOdsCarriesTheReason()
 {
     const ScopedEnv noTools("FLINGDIAL_TOOL_DIRS", m_dir->filePath(u"none"_s).toLocal8Bit());
-    QCOMPARE(SpreadsheetConverter::unavailableReason(u"csv"_s, u"ods"_s).value_or(QString()),
-             u"ODS files need LibreOffice:  sudo apt install libreoffice"_s);
-    QCOMPARE(SpreadsheetConverter::unavailableReason(u"xlsx"_s, u"pdf"_s).value_or(QString()),
-             u"This needs LibreOffice.\nInstall it with:  sudo apt install libreoffice"_s);
+    QCOMPARE(
+        SpreadsheetConverter::unavailableReason(u"csv"_s, u"ods"_s).value_or(Component()).text(),
+        u"ODS files need LibreOffice:  sudo apt install libreoffice"_s);
+    QCOMPARE(
+        SpreadsheetConverter::unavailableReason(u"xlsx"_s, u"pdf"_s).value_or(Component()).text(),
+        u"This needs LibreOffice.\nInstall it with:  sudo apt install libreoffice"_s);
     QVERIFY(!SpreadsheetConverter::unavailableReason(u"csv"_s, u"xlsx"_s));
 }
 

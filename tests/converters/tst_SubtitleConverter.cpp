@@ -16,7 +16,6 @@ class TestSubtitleConverter : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void initTestCase();
     void conversions_data();
     void conversions();
     void shifts_data();
@@ -31,16 +30,8 @@ private Q_SLOTS:
     void longFilesAreStreamedWithTheSameResult();
 
 private:
-    QTemporaryDir m_config;
-    std::unique_ptr<TestSupport::ScopedEnv> m_home;
+    TestSupport::PrivateSettings m_settings;
 };
-
-void TestSubtitleConverter::initTestCase()
-{
-    m_home =
-        std::make_unique<TestSupport::ScopedEnv>("XDG_CONFIG_HOME", m_config.path().toLocal8Bit());
-    Settings::shared().registerDefaults();
-}
 
 void TestSubtitleConverter::conversions_data()
 {

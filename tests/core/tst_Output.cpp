@@ -17,7 +17,6 @@ class TestOutput : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void initTestCase();
     void init();
     void resultsGoNextToTheSource();
     void customFolderIsCreated();
@@ -34,31 +33,23 @@ private Q_SLOTS:
 private:
     QString path(const QString& name) const { return m_dir->filePath(name); }
 
-    QTemporaryDir m_config;
-    std::unique_ptr<TestSupport::ScopedEnv> m_home;
+    TestSupport::PrivateSettings m_settings;
     std::unique_ptr<QTemporaryDir> m_dir;
 };
-
-void TestOutput::initTestCase()
-{
-    m_home =
-        std::make_unique<TestSupport::ScopedEnv>("XDG_CONFIG_HOME", m_config.path().toLocal8Bit());
-    Settings::shared().registerDefaults();
-}
 
 void TestOutput::init()
 {
     m_dir = std::make_unique<QTemporaryDir>();
-    Settings::shared().remove(u"output.mode"_s);
-    Settings::shared().remove(u"output.path"_s);
+    Settings::shared().reset(SettingKeys::outputMode);
+    Settings::shared().reset(SettingKeys::outputPath);
 }
 
 void TestOutput::resultsGoNextToTheSource()
 {
     const QString source = TestSupport::writeFile(path(u"a/b/photo.heic"_s));
     QCOMPARE(Output::directory(source), path(u"a/b"_s));
-    Settings::shared().setValue(u"output.mode"_s, u"custom"_s);
-    Settings::shared().setValue(u"output.path"_s, QString());
+    Settings::shared().set(SettingKeys::outputMode, u"custom"_s);
+    Settings::shared().set(SettingKeys::outputPath, QString());
     QCOMPARE(Output::directory(source), path(u"a/b"_s));
     const NameReservations::Scope names;
     QCOMPARE(Output::uniqueIn(source, u"photo.png"_s), path(u"a/b/photo.png"_s));
@@ -69,8 +60,8 @@ void TestOutput::resultsGoNextToTheSource()
 void TestOutput::customFolderIsCreated()
 {
     const QString folder = path(u"out/nested"_s);
-    Settings::shared().setValue(u"output.mode"_s, u"custom"_s);
-    Settings::shared().setValue(u"output.path"_s, folder);
+    Settings::shared().set(SettingKeys::outputMode, u"custom"_s);
+    Settings::shared().set(SettingKeys::outputPath, folder);
     QCOMPARE(Output::directory(path(u"x.png"_s)), folder);
     QVERIFY(QFileInfo(folder).isDir());
 }

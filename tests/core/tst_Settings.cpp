@@ -2,7 +2,6 @@
 #include "support/TestSupport.h"
 
 #include <QSignalSpy>
-#include <QTemporaryDir>
 #include <QtTest>
 
 using namespace Qt::StringLiterals;
@@ -12,10 +11,11 @@ class TestSettings : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void initTestCase();
     void init();
-    void registeredDefaults();
+    void defaults();
     void defaultsAreNeverWritten();
+    void resetForgetsTheStoredValue();
+    void keysStoredByEarlierVersions();
     void outputDirectory_data();
     void outputDirectory();
     void jpegQualityIsClamped_data();
@@ -23,45 +23,64 @@ private Q_SLOTS:
     void editsOnDiskAreSeenAndSignalled();
 
 private:
-    QTemporaryDir m_config;
-    std::unique_ptr<TestSupport::ScopedEnv> m_home;
+    TestSupport::PrivateSettings m_settings;
 };
-
-void TestSettings::initTestCase()
-{
-    m_home =
-        std::make_unique<TestSupport::ScopedEnv>("XDG_CONFIG_HOME", m_config.path().toLocal8Bit());
-    Settings::shared().registerDefaults();
-}
 
 void TestSettings::init()
 {
-    for (const char* key : {"output.mode", "output.path", "jpegQuality", "notify"})
-        Settings::shared().remove(QString::fromLatin1(key));
+    // The fixture keeps the user's own settings out of reach.
+    QCOMPARE(QFileInfo(Settings::shared().filePath()).absolutePath(),
+             m_settings.configHome() + u"/flingdial"_s);
+    m_settings.clear();
 }
 
-void TestSettings::registeredDefaults()
+void TestSettings::defaults()
 {
     const Settings& settings = Settings::shared();
-    QVERIFY(settings.boolValue(u"notify"_s));
-    QVERIFY(settings.boolValue(u"sound"_s));
-    QVERIFY(settings.boolValue(u"hotkey"_s));
-    QVERIFY(!settings.boolValue(u"revealAfter"_s));
-    QVERIFY(!settings.boolValue(u"onboarded"_s));
-    QCOMPARE(settings.stringValue(u"output.mode"_s), u"same"_s);
-    QCOMPARE(settings.stringValue(u"modifier.tools"_s), u"super"_s);
+    QVERIFY(settings.get(SettingKeys::notify));
+    QVERIFY(settings.get(SettingKeys::sound));
+    QVERIFY(settings.get(SettingKeys::hotKey));
+    QVERIFY(!settings.get(SettingKeys::revealAfter));
+    QVERIFY(!settings.get(SettingKeys::onboarded));
+    QCOMPARE(settings.get(SettingKeys::outputMode), u"same"_s);
+    QCOMPARE(settings.get(SettingKeys::modifier(WheelMode::tools)), u"super"_s);
     QCOMPARE(settings.jpegQuality(), 85);
 }
 
 void TestSettings::defaultsAreNeverWritten()
 {
     QFile::remove(Settings::shared().filePath());
-    Settings::shared().registerDefaults();
-    QVERIFY(Settings::shared().boolValue(u"notify"_s));
+    QVERIFY(Settings::shared().get(SettingKeys::notify));
     QVERIFY(!QFileInfo::exists(Settings::shared().filePath()));
-    Settings::shared().setValue(u"notify"_s, false);
-    QVERIFY(!Settings::shared().boolValue(u"notify"_s));
+    Settings::shared().set(SettingKeys::notify, false);
+    QVERIFY(!Settings::shared().get(SettingKeys::notify));
     QVERIFY(QFileInfo::exists(Settings::shared().filePath()));
+}
+
+void TestSettings::resetForgetsTheStoredValue()
+{
+    Settings::shared().set(SettingKeys::jpegQuality, 40);
+    Settings::shared().set(SettingKeys::notify, false);
+    QSignalSpy changed(&Settings::shared(), &Settings::changed);
+    Settings::shared().reset(SettingKeys::jpegQuality);
+    QCOMPARE(changed.count(), 1);
+    QCOMPARE(Settings::shared().jpegQuality(), 85);
+    QVERIFY(!Settings::shared().get(SettingKeys::notify));
+    const QByteArray file = TestSupport::readFile(Settings::shared().filePath());
+    QVERIFY2(!file.contains("jpegQuality"), file.constData());
+    QVERIFY2(file.contains("notify=false"), file.constData());
+}
+
+void TestSettings::keysStoredByEarlierVersions()
+{
+    // Earlier versions named Super and Alt "command" and "option".
+    TestSupport::writeFile(Settings::shared().filePath(),
+                           "[General]\nmodifier.convert=shift\nmodifier.tools=command\n"
+                           "modifier.actions=option\n");
+    QCOMPARE(Settings::shared().triggerKey(WheelMode::tools), ModifierKey::super);
+    QCOMPARE(Settings::shared().triggerKey(WheelMode::actions), ModifierKey::alt);
+    QVERIFY(Settings::shared().modeFor(ModifierKey::flag(ModifierKey::super)) == WheelMode::tools);
+    QVERIFY(Settings::shared().modeFor(ModifierKey::flag(ModifierKey::alt)) == WheelMode::actions);
 }
 
 void TestSettings::outputDirectory_data()
@@ -84,9 +103,9 @@ void TestSettings::outputDirectory()
     QFETCH(QVariant, path);
     QFETCH(QString, expected);
     if (mode.isValid())
-        Settings::shared().setValue(u"output.mode"_s, mode);
+        Settings::shared().set(SettingKeys::outputMode, mode.toString());
     if (path.isValid())
-        Settings::shared().setValue(u"output.path"_s, path);
+        Settings::shared().set(SettingKeys::outputPath, path.toString());
     QCOMPARE(Settings::shared().outputDirectory().value_or(QString()), expected);
 }
 
@@ -104,13 +123,13 @@ void TestSettings::jpegQualityIsClamped()
 {
     QFETCH(int, stored);
     QFETCH(int, used);
-    Settings::shared().setValue(u"jpegQuality"_s, stored);
+    Settings::shared().set(SettingKeys::jpegQuality, stored);
     QCOMPARE(Settings::shared().jpegQuality(), used);
 }
 
 void TestSettings::editsOnDiskAreSeenAndSignalled()
 {
-    Settings::shared().setValue(u"notify"_s, true);
+    Settings::shared().set(SettingKeys::notify, true);
     Settings::shared().watchForChanges();
     QSignalSpy changed(&Settings::shared(), &Settings::changed);
     // Another process rewrites the file, as an editor would.
@@ -118,7 +137,7 @@ void TestSettings::editsOnDiskAreSeenAndSignalled()
     TestSupport::writeFile(Settings::shared().filePath(),
                            "[General]\nnotify=false\njpegQuality=40\n");
     QVERIFY(changed.wait(5000));
-    QVERIFY(!Settings::shared().boolValue(u"notify"_s));
+    QVERIFY(!Settings::shared().get(SettingKeys::notify));
     QCOMPARE(Settings::shared().jpegQuality(), 40);
 }
 

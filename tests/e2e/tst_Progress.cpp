@@ -150,7 +150,8 @@ private Q_SLOTS:
 private:
     QString makeMinute(const QString& folder);
 
-    QTemporaryDir m_config;
+    TestSupport::PrivateSettings m_settings;
+    QTemporaryDir m_scratch;
     QString m_source;
 };
 
@@ -158,10 +159,8 @@ void TestProgress::initTestCase()
 {
     if (!Deps::ffmpeg())
         QSKIP("ffmpeg is not installed");
-    qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_config.path()));
-    Settings::shared().registerDefaults();
     // One minute of small video, made once and copied where a test needs it.
-    m_source = Media::makeVideo(m_config.filePath(u"minute.mov"_s), 160, 120, 60);
+    m_source = Media::makeVideo(m_scratch.filePath(u"minute.mov"_s), 160, 120, 60);
 }
 
 QString TestProgress::makeMinute(const QString& folder)
@@ -267,7 +266,7 @@ void TestProgress::terminalShowsProgressAndCtrlCCancels()
 {
     QTemporaryDir dir;
     makeMinute(dir.path());
-    QProcessEnvironment environment = TestSupport::isolatedEnvironment(m_config.path());
+    QProcessEnvironment environment = TestSupport::isolatedEnvironment(m_settings.configHome());
     environment.remove(u"FLINGDIAL_LOG"_s);
     Terminal terminal({u"--run"_s, u"convert"_s, u"MP4"_s, u"talk.mov"_s}, environment, dir.path());
     QVERIFY(terminal.pid > 0);
@@ -289,9 +288,9 @@ void TestProgress::withoutATerminalOnlyResultsArePrinted()
 {
     QTemporaryDir dir;
     makeMinute(dir.path());
-    QProcessEnvironment environment = TestSupport::isolatedEnvironment(m_config.path());
+    QProcessEnvironment environment = TestSupport::isolatedEnvironment(m_settings.configHome());
     environment.remove(u"FLINGDIAL_LOG"_s);
-    environment.insert(u"XDG_RUNTIME_DIR"_s, m_config.path());
+    environment.insert(u"XDG_RUNTIME_DIR"_s, m_scratch.path());
     const auto result = TestSupport::runFlingdial(
         {u"--run"_s, u"convert"_s, u"MP4"_s, u"talk.mov"_s}, environment, dir.path());
     QCOMPARE(result.status, 0);

@@ -2,12 +2,15 @@
 
 #include <cmath>
 
+#include "core/Settings.h"
 #include "platform/headless/ConsolePrompter.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QSettings>
+#include <QStandardPaths>
 #include <sys/mount.h>
 #include <sys/resource.h>
 #include <unistd.h>
@@ -35,6 +38,31 @@ QByteArray readFile(const QString& path)
 {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+PrivateSettings::PrivateSettings()
+    : m_homeVariable("HOME", QFile::encodeName(m_home.path())),
+      m_configVariable("XDG_CONFIG_HOME", QFile::encodeName(m_home.filePath(u".qttest/config"_s)))
+{
+    QStandardPaths::setTestModeEnabled(true);
+    QDir().mkpath(configHome());
+}
+
+PrivateSettings::~PrivateSettings()
+{
+    QStandardPaths::setTestModeEnabled(false);
+}
+
+QString PrivateSettings::configHome() const
+{
+    return m_home.filePath(u".qttest/config"_s);
+}
+
+void PrivateSettings::clear() const
+{
+    QSettings file(Settings::shared().filePath(), QSettings::IniFormat);
+    file.clear();
+    file.sync();
 }
 
 QString writeFile(const QString& path, const QByteArray& content)

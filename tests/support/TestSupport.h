@@ -9,6 +9,7 @@
 #include <QProcessEnvironment>
 #include <QString>
 #include <QStringList>
+#include <QTemporaryDir>
 #include <cstdio>
 #include <optional>
 
@@ -38,6 +39,30 @@ public:
 private:
     QByteArray m_name;
     std::optional<QByteArray> m_previous;
+};
+
+// Gives the program's settings a private, empty folder for the life of the
+// object: Qt's test mode for standard paths under a temporary home, so that
+// nothing reaches the user's own folders, and XDG_CONFIG_HOME naming the same
+// folder for the programs a test starts. Every key reads as its default
+// until a test sets it.
+class PrivateSettings
+{
+public:
+    PrivateSettings();
+    ~PrivateSettings();
+    PrivateSettings(const PrivateSettings&) = delete;
+    PrivateSettings& operator=(const PrivateSettings&) = delete;
+
+    // The config folder, for isolatedEnvironment().
+    QString configHome() const;
+    // Removes the settings file: every key back to its default.
+    void clear() const;
+
+private:
+    QTemporaryDir m_home;
+    ScopedEnv m_homeVariable;
+    ScopedEnv m_configVariable;
 };
 
 // Writes a file (creating its folders) and returns its path.

@@ -59,8 +59,7 @@ private:
     void startDrag(ModifierKey::Flags held = 0);
     QStringList shownModes() const;
 
-    QTemporaryDir m_config;
-    std::unique_ptr<TestSupport::ScopedEnv> m_home;
+    TestSupport::PrivateSettings m_settings;
     FakeState m_state;
     std::unique_ptr<DragWatcher> m_watcher;
     std::unique_ptr<QSignalSpy> m_shown;
@@ -70,15 +69,12 @@ private:
 void TestDragWatcher::initTestCase()
 {
     TestPlatform::install();
-    m_home =
-        std::make_unique<TestSupport::ScopedEnv>("XDG_CONFIG_HOME", m_config.path().toLocal8Bit());
-    Settings::shared().registerDefaults();
 }
 
 void TestDragWatcher::init()
 {
-    for (const char* key : {"modifier.convert", "modifier.tools", "modifier.actions"})
-        Settings::shared().remove(QString::fromLatin1(key));
+    for (const WheelMode::Mode mode : WheelMode::all())
+        Settings::shared().reset(SettingKeys::modifier(mode));
     m_state = FakeState();
     m_state.files = {u"/tmp/a.png"_s};
     m_watcher = std::make_unique<DragWatcher>(std::make_unique<FakeDragSource>(&m_state));
@@ -214,8 +210,7 @@ void TestDragWatcher::modeForKeys()
     QFETCH(int, pressed);
     QFETCH(QString, mode);
     for (const WheelMode::Mode each : WheelMode::all())
-        Settings::shared().setValue(u"modifier."_s + WheelMode::rawValue(each),
-                                    settings.at(int(each)));
+        Settings::shared().set(SettingKeys::modifier(each), settings.at(int(each)));
     const auto found = Settings::shared().modeFor(ModifierKey::Flags(pressed));
     QCOMPARE(found ? WheelMode::rawValue(*found) : QString(), mode);
 }

@@ -23,6 +23,8 @@
 
 using namespace Qt::StringLiterals;
 
+Q_DECLARE_METATYPE(Component)
+
 // A notification server of the test's own, on its own bus connection.
 class FakeNotifications : public QObject
 {
@@ -130,8 +132,7 @@ private Q_SLOTS:
     void runningWorkCanBeCancelledSilently();
 
 private:
-    QTemporaryDir m_config;
-    std::unique_ptr<TestSupport::ScopedEnv> m_home;
+    TestSupport::PrivateSettings m_settings;
     FakeNotifications m_server;
     TestPlatform* m_platform = nullptr;
 };
@@ -139,10 +140,7 @@ private:
 void TestRunner::initTestCase()
 {
     m_platform = &TestPlatform::install();
-    m_home =
-        std::make_unique<TestSupport::ScopedEnv>("XDG_CONFIG_HOME", m_config.path().toLocal8Bit());
-    Settings::shared().registerDefaults();
-    Settings::shared().setValue(u"sound"_s, false);
+    Settings::shared().set(SettingKeys::sound, false);
     QDBusConnection server =
         QDBusConnection::connectToBus(QDBusConnection::SessionBus, u"server"_s);
     if (!server.isConnected())
@@ -157,12 +155,12 @@ void TestRunner::initTestCase()
 void TestRunner::init()
 {
     m_server.posted.clear();
-    Settings::shared().remove(u"notify"_s);
+    Settings::shared().reset(SettingKeys::notify);
 }
 
 void TestRunner::busyCountsEveryBackgroundOperation()
 {
-    Settings::shared().setValue(u"notify"_s, false);
+    Settings::shared().set(SettingKeys::notify, false);
     QSignalSpy busy(&Runner::shared(), &Runner::busyChanged);
     Runner::shared().execute(working(u"Slow"_s, {}, 300), {u"/a"_s});
     Runner::shared().execute(working(u"Slower"_s, {}, 600), {u"/b"_s});
@@ -273,23 +271,30 @@ void TestRunner::emptyFileListDoesNothing()
 
 void TestRunner::setupHelp_data()
 {
-    QTest::addColumn<QString>("reason");
+    QTest::addColumn<Component>("missing");
+    QTest::addColumn<QString>("informative");
     QTest::addColumn<QStringList>("buttons");
     QTest::addColumn<QString>("press");
-    const QString ghostscript =
+    const Component ghostscript{u"Ghostscript"_s, u"sudo apt install ghostscript"_s,
+                                u"Stronger compression needs Ghostscript.\nInstall it with:"_s};
+    const QString ghostscriptText =
         u"Stronger compression needs Ghostscript.\nInstall it with:  sudo apt install ghostscript"_s;
     const QStringList both = {u"OK"_s, u"Copy Command"_s};
-    QTest::newRow("with a command") << ghostscript << both << u"Copy Command"_s;
+    QTest::newRow("with a command") << ghostscript << ghostscriptText << both << u"Copy Command"_s;
     QTest::newRow("ffmpeg, a system package")
-        << Deps::ffmpegMissingReason() << both << u"Copy Command"_s;
-    QTest::newRow("Escape closes it") << ghostscript << both << u"Escape"_s;
-    QTest::newRow("without one") << u"The image engine is missing. Reinstall Flingdial."_s
+        << Deps::ffmpegMissingReason()
+        << u"FFmpeg is missing.\nInstall it with:  sudo apt install ffmpeg"_s << both
+        << u"Copy Command"_s;
+    QTest::newRow("Escape closes it") << ghostscript << ghostscriptText << both << u"Escape"_s;
+    const QString engine = u"The image engine is missing. Reinstall Flingdial."_s;
+    QTest::newRow("without one") << Component{u"image engine"_s, QString(), engine} << engine
                                  << QStringList{u"OK"_s} << u"OK"_s;
 }
 
 void TestRunner::setupHelp()
 {
-    QFETCH(QString, reason);
+    QFETCH(Component, missing);
+    QFETCH(QString, informative);
     QFETCH(QStringList, buttons);
     QFETCH(QString, press);
     bool called = false;
@@ -297,17 +302,17 @@ void TestRunner::setupHelp()
         called = true;
         return QStringList();
     });
-    operation.unavailableReason = reason;
+    operation.missing = missing;
     QGuiApplication::clipboard()->setText(u"before"_s);
     AlertAnswer answer;
     answerNextAlert(&answer, press);
     Runner::shared().execute(operation, {u"/a.pdf"_s});
     QVERIFY(answer.seen);
     QVERIFY(!called);
-    QCOMPARE(answer.informative, reason);
+    QCOMPARE(answer.informative, informative);
     QCOMPARE(answer.buttons, buttons);
     QCOMPARE(QGuiApplication::clipboard()->text(),
-             press == u"Copy Command" ? Deps::installCommand(reason).value() : u"before"_s);
+             press == u"Copy Command" ? missing.installCommand : u"before"_s);
 }
 
 void TestRunner::failuresAndCancels_data()
@@ -340,7 +345,7 @@ void TestRunner::failuresAndCancels()
 void TestRunner::promptsFromBackgroundWork()
 {
     Prompter::install(std::make_unique<DialogPrompter>());
-    Settings::shared().setValue(u"notify"_s, false);
+    Settings::shared().set(SettingKeys::notify, false);
     QString answered;
     QThread* asked = nullptr;
     Operation asking(u"Resize…"_s, [&](const QStringList&) {

@@ -101,18 +101,15 @@ private Q_SLOTS:
     void noWordAloneOnItsLine();
 
 private:
-    QTemporaryDir m_config;
+    TestSupport::PrivateSettings m_settings;
     QTemporaryDir m_tools;
-    std::unique_ptr<ScopedEnv> m_home;
     std::unique_ptr<ScopedEnv> m_toolDirs;
 };
 
 void TestSettingsWindow::initTestCase()
 {
     TestPlatform::install();
-    m_home = std::make_unique<ScopedEnv>("XDG_CONFIG_HOME", m_config.path().toLocal8Bit());
     m_toolDirs = std::make_unique<ScopedEnv>("FLINGDIAL_TOOL_DIRS", m_tools.path().toLocal8Bit());
-    Settings::shared().registerDefaults();
 }
 
 void TestSettingsWindow::oneWindow()
@@ -198,7 +195,7 @@ void TestSettingsWindow::generalControlsWriteAtOnce()
     reveal->click();
     QCOMPARE(onDisk(u"revealAfter"_s).toBool(), true);
     // A change made elsewhere shows up in the pane.
-    Settings::shared().setValue(u"notify"_s, false);
+    Settings::shared().set(SettingKeys::notify, false);
     QVERIFY(!withText<QCheckBox>(pane, u"Send a notification"_s)->isChecked());
 }
 
@@ -228,25 +225,26 @@ void TestSettingsWindow::keyWarningAndHotKeyLine()
     QCOMPARE(onDisk(u"hotkey"_s).toBool(), false);
     SettingsWindow::shared().show(SettingsWindow::welcome);
     QTRY_VERIFY(!line->isVisible());
-    Settings::shared().setValue(u"hotkey"_s, true);
+    Settings::shared().set(SettingKeys::hotKey, true);
     QTRY_VERIFY(line->isVisible());
 }
 
 void TestSettingsWindow::openAtLoginFallsBack()
 {
     // The autostart folder can't be made: a file stands in its place.
-    TestSupport::writeFile(m_config.filePath(u"autostart"_s), "in the way");
+    const QDir config(m_settings.configHome());
+    TestSupport::writeFile(config.filePath(u"autostart"_s), "in the way");
     QWidget* pane = SettingsWindow::shared().pane(SettingsWindow::general);
     SettingsWindow::shared().show(SettingsWindow::general);
     QCheckBox* login = withText<QCheckBox>(pane, u"Open at login"_s);
     login->click();
     QVERIFY(!login->isChecked());
-    QFile::remove(m_config.filePath(u"autostart"_s));
+    QFile::remove(config.filePath(u"autostart"_s));
     login->click();
     QVERIFY(login->isChecked());
-    QVERIFY(QFileInfo::exists(m_config.filePath(u"autostart/org.flingdial.Flingdial.desktop"_s)));
+    QVERIFY(QFileInfo::exists(config.filePath(u"autostart/org.flingdial.Flingdial.desktop"_s)));
     login->click();
-    QVERIFY(!QFileInfo::exists(m_config.filePath(u"autostart/org.flingdial.Flingdial.desktop"_s)));
+    QVERIFY(!QFileInfo::exists(config.filePath(u"autostart/org.flingdial.Flingdial.desktop"_s)));
 }
 
 void TestSettingsWindow::componentsAreCheckedAgain()

@@ -41,8 +41,7 @@ private Q_SLOTS:
 private:
     QString path(const QString& name) const { return m_dir->filePath(name); }
 
-    QTemporaryDir m_config;
-    std::unique_ptr<ScopedEnv> m_home;
+    TestSupport::PrivateSettings m_settings;
     std::unique_ptr<QTemporaryDir> m_dir;
     std::unique_ptr<NameReservations::Scope> m_names;
 };
@@ -50,8 +49,6 @@ private:
 void TestShareActions::initTestCase()
 {
     TestPlatform::install();
-    m_home = std::make_unique<ScopedEnv>("XDG_CONFIG_HOME", m_config.path().toLocal8Bit());
-    Settings::shared().registerDefaults();
 }
 
 void TestShareActions::init()
@@ -67,7 +64,7 @@ void TestShareActions::theSixActions()
     for (const Operation& operation : ShareActions::all()) {
         titles.append(operation.title);
         QCOMPARE(operation.execution, Operation::Execution::immediate);
-        QVERIFY(!operation.isConversion && !operation.unavailableReason);
+        QVERIFY(!operation.isConversion && !operation.missing);
     }
     QCOMPARE(titles,
              QStringList({"Send to Device", "Shelf", "Copy", "Move…", "Copy Path", "Terminal"}));

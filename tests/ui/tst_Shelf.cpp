@@ -63,17 +63,13 @@ private:
     QString path(const QString& name) const { return m_dir->filePath(name); }
     QString runDrop(Shelf* shelf, const QString& action);
 
-    QTemporaryDir m_config;
-    std::unique_ptr<TestSupport::ScopedEnv> m_home;
+    TestSupport::PrivateSettings m_settings;
     std::unique_ptr<QTemporaryDir> m_dir;
 };
 
 void TestShelf::initTestCase()
 {
     TestPlatform::install();
-    m_home =
-        std::make_unique<TestSupport::ScopedEnv>("XDG_CONFIG_HOME", m_config.path().toLocal8Bit());
-    Settings::shared().registerDefaults();
 }
 
 void TestShelf::init()

@@ -40,8 +40,7 @@ private Q_SLOTS:
     void openForCopiedFilesShowsThemOnTheWheel();
 
 private:
-    QTemporaryDir m_config;
-    std::unique_ptr<TestSupport::ScopedEnv> m_home;
+    TestSupport::PrivateSettings m_settings;
     std::unique_ptr<TrayApplication> m_delegate;
     // The panel's tray, there before the program starts.
     std::unique_ptr<TrayHosts::XEmbedTray> m_panel;
@@ -51,19 +50,16 @@ void TestTrayApplication::initTestCase()
 {
     TestPlatform::install();
     m_panel = std::make_unique<TrayHosts::XEmbedTray>();
-    m_home =
-        std::make_unique<TestSupport::ScopedEnv>("XDG_CONFIG_HOME", m_config.path().toLocal8Bit());
-    Settings::shared().registerDefaults();
-    Settings::shared().setValue(u"notify"_s, false);
-    Settings::shared().setValue(u"sound"_s, false);
+    Settings::shared().set(SettingKeys::notify, false);
+    Settings::shared().set(SettingKeys::sound, false);
 }
 
 void TestTrayApplication::firstLaunchOpensTheGuideOnce()
 {
-    QVERIFY(!Settings::shared().boolValue(u"onboarded"_s));
+    QVERIFY(!Settings::shared().get(SettingKeys::onboarded));
     m_delegate = std::make_unique<TrayApplication>();
     m_delegate->start();
-    QVERIFY(Settings::shared().boolValue(u"onboarded"_s));
+    QVERIFY(Settings::shared().get(SettingKeys::onboarded));
     QTRY_VERIFY(SettingsWindow::shared().isVisible());
     QCOMPARE(SettingsWindow::shared().currentTab(), SettingsWindow::welcome);
     SettingsWindow::shared().close();
@@ -83,9 +79,9 @@ void TestTrayApplication::menuFollowsTheHotKeySetting()
                                   u"How It Works"_s, u"Settings…"_s, u"-"_s, u"Quit Flingdial"_s}));
     QAction* open = m_delegate->menu()->actions().first();
     QCOMPARE(open->shortcut(), QKeySequence(u"Ctrl+Alt+Space"_s));
-    Settings::shared().setValue(u"hotkey"_s, false);
+    Settings::shared().set(SettingKeys::hotKey, false);
     QCOMPARE(open->shortcut(), QKeySequence());
-    Settings::shared().setValue(u"hotkey"_s, true);
+    Settings::shared().set(SettingKeys::hotKey, true);
     QCOMPARE(open->shortcut(), QKeySequence(u"Ctrl+Alt+Space"_s));
 }
 

@@ -1,5 +1,6 @@
 #include "support/TestPlatform.h"
 #include "catalog/Catalog.h"
+#include "core/Deps.h"
 #include "support/TestSupport.h"
 #include "support/WindowPixels.h"
 #include "ui/RenderCommands.h"
@@ -253,7 +254,7 @@ void TestWheelView::labelsShrinkAndWrap()
     Operation missing(u"MP4"_s, [](const QStringList&) { return QStringList(); });
     const QImage plain =
         RenderCommands::wheelPicture(WheelMode::convert, false, {missing, missing}, {});
-    missing.unavailableReason = u"FFmpeg is missing.\nInstall it with:  sudo apt install ffmpeg"_s;
+    missing.missing = Deps::ffmpegMissingReason();
     const QImage marked =
         RenderCommands::wheelPicture(WheelMode::convert, false, {missing, missing}, {});
     // Below the bottom slice's title, where only the note can be.
@@ -369,7 +370,7 @@ void TestWheelView::noDividerCrossesText()
         Operation item(titles.at(i % titles.size()),
                        [](const QStringList&) { return QStringList(); });
         item.symbol = u"film"_s;
-        item.unavailableReason = u"FFmpeg is missing."_s;
+        item.missing = Deps::ffmpegMissingReason();
         labelled.append(item);
         blank.append(Operation(QString(), [](const QStringList&) { return QStringList(); }));
     }

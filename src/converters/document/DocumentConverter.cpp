@@ -40,22 +40,19 @@ void convertThroughLibreOffice(const QString& file, const QString& target, const
 QStringList targets(const QString& from)
 {
     if (from == QLatin1String("pages")) {
-        // Without Pages, LibreOffice reads .pages files.
-        if (!Deps::hasApp(QStringLiteral("Pages")) && !Deps::libreOffice())
+        // LibreOffice reads .pages files.
+        if (!Deps::libreOffice())
             return {};
         return {QStringLiteral("pdf"), QStringLiteral("docx"), QStringLiteral("epub"),
                 QStringLiteral("txt"), QStringLiteral("rtf"),  QStringLiteral("md"),
                 QStringLiteral("html")};
     }
-    QStringList list = {QStringLiteral("docx"), QStringLiteral("pdf"), QStringLiteral("pages"),
-                        QStringLiteral("txt"),  QStringLiteral("md"),  QStringLiteral("rtf"),
-                        QStringLiteral("html"), QStringLiteral("odt"), QStringLiteral("epub")};
-    if (!Deps::hasApp(QStringLiteral("Pages")))
-        list.removeOne(QStringLiteral("pages"));
-    return list;
+    return {QStringLiteral("docx"), QStringLiteral("pdf"), QStringLiteral("txt"),
+            QStringLiteral("md"),   QStringLiteral("rtf"), QStringLiteral("html"),
+            QStringLiteral("odt"),  QStringLiteral("epub")};
 }
 
-std::optional<QString> unavailableReason(const QString& from, const QString& target)
+std::optional<Component> unavailableReason(const QString& from, const QString& target)
 {
     Q_UNUSED(target);
     if (needsLibreOffice(from) && !Deps::libreOffice())
@@ -83,7 +80,7 @@ ConverterFamily family()
     family.targets = [](const QString& from) {
         return targets(from.isEmpty() ? QStringLiteral("docx") : from);
     };
-    family.unavailableReason = unavailableReason;
+    family.missing = unavailableReason;
     family.laysOutText = [](const QString&) { return true; };
     family.convert = [](const QString& file, const QString& target) {
         return QStringList{convert(file, target)};

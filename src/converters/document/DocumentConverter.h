@@ -14,7 +14,7 @@ QStringList targets(const QString& from);
 
 // Why documents of `from` can't become `target` here: .doc and .pages files
 // are read by LibreOffice.
-std::optional<QString> unavailableReason(const QString& from, const QString& target);
+std::optional<Component> unavailableReason(const QString& from, const QString& target);
 
 // Converts one file and returns the new file's location.
 QString convert(const QString& file, const QString& target);

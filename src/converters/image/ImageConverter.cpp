@@ -180,7 +180,7 @@ QList<Operation> tools()
     };
 }
 
-std::optional<QString> unavailableReason(const QString& target)
+std::optional<Component> unavailableReason(const QString& target)
 {
     // The built-in engine writes every target itself.
     Q_UNUSED(target);
@@ -228,7 +228,7 @@ QString compress(const QString& file)
             engine(file, out, Request{key, compressQuality, {}, false, false, {}});
         });
     if (!program)
-        throw Fail(Deps::imageMagickRequired());
+        throw Fail(Deps::imageMagickRequired().text());
     return result(key, [&](const QString& out) {
         magick(*program, file,
                {QStringLiteral("-strip"), QStringLiteral("-quality"),
@@ -353,7 +353,7 @@ ConverterFamily family()
             list += MediaConverter::gifVideoTargets();
         return list;
     };
-    family.unavailableReason = [](const QString&, const QString& target) {
+    family.missing = [](const QString&, const QString& target) {
         return isVideoTarget(target) ? Deps::ffmpegReason() : unavailableReason(target);
     };
     family.convert = [](const QString& file, const QString& target) {

@@ -18,7 +18,7 @@ const QStringList& targets();
 QList<Operation> tools();
 
 // Why a target can't be produced on this machine, or nothing.
-std::optional<QString> unavailableReason(const QString& target);
+std::optional<Component> unavailableReason(const QString& target);
 
 // Converts one file and returns the new file's location.
 QString convert(const QString& file, const QString& target);

@@ -340,7 +340,7 @@ void ffmpeg(const QStringList& arguments)
 {
     const auto path = ffmpegPath();
     if (!path)
-        throw Fail(Deps::ffmpegMissingReason());
+        throw Fail(Deps::ffmpegMissingReason().text());
     // ffmpeg reads % in an input's name as a frame-number pattern: such
     // inputs are handed over as links with names of ours.
     std::optional<ScratchDirectory> links;
@@ -376,7 +376,7 @@ void ffmpeg(const QStringList& arguments)
 QString convert(const QString& file, const QString& target)
 {
     if (!ffmpegPath())
-        throw Fail(Deps::ffmpegMissingReason());
+        throw Fail(Deps::ffmpegMissingReason().text());
     const QStringList codec = codecArgs(target);
     return ResultGuard::make(Output::candidate(file, QString(), target), [&](const QString& out) {
         ffmpeg(QStringList{QStringLiteral("-i"), file} + codec + QStringList{out});
@@ -678,9 +678,9 @@ namespace {
 
 QList<Operation> withFFmpegReason(QList<Operation> operations)
 {
-    const std::optional<QString> reason = Deps::ffmpegReason();
+    const std::optional<Component> missing = Deps::ffmpegReason();
     for (Operation& operation : operations)
-        operation.unavailableReason = reason;
+        operation.missing = missing;
     return operations;
 }
 
@@ -690,7 +690,7 @@ ConverterFamily mediaFamily(FileKind::Kind kind, const QStringList& targets,
     ConverterFamily family;
     family.kind = kind;
     family.targets = [targets](const QString&) { return targets; };
-    family.unavailableReason = [](const QString&, const QString&) { return Deps::ffmpegReason(); };
+    family.missing = [](const QString&, const QString&) { return Deps::ffmpegReason(); };
     family.convert = [](const QString& file, const QString& target) {
         return QStringList{convert(file, target)};
     };

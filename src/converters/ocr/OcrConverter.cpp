@@ -232,7 +232,7 @@ namespace {
 
 Operation needingTesseract(Operation operation)
 {
-    operation.unavailableReason = Deps::ocrReason();
+    operation.missing = Deps::ocrReason();
     return operation;
 }
 

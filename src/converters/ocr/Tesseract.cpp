@@ -12,8 +12,8 @@ FLINGDIAL_TR_CONTEXT(Tesseract)
 
 QString languages()
 {
-    if (const auto reason = Deps::ocrReason())
-        throw Fail(*reason);
+    if (const auto missing = Deps::ocrReason())
+        throw Fail(missing->text());
     const QString chosen = Deps::defaultOcrLanguages();
     return chosen.isEmpty() ? Deps::ocrLanguages().join(QLatin1Char('+')) : chosen;
 }
@@ -22,8 +22,10 @@ Hocr::Page read(const Request& request)
 {
     const auto program = Deps::tesseract();
     const auto data = Deps::tessdataFolder();
-    if (!program || !data)
-        throw Fail(Deps::ocrReason().value_or(tr("Text recognition needs Tesseract.")));
+    if (!program || !data) {
+        const auto missing = Deps::ocrReason();
+        throw Fail(missing ? missing->text() : tr("Text recognition needs Tesseract."));
+    }
     QStringList arguments = {
         request.picture, QStringLiteral("stdout"), QStringLiteral("--tessdata-dir"),
         *data,           QStringLiteral("-l"),     request.languages};

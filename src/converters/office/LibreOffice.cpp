@@ -119,7 +119,7 @@ QList<Made> convertAll(const QStringList& sources, const QString& format,
 {
     const auto program = Deps::libreOffice();
     if (!program)
-        throw Fail(Deps::libreOfficeNeeded());
+        throw Fail(Deps::libreOfficeNeeded().text());
     // Links named 0.pptx, 1.pptx …: no two sources share a result name, and
     // no name of the user's reaches LibreOffice's command line. A file that
     // isn't what its name says is never handed over.

@@ -268,12 +268,9 @@ std::optional<qint64> pageNumber(const QString& text)
 
 QStringList targets()
 {
-    QStringList list = {QStringLiteral("docx"), QStringLiteral("pages"), QStringLiteral("txt"),
-                        QStringLiteral("md"),   QStringLiteral("rtf"),   QStringLiteral("html"),
-                        QStringLiteral("epub"), QStringLiteral("jpg"),   QStringLiteral("png")};
-    if (!Deps::hasApp(QStringLiteral("Pages")))
-        list.removeOne(QStringLiteral("pages"));
-    return list;
+    return {QStringLiteral("docx"), QStringLiteral("txt"),  QStringLiteral("md"),
+            QStringLiteral("rtf"),  QStringLiteral("html"), QStringLiteral("epub"),
+            QStringLiteral("jpg"),  QStringLiteral("png")};
 }
 
 QList<Operation> tools()

@@ -3,7 +3,6 @@
 #include "base/Errors.h"
 #include "base/FileOps.h"
 #include "base/Translate.h"
-#include "converters/office/IWork.h"
 #include "converters/office/LibreOffice.h"
 #include "converters/pdf/PdfConverter.h"
 #include "core/Deps.h"
@@ -40,16 +39,14 @@ QStringList targets(const QString& from)
 {
     QStringList list = {QStringLiteral("pdf"), QStringLiteral("jpg"), QStringLiteral("png"),
                         QStringLiteral("pptx")};
-    if (Deps::hasApp(QStringLiteral("Keynote")))
-        list.append(QStringLiteral("key"));
     list.removeAll(from);
     return list;
 }
 
 QStringList convertAll(const QStringList& files, const QString& target)
 {
-    // Only Keynote writes Keynote files; where it is, it would do the work.
-    if (target == QLatin1String("key") || !IWork::newest(QStringLiteral("Keynote")).isEmpty())
+    // Only Keynote writes Keynote files.
+    if (target == QLatin1String("key"))
         throw Fail(tr("This computer can’t write .key files."));
     for (const QString& file : files)
         if (!QFileInfo(file).isDir())
@@ -78,8 +75,8 @@ ConverterFamily family()
     ConverterFamily family;
     family.kind = FileKind::slides;
     family.targets = targets;
-    family.unavailableReason = [](const QString&, const QString&) -> std::optional<QString> {
-        if (Deps::hasApp(QStringLiteral("Keynote")) || Deps::libreOffice())
+    family.missing = [](const QString&, const QString&) -> std::optional<Component> {
+        if (Deps::libreOffice())
             return std::nullopt;
         return Deps::libreOfficeNeeded();
     };

@@ -106,14 +106,11 @@ QStringList targets(const QString& from)
 {
     QStringList list = {QStringLiteral("xlsx"), QStringLiteral("csv"), QStringLiteral("tsv"),
                         QStringLiteral("ods"), QStringLiteral("pdf")};
-    // Only Numbers writes .numbers files.
-    if (Deps::hasApp(QStringLiteral("Numbers")))
-        list.append(QStringLiteral("numbers"));
     list.removeAll(from);
     return list;
 }
 
-std::optional<QString> unavailableReason(const QString& from, const QString& to)
+std::optional<Component> unavailableReason(const QString& from, const QString& to)
 {
     if (isDelimitedText(from) && (isDelimitedText(to) || to == QLatin1String("xlsx")))
         return std::nullopt;
@@ -121,9 +118,7 @@ std::optional<QString> unavailableReason(const QString& from, const QString& to)
         return std::nullopt;
     if (to == QLatin1String("ods") || from == QLatin1String("ods"))
         return Deps::odsNeedsLibreOffice();
-    if (!Deps::hasApp(QStringLiteral("Numbers")))
-        return Deps::libreOfficeNeeded();
-    return std::nullopt;
+    return Deps::libreOfficeNeeded();
 }
 
 QString convert(const QString& file, const QString& target)
@@ -144,7 +139,7 @@ ConverterFamily family()
     ConverterFamily family;
     family.kind = FileKind::spreadsheet;
     family.targets = targets;
-    family.unavailableReason = unavailableReason;
+    family.missing = unavailableReason;
     family.convert = [](const QString& file, const QString& target) {
         return QStringList{convert(file, target)};
     };

@@ -12,7 +12,7 @@ namespace SpreadsheetConverter {
 QStringList targets(const QString& from);
 
 // Why this conversion can't run on this machine, or nothing.
-std::optional<QString> unavailableReason(const QString& from, const QString& to);
+std::optional<Component> unavailableReason(const QString& from, const QString& to);
 
 QString convert(const QString& file, const QString& target);
 

@@ -16,7 +16,7 @@
 
 namespace {
 
-struct Component
+struct ComponentRow
 {
     const char* name;
     QString description;
@@ -25,7 +25,7 @@ struct Component
 };
 
 // OCR's row names the package of the desktop's language when it is missing.
-Component ocr()
+ComponentRow ocr()
 {
     QString description = ComponentsPane::tr("Text from scans");
     if (const auto package = Deps::missingOcrLanguage())
@@ -35,7 +35,7 @@ Component ocr()
             Deps::ocrInstallCommand()};
 }
 
-QList<Component> components()
+QList<ComponentRow> components()
 {
     return {
         {"ImageMagick", ComponentsPane::tr("WebP, AVIF, PSD, SVG"), Deps::imageMagick,
@@ -48,7 +48,7 @@ QList<Component> components()
     };
 }
 
-QWidget* status(const Component& component, QWidget* parent)
+QWidget* status(const ComponentRow& component, QWidget* parent)
 {
     if (component.find()) {
         auto* check = new QLabel(parent);
@@ -87,7 +87,7 @@ void ComponentsPane::refresh()
         delete item;
     }
     QWidget* group = m_rows->parentWidget();
-    for (const Component& component : components()) {
+    for (const ComponentRow& component : components()) {
         QWidget* row = PaneParts::row({}, QString::fromLatin1(component.name),
                                       component.description, status(component, group), group);
         row->setObjectName(QString::fromLatin1(component.name));

@@ -14,11 +14,11 @@
 #include <QVBoxLayout>
 
 KeysPane::KeysPane(QWidget* parent)
-    : QWidget(parent), m_hotKey(new QCheckBox(
-                           QStringLiteral("Ctrl+Alt+Space opens the wheel for copied files"), this))
+    : QWidget(parent),
+      m_hotKey(new QCheckBox(tr("Ctrl+Alt+Space opens the wheel for copied files"), this))
 {
     auto* layout = new QVBoxLayout(this);
-    auto* dragging = new QGroupBox(QStringLiteral("While dragging"), this);
+    auto* dragging = new QGroupBox(tr("While dragging"), this);
     auto* form = new QFormLayout(dragging);
     for (const WheelMode::Mode mode : WheelMode::all()) {
         auto* picker = new QComboBox(dragging);
@@ -30,13 +30,13 @@ KeysPane::KeysPane(QWidget* parent)
         m_pickers.append(picker);
         form->addRow(WheelMode::title(mode), picker);
     }
-    m_warning = PaneParts::symbolLine(
-        QStringLiteral("exclamationmark.triangle.fill"),
-        QStringLiteral("Two modes use the same key: the first one wins."), dragging);
+    m_warning =
+        PaneParts::symbolLine(QStringLiteral("exclamationmark.triangle.fill"),
+                              tr("Two modes use the same key: the first one wins."), dragging);
     form->addRow(m_warning);
     layout->addWidget(dragging);
 
-    auto* shortcut = new QGroupBox(QStringLiteral("Shortcut"), this);
+    auto* shortcut = new QGroupBox(tr("Shortcut"), this);
     (new QVBoxLayout(shortcut))->addWidget(m_hotKey);
     connect(m_hotKey, &QCheckBox::toggled, this,
             [](bool on) { Settings::shared().set(SettingKeys::hotKey, on); });

@@ -339,7 +339,7 @@ WheelView::ItemText WheelView::itemText(int index) const
     const Label& label = labelOf(index);
     text.titleHeight = std::ceil(QFontMetricsF(label.font).lineSpacing() * lineHeightMultiple *
                                  label.lines.size());
-    if (m_slices.at(index).unavailableReason) {
+    if (m_slices.at(index).missing) {
         text.noteFont = systemFont(9, QFont::Normal, this);
         text.noteLines = wrapped(tr("Needs install"), text.noteFont, text.width, 2);
     }
@@ -388,9 +388,7 @@ void WheelView::paintItem(QPainter& painter, int index) const
     const Operation& item = m_slices.at(index);
     const Colours colours = coloursOf(palette());
     const bool lit = m_highlighted == index;
-    const QColor text = lit                      ? QColor(Qt::white)
-                        : item.unavailableReason ? colours.muted
-                                                 : colours.label;
+    const QColor text = lit ? QColor(Qt::white) : item.missing ? colours.muted : colours.label;
     const ItemText layout = itemText(index);
     const QPointF anchor = layout.anchor;
 
