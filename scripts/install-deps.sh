@@ -24,6 +24,8 @@ packages=(
   # optional components (tests skip when one is absent)
   imagemagick ghostscript
   libreoffice-writer-nogui libreoffice-calc-nogui libreoffice-impress-nogui
+  # (formulas in the documents LibreOffice makes for the tests)
+  libreoffice-math-nogui
   # tests
   xvfb xauth xdotool dbus dbus-x11 poppler-utils epubcheck python3-openpyxl qpdf
   python3-gi gir1.2-gtk-3.0

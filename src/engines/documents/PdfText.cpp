@@ -1,6 +1,7 @@
 #include "engines/documents/PdfText.h"
 
 #include "base/Errors.h"
+#include "base/Translate.h"
 #include "engines/documents/RichDocument.h"
 #include "engines/documents/TextBuilder.h"
 
@@ -13,6 +14,8 @@
 #include <poppler/cpp/poppler-page.h>
 
 namespace PdfText {
+
+FLINGDIAL_TR_CONTEXT(PdfText)
 
 namespace {
 
@@ -56,7 +59,7 @@ std::unique_ptr<QTextDocument> read(const QString& path)
     const QByteArray name = QFile::encodeName(path);
     std::unique_ptr<poppler::document> pdf(poppler::document::load_from_file(name.toStdString()));
     if (!pdf || pdf->is_locked())
-        throw Fail(QStringLiteral("Can’t open %1.").arg(QFileInfo(path).fileName()));
+        throw Fail(tr("Can’t open %1.").arg(QFileInfo(path).fileName()));
     auto document = RichDocument::create();
     TextBuilder builder(*document);
     for (int index = 0; index < pdf->pages(); ++index) {
