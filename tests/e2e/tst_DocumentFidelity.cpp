@@ -245,6 +245,7 @@ private Q_SLOTS:
     void rtfKeepsEveryCellOfLargeAndNestedTables();
     void markdownTablesAndPicturesReachDocxAndPdf();
     void equationsKeepTheirText();
+    void pdfTablesAndBulletsBecomeStructure();
     void picturesNeverComeFromOutsideTheFolder();
     void picturesThatCantBeShownKeepTheirAltText();
 
@@ -586,6 +587,34 @@ void TestDocumentFidelity::equationsKeepTheirText()
         "</mfrac></msqrt></math> and <math><mi>x</mi><mo>&lt;</mo><mi>y</mi></math>.</p>");
     const QString fromHtml = QString::fromUtf8(TestSupport::readFile(run(u"txt"_s, page)));
     QCOMPARE(fromHtml.simplified(), u"Root √(1/(n + 1)) and x < y ."_s);
+}
+
+void TestDocumentFidelity::pdfTablesAndBulletsBecomeStructure()
+{
+    const QString folder = m_dir.filePath(u"frompdf"_s);
+    const QString page = TestSupport::writeFile(
+        folder + u"/list.html"_s,
+        "<html><body><h1>Stock</h1><ul><li>First point</li><li>Second point, long enough to "
+        "wrap onto a second line of the page when LibreOffice lays it out in its default "
+        "font</li><li>Third</li></ul><table border='1'><tr><td>Name</td><td>Count</td></tr>"
+        "<tr><td>Alpha</td><td>12</td></tr><tr><td>Beta</td><td>7</td></tr><tr><td>Gamma "
+        "ray</td><td>120</td></tr></table><p>After the table.</p></body></html>");
+    const QString odt = soffice({page}, u"odt"_s, folder).first();
+    const QString pdf = soffice({odt}, u"pdf"_s, folder + u"/pdf"_s).first();
+    const QString docx = run(u"docx"_s, pdf);
+    const QString xml = Shell::run(u"/usr/bin/unzip"_s, {u"-p"_s, docx, u"word/document.xml"_s});
+    // Each cell its own: never "Beta7".
+    static const QRegularExpression cell(u"<w:tc>.*?</w:tc>"_s);
+    QStringList cells;
+    QRegularExpressionMatchIterator matches = cell.globalMatch(xml);
+    while (matches.hasNext())
+        cells.append(QString(matches.next().captured(0)).remove(QRegularExpression(u"<[^>]*>"_s)));
+    QCOMPARE(cells, (QStringList{u"Name"_s, u"Count"_s, u"Alpha"_s, u"12"_s, u"Beta"_s, u"7"_s,
+                                 u"Gamma ray"_s, u"120"_s}));
+    // The bullets are list items, the wrapped line part of its item.
+    QCOMPARE(xml.count(u"<w:numPr>"_s), 3);
+    QVERIFY(!xml.contains(u"•"_s));
+    QVERIFY(xml.contains(u"Second point, long enough to wrap onto a second line"_s));
 }
 
 void TestDocumentFidelity::picturesNeverComeFromOutsideTheFolder()

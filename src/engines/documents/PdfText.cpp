@@ -2,6 +2,7 @@
 
 #include "base/Errors.h"
 #include "base/Translate.h"
+#include "engines/documents/PageLayout.h"
 #include "engines/documents/RichDocument.h"
 #include "engines/documents/TextBuilder.h"
 
@@ -43,12 +44,115 @@ QTextCharFormat formatOf(const poppler::text_box& box)
     return format;
 }
 
-// Whether a word starts a new line: it sits lower, or back at the left.
-bool startsLine(const poppler::rectf& previous, const poppler::rectf& box)
+// The page's words with their font formats, in poppler's reading order.
+struct PageWords
 {
-    const double height = std::max(1.0, std::min(previous.height(), box.height()));
-    return std::abs(box.top() - previous.top()) > height / 2 || box.left() < previous.left() - 1;
+    QList<PageLayout::Word> words;
+    QList<QTextCharFormat> formats;
+};
+
+PageWords wordsOf(const poppler::page& page)
+{
+    PageWords out;
+    for (const poppler::text_box& box : page.text_list(poppler::page::text_list_include_font)) {
+        const poppler::rectf r = box.bbox();
+        out.words.append(PageLayout::Word{text(box.text()),
+                                          QRectF(r.left(), r.top(), r.width(), r.height()),
+                                          box.has_space_after()});
+        out.formats.append(formatOf(box));
+    }
+    return out;
 }
+
+class PageWriter
+{
+public:
+    PageWriter(TextBuilder& builder, const PageWords& page) : m_builder(builder), m_page(page) {}
+
+    void write()
+    {
+        const QList<PageLayout::Block> blocks = PageLayout::blocks(m_page.words);
+        // The outermost list items of the page are the first level.
+        double leftmost = 1e9;
+        for (const PageLayout::Block& block : blocks)
+            if (block.line && !block.line->bullet.isEmpty())
+                leftmost = std::min(leftmost, left(*block.line));
+        for (const PageLayout::Block& block : blocks) {
+            if (block.table)
+                table(*block.table);
+            else if (block.line)
+                line(*block.line, leftmost);
+        }
+    }
+
+private:
+    double left(const PageLayout::Line& line) const
+    {
+        return m_page.words.at(line.words.first()).box.left();
+    }
+
+    // Words with the space between them that the page shows: a tab where
+    // the gap is wide, so that columns never run together ("Beta7").
+    void words(const QList<int>& indexes, bool dropGlyph = false)
+    {
+        for (qsizetype i = 0; i < indexes.size(); ++i) {
+            const PageLayout::Word& word = m_page.words.at(indexes.at(i));
+            const QTextCharFormat& format = m_page.formats.at(indexes.at(i));
+            if (i > 0) {
+                const PageLayout::Word& previous = m_page.words.at(indexes.at(i - 1));
+                const double gap = word.box.left() - previous.box.right();
+                const double size = std::max(1.0, word.box.height());
+                if (gap > 1.1 * size)
+                    m_builder.text(QStringLiteral("\t"), format);
+                else if (previous.spaceAfter || gap > 0.2 * size)
+                    m_builder.text(QStringLiteral(" "), format);
+            }
+            QString text = word.text;
+            if (i == 0 && dropGlyph)
+                text = text.mid(text.at(0).isHighSurrogate() ? 2 : 1).trimmed();
+            m_builder.text(text, format);
+        }
+    }
+
+    void line(const PageLayout::Line& line, double leftmost)
+    {
+        if (line.continuation) {
+            m_builder.text(QStringLiteral(" "), m_page.formats.at(line.words.first()));
+            words(line.words);
+            return;
+        }
+        m_builder.paragraph(QTextBlockFormat());
+        if (!line.bullet.isEmpty()) {
+            const int level = std::clamp(int(std::lround((left(line) - leftmost) / 18)), 0, 8);
+            m_builder.listItem(QStringLiteral("pdf"), level, TextBuilder::bulletStyle(line.bullet));
+        }
+        words(line.words, line.bulletGlued);
+    }
+
+    void table(const PageLayout::Table& table)
+    {
+        TextBuilder::TableLook look;
+        for (const double width : table.columns)
+            look.columns.append(QTextLength(QTextLength::FixedLength, width));
+        look.width = QTextLength(QTextLength::VariableLength, 0);
+        look.padding = QMarginsF(3, 1, 3, 1);
+        TextBuilder::CellLook cell;
+        cell.borders.fill(TextBuilder::Border{0.5, QColor(0x99, 0x99, 0x99)});
+        m_builder.beginTable(look);
+        for (const QList<QList<int>>& row : table.rows) {
+            m_builder.beginRow();
+            for (int column = 0; column < int(row.size()); ++column) {
+                m_builder.beginCell(column, 1, false, cell);
+                m_builder.paragraph(QTextBlockFormat());
+                words(row.at(column));
+            }
+        }
+        m_builder.endTable();
+    }
+
+    TextBuilder& m_builder;
+    const PageWords& m_page;
+};
 
 } // namespace
 
@@ -61,29 +165,18 @@ std::unique_ptr<QTextDocument> read(const QString& path)
     if (!pdf || pdf->is_locked())
         throw Fail(tr("Can’t open %1.").arg(QFileInfo(path).fileName()));
     auto document = RichDocument::create();
-    TextBuilder builder(*document);
-    for (int index = 0; index < pdf->pages(); ++index) {
-        std::unique_ptr<poppler::page> page(pdf->create_page(index));
-        if (!page)
-            continue;
-        const std::vector<poppler::text_box> boxes =
-            page->text_list(poppler::page::text_list_include_font);
-        if (boxes.empty())
-            continue;
-        std::optional<poppler::rectf> previous;
-        bool spaceAfter = false;
-        for (const poppler::text_box& box : boxes) {
-            const poppler::rectf bounds = box.bbox();
-            if (!previous || startsLine(*previous, bounds)) {
-                builder.paragraph(QTextBlockFormat());
-            } else if (spaceAfter) {
-                builder.text(QStringLiteral(" "), formatOf(box));
-            }
-            builder.text(text(box.text()), formatOf(box));
-            spaceAfter = box.has_space_after();
-            previous = bounds;
+    {
+        TextBuilder builder(*document);
+        for (int index = 0; index < pdf->pages(); ++index) {
+            std::unique_ptr<poppler::page> page(pdf->create_page(index));
+            if (!page)
+                continue;
+            const PageWords words = wordsOf(*page);
+            if (words.words.isEmpty())
+                continue;
+            PageWriter(builder, words).write();
+            builder.paragraph(QTextBlockFormat());
         }
-        builder.paragraph(QTextBlockFormat());
     }
     return document;
 }
