@@ -12,8 +12,10 @@
 #include <QBuffer>
 #include <QFile>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QPainter>
 #include <QPdfWriter>
+#include <QScreen>
 #include <QSet>
 #include <QTextBlock>
 #include <QTextCursor>
@@ -57,7 +59,60 @@ void wrapEverything(QTextDocument& document)
     }
 }
 
-void fitFrame(QTextFrame* frame, double available, PdfPictures& pictures);
+// How many of the layout's units Qt takes a document's length to be: it
+// reads margins, indents, table widths, padding and borders as pixels of
+// the screen (96 to the inch, usually) and scales them to the paint
+// device; the document's lengths are points.
+double unitsPerPoint()
+{
+    double dpi = 100;
+    if (QCoreApplication::testAttribute(Qt::AA_Use96Dpi))
+        dpi = 96;
+    else if (const QScreen* screen = QGuiApplication::primaryScreen())
+        dpi = qRound(screen->logicalDotsPerInchY());
+    return dpi / 72.0;
+}
+
+void scaleProperties(QTextFormat& format, std::initializer_list<int> properties, double scale)
+{
+    for (const int property : properties)
+        if (format.hasProperty(property))
+            format.setProperty(property, format.doubleProperty(property) * scale);
+}
+
+// The document's lengths in the units Qt's layout takes them in.
+void scaleLengths(QTextDocument& document, double scale)
+{
+    document.setIndentWidth(36 * scale);
+    QTextCursor cursor(&document);
+    for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
+        QTextBlockFormat format = block.blockFormat();
+        if (format.leftMargin() == 0 && format.rightMargin() == 0 && format.topMargin() == 0 &&
+            format.bottomMargin() == 0 && format.textIndent() == 0)
+            continue;
+        scaleProperties(format,
+                        {QTextFormat::BlockLeftMargin, QTextFormat::BlockRightMargin,
+                         QTextFormat::BlockTopMargin, QTextFormat::BlockBottomMargin,
+                         QTextFormat::TextIndent},
+                        scale);
+        cursor.setPosition(block.position());
+        cursor.setBlockFormat(format);
+    }
+}
+
+void scaleCell(QTextTableCell& cell, double scale)
+{
+    QTextCharFormat format = cell.format();
+    scaleProperties(format,
+                    {QTextFormat::TableCellLeftPadding, QTextFormat::TableCellRightPadding,
+                     QTextFormat::TableCellTopPadding, QTextFormat::TableCellBottomPadding,
+                     QTextFormat::TableCellTopBorder, QTextFormat::TableCellBottomBorder,
+                     QTextFormat::TableCellLeftBorder, QTextFormat::TableCellRightBorder},
+                    scale);
+    cell.setFormat(format);
+}
+
+void fitFrame(QTextFrame* frame, double available, PdfPictures& pictures, double scale);
 
 // The width inside a cell, for what it holds.
 double innerWidth(const QTextTable& table, const QTextTableCell& cell, const QList<double>& widths)
@@ -75,22 +130,32 @@ double innerWidth(const QTextTable& table, const QTextTableCell& cell, const QLi
 // A table laid out at widths that fit the column it is in: its own
 // widths where those fit, scaled down where not; a picture in a cell gets
 // at most the cell's width, a table in a cell the cell's.
-void fitTable(QTextTable* table, double available, PdfPictures& pictures)
+void fitTable(QTextTable* table, double available, PdfPictures& pictures, double scale)
 {
     QTextTableFormat format = table->format();
     const QList<double> widths = DocumentModel::columnWidths(format, table->columns(), available);
     QList<QTextLength> lengths;
     for (const double width : widths)
-        lengths.append(QTextLength(QTextLength::FixedLength, width));
+        lengths.append(QTextLength(QTextLength::FixedLength, width * scale));
     format.setColumnWidthConstraints(lengths);
     format.setWidth(QTextLength(QTextLength::VariableLength, 0));
+    scaleProperties(format,
+                    {QTextFormat::FrameBorder, QTextFormat::TableCellPadding,
+                     QTextFormat::TableCellSpacing, QTextFormat::FrameMargin,
+                     QTextFormat::FramePadding},
+                    scale);
+    // Tables in cells get the cell's width, in points, before the cells are scaled.
+    QList<std::pair<QTextFrame*, double>> inner;
+    for (QTextFrame* child : table->childFrames())
+        inner.append({child, innerWidth(*table, table->cellAt(child->firstPosition()), widths)});
     table->setFormat(format);
     for (int row = 0; row < table->rows(); ++row) {
         for (int column = 0; column < table->columns(); ++column) {
-            const QTextTableCell cell = table->cellAt(row, column);
+            QTextTableCell cell = table->cellAt(row, column);
             if (cell.row() != row || cell.column() != column)
                 continue;
             const double inner = innerWidth(*table, cell, widths);
+            scaleCell(cell, scale);
             for (auto it = cell.begin(); !it.atEnd(); ++it) {
                 const QTextBlock block = it.currentBlock();
                 if (it.currentFrame() || !block.isValid())
@@ -104,19 +169,49 @@ void fitTable(QTextTable* table, double available, PdfPictures& pictures)
             }
         }
     }
-    for (QTextFrame* child : table->childFrames())
-        fitFrame(child, innerWidth(*table, table->cellAt(child->firstPosition()), widths),
-                 pictures);
+    for (const auto& [child, width] : std::as_const(inner))
+        fitFrame(child, width, pictures, scale);
 }
 
-void fitFrame(QTextFrame* frame, double available, PdfPictures& pictures)
+void fitFrame(QTextFrame* frame, double available, PdfPictures& pictures, double scale)
 {
     if (auto* table = qobject_cast<QTextTable*>(frame)) {
-        fitTable(table, available, pictures);
+        fitTable(table, available, pictures, scale);
         return;
     }
     for (QTextFrame* child : frame->childFrames())
-        fitFrame(child, available, pictures);
+        fitFrame(child, available, pictures, scale);
+}
+
+// Tables still wider than the column once laid out (their cells' words
+// or the tables in them need more than their share) are narrowed until
+// they fit: the layout breaks their words anywhere where it must.
+void narrowWideTables(QTextDocument& document)
+{
+    QAbstractTextDocumentLayout* layout = document.documentLayout();
+    for (int round = 0; round < 4; ++round) {
+        bool narrowed = false;
+        for (QTextFrame* frame : document.rootFrame()->childFrames()) {
+            auto* table = qobject_cast<QTextTable*>(frame);
+            if (!table)
+                continue;
+            const QRectF box = layout->frameBoundingRect(table);
+            if (box.right() <= columnWidth + 0.5 || box.width() <= 0)
+                continue;
+            const double factor =
+                std::clamp((columnWidth - std::max(0.0, box.left())) / box.width(), 0.5, 1.0) *
+                0.98;
+            QTextTableFormat format = table->format();
+            QList<QTextLength> lengths = format.columnWidthConstraints();
+            for (QTextLength& length : lengths)
+                length = QTextLength(QTextLength::FixedLength, length.rawValue() * factor);
+            format.setColumnWidthConstraints(lengths);
+            table->setFormat(format);
+            narrowed = true;
+        }
+        if (!narrowed)
+            return;
+    }
 }
 
 // A link as the PDF holds it: an address in ASCII, whose parentheses and
@@ -287,16 +382,21 @@ void write(QTextDocument& document, const QString& path)
     writer.setCreator(QStringLiteral("Flingdial"));
 
     // Every change to a document that has a layout lays it out again:
-    // the document is made ready first and laid out once.
+    // the document is made ready first, and laid out once, for the PDF's
+    // device, when it gets its page size (without one it has no layout).
+    document.setPageSize(QSizeF());
     document.setUseDesignMetrics(true);
     document.setDocumentMargin(0);
     wrapEverything(document);
     const bool internalLinks = prepareText(document, pictures);
-    fitFrame(document.rootFrame(), columnWidth, pictures);
-    document.setPageSize(QSizeF(columnWidth, textHeight));
+    const double scale = unitsPerPoint();
+    scaleLengths(document, scale);
+    fitFrame(document.rootFrame(), columnWidth, pictures, scale);
     QAbstractTextDocumentLayout* layout = document.documentLayout();
     layout->registerHandler(QTextFormat::ImageObject, &pictures);
     layout->setPaintDevice(&writer);
+    document.setPageSize(QSizeF(columnWidth, textHeight));
+    narrowWideTables(document);
 
     QPainter pdf;
     if (!pdf.begin(&writer))
