@@ -6,6 +6,7 @@
 #include "engines/documents/NewFile.h"
 #include "engines/documents/PageTextFilter.h"
 #include "engines/documents/PdfPictures.h"
+#include "engines/documents/PdfTableBorders.h"
 #include "engines/qpdf/QpdfFiles.h"
 
 #include <QAbstractTextDocumentLayout>
@@ -389,6 +390,8 @@ void write(QTextDocument& document, const QString& path)
     document.setDocumentMargin(0);
     wrapEverything(document);
     const bool internalLinks = prepareText(document, pictures);
+    PdfTableBorders borders;
+    borders.take(document);
     const double scale = unitsPerPoint();
     scaleLengths(document, scale);
     fitFrame(document.rootFrame(), columnWidth, pictures, scale);
@@ -397,6 +400,7 @@ void write(QTextDocument& document, const QString& path)
     layout->setPaintDevice(&writer);
     document.setPageSize(QSizeF(columnWidth, textHeight));
     narrowWideTables(document);
+    borders.measure(document, scale);
 
     QPainter pdf;
     if (!pdf.begin(&writer))
@@ -415,6 +419,7 @@ void write(QTextDocument& document, const QString& path)
         context.clip = QRectF(0, top, columnWidth, textHeight);
         painter.setClipRect(QRectF(-margin, top, pageWidth, textHeight));
         layout->draw(&painter, context);
+        borders.draw(painter, context.clip);
     }
     if (!pdf.end())
         throw Fail(tr("The PDF couldn’t be created."));
