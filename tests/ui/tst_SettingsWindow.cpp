@@ -1,3 +1,4 @@
+#include "support/TestPlatform.h"
 #include "core/Settings.h"
 #include "support/TestSupport.h"
 #include "ui/settings/SettingsWindow.h"
@@ -108,6 +109,7 @@ private:
 
 void TestSettingsWindow::initTestCase()
 {
+    TestPlatform::install();
     m_home = std::make_unique<ScopedEnv>("XDG_CONFIG_HOME", m_config.path().toLocal8Bit());
     m_toolDirs = std::make_unique<ScopedEnv>("FLINGDIAL_TOOL_DIRS", m_tools.path().toLocal8Bit());
     Settings::shared().registerDefaults();
@@ -154,7 +156,8 @@ void TestSettingsWindow::texts_data()
     QTest::newRow("components") << int(SettingsWindow::components)
                                 << QStringList{"ImageMagick", "WebP, AVIF, PSD, SVG",
                                                "Ghostscript", "Stronger PDF compression",
-                                               "LibreOffice", "Presentations, ODS and .doc files"};
+                                               "LibreOffice", "Presentations, ODS and .doc files",
+                                               "OCR",         "Text from scans"};
 }
 
 void TestSettingsWindow::texts()

@@ -16,7 +16,6 @@
 #include "engines/documents/OdtReader.h"
 #include "engines/documents/OdtWriter.h"
 #include "engines/documents/PdfRenderer.h"
-#include "engines/documents/PdfText.h"
 #include "engines/documents/RtfReader.h"
 #include "engines/documents/RtfWriter.h"
 #include "engines/documents/TextBuilder.h"
@@ -215,8 +214,6 @@ std::unique_ptr<QTextDocument> load(const QString& path)
         return fromHTML(Markdown::html(strictUtf8(path)), path, folder);
     if (key == QLatin1String("epub"))
         return Epub::read(path);
-    if (key == QLatin1String("pdf"))
-        return PdfText::read(path);
     throw Fail(tr("This computer can’t open .%1 files.").arg(key));
 }
 
