@@ -88,7 +88,7 @@ fodt_header='<?xml version="1.0" encoding="UTF-8"?>
     print "</table:table></office:text></office:body></office:document>"
   }'
 } > "$work/table.fodt"
-# 30 photos of 2400 × 1600 pixels, about a megabyte each, with a line of text.
+# 30 photos of 2400 × 1600 pixels, 1.7 MB each, with a line of text.
 ffmpeg=$(command -v ffmpeg || true)
 if [ -n "$ffmpeg" ]; then
   "$ffmpeg" -v error -f lavfi -i "testsrc2=size=2400x1600:rate=1,noise=alls=20:allf=t" \

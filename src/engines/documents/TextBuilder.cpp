@@ -185,7 +185,7 @@ void TextBuilder::beginRow(bool header)
     // Rows are added in growing batches and the spare ones removed at the
     // end: Qt indexes the whole table again after each change to its grid.
     if (state.row >= state.table->rows())
-        state.table->appendRows(std::clamp(state.table->rows(), 1, 4096));
+        state.table->appendRows(std::clamp(state.table->rows(), 1, 256));
     if (header && state.inHeader && state.row == state.headerRows)
         ++state.headerRows;
     else
