@@ -28,6 +28,8 @@ packages=(
   # text recognition, with a second language for the tests
   tesseract-ocr tesseract-ocr-eng tesseract-ocr-deu
   libreoffice-writer-nogui libreoffice-calc-nogui libreoffice-impress-nogui
+  # (formulas in the documents LibreOffice makes for the tests)
+  libreoffice-math-nogui
   # tests
   xvfb xauth xdotool dbus dbus-x11 poppler-utils epubcheck python3-openpyxl qpdf
   python3-gi gir1.2-gtk-3.0

@@ -12,6 +12,7 @@
 #include <QPalette>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTextBlock>
 #include <QTextDocument>
@@ -113,6 +114,7 @@ private Q_SLOTS:
     void pdfPaginatesA4_data();
     void pdfPaginatesA4();
     void pdfTextIsBlackOnDarkDesktops();
+    void pdfTableBordersLieBetweenTheCells();
 
 private:
     QString write(QTextDocument& document, const QString& name);
@@ -441,6 +443,75 @@ void TestDocumentConverter::pdfTextIsBlackOnDarkDesktops()
         for (int x = 0; x < page.width(); ++x)
             darkest = std::min(darkest, qGray(page.pixel(x, y)));
     QVERIFY2(darkest < 40, qPrintable(QString::number(darkest)));
+}
+
+// The renderer draws table borders itself, along the cells Qt laid out:
+// lines between the rows and columns, never through their text, and the
+// header row's again at the top of each page the table goes on to.
+void TestDocumentConverter::pdfTableBordersLieBetweenTheCells()
+{
+    if (QStandardPaths::findExecutable(u"pdftoppm"_s).isEmpty())
+        QSKIP("pdftoppm (poppler-utils) is not installed");
+    QString rows;
+    for (int row = 1; row <= 80; ++row)
+        rows += u"<tr><td style='border:1px solid #ff0000;padding:3px'><p>Left%1</p></td>"
+                "<td style='border:1px solid #ff0000;padding:3px'>Right%1</td></tr>"_s.arg(row);
+    const auto document = RichDocument::fromHTML(
+        u"<table style='border-collapse:collapse' width='300'><thead><tr>"
+        "<th style='border:1px solid #ff0000'>Head</th><th style='border:1px solid "
+        "#ff0000'>Second</th></tr></thead><tbody>"_s +
+        rows + u"</tbody></table>"_s);
+    const QString pdf = write(*document, u"borders.pdf"_s);
+    const QString boxes = Shell::run(u"/usr/bin/pdftotext"_s, {u"-bbox"_s, pdf, u"-"_s});
+    QHash<QString, QRectF> words;
+    QRegularExpressionMatchIterator found =
+        QRegularExpression(
+            u"<page|<word xMin=\"([\\d.]+)\" yMin=\"([\\d.]+)\" xMax=\"([\\d.]+)\" yMax=\"([\\d.]+)\">([^<]*)</word>"_s)
+            .globalMatch(boxes);
+    int page = 0;
+    while (found.hasNext()) {
+        const auto match = found.next();
+        if (match.captured(0) == u"<page") {
+            ++page;
+            continue;
+        }
+        words.insert(match.captured(5) + u'@' + QString::number(page),
+                     QRectF(QPointF(match.captured(1).toDouble(), match.captured(2).toDouble()),
+                            QPointF(match.captured(3).toDouble(), match.captured(4).toDouble())));
+    }
+    QVERIFY2(words.contains(u"Head@2"_s), "the header repeats on the second page");
+    Shell::run(u"/usr/bin/pdftoppm"_s, {u"-png"_s, u"-r"_s, u"72"_s, u"-f"_s, u"2"_s, u"-l"_s,
+                                        u"2"_s, u"-singlefile"_s, pdf, m_dir.filePath(u"two"_s)});
+    const QImage image(m_dir.filePath(u"two.png"_s));
+    const auto red = [&](int x, int y) {
+        const QColor c = image.pixelColor(x, y);
+        return c.red() > 180 && c.green() < 120 && c.blue() < 120;
+    };
+    const auto redRow = [&](int x, double from, double to) {
+        for (int y = int(from); y <= int(std::ceil(to)); ++y)
+            if (red(x, y))
+                return true;
+        return false;
+    };
+    // Between two rows of the second page, a line; across a row's text, none.
+    QString upper;
+    for (int row = 1; row < 80 && upper.isEmpty(); ++row)
+        if (words.contains(u"Left%1@2"_s.arg(row)) && words.contains(u"Left%1@2"_s.arg(row + 1)))
+            upper = QString::number(row);
+    QVERIFY(!upper.isEmpty());
+    const QRectF a = words.value(u"Left"_s + upper + u"@2"_s);
+    const QRectF b = words.value(u"Left"_s + QString::number(upper.toInt() + 1) + u"@2"_s);
+    const int x = int(a.center().x());
+    QVERIFY(redRow(x, a.bottom(), b.top()));
+    QVERIFY(!redRow(x, a.top() + 2, a.bottom() - 2));
+    // Between the columns, a line; and over the repeated header, too.
+    const QRectF right = words.value(u"Right"_s + upper + u"@2"_s);
+    bool between = false;
+    for (int px = int(a.right()); px < int(right.left()); ++px)
+        between = between || red(px, int(a.center().y()));
+    QVERIFY(between);
+    const QRectF head = words.value(u"Head@2"_s);
+    QVERIFY(redRow(int(head.center().x()), head.top() - 6, head.top()));
 }
 
 QTEST_MAIN(TestDocumentConverter)

@@ -2,16 +2,24 @@
 
 #include "base/Errors.h"
 #include "base/FileOps.h"
+#include "base/Translate.h"
 #include "converters/office/LibreOffice.h"
 #include "core/Deps.h"
 #include "core/Engines.h"
+#include "core/NameReservations.h"
 #include "core/Output.h"
 #include "core/ResultGuard.h"
 #include "core/ScratchDirectory.h"
 
+#include <QDir>
+#include <QFile>
 #include <QFileInfo>
+#include <cerrno>
+#include <sys/stat.h>
 
 namespace DocumentConverter {
+
+FLINGDIAL_TR_CONTEXT(DocumentConverter)
 
 namespace {
 
@@ -23,7 +31,7 @@ bool needsLibreOffice(const QString& from)
 }
 
 void convertThroughLibreOffice(const QString& file, const QString& target, const QString& title,
-                               const QString& out)
+                               const QString& out, const QString& picturesFolder)
 {
     const ScratchDirectory scratch;
     // LibreOffice lays out a Pages document's PDF from the file it read.
@@ -32,7 +40,55 @@ void convertThroughLibreOffice(const QString& file, const QString& target, const
         return;
     }
     const QString docx = LibreOffice::convert(file, QStringLiteral("docx"), scratch.path());
-    Engines::documents().convert(docx, target, title, out);
+    Engines::documents().convert(docx, target, title, out, picturesFolder);
+}
+
+// Web pages and Markdown keep their pictures as files in a folder beside
+// them: "<name>_files" for a page, as browsers save a page whole, and
+// "<name>_pictures" for Markdown. The page names the folder, so the folder
+// is claimed (made) first, under the first free name.
+QString picturesFolder(const QString& page, const QString& target)
+{
+    const QString stem = Output::splitName(QFileInfo(page).fileName()).first;
+    const QString wanted =
+        QFileInfo(page).path() + u'/' + stem +
+        (target == QLatin1String("md") ? QStringLiteral("_pictures") : QStringLiteral("_files"));
+    for (qint64 n = 1;; ++n) {
+        const QString folder = Output::numbered(wanted, n);
+        if (NameReservations::shared().isClaimed(folder))
+            continue;
+        const QByteArray name = QFile::encodeName(folder);
+        if (::mkdir(name.constData(), 0755) == 0)
+            return folder;
+        if (errno != EEXIST)
+            throw SystemError(
+                tr("The folder “%1” couldn’t be created.").arg(QFileInfo(folder).fileName()));
+    }
+}
+
+QString convertWithPictures(const QString& file, const QString& target, const QString& title)
+{
+    // The name the page will take, so that its folder can share it.
+    const QString wanted = Output::candidate(file, QString(), target);
+    QString page = wanted;
+    for (qint64 n = 2; QFileInfo::exists(page) || NameReservations::shared().isClaimed(page); ++n)
+        page = Output::numbered(wanted, n);
+    const QString folder = picturesFolder(page, target);
+    QString result;
+    try {
+        result = ResultGuard::make(wanted, [&](const QString& out) {
+            if (needsLibreOffice(FileKind::ext(file)))
+                convertThroughLibreOffice(file, target, title, out, folder);
+            else
+                Engines::documents().convert(file, target, title, out, folder);
+        });
+    } catch (...) {
+        FileOps::removeQuietly(folder);
+        throw;
+    }
+    // A document without pictures leaves no folder.
+    QDir().rmdir(folder);
+    return result;
 }
 
 } // namespace
@@ -64,9 +120,11 @@ QString convert(const QString& file, const QString& target)
 {
     const QString title = Output::baseName(file);
     const QString from = FileKind::ext(file);
+    if (target == QLatin1String("html") || target == QLatin1String("md"))
+        return convertWithPictures(file, target, title);
     return ResultGuard::make(Output::candidate(file, QString(), target), [&](const QString& out) {
         if (needsLibreOffice(from))
-            convertThroughLibreOffice(file, target, title, out);
+            convertThroughLibreOffice(file, target, title, out, QString());
         else
             Engines::documents().convert(file, target, title, out);
     });

@@ -13,9 +13,11 @@ public:
 
     // Reads `source` (a format the engine reads itself) and writes it as
     // `target` at `destination`, which must not exist yet. `title` names
-    // the document where the format keeps a title.
+    // the document where the format keeps a title. The pictures of an HTML
+    // page or a Markdown file go into `picturesFolder`, an empty folder
+    // beside the destination, when one is given.
     virtual void convert(const QString& source, const QString& target, const QString& title,
-                         const QString& destination) = 0;
+                         const QString& destination, const QString& picturesFolder = {}) = 0;
 };
 
 #define FlingdialDocumentEngine_iid "org.flingdial.DocumentEngine/1"

@@ -16,7 +16,7 @@ class DocumentsPlugin : public QObject, public EnginePlugin, public DocumentEngi
 public:
     void attach(EngineHost& host) override;
     void convert(const QString& source, const QString& target, const QString& title,
-                 const QString& destination) override;
+                 const QString& destination, const QString& picturesFolder) override;
 
 private:
     EngineHost* m_host = nullptr;

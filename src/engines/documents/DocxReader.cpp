@@ -1,12 +1,16 @@
 #include "engines/documents/DocxReader.h"
 
 #include "base/Errors.h"
+#include "base/Translate.h"
+#include "engines/documents/MathText.h"
+#include "engines/documents/Pictures.h"
 #include "engines/documents/RunStyle.h"
 #include "engines/documents/TextBuilder.h"
 #include "engines/documents/Xml.h"
 #include "engines/documents/ZipArchive.h"
 
 #include <QColor>
+#include <QDir>
 #include <QFileInfo>
 #include <QHash>
 #include <QRegularExpression>
@@ -16,6 +20,8 @@
 #include <utility>
 
 namespace DocxReader {
+
+FLINGDIAL_TR_CONTEXT(DocxReader)
 
 namespace {
 
@@ -51,11 +57,33 @@ struct ParagraphStyle
     }
 };
 
+// The sides of a table's frame as a table style or table sets them.
+enum Edge { edgeTop, edgeLeft, edgeBottom, edgeRight, edgeInsideH, edgeInsideV, edgeCount };
+
+struct TableStyle
+{
+    std::array<std::optional<TextBuilder::Border>, edgeCount> edges;
+    std::optional<QMarginsF> margins;
+    std::optional<QColor> shading;
+
+    void overlay(const TableStyle& top)
+    {
+        for (int edge = 0; edge < edgeCount; ++edge)
+            if (top.edges[edge])
+                edges[edge] = top.edges[edge];
+        if (top.margins)
+            margins = top.margins;
+        if (top.shading)
+            shading = top.shading;
+    }
+};
+
 struct Style
 {
     QString basedOn;
     ParagraphStyle paragraph;
     RunStyle run;
+    TableStyle table;
 };
 
 constexpr int styleChainLimit = 32;
@@ -82,6 +110,104 @@ std::optional<double> twips(const pugi::xml_node& node, const char* name)
     if (!ok || !std::isfinite(number))
         return std::nullopt;
     return std::clamp(number / twipsPerPoint, -2000.0, 2000.0);
+}
+
+// A border element (w:top, w:insideH, …): eighths of a point, "nil" and
+// "none" for no line.
+std::optional<TextBuilder::Border> border(const pugi::xml_node& node)
+{
+    if (!node)
+        return std::nullopt;
+    TextBuilder::Border border;
+    const QString value = attribute(node, "val").value_or(QStringLiteral("single"));
+    if (value == QLatin1String("nil") || value == QLatin1String("none"))
+        return border;
+    bool ok = false;
+    const double eighths = attribute(node, "sz").value_or(QStringLiteral("4")).toDouble(&ok);
+    border.width = std::clamp(ok ? eighths / 8 : 0.5, 0.25, 12.0);
+    if (value == QLatin1String("double"))
+        border.style = QTextFrameFormat::BorderStyle_Double;
+    else if (value == QLatin1String("dotted"))
+        border.style = QTextFrameFormat::BorderStyle_Dotted;
+    else if (value.startsWith(QLatin1String("dash")))
+        border.style = QTextFrameFormat::BorderStyle_Dashed;
+    const QString color = attribute(node, "color").value_or(QString());
+    if (color.size() == 6 && QColor::isValidColorName(QLatin1Char('#') + color))
+        border.color = QColor(QLatin1Char('#') + color);
+    return border;
+}
+
+// A shading element's fill colour, when it has one.
+std::optional<QColor> shading(const pugi::xml_node& node)
+{
+    if (!node)
+        return std::nullopt;
+    QString fill = attribute(node, "fill").value_or(QString());
+    if (attribute(node, "val").value_or(QString()) == QLatin1String("solid"))
+        fill = attribute(node, "color").value_or(fill);
+    if (fill.size() != 6 || !QColor::isValidColorName(QLatin1Char('#') + fill))
+        return std::nullopt;
+    return QColor(QLatin1Char('#') + fill);
+}
+
+TableStyle tableStyle(const pugi::xml_node& properties)
+{
+    TableStyle style;
+    if (!properties)
+        return style;
+    if (const pugi::xml_node borders = child(properties, "tblBorders")) {
+        struct Names
+        {
+            Edge edge;
+            const char* name;
+            const char* otherName; // the same side in newer documents
+        };
+        static const Names names[] = {{edgeTop, "top", "top"},
+                                      {edgeLeft, "left", "start"},
+                                      {edgeBottom, "bottom", "bottom"},
+                                      {edgeRight, "right", "end"},
+                                      {edgeInsideH, "insideH", "insideH"},
+                                      {edgeInsideV, "insideV", "insideV"}};
+        for (const Names& each : names) {
+            auto found = border(child(borders, each.name));
+            if (!found)
+                found = border(child(borders, each.otherName));
+            style.edges[each.edge] = found;
+        }
+    }
+    if (const pugi::xml_node margins = child(properties, "tblCellMar")) {
+        const auto side = [&](std::initializer_list<const char*> names, double fallback) {
+            for (const char* name : names)
+                if (const pugi::xml_node node = child(margins, name))
+                    return std::clamp(attribute(node, "w").value_or(QString()).toDouble() /
+                                          twipsPerPoint,
+                                      0.0, 72.0);
+            return fallback;
+        };
+        style.margins = QMarginsF(side({"left", "start"}, 5.4), side({"top"}, 0),
+                                  side({"right", "end"}, 5.4), side({"bottom"}, 0));
+    }
+    style.shading = shading(child(properties, "shd"));
+    return style;
+}
+
+// A length of VML's style attribute ("120pt", "1.5in", "3cm") in points.
+std::optional<double> vmlLength(const QString& style, const QString& property)
+{
+    const QRegularExpression expression(
+        QStringLiteral("(?:^|;)\\s*%1\\s*:\\s*([0-9.]+)\\s*(pt|in|cm|mm|px)?").arg(property),
+        QRegularExpression::CaseInsensitiveOption);
+    const auto match = expression.match(style);
+    if (!match.hasMatch())
+        return std::nullopt;
+    const double value = match.captured(1).toDouble();
+    const QString unit = match.captured(2).toLower();
+    const double factor = unit == QLatin1String("in")   ? 72.0
+                          : unit == QLatin1String("cm") ? 72.0 / 2.54
+                          : unit == QLatin1String("mm") ? 72.0 / 25.4
+                          : unit == QLatin1String("px") ? 0.75
+                                                        : 1.0;
+    return value * factor;
 }
 
 RunStyle runStyle(const pugi::xml_node& properties)
@@ -193,10 +319,14 @@ class Reader
 {
 public:
     Reader(const QString& path, QTextDocument& document)
-        : m_path(path), m_builder(document),
-          m_archive(ZipArchive::open(path, [](const QString& name) {
-              return name.endsWith(QLatin1String(".xml")) || name.endsWith(QLatin1String(".rels"));
-          }))
+        : m_path(path), m_builder(document), m_pictures(document),
+          m_archive(ZipArchive::open(
+              path,
+              [](const QString& name) {
+                  return name.endsWith(QLatin1String(".xml")) ||
+                         name.endsWith(QLatin1String(".rels"));
+              },
+              Pictures::hasPictureName))
     {}
 
     void read()
@@ -204,11 +334,12 @@ public:
         const QString main = mainPart();
         const auto body = m_archive.part(main);
         if (!body)
-            throw Fail(QStringLiteral("%1 isn’t a Word document.").arg(fileName()));
+            throw Fail(tr("%1 isn’t a Word document.").arg(fileName()));
         const QString folder = main.section(QLatin1Char('/'), 0, -2);
         const QString prefix = folder.isEmpty() ? QString() : folder + QLatin1Char('/');
         readRelationships(prefix + QStringLiteral("_rels/") + main.section(QLatin1Char('/'), -1) +
-                          QStringLiteral(".rels"));
+                              QStringLiteral(".rels"),
+                          folder);
         readStyles(prefix + QStringLiteral("styles.xml"));
         readNumbering(prefix + QStringLiteral("numbering.xml"));
         readNotes(prefix + QStringLiteral("footnotes.xml"), "footnote", m_footnotes);
@@ -247,7 +378,7 @@ private:
         return QStringLiteral("word/document.xml");
     }
 
-    void readRelationships(const QString& name)
+    void readRelationships(const QString& name, const QString& folder)
     {
         const auto rels = parsed(name);
         if (!rels)
@@ -255,9 +386,17 @@ private:
         for (pugi::xml_node each : Xml::child(*rels, "Relationships").children()) {
             const auto id = attribute(each, "Id");
             const auto target = attribute(each, "Target");
-            if (id && target &&
-                attribute(each, "Type").value_or(QString()).endsWith(QLatin1String("/hyperlink")))
+            const QString type = attribute(each, "Type").value_or(QString());
+            if (!id || !target)
+                continue;
+            if (type.endsWith(QLatin1String("/hyperlink")))
                 m_links.insert(*id, *target);
+            // Pictures linked from outside the package are never fetched.
+            else if (type.endsWith(QLatin1String("/image")) &&
+                     attribute(each, "TargetMode").value_or(QString()) != QLatin1String("External"))
+                m_media.insert(*id,
+                               QDir::cleanPath(target->startsWith(u'/') ? target->mid(1)
+                                                                        : folder + u'/' + *target));
         }
     }
 
@@ -278,6 +417,7 @@ private:
                 style.basedOn = attribute(based, "val").value_or(QString());
             style.paragraph = paragraphStyle(child(each, "pPr"));
             style.run = runStyle(child(each, "rPr"));
+            style.table = tableStyle(child(each, "tblPr"));
             // Word's built-in heading styles carry their level in the name
             // even where the outline level is missing.
             static const QRegularExpression heading(QStringLiteral("^heading ([1-9])$"),
@@ -287,9 +427,13 @@ private:
             if (const auto match = heading.match(styleName);
                 match.hasMatch() && !style.paragraph.outlineLevel)
                 style.paragraph.outlineLevel = match.captured(1).toInt() - 1;
-            if (attribute(each, "default").value_or(QString()) == QLatin1String("1") &&
-                attribute(each, "type").value_or(QString()) == QLatin1String("paragraph"))
-                m_defaultParagraphStyle = attribute(each, "styleId").value_or(QString());
+            const QString type = attribute(each, "type").value_or(QString());
+            if (attribute(each, "default").value_or(QString()) == QLatin1String("1")) {
+                if (type == QLatin1String("paragraph"))
+                    m_defaultParagraphStyle = attribute(each, "styleId").value_or(QString());
+                else if (type == QLatin1String("table"))
+                    m_defaultTableStyle = attribute(each, "styleId").value_or(QString());
+            }
             m_styles.insert(attribute(each, "styleId").value_or(QString()), style);
         }
     }
@@ -310,6 +454,7 @@ private:
         for (const Style* each : chain) {
             style.paragraph.overlay(each->paragraph);
             style.run.overlay(each->run);
+            style.table.overlay(each->table);
         }
         return style;
     }
@@ -331,8 +476,11 @@ private:
                     continue;
                 const int index = attribute(level, "ilvl").value_or(QString()).toInt();
                 const QString format = attribute(child(level, "numFmt"), "val").value_or(QString());
+                // A level without a number (outline numbering of headings)
+                // makes no list item.
                 levels.insert(
-                    index, format == QLatin1String("bullet") || format.isEmpty()
+                    index, format == QLatin1String("none") ? QTextListFormat::ListStyleUndefined
+                           : format == QLatin1String("bullet") || format.isEmpty()
                                ? TextBuilder::bulletStyle(
                                      attribute(child(level, "lvlText"), "val").value_or(QString()))
                                : listStyle(format, index));
@@ -377,7 +525,28 @@ private:
                 blocks(child(each, "sdtContent"), depth + 1);
             else if (is(each, "customXml") || is(each, "ins") || is(each, "smartTag"))
                 blocks(each, depth + 1);
+            else if (is(each, "bookmarkStart"))
+                bookmark(each);
+            else if (is(each, "oMathPara") || is(each, "oMath")) {
+                m_builder.paragraph(QTextBlockFormat());
+                math(each, QTextCharFormat());
+            }
         }
+    }
+
+    void bookmark(const pugi::xml_node& node)
+    {
+        const QString name = attribute(node, "name").value_or(QString());
+        // Word's mark of the last place edited is no target.
+        if (name != QLatin1String("_GoBack"))
+            m_builder.anchor(name);
+    }
+
+    void math(const pugi::xml_node& node, const QTextCharFormat& format)
+    {
+        const QString text = MathText::fromOfficeMath(node);
+        if (!text.isEmpty())
+            m_builder.text(text, format);
     }
 
     void paragraph(const pugi::xml_node& node)
@@ -394,7 +563,10 @@ private:
         QTextBlockFormat format;
         format.setAlignment(p.alignment.value_or(Qt::AlignLeft));
         const bool listed = p.numId && !p.numId->isEmpty() && *p.numId != QLatin1String("0") &&
-                            m_numbering.contains(*p.numId);
+                            m_numbering.contains(*p.numId) &&
+                            m_numbering.value(*p.numId).value(std::clamp(p.level.value_or(0), 0, 8),
+                                                              QTextListFormat::ListDisc) !=
+                                QTextListFormat::ListStyleUndefined;
         if (!listed) {
             format.setLeftMargin(std::max(0.0, p.left.value_or(0)));
             format.setTextIndent(p.firstLine.value_or(0));
@@ -417,7 +589,16 @@ private:
             marker.setVerticalAlignment(QTextCharFormat::AlignSuperScript);
             m_builder.text(std::exchange(m_noteMarker, QString()), marker);
         }
+        const QList<pugi::xml_node> outerBoxes = std::exchange(m_boxes, {});
         inlines(node, 0);
+        // Text boxes anchored in the paragraph follow it.
+        const QList<pugi::xml_node> boxes = std::exchange(m_boxes, outerBoxes);
+        for (const pugi::xml_node& box : boxes)
+            if (m_boxDepth < 4) {
+                ++m_boxDepth;
+                blocks(box, 1);
+                --m_boxDepth;
+            }
     }
 
     // Runs and what wraps them inside a paragraph.
@@ -447,18 +628,24 @@ private:
                 inlines(each, depth + 1);
             } else if (is(each, "sdt")) {
                 inlines(child(each, "sdtContent"), depth + 1);
+            } else if (is(each, "bookmarkStart")) {
+                bookmark(each);
+            } else if (is(each, "oMath") || is(each, "oMathPara")) {
+                math(each, m_paragraphRun.format());
             }
-            // Deleted text (del, moveFrom) and bookmarks are left out.
+            // Deleted text (del, moveFrom) is left out.
         }
     }
 
     static std::optional<QString> hyperlinkIn(const QString& instruction)
     {
-        static const QRegularExpression link(QStringLiteral("^\\s*HYPERLINK\\s+\"([^\"]*)\""));
+        // HYPERLINK "address", or HYPERLINK \l "bookmark" for a place in the text.
+        static const QRegularExpression link(
+            QStringLiteral("^\\s*HYPERLINK\\s+(\\\\l\\s+)?\"([^\"]*)\""));
         const auto match = link.match(instruction);
         if (!match.hasMatch())
             return std::nullopt;
-        return match.captured(1);
+        return match.hasCaptured(1) ? u'#' + match.captured(2) : match.captured(2);
     }
 
     void run(const pugi::xml_node& node)
@@ -473,7 +660,28 @@ private:
             format.setAnchor(true);
             format.setAnchorHref(m_href);
         }
+        runContent(node, format, 0);
+    }
+
+    void runContent(const pugi::xml_node& node, const QTextCharFormat& format, int depth)
+    {
+        if (depth > 8)
+            return;
         for (pugi::xml_node each : node.children()) {
+            if (m_fieldState != FieldState::instruction) {
+                if (is(each, "drawing")) {
+                    drawing(each, format);
+                    continue;
+                }
+                if (is(each, "pict") || is(each, "object")) {
+                    vml(each, format);
+                    continue;
+                }
+                if (is(each, "AlternateContent")) {
+                    runContent(alternative(each), format, depth + 1);
+                    continue;
+                }
+            }
             if (is(each, "fldChar")) {
                 field(attribute(each, "fldCharType").value_or(QString()));
                 continue;
@@ -498,6 +706,82 @@ private:
             else if (is(each, "endnoteReference"))
                 noteReference(each, m_endnotes, format);
         }
+    }
+
+    // The branch of markup-compatibility content to read: Word's own
+    // (a drawing) where it has one, else the fallback for older readers.
+    static pugi::xml_node alternative(const pugi::xml_node& node)
+    {
+        for (pugi::xml_node each : node.children())
+            if (is(each, "Choice") && (each.select_node(".//*[local-name()='drawing']")))
+                return each;
+        return child(node, "Fallback");
+    }
+
+    // A DrawingML picture, or a text box whose text follows the paragraph.
+    void drawing(const pugi::xml_node& node, const QTextCharFormat& format)
+    {
+        pugi::xml_node frame = child(node, "inline");
+        if (!frame)
+            frame = child(node, "anchor");
+        const pugi::xml_node extent = child(frame, "extent");
+        const double emuPerPoint = 12700;
+        const QSizeF size(attribute(extent, "cx").value_or(QString()).toDouble() / emuPerPoint,
+                          attribute(extent, "cy").value_or(QString()).toDouble() / emuPerPoint);
+        const pugi::xml_node properties = child(frame, "docPr");
+        QString alt = attribute(properties, "descr").value_or(QString());
+        if (alt.trimmed().isEmpty())
+            alt = attribute(properties, "title").value_or(QString());
+        const pugi::xml_node blip =
+            frame
+                .select_node(".//*[local-name()='pic']/*[local-name()='blipFill']/"
+                             "*[local-name()='blip']")
+                .node();
+        if (blip) {
+            picture(Xml::prefixedAttribute(blip, "r", "embed").value_or(QString()), size, alt,
+                    format);
+            return;
+        }
+        for (const pugi::xpath_node& box : frame.select_nodes(".//*[local-name()='txbxContent']"))
+            m_boxes.append(box.node());
+    }
+
+    // Pictures and text boxes of VML, which older documents and OLE
+    // objects (their preview picture) use.
+    void vml(const pugi::xml_node& node, const QTextCharFormat& format)
+    {
+        for (pugi::xml_node shape : node.children()) {
+            if (shape.type() != pugi::node_element)
+                continue;
+            const QString style = attribute(shape, "style").value_or(QString());
+            const QSizeF size(vmlLength(style, QStringLiteral("width")).value_or(0),
+                              vmlLength(style, QStringLiteral("height")).value_or(0));
+            if (const pugi::xml_node image = child(shape, "imagedata")) {
+                QString alt = attribute(shape, "alt").value_or(QString());
+                if (alt.trimmed().isEmpty())
+                    alt = Xml::prefixedAttribute(image, "o", "title").value_or(QString());
+                picture(Xml::prefixedAttribute(image, "r", "id").value_or(QString()), size, alt,
+                        format);
+            }
+            for (const pugi::xpath_node& box :
+                 shape.select_nodes(".//*[local-name()='txbxContent']"))
+                m_boxes.append(box.node());
+        }
+    }
+
+    void picture(const QString& id, QSizeF size, const QString& alt, const QTextCharFormat& format)
+    {
+        const auto bytes = m_archive.part(m_media.value(id));
+        const auto image = bytes ? m_pictures.add(*bytes,
+                                                  size.width() > 0 && size.height() > 0
+                                                      ? std::optional<QSizeF>(size)
+                                                      : std::nullopt,
+                                                  alt)
+                                 : std::nullopt;
+        if (image)
+            m_builder.picture(*image, format);
+        else
+            m_builder.text(alt.simplified(), format);
     }
 
     void lineOrPageBreak(const QString& type, const QTextCharFormat& format)
@@ -573,34 +857,68 @@ private:
     // Cells hold blocks, which may hold tables again: the depth counts both.
     void table(const pugi::xml_node& node, int depth)
     {
+        QList<pugi::xml_node> rows;
+        for (pugi::xml_node row : node.children()) {
+            if (is(row, "sdt"))
+                row = child(child(row, "sdtContent"), "tr");
+            if (is(row, "tr"))
+                rows.append(row);
+        }
         if (m_builder.tableDepth() >= TextBuilder::maximumTableDepth) {
-            for (pugi::xml_node row : node.children())
+            for (const pugi::xml_node& row : rows)
                 for (pugi::xml_node cell : row.children())
                     if (is(cell, "tc"))
                         blocks(cell, depth + 1);
             return;
         }
-        m_builder.beginTable();
-        for (pugi::xml_node row : node.children()) {
-            if (!is(row, "tr"))
-                continue;
-            m_builder.beginRow();
+        const pugi::xml_node properties = child(node, "tblPr");
+        TableStyle style =
+            resolved(attribute(child(properties, "tblStyle"), "val").value_or(m_defaultTableStyle))
+                .table;
+        style.overlay(tableStyle(properties));
+        TextBuilder::TableLook look;
+        for (pugi::xml_node column : child(node, "tblGrid").children())
+            if (is(column, "gridCol"))
+                look.columns.append(
+                    QTextLength(QTextLength::FixedLength,
+                                std::clamp(attribute(column, "w").value_or(QString()).toDouble() /
+                                               twipsPerPoint,
+                                           0.0, 2000.0)));
+        look.width = tableWidth(child(properties, "tblW"));
+        look.padding = style.margins.value_or(QMarginsF(5.4, 0, 5.4, 0));
+        const QString align = attribute(child(properties, "jc"), "val").value_or(QString());
+        if (align == QLatin1String("center"))
+            look.alignment = Qt::AlignHCenter;
+        else if (align == QLatin1String("right") || align == QLatin1String("end"))
+            look.alignment = Qt::AlignRight;
+        const int gridColumns = std::max(int(look.columns.size()), 1);
+
+        m_builder.beginTable(look);
+        for (qsizetype r = 0; r < rows.size(); ++r) {
+            const pugi::xml_node row = rows.at(r);
+            m_builder.beginRow(toggle(child(row, "trPr"), "tblHeader").value_or(false));
             int column = 0;
             for (pugi::xml_node cell : row.children()) {
                 if (is(cell, "sdt"))
                     cell = child(child(cell, "sdtContent"), "tc");
                 if (!is(cell, "tc"))
                     continue;
-                const pugi::xml_node properties = child(cell, "tcPr");
-                const int span = std::clamp(attribute(child(properties, "gridSpan"), "val")
+                const pugi::xml_node cellProperties = child(cell, "tcPr");
+                const int span = std::clamp(attribute(child(cellProperties, "gridSpan"), "val")
                                                 .value_or(QStringLiteral("1"))
                                                 .toInt(),
                                             1, 64);
-                const pugi::xml_node merge = child(properties, "vMerge");
+                const pugi::xml_node merge = child(cellProperties, "vMerge");
                 const bool continues =
                     merge && attribute(merge, "val").value_or(QStringLiteral("continue")) ==
                                  QLatin1String("continue");
-                m_builder.beginCell(column, span, continues);
+                const bool first = r == 0;
+                const bool last = r == rows.size() - 1;
+                const bool leftmost = column == 0;
+                const bool rightmost = column + span >= gridColumns;
+                m_builder.beginCell(
+                    column, span, continues,
+                    cellLook(style, cellProperties, first, last, leftmost, rightmost));
                 if (!continues)
                     blocks(cell, depth + 1);
                 column += span;
@@ -609,9 +927,58 @@ private:
         m_builder.endTable();
     }
 
+    static QTextLength tableWidth(const pugi::xml_node& node)
+    {
+        const QString type = attribute(node, "type").value_or(QStringLiteral("dxa"));
+        QString value = attribute(node, "w").value_or(QString());
+        if (type == QLatin1String("pct")) {
+            // Fiftieths of a percent, or a percentage written out.
+            const bool written = value.endsWith(u'%');
+            const double number = (written ? value.chopped(1) : value).toDouble();
+            const double percent = written ? number : number / 50;
+            if (percent > 0)
+                return QTextLength(QTextLength::PercentageLength, std::min(percent, 100.0));
+        } else if (type == QLatin1String("dxa")) {
+            const double points = value.toDouble() / twipsPerPoint;
+            if (points > 0)
+                return QTextLength(QTextLength::FixedLength, std::min(points, 2000.0));
+        }
+        return QTextLength(QTextLength::VariableLength, 0);
+    }
+
+    // A cell's borders: its own, else the table's outer ones at the edge of
+    // the table and its inner ones elsewhere.
+    static TextBuilder::CellLook cellLook(const TableStyle& table, const pugi::xml_node& properties,
+                                          bool first, bool last, bool leftmost, bool rightmost)
+    {
+        TextBuilder::CellLook look;
+        const pugi::xml_node own = child(properties, "tcBorders");
+        const auto side = [&](std::initializer_list<const char*> names, Edge outer, Edge inner,
+                              bool atEdge) {
+            for (const char* name : names)
+                if (const auto found = border(child(own, name)))
+                    return *found;
+            return table.edges[atEdge ? outer : inner].value_or(TextBuilder::Border());
+        };
+        using DocumentModel::Side;
+        look.borders[Side::top] = side({"top"}, edgeTop, edgeInsideH, first);
+        look.borders[Side::bottom] = side({"bottom"}, edgeBottom, edgeInsideH, last);
+        look.borders[Side::left] = side({"left", "start"}, edgeLeft, edgeInsideV, leftmost);
+        look.borders[Side::right] = side({"right", "end"}, edgeRight, edgeInsideV, rightmost);
+        look.background = shading(child(properties, "shd"));
+        if (!look.background)
+            look.background = table.shading;
+        return look;
+    }
+
     QString m_path;
     TextBuilder m_builder;
+    Pictures::Store m_pictures;
     ZipArchive m_archive;
+    QHash<QString, QString> m_media; // relationship → part
+    QString m_defaultTableStyle;
+    QList<pugi::xml_node> m_boxes; // text boxes of the paragraph being read
+    int m_boxDepth = 0;
     Style m_defaults;
     QString m_defaultParagraphStyle;
     QHash<QString, Style> m_styles;

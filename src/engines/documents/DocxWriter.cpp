@@ -2,9 +2,12 @@
 
 #include "base/ZipWriter.h"
 #include "engines/documents/DocumentModel.h"
+#include "engines/documents/Pictures.h"
 #include "engines/documents/Xml.h"
 
+#include <QHash>
 #include <QMap>
+#include <QSet>
 #include <QTextDocument>
 #include <cmath>
 
@@ -16,7 +19,6 @@ using namespace DocumentModel;
 using Xml::escaped;
 
 constexpr int twipsPerPoint = 20;
-constexpr int columnTwips = 483 * twipsPerPoint; // the A4 text column
 
 QByteArray number(double value)
 {
@@ -81,14 +83,29 @@ public:
         zip.add(QStringLiteral("word/numbering.xml"), numbering());
         zip.addFolder(QStringLiteral("word/_rels/"));
         zip.add(QStringLiteral("word/_rels/document.xml.rels"), documentRelationships());
+        if (!m_media.isEmpty())
+            zip.addFolder(QStringLiteral("word/media/"));
+        for (const Media& media : std::as_const(m_media))
+            // Pictures are compressed already.
+            zip.add(QStringLiteral("word/") + media.name, media.bytes, ZipWriter::Method::stored);
         zip.finish();
     }
 
 private:
-    static QByteArray contentTypes()
+    QByteArray contentTypes() const
     {
+        QByteArray pictures;
+        for (const char* extension : {"png", "jpg", "gif"})
+            if (m_extensions.contains(QString::fromLatin1(extension)))
+                pictures += R"(<Default Extension=")" + QByteArray(extension) +
+                            R"(" ContentType=")" +
+                            Pictures::mediaType(extension == QByteArray("jpg") ? "jpeg" : extension)
+                                .toLatin1() +
+                            R"("/>)";
         return R"(<?xml version="1.0" encoding="UTF-8" standalone="yes"?>
-<Types xmlns="http://schemas.openxmlformats.org/package/2006/content-types"><Default Extension="rels" ContentType="application/vnd.openxmlformats-package.relationships+xml"/><Default Extension="xml" ContentType="application/xml"/><Override PartName="/word/document.xml" ContentType="application/vnd.openxmlformats-officedocument.wordprocessingml.document.main+xml"/><Override PartName="/word/styles.xml" ContentType="application/vnd.openxmlformats-officedocument.wordprocessingml.styles+xml"/><Override PartName="/word/numbering.xml" ContentType="application/vnd.openxmlformats-officedocument.wordprocessingml.numbering+xml"/><Override PartName="/docProps/core.xml" ContentType="application/vnd.openxmlformats-package.core-properties+xml"/></Types>)";
+<Types xmlns="http://schemas.openxmlformats.org/package/2006/content-types"><Default Extension="rels" ContentType="application/vnd.openxmlformats-package.relationships+xml"/><Default Extension="xml" ContentType="application/xml"/>)" +
+               pictures +
+               R"(<Override PartName="/word/document.xml" ContentType="application/vnd.openxmlformats-officedocument.wordprocessingml.document.main+xml"/><Override PartName="/word/styles.xml" ContentType="application/vnd.openxmlformats-officedocument.wordprocessingml.styles+xml"/><Override PartName="/word/numbering.xml" ContentType="application/vnd.openxmlformats-officedocument.wordprocessingml.numbering+xml"/><Override PartName="/docProps/core.xml" ContentType="application/vnd.openxmlformats-package.core-properties+xml"/></Types>)";
     }
 
     static QByteArray packageRelationships()
@@ -108,7 +125,7 @@ private:
     {
         const QByteArray margin = twips(56);
         return R"(<?xml version="1.0" encoding="UTF-8" standalone="yes"?>
-<w:document xmlns:w="http://schemas.openxmlformats.org/wordprocessingml/2006/main" xmlns:r="http://schemas.openxmlformats.org/officeDocument/2006/relationships"><w:body>)" +
+<w:document xmlns:w="http://schemas.openxmlformats.org/wordprocessingml/2006/main" xmlns:r="http://schemas.openxmlformats.org/officeDocument/2006/relationships" xmlns:wp="http://schemas.openxmlformats.org/drawingml/2006/wordprocessingDrawing" xmlns:a="http://schemas.openxmlformats.org/drawingml/2006/main" xmlns:pic="http://schemas.openxmlformats.org/drawingml/2006/picture"><w:body>)" +
                body + R"(<w:sectPr><w:pgSz w:w="11906" w:h="16838"/><w:pgMar w:top=")" + margin +
                R"(" w:right=")" + margin + R"(" w:bottom=")" + margin + R"(" w:left=")" + margin +
                R"(" w:header="708" w:footer="708" w:gutter="0"/></w:sectPr></w:body></w:document>)";
@@ -183,6 +200,11 @@ private:
                 R"(<Relationship Id=")" + it.value() +
                 R"(" Type="http://schemas.openxmlformats.org/officeDocument/2006/relationships/hyperlink" Target=")" +
                 escaped(it.key()) + R"(" TargetMode="External"/>)";
+        for (const Media& media : m_media)
+            out +=
+                R"(<Relationship Id=")" + media.id +
+                R"(" Type="http://schemas.openxmlformats.org/officeDocument/2006/relationships/image" Target=")" +
+                escaped(media.name) + R"("/>)";
         return out + "</Relationships>";
     }
 
@@ -235,7 +257,9 @@ private:
         else if (p.alignment & Qt::AlignJustify)
             out += R"(<w:jc w:val="both"/>)";
         out += "</w:pPr>";
+        bookmarks(p.anchors, out);
         for (const Run& run : p.runs) {
+            bookmarks(run.anchors, out);
             if (run.marks.href.isEmpty()) {
                 this->run(run, out);
                 continue;
@@ -254,7 +278,48 @@ private:
         out += "</w:p>";
     }
 
-    void run(const Run& run, QByteArray& out) const
+    void bookmarks(const QStringList& names, QByteArray& out)
+    {
+        for (const QString& name : names) {
+            const QByteArray id = QByteArray::number(++m_bookmarks);
+            out += R"(<w:bookmarkStart w:id=")" + id + R"(" w:name=")" + escaped(name) +
+                   R"("/><w:bookmarkEnd w:id=")" + id + R"("/>)";
+        }
+    }
+
+    // A picture inline in its paragraph, its bytes a part of word/media.
+    QByteArray drawing(const DocumentModel::Picture& picture)
+    {
+        const auto portable = Pictures::portable(picture.picture);
+        if (!portable)
+            return "<w:t>" + escaped(picture.alt) + "</w:t>";
+        QByteArray& id = m_mediaIds[portable->bytes];
+        if (id.isEmpty()) {
+            id = "rIdPicture" + QByteArray::number(m_media.size() + 1);
+            const QString extension = Pictures::extension(portable->format);
+            m_extensions.insert(extension);
+            m_media.append(
+                Media{id, QStringLiteral("media/picture%1.").arg(m_media.size() + 1) + extension,
+                      portable->bytes});
+        }
+        const QByteArray cx =
+            QByteArray::number(qlonglong(std::lround(picture.size.width() * 12700)));
+        const QByteArray cy =
+            QByteArray::number(qlonglong(std::lround(picture.size.height() * 12700)));
+        const QByteArray number = QByteArray::number(++m_drawings);
+        const QByteArray alt = escaped(picture.alt);
+        return R"(<w:drawing><wp:inline distT="0" distB="0" distL="0" distR="0"><wp:extent cx=")" +
+               cx + R"(" cy=")" + cy + R"("/><wp:docPr id=")" + number + R"(" name="Picture )" +
+               number + R"(" descr=")" + alt +
+               R"("/><wp:cNvGraphicFramePr><a:graphicFrameLocks noChangeAspect="1"/></wp:cNvGraphicFramePr><a:graphic><a:graphicData uri="http://schemas.openxmlformats.org/drawingml/2006/picture"><pic:pic><pic:nvPicPr><pic:cNvPr id=")" +
+               number + R"(" name="Picture )" + number + R"(" descr=")" + alt +
+               R"("/><pic:cNvPicPr/></pic:nvPicPr><pic:blipFill><a:blip r:embed=")" + id +
+               R"("/><a:stretch><a:fillRect/></a:stretch></pic:blipFill><pic:spPr><a:xfrm><a:off x="0" y="0"/><a:ext cx=")" +
+               cx + R"(" cy=")" + cy +
+               R"("/></a:xfrm><a:prstGeom prst="rect"><a:avLst/></a:prstGeom></pic:spPr></pic:pic></a:graphicData></a:graphic></wp:inline></w:drawing>)";
+    }
+
+    void run(const Run& run, QByteArray& out)
     {
         QByteArray properties;
         const Marks& m = run.marks;
@@ -282,6 +347,10 @@ private:
         out += "<w:r>";
         if (!properties.isEmpty())
             out += "<w:rPr>" + properties + "</w:rPr>";
+        if (run.picture) {
+            out += drawing(*run.picture) + "</w:r>";
+            return;
+        }
         qsizetype start = 0;
         const QString& text = run.text;
         for (qsizetype i = 0; i <= text.size(); ++i) {
@@ -303,14 +372,21 @@ private:
     {
         if (t.rows == 0 || t.columns == 0)
             return;
-        out +=
-            R"(<w:tbl><w:tblPr><w:tblStyle w:val="TableGrid"/><w:tblW w:w="5000" w:type="pct"/><w:tblLook w:val="04A0"/></w:tblPr><w:tblGrid>)";
-        const QByteArray width = QByteArray::number(columnTwips / t.columns);
-        for (int column = 0; column < t.columns; ++column)
-            out += R"(<w:gridCol w:w=")" + width + R"("/>)";
+        double width = 0;
+        for (const double each : t.widths)
+            width += each;
+        out += R"(<w:tbl><w:tblPr><w:tblW w:w=")" + twips(width) +
+               R"(" w:type="dxa"/><w:tblLayout w:type="fixed"/><w:tblCellMar><w:top w:w=")" +
+               twips(t.padding.top()) + R"(" w:type="dxa"/><w:left w:w=")" +
+               twips(t.padding.left()) + R"(" w:type="dxa"/><w:bottom w:w=")" +
+               twips(t.padding.bottom()) + R"(" w:type="dxa"/><w:right w:w=")" +
+               twips(t.padding.right()) +
+               R"(" w:type="dxa"/></w:tblCellMar><w:tblLook w:val="04A0"/></w:tblPr><w:tblGrid>)";
+        for (const double each : t.widths)
+            out += R"(<w:gridCol w:w=")" + twips(each) + R"("/>)";
         out += "</w:tblGrid>";
         for (int row = 0; row < t.rows; ++row) {
-            out += "<w:tr>";
+            out += row < t.headerRows ? "<w:tr><w:trPr><w:tblHeader/></w:trPr>" : "<w:tr>";
             for (int column = 0; column < t.columns; ++column) {
                 const Cell& cell = t.cells[row][column];
                 if (cell.covered) {
@@ -319,14 +395,16 @@ private:
                     if (cell.originRow == row || cell.originColumn != column)
                         continue;
                     const Cell& origin = t.cells[cell.originRow][cell.originColumn];
-                    out += "<w:tc><w:tcPr>" + gridSpan(origin.columnSpan) +
-                           "<w:vMerge/></w:tcPr><w:p/></w:tc>";
+                    out += "<w:tc><w:tcPr>" + cellWidth(t, column, origin.columnSpan) +
+                           gridSpan(origin.columnSpan) + "<w:vMerge/>" + cellLook(origin) +
+                           "</w:tcPr><w:p/></w:tc>";
                     continue;
                 }
-                out += "<w:tc><w:tcPr>" + gridSpan(cell.columnSpan);
+                out += "<w:tc><w:tcPr>" + cellWidth(t, column, cell.columnSpan) +
+                       gridSpan(cell.columnSpan);
                 if (cell.rowSpan > 1)
                     out += R"(<w:vMerge w:val="restart"/>)";
-                out += "</w:tcPr>";
+                out += cellLook(cell) + "</w:tcPr>";
                 blocks(cell.blocks, out);
                 // A cell ends with a paragraph, as Word requires.
                 if (cell.blocks.isEmpty() || !cell.blocks.last().paragraph)
@@ -336,6 +414,39 @@ private:
             out += "</w:tr>";
         }
         out += "</w:tbl>";
+    }
+
+    static QByteArray cellWidth(const Table& t, int column, int span)
+    {
+        double width = 0;
+        for (int c = column; c < column + span && c < t.widths.size(); ++c)
+            width += t.widths.at(c);
+        return R"(<w:tcW w:w=")" + twips(width) + R"(" w:type="dxa"/>)";
+    }
+
+    static QByteArray border(const char* side, const Border& border)
+    {
+        if (!border.isVisible())
+            return "<w:" + QByteArray(side) + R"( w:val="nil"/>)";
+        const char* style = border.style == QTextFrameFormat::BorderStyle_Double   ? "double"
+                            : border.style == QTextFrameFormat::BorderStyle_Dotted ? "dotted"
+                            : border.style == QTextFrameFormat::BorderStyle_Dashed ? "dashed"
+                                                                                   : "single";
+        return "<w:" + QByteArray(side) + R"( w:val=")" + style + R"(" w:sz=")" +
+               number(std::clamp(border.width * 8, 2.0, 96.0)) + R"(" w:space="0" w:color=")" +
+               border.color.name().mid(1).toUpper().toLatin1() + R"("/>)";
+    }
+
+    static QByteArray cellLook(const Cell& cell)
+    {
+        QByteArray out = "<w:tcBorders>" + border("top", cell.borders[Side::top]) +
+                         border("left", cell.borders[Side::left]) +
+                         border("bottom", cell.borders[Side::bottom]) +
+                         border("right", cell.borders[Side::right]) + "</w:tcBorders>";
+        if (cell.background)
+            out += R"(<w:shd w:val="clear" w:color="auto" w:fill=")" +
+                   cell.background->name().mid(1).toUpper().toLatin1() + R"("/>)";
+        return out;
     }
 
     static QByteArray gridSpan(int span)
@@ -348,6 +459,17 @@ private:
     QString m_defaultFamily;
     QMap<int, ListItem> m_lists;
     QMap<QString, QByteArray> m_links; // target → relationship id
+    struct Media
+    {
+        QByteArray id;
+        QString name; // inside word/
+        QByteArray bytes;
+    };
+    QList<Media> m_media;
+    QHash<QByteArray, QByteArray> m_mediaIds; // bytes → relationship id
+    QSet<QString> m_extensions;
+    int m_drawings = 0;
+    int m_bookmarks = 0;
 };
 
 } // namespace

@@ -1,8 +1,11 @@
 #include "engines/documents/Epub.h"
 
 #include "base/Errors.h"
+#include "base/Translate.h"
 #include "base/ZipWriter.h"
-#include "engines/documents/Markdown.h"
+#include "engines/documents/HtmlPictures.h"
+#include "engines/documents/HtmlWriter.h"
+#include "engines/documents/MathText.h"
 #include "engines/documents/RichDocument.h"
 #include "engines/documents/Xml.h"
 #include "engines/documents/ZipArchive.h"
@@ -19,6 +22,8 @@
 #include <QUuid>
 
 namespace Epub {
+
+FLINGDIAL_TR_CONTEXT(Epub)
 
 namespace {
 
@@ -44,16 +49,6 @@ QString escapedTitle(const QString& title)
     text.replace(QLatin1Char('>'), QStringLiteral("&gt;"));
     text.replace(QLatin1Char('"'), QStringLiteral("&quot;"));
     return text;
-}
-
-QString body(const QTextDocument& document)
-{
-    const QString html = Markdown::html(Markdown::markdown(document));
-    const QStringList pieces = html.split(QStringLiteral("<body>\n"));
-    QString text = pieces.size() > 1 ? pieces.last() : QString();
-    text.remove(QStringLiteral("</body></html>"));
-    // Line and page breaks from Word and the like are not XML characters.
-    return xmlText(text);
 }
 
 QString fileName(const QString& path)
@@ -104,27 +99,62 @@ QString bodyOf(const QString& document)
 {
     static const QRegularExpression whole(QStringLiteral("<body[^>]*>([\\s\\S]*)</body>"));
     static const QRegularExpression opening(QStringLiteral("^<body[^>]*>"));
-    static const QRegularExpression image(QStringLiteral("<img[^>]*>"));
     const auto match = whole.match(document);
     QString text = match.hasMatch() ? match.captured(1) : document;
     text.remove(opening);
     text.remove(QStringLiteral("</body>"));
-    text.remove(image);
     return text;
+}
+
+// The name every chapter's start is known by once the book is one text.
+QString chapterAnchor(const QString& path)
+{
+    return QStringLiteral("chapter:") + path;
+}
+
+// Links between chapters as links inside the one text the book becomes:
+// "two.xhtml#notes" goes to "#notes", "two.xhtml" to the chapter's start.
+QString joinedLinks(const QString& body, const QString& folder, const QSet<QString>& chapters)
+{
+    static const QRegularExpression link(
+        QStringLiteral("(<a\\b[^>]*\\bhref\\s*=\\s*)([\"'])([^\"']*)\\2"),
+        QRegularExpression::CaseInsensitiveOption);
+    QString out;
+    qsizetype last = 0;
+    QRegularExpressionMatchIterator matches = link.globalMatch(body);
+    while (matches.hasNext()) {
+        const auto match = matches.next();
+        out += QStringView(body).mid(last, match.capturedStart() - last);
+        last = match.capturedEnd();
+        QString href = match.captured(3);
+        const QString file = QUrl::fromPercentEncoding(href.section(u'#', 0, 0).toUtf8());
+        const QString fragment = href.contains(u'#') ? href.section(u'#', 1) : QString();
+        if (!file.isEmpty() && !href.contains(u':')) {
+            const auto target = inside(folder, file);
+            if (target && chapters.contains(*target))
+                href = u'#' + (fragment.isEmpty() ? chapterAnchor(*target) : fragment);
+        }
+        out += match.captured(1) + match.captured(2) + href + match.captured(2);
+    }
+    out += QStringView(body).mid(last);
+    return out;
 }
 
 class Reader
 {
 public:
     explicit Reader(const QString& path)
-        : m_path(path), m_archive(ZipArchive::open(path, [](const QString& name) {
-              const QString lower = name.toLower();
-              return lower.endsWith(QLatin1String(".xml")) ||
-                     lower.endsWith(QLatin1String(".opf")) ||
-                     lower.endsWith(QLatin1String(".xhtml")) ||
-                     lower.endsWith(QLatin1String(".html")) ||
-                     lower.endsWith(QLatin1String(".htm"));
-          }))
+        : m_path(path), m_archive(ZipArchive::open(
+                            path,
+                            [](const QString& name) {
+                                const QString lower = name.toLower();
+                                return lower.endsWith(QLatin1String(".xml")) ||
+                                       lower.endsWith(QLatin1String(".opf")) ||
+                                       lower.endsWith(QLatin1String(".xhtml")) ||
+                                       lower.endsWith(QLatin1String(".html")) ||
+                                       lower.endsWith(QLatin1String(".htm"));
+                            },
+                            Pictures::hasPictureName))
     {}
 
     std::unique_ptr<QTextDocument> read()
@@ -147,42 +177,60 @@ public:
                 manifest.insert(*id, decodedHref.isEmpty() ? *href : decodedHref);
             }
         }
-        QString text;
-        bool anyText = false;
         // Each chapter is read once: a 2 KB book listing one chapter 20,000
         // times in its spine grew to 21 GB.
-        QSet<QString> read;
+        QStringList chapters;
         for (const pugi::xpath_node& itemref :
              document.select_nodes("//*[local-name()='spine']/*[local-name()='itemref']/@idref")) {
             const QString id = QString::fromUtf8(itemref.attribute().value());
-            if (!manifest.contains(id) || read.contains(manifest.value(id)))
-                continue;
-            read.insert(manifest.value(id));
-            const auto location = inside(folder, manifest.value(id));
-            const auto bytes = location ? m_archive.part(*location) : std::nullopt;
+            const auto location =
+                manifest.contains(id) ? inside(folder, manifest.value(id)) : std::nullopt;
+            if (location && !chapters.contains(*location))
+                chapters.append(*location);
+        }
+        const QSet<QString> known(chapters.cbegin(), chapters.cend());
+        auto result = RichDocument::create();
+        HtmlPictures pictures(*result);
+        QString text;
+        bool anyText = false;
+        for (const QString& location : std::as_const(chapters)) {
+            const auto bytes = m_archive.part(location);
             const auto chapter = bytes ? decoded(*bytes) : std::nullopt;
             if (!chapter)
                 continue;
-            const QString part = bodyOf(*chapter);
+            const QString chapterFolder = location.section(u'/', 0, -2);
+            // A chapter's pictures are parts of the book, from its own folder.
+            const auto resolve = [&](const QString& source) -> std::optional<QByteArray> {
+                if (const auto data = HtmlPictures::fromDataUrl(source))
+                    return data;
+                const auto part = inside(chapterFolder, QUrl::fromPercentEncoding(source.toUtf8()));
+                return part ? m_archive.part(*part) : std::nullopt;
+            };
+            const QString part = pictures.prepare(
+                MathText::replaceInHtml(joinedLinks(bodyOf(*chapter), chapterFolder, known)),
+                resolve);
             anyText = anyText || !part.trimmed().isEmpty();
-            text += part + QLatin1Char('\n');
+            text += QStringLiteral("<a name=\"%1\"></a>").arg(chapterAnchor(location)) + part +
+                    QLatin1Char('\n');
         }
         if (!anyText)
-            throw Fail(QStringLiteral("%1 has no text that can be read.").arg(fileName(m_path)));
-        return RichDocument::fromHTML(
-            QStringLiteral("<html><head><meta charset=\"utf-8\"/></head><body>") + text +
-                QStringLiteral("</body></html>"),
-            m_path);
+            throw Fail(tr("%1 has no text that can be read.").arg(fileName(m_path)));
+        RichDocument::read(*result,
+                           QStringLiteral("<html><head><meta charset=\"utf-8\"/></head><body>") +
+                               text + QStringLiteral("</body></html>"),
+                           m_path);
+        pictures.finish();
+        return result;
     }
 
 private:
-    Fail invalid() const { return Fail(fileName(m_path) + QStringLiteral(" isn’t a valid EPUB.")); }
+    Fail invalid() const { return Fail(tr("%1 isn’t a valid EPUB.").arg(fileName(m_path))); }
 
     QString packagePath() const
     {
         const auto container = m_archive.part(QStringLiteral("META-INF/container.xml"));
         if (!container)
-            throw Fail(QStringLiteral("%1 isn’t a valid EPUB: it has no META-INF/container.xml.")
+            throw Fail(tr("%1 isn’t a valid EPUB: it has no META-INF/container.xml.")
                            .arg(fileName(m_path)));
         const pugi::xml_document document = Xml::parse(*container, m_path);
         const pugi::xpath_node root =
@@ -207,6 +255,38 @@ void write(const QTextDocument& document, const QString& title, const QString& p
     const QString identifier = QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper();
     const QString modified =
         QDateTime::currentDateTimeUtc().toString(Qt::ISODate).left(19) + QLatin1Char('Z');
+
+    // The book's pictures, each a part of its own, listed in the manifest.
+    struct Item
+    {
+        QString name;
+        QByteArray bytes;
+        QString type;
+    };
+    QList<Item> pictures;
+    QHash<QByteArray, QString> names;
+    HtmlWriter::Options options;
+    options.links = DocumentModel::Links::book;
+    options.headingIdentifiers = true;
+    options.pictureSource = [&](const Pictures::Picture& picture) {
+        const auto portable = Pictures::portable(picture);
+        if (!portable)
+            return QString();
+        QString& name = names[portable->bytes];
+        if (name.isEmpty()) {
+            name = QStringLiteral("pictures/picture%1.").arg(pictures.size() + 1) +
+                   Pictures::extension(portable->format);
+            pictures.append(Item{name, portable->bytes, Pictures::mediaType(portable->format)});
+        }
+        return name;
+    };
+    const HtmlWriter::Body body = HtmlWriter::body(document, options);
+
+    QString items;
+    for (qsizetype i = 0; i < pictures.size(); ++i)
+        items += QStringLiteral("\n    <item id=\"picture%1\" href=\"%2\" media-type=\"%3\"/>")
+                     .arg(i + 1)
+                     .arg(pictures.at(i).name, pictures.at(i).type);
     const QString package =
         QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<package "
                        "xmlns=\"http://www.idpf.org/2007/opf\" version=\"3.0\" "
@@ -220,21 +300,31 @@ void write(const QTextDocument& document, const QString& title, const QString& p
         QStringLiteral("</meta>\n  </metadata>\n  <manifest>\n    <item id=\"nav\" "
                        "href=\"nav.xhtml\" media-type=\"application/xhtml+xml\" "
                        "properties=\"nav\"/>\n    <item id=\"text\" href=\"text.xhtml\" "
-                       "media-type=\"application/xhtml+xml\"/>\n  </manifest>\n  "
-                       "<spine><itemref idref=\"text\"/></spine>\n</package>");
+                       "media-type=\"application/xhtml+xml\"/>") +
+        items +
+        QStringLiteral("\n  </manifest>\n  <spine><itemref idref=\"text\"/></spine>\n</package>");
+
+    // The table of contents: the title, then the headings down to the third level.
+    QString toc = QStringLiteral("<li><a href=\"text.xhtml\">") + escaped + QStringLiteral("</a>");
+    QString entries;
+    for (const HtmlWriter::Heading& heading : body.headings)
+        if (heading.level <= 3 && !heading.text.isEmpty())
+            entries += QStringLiteral("<li><a href=\"text.xhtml#%1\">%2</a></li>")
+                           .arg(QString::fromUtf8(Xml::escaped(heading.id)),
+                                QString::fromUtf8(Xml::escaped(heading.text)));
+    if (!entries.isEmpty())
+        toc += QStringLiteral("<ol>") + entries + QStringLiteral("</ol>");
+    toc += QStringLiteral("</li>");
     const QString navigation =
         QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<html "
                        "xmlns=\"http://www.w3.org/1999/xhtml\" "
                        "xmlns:epub=\"http://www.idpf.org/2007/ops\">\n<head><title>") +
-        escaped +
-        QStringLiteral("</title></head>\n<body><nav epub:type=\"toc\"><ol><li><a "
-                       "href=\"text.xhtml\">") +
-        escaped + QStringLiteral("</a></li></ol></nav></body>\n</html>");
-    const QString content =
-        QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<html "
-                       "xmlns=\"http://www.w3.org/1999/xhtml\">\n<head><title>") +
-        escaped + QStringLiteral("</title></head>\n<body>\n") + body(document) +
-        QStringLiteral("\n</body>\n</html>");
+        escaped + QStringLiteral("</title></head>\n<body><nav epub:type=\"toc\"><ol>") + toc +
+        QStringLiteral("</ol></nav></body>\n</html>");
+    const QByteArray content = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<html "
+                               "xmlns=\"http://www.w3.org/1999/xhtml\">\n<head><title>" +
+                               escaped.toUtf8() + "</title></head>\n<body>\n" + body.markup +
+                               "</body>\n</html>";
     const QByteArray container =
         "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<container version=\"1.0\" "
         "xmlns=\"urn:oasis:names:tc:opendocument:xmlns:container\">\n  <rootfiles><rootfile "
@@ -247,7 +337,9 @@ void write(const QTextDocument& document, const QString& title, const QString& p
     zip.add(QStringLiteral("META-INF/container.xml"), container);
     zip.add(QStringLiteral("OEBPS/content.opf"), package.toUtf8());
     zip.add(QStringLiteral("OEBPS/nav.xhtml"), navigation.toUtf8());
-    zip.add(QStringLiteral("OEBPS/text.xhtml"), content.toUtf8());
+    zip.add(QStringLiteral("OEBPS/text.xhtml"), content);
+    for (const Item& picture : std::as_const(pictures))
+        zip.add(QStringLiteral("OEBPS/") + picture.name, picture.bytes, ZipWriter::Method::stored);
     zip.finish();
 }
 

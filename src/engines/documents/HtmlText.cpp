@@ -79,6 +79,59 @@ Nesting nesting(QStringView html)
     return deepest;
 }
 
+QString forQtReader(const QString& html)
+{
+    static const QRegularExpression tag(QStringLiteral(
+        "<([a-zA-Z][a-zA-Z0-9]*)((?:\\s[^>]*?)?\\sstyle\\s*=\\s*(\"[^\"]*\"|'[^']*')[^>]*)>"));
+    static const QRegularExpression property(
+        QStringLiteral("((?:margin|padding|text-indent|border|width|height)[a-z-]*\\s*:)([^;]*)"),
+        QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression points(QStringLiteral("(\\d*\\.?\\d+)pt\\b"));
+    static const QRegularExpression width(
+        QStringLiteral("(?:^|[;\"'\\s])width\\s*:\\s*(\\d*\\.?\\d+)(px|%)"));
+    if (!html.contains(QLatin1String("style"), Qt::CaseInsensitive))
+        return html;
+    QString out;
+    qsizetype last = 0;
+    QRegularExpressionMatchIterator tags = tag.globalMatch(html);
+    while (tags.hasNext()) {
+        const auto match = tags.next();
+        out += QStringView(html).mid(last, match.capturedStart() - last);
+        last = match.capturedEnd();
+        const QString style = match.captured(3);
+        QString changed;
+        qsizetype done = 0;
+        QRegularExpressionMatchIterator properties = property.globalMatch(style);
+        while (properties.hasNext()) {
+            const auto each = properties.next();
+            changed += QStringView(style).mid(done, each.capturedStart(2) - done);
+            changed += QString(each.captured(2)).replace(points, QStringLiteral("\\1px"));
+            done = each.capturedEnd(2);
+        }
+        changed += QStringView(style).mid(done);
+        QString whole = match.captured(0);
+        whole.replace(match.capturedStart(3) - match.capturedStart(0), style.size(), changed);
+        const QString name = match.captured(1).toLower();
+        if ((name == QLatin1String("td") || name == QLatin1String("th") ||
+             name == QLatin1String("table")) &&
+            !QRegularExpression(QStringLiteral("\\swidth\\s*="),
+                                QRegularExpression::CaseInsensitiveOption)
+                 .match(match.captured(2).remove(style))
+                 .hasMatch()) {
+            const auto found = width.match(changed);
+            if (found.hasMatch())
+                whole.insert(1 + name.size(),
+                             QStringLiteral(" width=\"%1%2\"")
+                                 .arg(found.captured(1), found.captured(2) == QLatin1String("%")
+                                                             ? QStringLiteral("%")
+                                                             : QString()));
+        }
+        out += whole;
+    }
+    out += QStringView(html).mid(last);
+    return out;
+}
+
 QByteArray declaredCharset(const QByteArray& bytes)
 {
     static const QRegularExpression meta(

@@ -23,4 +23,10 @@ struct Nesting
 };
 Nesting nesting(QStringView html);
 
+// The page in the words Qt's reader takes: lengths of margins, indents,
+// padding, borders and widths given in points become its units (pixels,
+// which the layout takes as points), and a table cell's width in its style
+// becomes the width attribute Qt reads.
+QString forQtReader(const QString& html);
+
 } // namespace HtmlText

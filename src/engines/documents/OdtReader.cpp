@@ -1,13 +1,17 @@
 #include "engines/documents/OdtReader.h"
 
 #include "base/Errors.h"
+#include "base/Translate.h"
 #include "engines/documents/DocumentModel.h"
+#include "engines/documents/MathText.h"
+#include "engines/documents/Pictures.h"
 #include "engines/documents/RunStyle.h"
 #include "engines/documents/TextBuilder.h"
 #include "engines/documents/Xml.h"
 #include "engines/documents/ZipArchive.h"
 
 #include <QColor>
+#include <QDir>
 #include <QFileInfo>
 #include <QHash>
 #include <QRegularExpression>
@@ -16,6 +20,8 @@
 #include <optional>
 
 namespace OdtReader {
+
+FLINGDIAL_TR_CONTEXT(OdtReader)
 
 namespace {
 
@@ -32,6 +38,13 @@ struct Style
     std::optional<double> left, right, indent, before, after;
     std::optional<bool> pageBreak;
     RunStyle run;
+    // Tables, their columns and cells.
+    std::array<std::optional<TextBuilder::Border>, 4> borders; // by DocumentModel::Side
+    std::optional<QColor> background;
+    std::optional<double> width;
+    std::optional<double> relativeWidth; // of the table, in percent
+    std::optional<Qt::Alignment> tableAlignment;
+    std::optional<QMarginsF> padding;
 };
 
 // A length in points: "12pt", "0.5in", "1.27cm", "4mm", "10px".
@@ -58,6 +71,30 @@ std::optional<double> length(const std::optional<QString>& text)
     return std::clamp(value * factor, -2000.0, 2000.0);
 }
 
+// A border property ("0.5pt solid #000000", "none").
+std::optional<TextBuilder::Border> border(const std::optional<QString>& text)
+{
+    if (!text)
+        return std::nullopt;
+    TextBuilder::Border border;
+    const QStringList parts = text->simplified().split(u' ');
+    if (parts.contains(QLatin1String("none")) || parts.contains(QLatin1String("hidden")))
+        return border;
+    for (const QString& part : parts) {
+        if (const auto width = length(part))
+            border.width = std::clamp(*width, 0.0, 12.0);
+        else if (part == QLatin1String("double"))
+            border.style = QTextFrameFormat::BorderStyle_Double;
+        else if (part == QLatin1String("dotted"))
+            border.style = QTextFrameFormat::BorderStyle_Dotted;
+        else if (part == QLatin1String("dashed"))
+            border.style = QTextFrameFormat::BorderStyle_Dashed;
+        else if (QColor::isValidColorName(part))
+            border.color = QColor(part);
+    }
+    return border;
+}
+
 QTextListFormat::Style numberStyle(const QString& format)
 {
     if (format == QLatin1String("a"))
@@ -75,17 +112,23 @@ class Reader
 {
 public:
     Reader(const QString& path, QTextDocument& document)
-        : m_path(path), m_builder(document),
-          m_archive(ZipArchive::open(path, [](const QString& name) {
-              return name == QLatin1String("content.xml") || name == QLatin1String("styles.xml");
-          }))
+        : m_path(path), m_builder(document), m_pictures(document),
+          m_archive(ZipArchive::open(
+              path,
+              [](const QString& name) {
+                  // Formulas are objects with a content of their own.
+                  return name == QLatin1String("content.xml") ||
+                         name == QLatin1String("styles.xml") ||
+                         (name.endsWith(QLatin1String("/content.xml")) && name.count(u'/') == 1);
+              },
+              Pictures::hasPictureName))
     {}
 
     void read()
     {
         const auto content = m_archive.part(QStringLiteral("content.xml"));
         if (!content)
-            throw Fail(QStringLiteral("%1 isn’t an OpenDocument text.").arg(fileName()));
+            throw Fail(tr("%1 isn’t an OpenDocument text.").arg(fileName()));
         if (const auto styles = m_archive.part(QStringLiteral("styles.xml"))) {
             m_parts.push_back(Xml::parse(*styles, m_path, pugi::parse_ws_pcdata));
             const pugi::xml_node root = child(m_parts.back(), "document-styles");
@@ -179,6 +222,43 @@ private:
                     style.run.position = 0;
             }
         }
+        if (const pugi::xml_node cell = child(node, "table-cell-properties")) {
+            const auto all = border(attribute(cell, "border"));
+            using DocumentModel::Side;
+            const std::pair<Side, const char*> sides[] = {{Side::top, "border-top"},
+                                                          {Side::right, "border-right"},
+                                                          {Side::bottom, "border-bottom"},
+                                                          {Side::left, "border-left"}};
+            for (const auto& [side, name] : sides) {
+                const auto own = border(attribute(cell, name));
+                style.borders[side] = own ? own : all;
+            }
+            const QString background = attribute(cell, "background-color").value_or(QString());
+            if (background != QLatin1String("transparent") && QColor::isValidColorName(background))
+                style.background = QColor(background);
+            if (const auto all = length(attribute(cell, "padding")))
+                style.padding = QMarginsF(*all, *all, *all, *all);
+            const auto side = [&](const char* name) {
+                return length(attribute(cell, name))
+                    .value_or(style.padding ? style.padding->left() : 0);
+            };
+            if (attribute(cell, "padding-left") || attribute(cell, "padding-top"))
+                style.padding = QMarginsF(side("padding-left"), side("padding-top"),
+                                          side("padding-right"), side("padding-bottom"));
+        }
+        if (const pugi::xml_node column = child(node, "table-column-properties"))
+            style.width = length(attribute(column, "column-width"));
+        if (const pugi::xml_node table = child(node, "table-properties")) {
+            style.width = length(attribute(table, "width"));
+            const QString relative = attribute(table, "rel-width").value_or(QString());
+            if (relative.endsWith(u'%'))
+                style.relativeWidth = relative.chopped(1).toDouble();
+            const QString align = attribute(table, "align").value_or(QString());
+            if (align == QLatin1String("center"))
+                style.tableAlignment = Qt::AlignHCenter;
+            else if (align == QLatin1String("right"))
+                style.tableAlignment = Qt::AlignRight;
+        }
         m_styles.insert(attribute(node, "name").value_or(QString()), style);
     }
 
@@ -225,6 +305,13 @@ private:
             take(style.after, each->after);
             take(style.pageBreak, each->pageBreak);
             style.run.overlay(each->run);
+            for (int side = 0; side < 4; ++side)
+                take(style.borders[side], each->borders[side]);
+            take(style.background, each->background);
+            take(style.width, each->width);
+            take(style.relativeWidth, each->relativeWidth);
+            take(style.tableAlignment, each->tableAlignment);
+            take(style.padding, each->padding);
         }
         return style;
     }
@@ -319,7 +406,12 @@ private:
             m_builder.text(std::exchange(m_noteMarker, QString()), marker);
         }
         m_afterSpace = true;
+        const QList<pugi::xml_node> outerBoxes = std::exchange(m_boxes, {});
         inlines(node, style.run, 0);
+        // Text boxes anchored in the paragraph follow it.
+        const QList<pugi::xml_node> boxes = std::exchange(m_boxes, outerBoxes);
+        for (const pugi::xml_node& box : boxes)
+            blocks(box, 8);
     }
 
     void inlines(const pugi::xml_node& parent, const RunStyle& style, int depth)
@@ -352,15 +444,97 @@ private:
                 m_afterSpace = true;
             } else if (is(each, "note")) {
                 note(each, format);
-            } else if (is(each, "frame") || is(each, "annotation") || is(each, "bookmark") ||
-                       is(each, "bookmark-start") || is(each, "bookmark-end") ||
+            } else if (is(each, "frame")) {
+                frame(each, format, depth);
+            } else if (is(each, "bookmark") || is(each, "bookmark-start") ||
+                       is(each, "reference-mark") || is(each, "reference-mark-start")) {
+                m_builder.anchor(attribute(each, "name").value_or(QString()));
+            } else if (is(each, "annotation") || is(each, "bookmark-end") ||
                        is(each, "soft-page-break") || is(each, "tracked-changes") ||
-                       is(each, "change-start") || is(each, "change-end")) {
-                // Pictures, comments and marks carry no text of the document.
+                       is(each, "change-start") || is(each, "change-end") ||
+                       is(each, "reference-mark-end")) {
+                // Comments and marks carry no text of the document.
             } else if (each.type() == pugi::node_element) {
                 // Fields (page numbers, dates, references…) keep the text they show.
                 inlines(each, style, depth + 1);
             }
+        }
+    }
+
+    // A frame in the text: a picture, a formula, or a text box whose
+    // paragraphs follow the paragraph it is in.
+    void frame(const pugi::xml_node& node, const QTextCharFormat& format, int depth)
+    {
+        const QSizeF size(length(attribute(node, "width")).value_or(0),
+                          length(attribute(node, "height")).value_or(0));
+        QString alt = Xml::text(child(node, "desc")).trimmed();
+        if (alt.isEmpty())
+            alt = Xml::text(child(node, "title")).trimmed();
+        // A formula is its text; the picture beside it is only its likeness.
+        if (const pugi::xml_node object = child(node, "object")) {
+            if (const auto text = formula(object)) {
+                m_builder.text(*text, linked(format));
+                m_afterSpace = false;
+                return;
+            }
+        }
+        if (const pugi::xml_node image = child(node, "image")) {
+            picture(image, size, alt, format);
+            return;
+        }
+        if (const pugi::xml_node box = child(node, "text-box")) {
+            if (depth < 16)
+                m_boxes.append(box);
+            return;
+        }
+        if (!alt.isEmpty())
+            m_builder.text(alt, linked(format));
+    }
+
+    std::optional<QString> formula(const pugi::xml_node& object)
+    {
+        QString href = attribute(object, "href").value_or(QString());
+        while (href.startsWith(QLatin1String("./")))
+            href.remove(0, 2);
+        const auto content = href.isEmpty() || href.contains(u':')
+                                 ? std::nullopt
+                                 : m_archive.part(href + QStringLiteral("/content.xml"));
+        if (!content)
+            return std::nullopt;
+        pugi::xml_document document;
+        if (!document.load_buffer(content->constData(), size_t(content->size())))
+            return std::nullopt;
+        const pugi::xml_node math = document.document_element();
+        if (!is(math, "math"))
+            return std::nullopt;
+        const QString text = MathText::fromMathMl(math);
+        return text.isEmpty() ? std::nullopt : std::optional<QString>(text);
+    }
+
+    void picture(const pugi::xml_node& image, QSizeF size, const QString& alt,
+                 const QTextCharFormat& format)
+    {
+        std::optional<QByteArray> bytes;
+        if (const pugi::xml_node data = child(image, "binary-data")) {
+            bytes = QByteArray::fromBase64(Xml::text(data).toLatin1());
+        } else {
+            const QString href = attribute(image, "href").value_or(QString());
+            // Pictures linked from outside the package are never fetched.
+            if (!href.isEmpty() && !href.contains(u':') && !href.startsWith(u'/'))
+                bytes = m_archive.part(QDir::cleanPath(href));
+        }
+        const auto picture = bytes ? m_pictures.add(*bytes,
+                                                    size.width() > 0 && size.height() > 0
+                                                        ? std::optional<QSizeF>(size)
+                                                        : std::nullopt,
+                                                    alt)
+                                   : std::nullopt;
+        if (picture) {
+            m_builder.picture(*picture, linked(format));
+            m_afterSpace = false;
+        } else if (!alt.isEmpty()) {
+            m_builder.text(alt, linked(format));
+            m_afterSpace = false;
         }
     }
 
@@ -422,14 +596,14 @@ private:
             return;
         }
         const QList<ListContext> outerLists = std::exchange(m_listStack, {});
-        m_builder.beginTable();
+        m_builder.beginTable(tableLook(node));
         QHash<int, std::pair<int, int>> spanning; // column → rows still covered, columns wide
         for (const pugi::xml_node& row : rows) {
             const int repeat = std::clamp(
                 attribute(row, "number-rows-repeated").value_or(QStringLiteral("1")).toInt(), 1,
                 100);
             for (int r = 0; r < repeat; ++r) {
-                m_builder.beginRow();
+                m_builder.beginRow(is(row.parent(), "table-header-rows"));
                 int column = 0;
                 for (pugi::xml_node cell : row.children()) {
                     const bool covered = is(cell, "covered-table-cell");
@@ -458,7 +632,14 @@ private:
                                                        1, 10000);
                         if (rowSpan > 1)
                             spanning.insert(column, {rowSpan - 1, columns});
-                        m_builder.beginCell(column, columns, false);
+                        const Style cellStyle =
+                            resolved(attribute(cell, "style-name").value_or(QString()));
+                        TextBuilder::CellLook look;
+                        for (int side = 0; side < 4; ++side)
+                            look.borders[side] =
+                                cellStyle.borders[side].value_or(TextBuilder::Border());
+                        look.background = cellStyle.background;
+                        m_builder.beginCell(column, columns, false, look);
                         blocks(cell, depth + 1);
                     }
                 }
@@ -466,6 +647,50 @@ private:
         }
         m_builder.endTable();
         m_listStack = outerLists;
+    }
+
+    // The table's width and its columns', from their styles.
+    TextBuilder::TableLook tableLook(const pugi::xml_node& node) const
+    {
+        TextBuilder::TableLook look;
+        const Style table = resolved(attribute(node, "style-name").value_or(QString()));
+        if (table.relativeWidth && *table.relativeWidth > 0)
+            look.width =
+                QTextLength(QTextLength::PercentageLength, std::min(*table.relativeWidth, 100.0));
+        else if (table.width && *table.width > 0)
+            look.width = QTextLength(QTextLength::FixedLength, *table.width);
+        look.alignment = table.tableAlignment.value_or(Qt::AlignLeft);
+        QList<pugi::xml_node> columns;
+        collectColumns(node, columns, 0);
+        for (const pugi::xml_node& column : columns) {
+            const int repeat = std::clamp(
+                attribute(column, "number-columns-repeated").value_or(QStringLiteral("1")).toInt(),
+                1, 64);
+            const auto width = resolved(attribute(column, "style-name").value_or(QString())).width;
+            for (int i = 0; i < repeat && look.columns.size() < 64; ++i)
+                look.columns.append(width && *width > 0
+                                        ? QTextLength(QTextLength::FixedLength, *width)
+                                        : QTextLength(QTextLength::VariableLength, 0));
+        }
+        // The padding of the first cell stands for all.
+        const pugi::xml_node firstCell = node.select_node(".//*[local-name()='table-cell']").node();
+        look.padding = resolved(attribute(firstCell, "style-name").value_or(QString()))
+                           .padding.value_or(QMarginsF(2, 2, 2, 2));
+        return look;
+    }
+
+    void collectColumns(const pugi::xml_node& parent, QList<pugi::xml_node>& columns,
+                        int depth) const
+    {
+        if (depth > 8)
+            return;
+        for (pugi::xml_node each : parent.children()) {
+            if (is(each, "table-column"))
+                columns.append(each);
+            else if (is(each, "table-columns") || is(each, "table-header-columns") ||
+                     is(each, "table-column-group"))
+                collectColumns(each, columns, depth + 1);
+        }
     }
 
     void collectRows(const pugi::xml_node& parent, QList<pugi::xml_node>& rows, int depth) const
@@ -483,7 +708,9 @@ private:
 
     QString m_path;
     TextBuilder m_builder;
+    Pictures::Store m_pictures;
     ZipArchive m_archive;
+    QList<pugi::xml_node> m_boxes; // text boxes of the paragraph being read
     std::list<pugi::xml_document> m_parts;
     QHash<QString, QString> m_fontFaces;
     QHash<QString, Style> m_styles;

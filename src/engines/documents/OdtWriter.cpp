@@ -2,6 +2,7 @@
 
 #include "base/ZipWriter.h"
 #include "engines/documents/DocumentModel.h"
+#include "engines/documents/Pictures.h"
 #include "engines/documents/Xml.h"
 
 #include <QHash>
@@ -16,7 +17,7 @@ using namespace DocumentModel;
 using Xml::escaped;
 
 const QByteArray namespaces =
-    R"( xmlns:office="urn:oasis:names:tc:opendocument:xmlns:office:1.0" xmlns:style="urn:oasis:names:tc:opendocument:xmlns:style:1.0" xmlns:text="urn:oasis:names:tc:opendocument:xmlns:text:1.0" xmlns:table="urn:oasis:names:tc:opendocument:xmlns:table:1.0" xmlns:fo="urn:oasis:names:tc:opendocument:xmlns:xsl-fo-compatible:1.0" xmlns:xlink="http://www.w3.org/1999/xlink" xmlns:dc="http://purl.org/dc/elements/1.1/" xmlns:meta="urn:oasis:names:tc:opendocument:xmlns:meta:1.0" xmlns:svg="urn:oasis:names:tc:opendocument:xmlns:svg-compatible:1.0" office:version="1.3")";
+    R"( xmlns:office="urn:oasis:names:tc:opendocument:xmlns:office:1.0" xmlns:style="urn:oasis:names:tc:opendocument:xmlns:style:1.0" xmlns:text="urn:oasis:names:tc:opendocument:xmlns:text:1.0" xmlns:table="urn:oasis:names:tc:opendocument:xmlns:table:1.0" xmlns:fo="urn:oasis:names:tc:opendocument:xmlns:xsl-fo-compatible:1.0" xmlns:xlink="http://www.w3.org/1999/xlink" xmlns:dc="http://purl.org/dc/elements/1.1/" xmlns:meta="urn:oasis:names:tc:opendocument:xmlns:meta:1.0" xmlns:svg="urn:oasis:names:tc:opendocument:xmlns:svg-compatible:1.0" xmlns:draw="urn:oasis:names:tc:opendocument:xmlns:drawing:1.0" office:version="1.3")";
 
 QByteArray points(double value)
 {
@@ -99,16 +100,25 @@ public:
         zip.add(QStringLiteral("content.xml"), content(body));
         zip.add(QStringLiteral("styles.xml"), styles());
         zip.add(QStringLiteral("meta.xml"), meta(title));
+        if (!m_media.isEmpty())
+            zip.addFolder(QStringLiteral("Pictures/"));
+        for (const Media& media : std::as_const(m_media))
+            zip.add(media.name, media.bytes, ZipWriter::Method::stored);
         zip.addFolder(QStringLiteral("META-INF/"));
         zip.add(QStringLiteral("META-INF/manifest.xml"), manifest());
         zip.finish();
     }
 
 private:
-    static QByteArray manifest()
+    QByteArray manifest() const
     {
+        QByteArray pictures;
+        for (const Media& media : m_media)
+            pictures += R"(<manifest:file-entry manifest:full-path=")" + escaped(media.name) +
+                        R"(" manifest:media-type=")" + media.type + R"("/>)";
         return R"(<?xml version="1.0" encoding="UTF-8"?>
-<manifest:manifest xmlns:manifest="urn:oasis:names:tc:opendocument:xmlns:manifest:1.0" manifest:version="1.3"><manifest:file-entry manifest:full-path="/" manifest:version="1.3" manifest:media-type="application/vnd.oasis.opendocument.text"/><manifest:file-entry manifest:full-path="content.xml" manifest:media-type="text/xml"/><manifest:file-entry manifest:full-path="styles.xml" manifest:media-type="text/xml"/><manifest:file-entry manifest:full-path="meta.xml" manifest:media-type="text/xml"/></manifest:manifest>)";
+<manifest:manifest xmlns:manifest="urn:oasis:names:tc:opendocument:xmlns:manifest:1.0" manifest:version="1.3"><manifest:file-entry manifest:full-path="/" manifest:version="1.3" manifest:media-type="application/vnd.oasis.opendocument.text"/><manifest:file-entry manifest:full-path="content.xml" manifest:media-type="text/xml"/><manifest:file-entry manifest:full-path="styles.xml" manifest:media-type="text/xml"/><manifest:file-entry manifest:full-path="meta.xml" manifest:media-type="text/xml"/>)" +
+               pictures + "</manifest:manifest>";
     }
 
     static QByteArray meta(const QString& title)
@@ -157,8 +167,11 @@ private:
             automatic += it.value().second;
         for (auto it = m_lists.constBegin(); it != m_lists.constEnd(); ++it)
             automatic += listStyle(it.key(), it.value());
-        automatic +=
-            R"(<style:style style:name="Table" style:family="table"><style:table-properties style:width="483pt" table:align="margins"/></style:style><style:style style:name="Cell" style:family="table-cell"><style:table-cell-properties fo:padding="3pt" fo:border="0.5pt solid #000000"/></style:style>)";
+        for (const QByteArray& style : m_tableStyles)
+            automatic += style;
+        if (!m_media.isEmpty())
+            automatic +=
+                R"(<style:style style:name="Picture" style:family="graphic"><style:graphic-properties style:vertical-pos="top" style:vertical-rel="baseline" fo:border="none" style:wrap="none"/></style:style>)";
         return R"(<?xml version="1.0" encoding="UTF-8"?>
 <office:document-content)" +
                namespaces + "><office:automatic-styles>" + automatic +
@@ -319,9 +332,14 @@ private:
         if (p.heading)
             out += R"( text:outline-level=")" + QByteArray::number(p.heading) + '"';
         out += '>';
+        for (const QString& name : p.anchors)
+            out += R"(<text:bookmark text:name=")" + escaped(name) + R"("/>)";
         bool afterSpace = true;
         for (const Run& run : p.runs) {
-            QByteArray text = spaced(run.text, afterSpace);
+            for (const QString& name : run.anchors)
+                out += R"(<text:bookmark text:name=")" + escaped(name) + R"("/>)";
+            QByteArray text =
+                run.picture ? frame(*run.picture, afterSpace) : spaced(run.text, afterSpace);
             const QByteArray span = textStyle(run.marks);
             if (!span.isEmpty())
                 text = R"(<text:span text:style-name=")" + span + R"(">)" + text + "</text:span>";
@@ -333,14 +351,92 @@ private:
         out += "</" + element + '>';
     }
 
+    // A picture inline in its paragraph, its bytes a part of Pictures/.
+    QByteArray frame(const DocumentModel::Picture& picture, bool& afterSpace)
+    {
+        const auto portable = Pictures::portable(picture.picture);
+        if (!portable)
+            return spaced(picture.alt, afterSpace);
+        afterSpace = false;
+        QString& name = m_mediaNames[portable->bytes];
+        if (name.isEmpty()) {
+            name = QStringLiteral("Pictures/picture%1.").arg(m_media.size() + 1) +
+                   Pictures::extension(portable->format);
+            m_media.append(
+                Media{name, portable->bytes, Pictures::mediaType(portable->format).toLatin1()});
+        }
+        QByteArray out =
+            R"(<draw:frame draw:style-name="Picture" draw:name="Picture )" +
+            QByteArray::number(++m_frames) + R"(" text:anchor-type="as-char" svg:width=")" +
+            points(picture.size.width()) + R"(" svg:height=")" + points(picture.size.height()) +
+            R"(" draw:z-index="0"><draw:image xlink:href=")" + escaped(name) +
+            R"(" xlink:type="simple" xlink:show="embed" xlink:actuate="onLoad"/>)";
+        if (!picture.alt.isEmpty())
+            out += "<svg:title>" + escaped(picture.alt) + "</svg:title><svg:desc>" +
+                   escaped(picture.alt) + "</svg:desc>";
+        return out + "</draw:frame>";
+    }
+
+    static QByteArray border(const Border& border)
+    {
+        if (!border.isVisible())
+            return "none";
+        const char* style = border.style == QTextFrameFormat::BorderStyle_Double   ? "double"
+                            : border.style == QTextFrameFormat::BorderStyle_Dotted ? "dotted"
+                            : border.style == QTextFrameFormat::BorderStyle_Dashed ? "dashed"
+                                                                                   : "solid";
+        return points(border.width) + ' ' + style + ' ' + border.color.name().toLatin1();
+    }
+
+    // The automatic style of a cell's look, shared by cells that look alike.
+    QByteArray cellStyle(const Table& t, const Cell& cell)
+    {
+        QByteArray properties = R"( fo:padding-left=")" + points(t.padding.left()) +
+                                R"(" fo:padding-right=")" + points(t.padding.right()) +
+                                R"(" fo:padding-top=")" + points(t.padding.top()) +
+                                R"(" fo:padding-bottom=")" + points(t.padding.bottom()) +
+                                R"(" fo:border-top=")" + border(cell.borders[Side::top]) +
+                                R"(" fo:border-right=")" + border(cell.borders[Side::right]) +
+                                R"(" fo:border-bottom=")" + border(cell.borders[Side::bottom]) +
+                                R"(" fo:border-left=")" + border(cell.borders[Side::left]) + '"';
+        if (cell.background)
+            properties += R"( fo:background-color=")" + cell.background->name().toLatin1() + '"';
+        return automaticStyle("table-cell", "style:table-cell-properties", properties, "Cell");
+    }
+
+    QByteArray automaticStyle(const char* family, const char* element, const QByteArray& properties,
+                              const char* prefix)
+    {
+        const QByteArray key = QByteArray(family) + properties;
+        QByteArray& name = m_tableStyleNames[key];
+        if (name.isEmpty()) {
+            name = prefix + QByteArray::number(m_tableStyleNames.size());
+            m_tableStyles.append(R"(<style:style style:name=")" + name + R"(" style:family=")" +
+                                 family + R"("><)" + element + properties + "/></style:style>");
+        }
+        return name;
+    }
+
     void table(const Table& t, QByteArray& out)
     {
         if (t.rows == 0 || t.columns == 0)
             return;
+        double width = 0;
+        for (const double each : t.widths)
+            width += each;
+        const QByteArray tableStyle = automaticStyle(
+            "table", "style:table-properties",
+            R"( style:width=")" + points(width) + R"(" table:align="left")", "Table");
         out += R"(<table:table table:name="Table)" + QByteArray::number(++m_tables) +
-               R"(" table:style-name="Table"><table:table-column table:number-columns-repeated=")" +
-               QByteArray::number(t.columns) + R"("/>)";
+               R"(" table:style-name=")" + tableStyle + R"(">)";
+        for (const double each : t.widths)
+            out += R"(<table:table-column table:style-name=")" +
+                   automaticStyle("table-column", "style:table-column-properties",
+                                  R"( style:column-width=")" + points(each) + '"', "Column") +
+                   R"("/>)";
         for (int row = 0; row < t.rows; ++row) {
+            if (row == 0 && t.headerRows > 0)
+                out += "<table:table-header-rows>";
             out += "<table:table-row>";
             for (int column = 0; column < t.columns; ++column) {
                 const Cell& cell = t.cells[row][column];
@@ -348,7 +444,8 @@ private:
                     out += "<table:covered-table-cell/>";
                     continue;
                 }
-                out += R"(<table:table-cell table:style-name="Cell" office:value-type="string")";
+                out += R"(<table:table-cell table:style-name=")" + cellStyle(t, cell) +
+                       R"(" office:value-type="string")";
                 if (cell.columnSpan > 1)
                     out += R"( table:number-columns-spanned=")" +
                            QByteArray::number(cell.columnSpan) + '"';
@@ -365,6 +462,8 @@ private:
                 out += "</table:table-cell>";
             }
             out += "</table:table-row>";
+            if (t.headerRows > 0 && row == t.headerRows - 1)
+                out += "</table:table-header-rows>";
         }
         out += "</table:table>";
     }
@@ -381,6 +480,17 @@ private:
     QMap<int, ListItem> m_lists;
     QList<OpenList> m_open;
     int m_tables = 0;
+    struct Media
+    {
+        QString name;
+        QByteArray bytes;
+        QByteArray type;
+    };
+    QList<Media> m_media;
+    QHash<QByteArray, QString> m_mediaNames; // bytes → part
+    int m_frames = 0;
+    QHash<QByteArray, QByteArray> m_tableStyleNames; // properties → name
+    QList<QByteArray> m_tableStyles;
 };
 
 } // namespace

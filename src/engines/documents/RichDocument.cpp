@@ -4,11 +4,15 @@
 #include "base/FileKind.h"
 #include "base/FileOps.h"
 #include "base/TextFile.h"
+#include "base/Translate.h"
 #include "engines/documents/DocxReader.h"
 #include "engines/documents/DocxWriter.h"
 #include "engines/documents/Epub.h"
 #include "engines/documents/HtmlText.h"
+#include "engines/documents/HtmlWriter.h"
 #include "engines/documents/Markdown.h"
+#include "engines/documents/MathText.h"
+#include "engines/documents/NewFile.h"
 #include "engines/documents/OdtReader.h"
 #include "engines/documents/OdtWriter.h"
 #include "engines/documents/PdfRenderer.h"
@@ -28,9 +32,21 @@
 
 namespace RichDocument {
 
+FLINGDIAL_TR_CONTEXT(RichDocument)
+
 namespace {
 
 constexpr qreal defaultPointSize = 12;
+
+// A document that finds only the resources its reader gave it. Qt's own
+// lookup reads any local file a page names (an <img src="/dev/zero">, a
+// style sheet) and data: URLs; pictures are resolved by the readers, which
+// keep to the source's folder and the size limits.
+class SealedDocument : public QTextDocument
+{
+protected:
+    QVariant loadResource(int, const QUrl&) override { return {}; }
+};
 
 // Real pages nest a few dozen elements deep; Qt's reader takes seconds at
 // thousands and hours at hundreds of thousands.
@@ -70,22 +86,6 @@ std::unique_ptr<QTextDocument> readWith(void (*reader)(const QString&, QTextDocu
     return document;
 }
 
-void writeBytes(const QString& destination, const QByteArray& bytes)
-{
-    QFile file(destination);
-    const auto failure = [&] {
-        return SystemError(QStringLiteral("“%1” couldn’t be written: %2.")
-                               .arg(QFileInfo(destination).fileName(), file.errorString()));
-    };
-    if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly))
-        throw failure();
-    if (file.write(bytes) != bytes.size() || !file.flush())
-        throw failure();
-    file.close();
-    if (file.error() != QFileDevice::NoError)
-        throw failure();
-}
-
 // Markdown files are UTF-8 (a byte-order mark allowed); other bytes are refused.
 QString strictUtf8(const QString& path)
 {
@@ -93,41 +93,98 @@ QString strictUtf8(const QString& path)
     QStringDecoder decoder(QStringDecoder::Utf8);
     QString text = decoder.decode(bytes);
     if (decoder.hasError())
-        throw Fail(QStringLiteral("%1 isn’t UTF-8 text.").arg(QFileInfo(path).fileName()));
+        throw Fail(tr("%1 isn’t UTF-8 text.").arg(QFileInfo(path).fileName()));
     return text;
 }
 
-QByteArray html(QTextDocument& document, const QString& title)
+std::unique_ptr<QTextDocument> fromWebArchive(const QString& path)
 {
-    document.setMetaInformation(QTextDocument::DocumentTitle, title);
-    return document.toHtml().toUtf8();
+    const WebArchive::Page page = WebArchive::read(path);
+    // A web archive's pictures are its own resources, never fetched.
+    const auto resources = [&](const QString& source) -> std::optional<QByteArray> {
+        if (const auto data = HtmlPictures::fromDataUrl(source))
+            return data;
+        const auto found = page.resources.constFind(page.address.resolved(QUrl(source)).toString());
+        if (found == page.resources.constEnd())
+            return std::nullopt;
+        return *found;
+    };
+    return fromHTML(page.html, path, resources);
 }
+
+QString dataUrl(const Pictures::Picture& picture)
+{
+    const auto portable = Pictures::portable(picture);
+    if (!portable)
+        return {};
+    return QStringLiteral("data:") + Pictures::mediaType(portable->format) +
+           QStringLiteral(";base64,") + QString::fromLatin1(portable->bytes.toBase64());
+}
+
+// The pictures of a page or Markdown file, each written once into the
+// folder made for them beside it.
+class PictureFiles
+{
+public:
+    explicit PictureFiles(const QString& folder) : m_folder(folder) {}
+
+    // The picture's address from the page: the folder's name, then the file's.
+    QString source(const Pictures::Picture& picture)
+    {
+        const auto portable = Pictures::portable(picture);
+        if (!portable || m_folder.isEmpty())
+            return {};
+        QString& name = m_written[portable->bytes];
+        if (name.isEmpty()) {
+            name = QStringLiteral("picture%1.").arg(m_written.size()) +
+                   Pictures::extension(portable->format);
+            NewFile::write(m_folder + u'/' + name, portable->bytes);
+        }
+        return QString::fromUtf8(QUrl::toPercentEncoding(QFileInfo(m_folder).fileName())) + u'/' +
+               name;
+    }
+
+private:
+    QString m_folder;
+    QHash<QByteArray, QString> m_written;
+};
 
 } // namespace
 
 std::unique_ptr<QTextDocument> create()
 {
-    auto document = std::make_unique<QTextDocument>();
+    auto document = std::make_unique<SealedDocument>();
     document->setDefaultFont(defaultFont());
     document->setUndoRedoEnabled(false);
     return document;
 }
 
-std::unique_ptr<QTextDocument> fromHTML(const QString& text, const QString& source)
+std::unique_ptr<QTextDocument> fromHTML(const QString& text, const QString& source,
+                                        const HtmlPictures::Resolver& pictures)
+{
+    auto document = create();
+    HtmlPictures shown(*document);
+    QString html = MathText::replaceInHtml(text);
+    html = shown.prepare(html,
+                         pictures ? pictures : HtmlPictures::Resolver(HtmlPictures::fromDataUrl));
+    read(*document, html, source);
+    shown.finish();
+    return document;
+}
+
+void read(QTextDocument& document, const QString& text, const QString& source)
 {
     const HtmlText::Nesting nesting = HtmlText::nesting(text);
     if (nesting.elements > maximumHtmlDepth || nesting.tables > TextBuilder::maximumTableDepth)
-        throw Fail(
-            QStringLiteral("%1 nests too deeply to be read.")
-                .arg(source.isEmpty() ? QStringLiteral("The page") : QFileInfo(source).fileName()));
-    auto document = create();
+        throw Fail(source.isEmpty()
+                       ? tr("The page nests too deeply to be read.")
+                       : tr("%1 nests too deeply to be read.").arg(QFileInfo(source).fileName()));
     // Qt's reader knows <s> and <strike> but not <del>.
     static const QRegularExpression del(QStringLiteral("<(/?)del\\b"),
                                         QRegularExpression::CaseInsensitiveOption);
-    QString html = text;
+    QString html = HtmlText::forQtReader(text);
     html.replace(del, QStringLiteral("<\\1s"));
-    document->setHtml(html);
-    return document;
+    document.setHtml(html);
 }
 
 std::unique_ptr<QTextDocument> load(const QString& path)
@@ -144,41 +201,53 @@ std::unique_ptr<QTextDocument> load(const QString& path)
         RtfReader::read(path + QStringLiteral("/TXT.rtf"), *document);
         return document;
     }
+    // Pictures of pages come from the page's own folder.
+    const auto folder =
+        HtmlPictures::inFolder(QFileInfo(path).absolutePath(), Pictures::Store::budget);
     if (key == QLatin1String("html"))
-        return fromHTML(HtmlText::decode(FileOps::readInput(path, inputLimit)), path);
+        return fromHTML(HtmlText::decode(FileOps::readInput(path, inputLimit)), path, folder);
     if (key == QLatin1String("webarchive"))
-        return fromHTML(WebArchive::mainHtml(path), path);
+        return fromWebArchive(path);
     if (key == QLatin1String("txt"))
         return plain(TextFile::decode(FileOps::readInput(path, inputLimit)));
     if (key == QLatin1String("md"))
-        return fromHTML(Markdown::html(strictUtf8(path)), path);
+        return fromHTML(Markdown::html(strictUtf8(path)), path, folder);
     if (key == QLatin1String("epub"))
         return Epub::read(path);
-    throw Fail(QStringLiteral("This computer can’t open .%1 files.").arg(key));
+    throw Fail(tr("This computer can’t open .%1 files.").arg(key));
 }
 
 void write(QTextDocument& document, const QString& title, const QString& target,
-           const QString& destination)
+           const QString& destination, const QString& picturesFolder)
 {
     makeFontsPortable(document);
-    if (target == QLatin1String("txt"))
+    PictureFiles files(picturesFolder);
+    if (target == QLatin1String("txt")) {
         TextFile::write(destination, plainText(document));
-    else if (target == QLatin1String("html"))
-        writeBytes(destination, html(document, title));
-    else if (target == QLatin1String("docx"))
+    } else if (target == QLatin1String("html")) {
+        HtmlWriter::Options options;
+        // Without a folder beside the page, the page holds its pictures.
+        options.pictureSource = [&](const Pictures::Picture& picture) {
+            return picturesFolder.isEmpty() ? dataUrl(picture) : files.source(picture);
+        };
+        NewFile::write(destination, HtmlWriter::page(document, title, options));
+    } else if (target == QLatin1String("docx"))
         DocxWriter::write(document, title, destination);
     else if (target == QLatin1String("odt"))
         OdtWriter::write(document, title, destination);
     else if (target == QLatin1String("rtf"))
-        writeBytes(destination, RtfWriter::rtf(document));
+        NewFile::write(destination, RtfWriter::rtf(document));
     else if (target == QLatin1String("pdf"))
         PdfRenderer::write(document, destination);
     else if (target == QLatin1String("md"))
-        TextFile::write(destination, Markdown::markdown(document));
+        TextFile::write(destination,
+                        Markdown::markdown(document, [&](const Pictures::Picture& picture) {
+                            return picturesFolder.isEmpty() ? QString() : files.source(picture);
+                        }));
     else if (target == QLatin1String("epub"))
         Epub::write(document, title, destination);
     else
-        throw Fail(QStringLiteral("Can’t create .%1 files.").arg(target));
+        throw Fail(tr("Can’t create .%1 files.").arg(target));
 }
 
 void makeFontsPortable(QTextDocument& document)
@@ -213,7 +282,24 @@ void makeFontsPortable(QTextDocument& document)
 QString plainText(const QTextDocument& document)
 {
     QString text = document.toPlainText();
-    text.remove(QChar::ObjectReplacementCharacter);
+    if (!text.contains(QChar::ObjectReplacementCharacter))
+        return text;
+    // Pictures are their alt text.
+    text.clear();
+    for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
+        if (block != document.begin())
+            text += u'\n';
+        for (auto it = block.begin(); !it.atEnd(); ++it) {
+            const QTextFragment fragment = it.fragment();
+            const QTextCharFormat format = fragment.charFormat();
+            if (format.isImageFormat())
+                text += format.stringProperty(Pictures::altProperty).repeated(fragment.length());
+            else
+                text += QString(fragment.text()).remove(QChar::ObjectReplacementCharacter);
+        }
+    }
+    text.replace(QChar::LineSeparator, u'\n');
+    text.replace(QChar::Nbsp, u' ');
     return text;
 }
 

@@ -2,7 +2,9 @@
 
 #include "base/Errors.h"
 #include "base/FileOps.h"
+#include "base/Translate.h"
 #include "engines/documents/DocumentModel.h"
+#include "engines/documents/Pictures.h"
 #include "engines/documents/RichDocument.h"
 #include "engines/documents/TextBuilder.h"
 
@@ -14,6 +16,8 @@
 #include <QTextDocument>
 
 namespace RtfReader {
+
+FLINGDIAL_TR_CONTEXT(RtfReader)
 
 namespace {
 
@@ -28,6 +32,11 @@ enum class Destination {
     fieldInstruction,
     footnote,
     levelText,
+    picture,
+    shape,        // a drawing object: only its picture is read
+    propertyName, // of a shape or picture
+    propertyValue,
+    bookmark,
 };
 
 struct Marks
@@ -91,6 +100,8 @@ QTextListFormat::Style listStyle(int levelFormat, int level)
         return QTextListFormat::ListUpperAlpha;
     case 4:
         return QTextListFormat::ListLowerAlpha;
+    case 255: // no number: outline numbering of headings
+        return QTextListFormat::ListStyleUndefined;
     default:
         return DocumentModel::bulletForLevel(level);
     }
@@ -100,13 +111,13 @@ class Parser
 {
 public:
     Parser(const QByteArray& rtf, const QString& name, QTextDocument& document)
-        : m_rtf(rtf), m_name(name), m_builder(document)
+        : m_rtf(rtf), m_name(name), m_builder(document), m_pictures(document)
     {}
 
     void parse()
     {
         if (!m_rtf.startsWith("{\\rtf"))
-            throw Fail(QStringLiteral("%1 isn’t an RTF document.").arg(m_name));
+            throw Fail(tr("%1 isn’t an RTF document.").arg(m_name));
         m_groups.append(Group());
         const qsizetype size = m_rtf.size();
         while (m_at < size) {
@@ -114,7 +125,7 @@ public:
             if (c == '{') {
                 flushBytes();
                 if (m_groups.size() >= maximumDepth)
-                    throw Fail(QStringLiteral("%1 nests too deeply to be read.").arg(m_name));
+                    throw Fail(tr("%1 nests too deeply to be read.").arg(m_name));
                 Group inner = m_groups.last();
                 inner.ignorable = false;
                 m_groups.append(inner);
@@ -141,7 +152,7 @@ private:
 
     [[noreturn]] void damaged() const
     {
-        throw Fail(QStringLiteral("%1 is damaged and can’t be read.").arg(m_name));
+        throw Fail(tr("%1 is damaged and can’t be read.").arg(m_name));
     }
 
     void control()
@@ -182,6 +193,8 @@ private:
             // Binary data, nothing we show: skipped, after checking its length.
             if (number < 0 || number > m_rtf.size() - m_at)
                 damaged();
+            if (group().destination == Destination::picture)
+                m_picture.bytes.append(m_rtf.mid(m_at, number));
             m_at += number;
             return;
         }
@@ -305,7 +318,14 @@ private:
             else if (word == "ls")
                 m_overrides.insert(value, m_overrideList);
             return;
+        case Destination::picture:
+            pictureKeyword(word, value);
+            return;
         case Destination::skip:
+        case Destination::shape:
+        case Destination::propertyName:
+        case Destination::propertyValue:
+        case Destination::bookmark:
             return;
         default:
             break;
@@ -319,23 +339,71 @@ private:
     {
         Group& g = group();
         static const QSet<QByteArray> skipped = {
-            "info",         "pict",       "object",       "header",     "headerl",
-            "headerr",      "headerf",    "footer",       "footerl",    "footerr",
-            "footerf",      "listtext",   "pntext",       "pntxta",     "pntxtb",
-            "shp",          "nonshppict", "shppict",      "themedata",  "colorschememapping",
-            "latentstyles", "datastore",  "xmlnstbl",     "rsidtbl",    "generator",
-            "mmathPr",      "bkmkstart",  "bkmkend",      "annotation", "atnid",
-            "atnauthor",    "atrfstart",  "atrfend",      "pgdsctbl",   "revtbl",
-            "userprops",    "docvar",     "template",     "fldtype",    "comment",
-            "title",        "subject",    "author",       "operator",   "keywords",
-            "doccomm",      "company",    "falt",         "panose",     "fontemb",
-            "fontfile",     "leveltext",  "levelnumbers", "listname",   "blipuid",
-            "objdata",      "objclass",   "result"};
+            "info",         "shprslt",      "object",
+            "header",       "headerl",      "headerr",
+            "headerf",      "footer",       "footerl",
+            "footerr",      "footerf",      "listtext",
+            "pntext",       "pntxta",       "pntxtb",
+            "nonshppict",   "themedata",    "colorschememapping",
+            "latentstyles", "datastore",    "xmlnstbl",
+            "rsidtbl",      "generator",    "mmathPr",
+            "bkmkend",      "annotation",   "atnid",
+            "atnauthor",    "atrfstart",    "atrfend",
+            "pgdsctbl",     "revtbl",       "userprops",
+            "docvar",       "template",     "fldtype",
+            "comment",      "title",        "subject",
+            "author",       "operator",     "keywords",
+            "doccomm",      "company",      "falt",
+            "panose",       "fontemb",      "fontfile",
+            "leveltext",    "levelnumbers", "listname",
+            "blipuid",      "objdata",      "objclass",
+            "result"};
         if (skipped.contains(word)) {
             g.destination = Destination::skip;
             return true;
         }
-        if (word == "fonttbl") {
+        if (word == "pict") {
+            // Pictures in a text, a picture group or a shape's picture property.
+            const bool wanted = g.destination == Destination::text ||
+                                g.destination == Destination::footnote ||
+                                (g.destination == Destination::propertyValue &&
+                                 m_propertyName == QLatin1String("pib"));
+            g.destination = wanted && g.destination != Destination::footnote ? Destination::picture
+                                                                             : Destination::skip;
+            m_picture = PictureData();
+            m_picture.alt = m_shapeAlt;
+        } else if (word == "shppict") {
+            // A group around a picture for readers that know it; the
+            // picture for the others follows in \nonshppict.
+        } else if (word == "shp") {
+            g.destination =
+                g.destination == Destination::text ? Destination::shape : Destination::skip;
+            m_shapeAlt.clear();
+        } else if (word == "shpinst" || word == "picprop") {
+            if (g.destination != Destination::shape && g.destination != Destination::picture)
+                g.destination = Destination::skip;
+        } else if (word == "sp") {
+            if (g.destination != Destination::shape && g.destination != Destination::picture)
+                g.destination = Destination::skip;
+            else
+                m_propertyOwner = g.destination;
+        } else if (word == "sn") {
+            g.destination =
+                g.destination == Destination::shape || g.destination == Destination::picture
+                    ? Destination::propertyName
+                    : Destination::skip;
+            m_propertyName.clear();
+        } else if (word == "sv") {
+            g.destination =
+                g.destination == Destination::shape || g.destination == Destination::picture
+                    ? Destination::propertyValue
+                    : Destination::skip;
+            m_propertyValue.clear();
+        } else if (word == "bkmkstart") {
+            g.destination =
+                g.destination == Destination::text ? Destination::bookmark : Destination::skip;
+            m_bookmark.clear();
+        } else if (word == "fonttbl") {
             g.destination = Destination::fontTable;
         } else if (word == "colortbl") {
             g.destination = Destination::colorTable;
@@ -370,6 +438,51 @@ private:
             return false;
         }
         return true;
+    }
+
+    void pictureKeyword(const QByteArray& word, int value)
+    {
+        if (word == "pngblip")
+            m_picture.known = true;
+        else if (word == "jpegblip")
+            m_picture.known = true;
+        else if (word == "emfblip" || word == "wmetafile" || word == "macpict" ||
+                 word == "pmmetafile" || word == "dibitmap" || word == "wbitmap")
+            m_picture.known = false; // no reader for these here
+        else if (word == "picwgoal")
+            m_picture.goal.setWidth(std::clamp(value, 0, 200000) / 20.0);
+        else if (word == "pichgoal")
+            m_picture.goal.setHeight(std::clamp(value, 0, 200000) / 20.0);
+        else if (word == "picscalex")
+            m_picture.scale.setWidth(std::clamp(value, 1, 10000) / 100.0);
+        else if (word == "picscaley")
+            m_picture.scale.setHeight(std::clamp(value, 1, 10000) / 100.0);
+    }
+
+    // The picture just read, as a run of the paragraph; pictures of
+    // formats no reader here knows keep their description.
+    void finishPicture()
+    {
+        PictureData picture = std::exchange(m_picture, PictureData());
+        const QSizeF size(picture.goal.width() * picture.scale.width(),
+                          picture.goal.height() * picture.scale.height());
+        const auto image = picture.known ? m_pictures.add(picture.bytes,
+                                                          size.width() > 0 && size.height() > 0
+                                                              ? std::optional<QSizeF>(size)
+                                                              : std::nullopt,
+                                                          picture.alt)
+                                         : std::nullopt;
+        if (image) {
+            QTextImageFormat format = *image;
+            const QTextCharFormat around = charFormat(group());
+            if (around.isAnchor()) {
+                format.setAnchor(true);
+                format.setAnchorHref(around.anchorHref());
+            }
+            m_runs.append({QString(QChar::ObjectReplacementCharacter), format});
+        } else if (!picture.alt.trimmed().isEmpty()) {
+            m_runs.append({picture.alt.simplified(), charFormat(group())});
+        }
     }
 
     void fontTableKeyword(const QByteArray& word, int value)
@@ -494,6 +607,68 @@ private:
         return true;
     }
 
+    // What a row definition says about its cells' frames and the row.
+    bool rowKeyword(const QByteArray& word, int value)
+    {
+        using DocumentModel::Side;
+        static const QHash<QByteArray, Side> cellSides = {{"clbrdrt", Side::top},
+                                                          {"clbrdrr", Side::right},
+                                                          {"clbrdrb", Side::bottom},
+                                                          {"clbrdrl", Side::left}};
+        static const QHash<QByteArray, Side> rowSides = {{"trbrdrt", Side::top},
+                                                         {"trbrdrr", Side::right},
+                                                         {"trbrdrb", Side::bottom},
+                                                         {"trbrdrl", Side::left}};
+        if (const auto side = cellSides.constFind(word); side != cellSides.constEnd()) {
+            m_borderTarget = &m_pendingCell.look.borders[*side];
+            *m_borderTarget = TextBuilder::Border{0.5};
+            m_pendingCell.ownBorders[*side] = true;
+        } else if (const auto side = rowSides.constFind(word); side != rowSides.constEnd()) {
+            m_borderTarget = &m_rowDefinition.borders[*side];
+            *m_borderTarget = TextBuilder::Border{0.5};
+        } else if (word == "trbrdrh" || word == "trbrdrv") {
+            m_borderTarget =
+                &(word == "trbrdrh" ? m_rowDefinition.insideH : m_rowDefinition.insideV);
+            *m_borderTarget = TextBuilder::Border{0.5};
+        } else if (word == "brdrt" || word == "brdrb" || word == "brdrl" || word == "brdrr" ||
+                   word == "box" || word == "brdrbar") {
+            m_borderTarget = nullptr; // a paragraph's border
+        } else if (word == "brdrnone" || word == "brdrnil" || word == "brdrtbl") {
+            if (m_borderTarget)
+                m_borderTarget->width = 0;
+        } else if (word.startsWith("brdr") && word != "brdrw" && word != "brdrcf" &&
+                   word != "brdrart") {
+            if (m_borderTarget) {
+                m_borderTarget->style = word == "brdrdb"    ? QTextFrameFormat::BorderStyle_Double
+                                        : word == "brdrdot" ? QTextFrameFormat::BorderStyle_Dotted
+                                        : word.startsWith("brdrdash")
+                                            ? QTextFrameFormat::BorderStyle_Dashed
+                                            : QTextFrameFormat::BorderStyle_Solid;
+                if (word == "brdrth" && m_borderTarget->width < 1)
+                    m_borderTarget->width = 1;
+            }
+        } else if (word == "brdrw") {
+            if (m_borderTarget && m_borderTarget->width > 0)
+                m_borderTarget->width = std::clamp(value / 20.0, 0.25, 12.0);
+        } else if (word == "brdrcf") {
+            if (m_borderTarget && value > 0 && value < m_colors.size() &&
+                m_colors.at(value).isValid())
+                m_borderTarget->color = m_colors.at(value);
+        } else if (word == "clcbpat") {
+            if (value > 0 && value < m_colors.size() && m_colors.at(value).isValid())
+                m_pendingCell.look.background = m_colors.at(value);
+        } else if (word == "trhdr") {
+            m_rowDefinition.header = true;
+        } else if (word == "trgaph") {
+            m_rowDefinition.padding = std::clamp(value / 20.0, 0.0, 72.0);
+        } else if (word == "trleft") {
+            m_rowDefinition.left = std::clamp(value, -40000, 40000);
+        } else {
+            return false;
+        }
+        return true;
+    }
+
     void textKeyword(const QByteArray& word, int value)
     {
         static const QHash<QByteArray, char16_t> characters = {
@@ -525,6 +700,9 @@ private:
         } else if (word == "trowd") {
             m_cells.clear();
             m_pendingCell = CellDefinition();
+            m_rowDefinition = RowDefinition();
+            m_borderTarget = nullptr;
+        } else if (rowKeyword(word, value)) {
         } else if (word == "clmgf") {
             m_pendingCell.mergeFirst = true;
         } else if (word == "clmrg") {
@@ -532,9 +710,11 @@ private:
         } else if (word == "clvmrg") {
             m_pendingCell.continuesAbove = true;
         } else if (word == "cellx") {
+            m_pendingCell.right = std::clamp(value, -40000, 40000);
             if (m_cells.size() < 64)
                 m_cells.append(m_pendingCell);
             m_pendingCell = CellDefinition();
+            m_borderTarget = nullptr;
         } else if (word == "chftn") {
             if (group().destination != Destination::footnote)
                 text(QString::number(m_notes.size() + 1));
@@ -572,6 +752,21 @@ private:
             if (m_levelText.size() < 64)
                 m_levelText += value;
             break;
+        case Destination::picture:
+            hex(value);
+            break;
+        case Destination::propertyName:
+            if (m_propertyName.size() < 64)
+                m_propertyName += value;
+            break;
+        case Destination::propertyValue:
+            if (m_propertyValue.size() < 4096)
+                m_propertyValue += value;
+            break;
+        case Destination::bookmark:
+            if (m_bookmark.size() < 256)
+                m_bookmark += value;
+            break;
         case Destination::colorTable:
             for (const QChar c : value) {
                 // An entry without channels is the automatic colour.
@@ -583,6 +778,25 @@ private:
             break;
         default:
             break;
+        }
+    }
+
+    // A picture's data written as hexadecimal digits.
+    void hex(const QString& digits)
+    {
+        for (const QChar c : digits) {
+            const int nibble = c >= u'0' && c <= u'9'   ? c.unicode() - '0'
+                               : c >= u'a' && c <= u'f' ? c.unicode() - 'a' + 10
+                               : c >= u'A' && c <= u'F' ? c.unicode() - 'A' + 10
+                                                        : -1;
+            if (nibble < 0)
+                continue;
+            if (m_picture.nibble < 0) {
+                m_picture.nibble = nibble;
+            } else {
+                m_picture.bytes.append(char(m_picture.nibble << 4 | nibble));
+                m_picture.nibble = -1;
+            }
         }
     }
 
@@ -623,6 +837,37 @@ private:
     void endGroup()
     {
         const Group ending = m_groups.takeLast();
+        const Destination outer = group().destination;
+        if (ending.destination == Destination::picture && outer != Destination::picture) {
+            // A shape's picture waits for the shape's description.
+            if (outer == Destination::propertyValue)
+                m_shapePicture = m_picture;
+            else
+                finishPicture();
+        }
+        if (ending.destination == Destination::propertyValue &&
+            outer != Destination::propertyValue &&
+            (m_propertyName == QLatin1String("wzDescription") ||
+             (m_propertyName == QLatin1String("wzName") &&
+              m_propertyOwner == Destination::picture && m_picture.alt.isEmpty()))) {
+            if (m_propertyOwner == Destination::picture)
+                m_picture.alt = m_propertyValue.trimmed();
+            else if (!m_propertyValue.trimmed().isEmpty())
+                m_shapeAlt = m_propertyValue.trimmed();
+        }
+        if (ending.destination == Destination::shape && outer != Destination::shape &&
+            m_shapePicture) {
+            m_picture = *std::exchange(m_shapePicture, std::nullopt);
+            if (m_picture.alt.isEmpty())
+                m_picture.alt = m_shapeAlt;
+            finishPicture();
+        }
+        if (ending.destination == Destination::bookmark && outer != Destination::bookmark &&
+            !m_bookmark.trimmed().isEmpty()) {
+            QTextCharFormat anchor;
+            anchor.setAnchorNames({m_bookmark.trimmed()});
+            m_runs.append({QString(), anchor});
+        }
         if (ending.destination == Destination::levelText && !m_listLevels.isEmpty() &&
             m_listLevels.last() == 23) {
             // The level text starts with its length; the bullet follows.
@@ -630,9 +875,13 @@ private:
         }
         if (ending.destination == Destination::fieldInstruction &&
             group().destination != Destination::fieldInstruction) {
-            static const QRegularExpression link(QStringLiteral("HYPERLINK\\s+\"([^\"]*)\""));
+            // HYPERLINK "address", or HYPERLINK \l "bookmark" for a place in the text.
+            static const QRegularExpression link(
+                QStringLiteral("HYPERLINK\\s+(\\\\l\\s+)?\"([^\"]*)\""));
             const auto match = link.match(m_instruction);
-            group().fieldHref = match.hasMatch() ? match.captured(1) : QString();
+            group().fieldHref = !match.hasMatch()      ? QString()
+                                : match.hasCaptured(1) ? u'#' + match.captured(2)
+                                                       : match.captured(2);
         }
     }
 
@@ -665,11 +914,18 @@ private:
         if (p.list > 0) {
             const QList<QTextListFormat::Style> levels =
                 m_listFormats.value(m_overrides.value(p.list, p.list));
-            m_builder.listItem(QStringLiteral("rtf%1").arg(p.list), p.level,
-                               levels.value(p.level, QTextListFormat::ListDisc));
+            const QTextListFormat::Style style = levels.value(p.level, QTextListFormat::ListDisc);
+            if (style != QTextListFormat::ListStyleUndefined)
+                m_builder.listItem(QStringLiteral("rtf%1").arg(p.list), p.level, style);
         }
-        for (const auto& [text, format] : std::as_const(m_runs))
-            m_builder.text(text, format);
+        for (const auto& [text, format] : std::as_const(m_runs)) {
+            if (format.isImageFormat())
+                m_builder.picture(format.toImageFormat());
+            else if (text.isEmpty())
+                m_builder.anchor(format.anchorNames().value(0));
+            else
+                m_builder.text(text, format);
+        }
         m_runs.clear();
     }
 
@@ -678,17 +934,63 @@ private:
         bool mergeFirst = false;
         bool merged = false;
         bool continuesAbove = false;
+        int right = 0; // twips from the left margin
+        TextBuilder::CellLook look;
+        std::array<bool, 4> ownBorders{};
     };
+    struct RowDefinition
+    {
+        std::array<TextBuilder::Border, 4> borders;
+        TextBuilder::Border insideH;
+        TextBuilder::Border insideV;
+        bool header = false;
+        std::optional<double> padding;
+        int left = 0;
+    };
+
+    // The table's columns and padding, from the row that starts it.
+    TextBuilder::TableLook tableLook() const
+    {
+        TextBuilder::TableLook look;
+        int left = m_rowDefinition.left;
+        for (const CellDefinition& cell : m_cells) {
+            look.columns.append(
+                QTextLength(QTextLength::FixedLength, std::max(cell.right - left, 0) / 20.0));
+            left = cell.right;
+        }
+        const double gap = m_rowDefinition.padding.value_or(5.4);
+        look.padding = QMarginsF(gap, 1, gap, 1);
+        return look;
+    }
+
+    // A cell's frame: its own borders, else the row's.
+    TextBuilder::CellLook cellLook(int index) const
+    {
+        const CellDefinition definition = m_cells.value(index);
+        TextBuilder::CellLook look = definition.look;
+        using DocumentModel::Side;
+        const bool last = index >= m_cells.size() - 1;
+        const std::pair<Side, TextBuilder::Border> fallbacks[] = {
+            {Side::top, m_rowDefinition.borders[Side::top]},
+            {Side::bottom, m_rowDefinition.borders[Side::bottom]},
+            {Side::left,
+             index == 0 ? m_rowDefinition.borders[Side::left] : m_rowDefinition.insideV},
+            {Side::right, last ? m_rowDefinition.borders[Side::right] : m_rowDefinition.insideV}};
+        for (const auto& [side, border] : fallbacks)
+            if (!definition.ownBorders[side])
+                look.borders[side] = border;
+        return look;
+    }
 
     void enterCell()
     {
         if (!m_inTable) {
-            m_builder.beginTable();
+            m_builder.beginTable(tableLook());
             m_inTable = true;
             m_rowOpen = false;
         }
         if (!m_rowOpen) {
-            m_builder.beginRow();
+            m_builder.beginRow(m_rowDefinition.header);
             m_rowOpen = true;
             m_cellIndex = 0;
             m_cellOpen = false;
@@ -704,7 +1006,7 @@ private:
         if (definition.mergeFirst)
             while (m_cellIndex + span < m_cells.size() && m_cells.at(m_cellIndex + span).merged)
                 ++span;
-        m_builder.beginCell(m_cellIndex, span, definition.continuesAbove);
+        m_builder.beginCell(m_cellIndex, span, definition.continuesAbove, cellLook(m_cellIndex));
     }
 
     void cell()
@@ -778,6 +1080,25 @@ private:
     bool m_pageBreak = false;
     QList<CellDefinition> m_cells;
     CellDefinition m_pendingCell;
+    RowDefinition m_rowDefinition;
+    TextBuilder::Border* m_borderTarget = nullptr;
+    struct PictureData
+    {
+        QByteArray bytes;
+        int nibble = -1;
+        bool known = false;
+        QSizeF goal;
+        QSizeF scale = QSizeF(1, 1);
+        QString alt;
+    };
+    Pictures::Store m_pictures;
+    PictureData m_picture;
+    std::optional<PictureData> m_shapePicture;
+    QString m_shapeAlt;
+    QString m_propertyName;
+    QString m_propertyValue;
+    Destination m_propertyOwner = Destination::shape;
+    QString m_bookmark;
     bool m_inTable = false;
     bool m_rowOpen = false;
     bool m_cellOpen = false;

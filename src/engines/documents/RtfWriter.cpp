@@ -1,6 +1,7 @@
 #include "engines/documents/RtfWriter.h"
 
 #include "engines/documents/DocumentModel.h"
+#include "engines/documents/Pictures.h"
 
 #include <QMap>
 #include <QTextDocument>
@@ -70,6 +71,17 @@ char16_t bulletChar(QTextListFormat::Style style)
     default:
         return 0x2022;
     }
+}
+
+// A field's link: a bookmark by its name after \\l, else an address
+// within quotes, which it can't hold itself.
+QByteArray linkTarget(const QString& href)
+{
+    if (href.startsWith(u'#'))
+        return "\\\\l \"" + text(href.mid(1)) + '"';
+    QString quoted = href;
+    quoted.replace(u'"', QStringLiteral("%22"));
+    return '"' + text(quoted) + '"';
 }
 
 class Writer
@@ -211,9 +223,37 @@ private:
         out += ' ';
         if (p.list)
             out += "{\\listtext\\tab}";
-        for (const Run& run : p.runs)
+        bookmarks(p.anchors, out);
+        for (const Run& run : p.runs) {
+            bookmarks(run.anchors, out);
             this->run(run, out);
+        }
         out += "\\par\n";
+    }
+
+    static void bookmarks(const QStringList& names, QByteArray& out)
+    {
+        for (const QString& name : names)
+            out += "{\\*\\bkmkstart " + text(name) + "}{\\*\\bkmkend " + text(name) + '}';
+    }
+
+    // A picture as PNG or JPEG data, which is what readers take.
+    static QByteArray picture(const DocumentModel::Picture& picture)
+    {
+        const auto portable = Pictures::converted(picture.picture, {"png", "jpeg"});
+        if (!portable)
+            return text(picture.alt);
+        QByteArray out = "{\\*\\shppict{\\pict";
+        if (!picture.alt.isEmpty())
+            out += "{\\*\\picprop{\\sp{\\sn wzDescription}{\\sv " + text(picture.alt) + "}}}";
+        out += "\\picw" + QByteArray::number(portable->pixels.width()) + "\\pich" +
+               QByteArray::number(portable->pixels.height()) + "\\picwgoal" +
+               twips(picture.size.width()) + "\\pichgoal" + twips(picture.size.height()) +
+               (portable->format == "png" ? "\\pngblip\n" : "\\jpegblip\n");
+        const QByteArray hex = portable->bytes.toHex();
+        for (qsizetype at = 0; at < hex.size(); at += 128)
+            out += hex.mid(at, 128) + '\n';
+        return out + "}}";
     }
 
     void run(const Run& run, QByteArray& out)
@@ -235,19 +275,45 @@ private:
             marks += "\\cf" + QByteArray::number(color(*m.color));
         if (m.position)
             marks += m.position > 0 ? "\\super" : "\\sub";
-        const QByteArray body = "{" + marks + ' ' + text(run.text) + '}';
+        const QByteArray body =
+            "{" + marks + ' ' + (run.picture ? picture(*run.picture) : text(run.text)) + '}';
         if (m.href.isEmpty())
             out += body;
         else
-            out += "{\\field{\\*\\fldinst{HYPERLINK \"" + text(m.href) + "\"}}{\\fldrslt" + body +
+            out += "{\\field{\\*\\fldinst{HYPERLINK " + linkTarget(m.href) + "}}{\\fldrslt" + body +
                    "}}";
+    }
+
+    QByteArray border(const char* side, const Border& border)
+    {
+        if (!border.isVisible())
+            return QByteArray("\\clbrdr") + side + "\\brdrnone";
+        const char* style = border.style == QTextFrameFormat::BorderStyle_Double   ? "\\brdrdb"
+                            : border.style == QTextFrameFormat::BorderStyle_Dotted ? "\\brdrdot"
+                            : border.style == QTextFrameFormat::BorderStyle_Dashed ? "\\brdrdash"
+                                                                                   : "\\brdrs";
+        return QByteArray("\\clbrdr") + side + style + "\\brdrw" +
+               QByteArray::number(
+                   std::clamp(qlonglong(std::lround(border.width * 20)), 1LL, 240LL)) +
+               "\\brdrcf" + QByteArray::number(color(border.color));
     }
 
     void table(const Table& t, QByteArray& out)
     {
-        const int width = 9660; // the A4 column in twips
+        QList<int> rights;
+        double position = 0;
+        for (const double width : t.widths) {
+            position += width;
+            rights.append(int(std::lround(position * 20)));
+        }
+        const QByteArray padding = "\\trpaddl" + twips(t.padding.left()) + "\\trpaddfl3\\trpaddr" +
+                                   twips(t.padding.right()) + "\\trpaddfr3\\trpaddt" +
+                                   twips(t.padding.top()) + "\\trpaddft3\\trpaddb" +
+                                   twips(t.padding.bottom()) + "\\trpaddfb3";
         for (int row = 0; row < t.rows; ++row) {
-            QByteArray definition = "\\trowd\\trgaph108";
+            QByteArray definition = "\\trowd\\trgaph" + twips(t.padding.left()) + padding;
+            if (row < t.headerRows)
+                definition += "\\trhdr";
             for (int column = 0; column < t.columns; ++column) {
                 const Cell& cell = t.cells[row][column];
                 const Cell& origin =
@@ -262,8 +328,13 @@ private:
                     definition += "\\clvmrg";
                 else if (origin.rowSpan > 1)
                     definition += "\\clvmgf";
-                definition += "\\clbrdrt\\brdrs\\clbrdrl\\brdrs\\clbrdrb\\brdrs\\clbrdrr\\brdrs";
-                definition += "\\cellx" + QByteArray::number(width * (column + 1) / t.columns);
+                definition += border("t", origin.borders[Side::top]) +
+                              border("l", origin.borders[Side::left]) +
+                              border("b", origin.borders[Side::bottom]) +
+                              border("r", origin.borders[Side::right]);
+                if (origin.background)
+                    definition += "\\clcbpat" + QByteArray::number(color(*origin.background));
+                definition += "\\cellx" + QByteArray::number(rights.value(column));
             }
             out += definition + '\n';
             for (int column = 0; column < t.columns; ++column) {

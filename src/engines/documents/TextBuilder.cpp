@@ -3,18 +3,61 @@
 #include <QTextList>
 #include <QTextTable>
 
-TextBuilder::TextBuilder(QTextDocument& document) : m_document(document), m_cursor(&document)
+namespace {
+
+QTextTableCellFormat cellFormat(const TextBuilder::CellLook& look, const QMarginsF& padding)
+{
+    QTextTableCellFormat format;
+    format.setLeftPadding(padding.left());
+    format.setTopPadding(padding.top());
+    format.setRightPadding(padding.right());
+    format.setBottomPadding(padding.bottom());
+    const auto& b = look.borders;
+    using DocumentModel::Side;
+    format.setTopBorder(b[Side::top].width);
+    format.setTopBorderBrush(b[Side::top].color);
+    format.setTopBorderStyle(b[Side::top].style);
+    format.setRightBorder(b[Side::right].width);
+    format.setRightBorderBrush(b[Side::right].color);
+    format.setRightBorderStyle(b[Side::right].style);
+    format.setBottomBorder(b[Side::bottom].width);
+    format.setBottomBorderBrush(b[Side::bottom].color);
+    format.setBottomBorderStyle(b[Side::bottom].style);
+    format.setLeftBorder(b[Side::left].width);
+    format.setLeftBorderBrush(b[Side::left].color);
+    format.setLeftBorderStyle(b[Side::left].style);
+    if (look.background)
+        format.setBackground(*look.background);
+    return format;
+}
+
+} // namespace
+
+TextBuilder::TextBuilder(QTextDocument& document)
+    : m_document(document), m_edit(&document), m_cursor(&document)
 {
     m_cursor.movePosition(QTextCursor::End);
+    m_edit.beginEditBlock();
+}
+
+TextBuilder::~TextBuilder()
+{
+    attachAnchors();
+    m_edit.endEditBlock();
 }
 
 void TextBuilder::paragraph(const QTextBlockFormat& format, const QTextCharFormat& marks)
 {
     if (m_freshBlock) {
         m_cursor.setBlockFormat(format);
-        m_cursor.setBlockCharFormat(marks);
+        // The first block of a cell has the cell's own format, borders and all.
+        if (m_cursor.blockCharFormat().isTableCellFormat())
+            m_cursor.mergeBlockCharFormat(marks);
+        else
+            m_cursor.setBlockCharFormat(marks);
         m_freshBlock = false;
     } else {
+        attachAnchors();
         m_cursor.insertBlock(format, marks);
     }
     m_inParagraph = true;
@@ -24,6 +67,23 @@ void TextBuilder::ensureParagraph()
 {
     if (!m_inParagraph)
         paragraph(QTextBlockFormat());
+}
+
+// Anchors that found no text stay with the paragraph they were in.
+void TextBuilder::attachAnchors()
+{
+    if (m_anchors.isEmpty() || !m_inParagraph)
+        return;
+    QTextCharFormat format = m_cursor.blockCharFormat();
+    format.setAnchorNames(format.anchorNames() + std::exchange(m_anchors, {}));
+    m_cursor.setBlockCharFormat(format);
+}
+
+QTextCharFormat TextBuilder::withAnchors(QTextCharFormat format)
+{
+    if (!m_anchors.isEmpty())
+        format.setAnchorNames(format.anchorNames() + std::exchange(m_anchors, {}));
+    return format;
 }
 
 void TextBuilder::listItem(const QString& key, int level, QTextListFormat::Style style)
@@ -54,12 +114,29 @@ void TextBuilder::text(const QString& text, const QTextCharFormat& format)
     if (text.isEmpty())
         return;
     ensureParagraph();
-    m_cursor.insertText(text, format);
+    m_cursor.insertText(text, withAnchors(format));
 }
 
 void TextBuilder::lineBreak(const QTextCharFormat& format)
 {
     text(QString(QChar::LineSeparator), format);
+}
+
+void TextBuilder::picture(QTextImageFormat picture, const QTextCharFormat& around)
+{
+    ensureParagraph();
+    if (around.isAnchor() && !around.anchorHref().isEmpty()) {
+        picture.setAnchor(true);
+        picture.setAnchorHref(around.anchorHref());
+    }
+    picture = withAnchors(picture).toImageFormat();
+    m_cursor.insertText(QString(QChar::ObjectReplacementCharacter), picture);
+}
+
+void TextBuilder::anchor(const QString& name)
+{
+    if (!name.isEmpty() && !m_anchors.contains(name) && m_anchors.size() < 64)
+        m_anchors.append(name);
 }
 
 void TextBuilder::pageBreak()
@@ -80,38 +157,47 @@ bool TextBuilder::paragraphIsEmpty() const
     return m_cursor.block().length() <= 1;
 }
 
-void TextBuilder::beginTable()
+void TextBuilder::beginTable(const TableLook& look)
 {
     // Tables start on a line of their own; what was open there stays.
-    m_tables.append(TableState());
+    TableState state;
+    state.look = look;
+    m_tables.append(state);
 }
 
-void TextBuilder::beginRow()
+void TextBuilder::beginRow(bool header)
 {
     TableState& state = m_tables.last();
-    if (state.table) {
-        state.table->appendRows(1);
-    } else {
+    if (!state.table) {
         QTextTableFormat format;
-        format.setBorder(0.5);
-        format.setBorderStyle(QTextFrameFormat::BorderStyle_Solid);
-        format.setCellPadding(4);
+        format.setBorder(0);
+        format.setCellPadding(0);
         format.setCellSpacing(0);
         format.setBorderCollapse(true);
-        format.setWidth(QTextLength(QTextLength::PercentageLength, 100));
-        state.table = m_cursor.insertTable(1, 1, format);
-        state.columns = 1;
+        format.setWidth(state.look.width);
+        format.setAlignment(state.look.alignment);
+        if (!state.look.columns.isEmpty())
+            format.setColumnWidthConstraints(state.look.columns);
+        state.columns = std::clamp(int(state.look.columns.size()), 1, 64);
+        state.table = m_cursor.insertTable(1, state.columns, format);
     }
     ++state.row;
-    state.cellOpen = false;
+    // Rows are added in growing batches and the spare ones removed at the
+    // end: Qt indexes the whole table again after each change to its grid.
+    if (state.row >= state.table->rows())
+        state.table->appendRows(std::clamp(state.table->rows(), 1, 256));
+    if (header && state.inHeader && state.row == state.headerRows)
+        ++state.headerRows;
+    else
+        state.inHeader = false;
 }
 
-void TextBuilder::beginCell(int column, int columnSpan, bool continuesAbove)
+void TextBuilder::beginCell(int column, int columnSpan, bool continuesAbove, const CellLook& look)
 {
     TableState& state = m_tables.last();
     if (state.row < 0)
         beginRow();
-    column = std::max(column, 0);
+    column = std::clamp(column, 0, 1000);
     columnSpan = std::clamp(columnSpan, 1, 64);
     const int needed = column + columnSpan;
     if (needed > state.columns) {
@@ -126,28 +212,37 @@ void TextBuilder::beginCell(int column, int columnSpan, bool continuesAbove)
                 break;
             }
         }
-    } else if (columnSpan > 1 || state.row >= 0) {
+    } else {
         state.merges.append(Merge{state.row, column, 1, columnSpan});
     }
-    m_cursor = state.table->cellAt(state.row, column).firstCursorPosition();
-    m_freshBlock = !continuesAbove;
+    attachAnchors();
+    QTextTableCell cell = state.table->cellAt(state.row, column);
+    if (!continuesAbove)
+        cell.setFormat(cellFormat(look, state.look.padding));
+    m_cursor = cell.firstCursorPosition();
+    // A continuation's text, if any, goes into the merged cell's own
+    // blocks; it holds nothing of its own in practice.
+    m_freshBlock = true;
     m_inParagraph = false;
-    if (continuesAbove) {
-        // Its text, if any, goes into the merged cell's own blocks; a
-        // continuation holds nothing of its own in practice.
-        m_freshBlock = true;
-    }
-    state.cellOpen = true;
 }
 
 void TextBuilder::endTable()
 {
+    attachAnchors();
     TableState state = m_tables.takeLast();
     if (!state.table)
         return;
+    const int used = state.row + 1;
+    if (state.table->rows() > used)
+        state.table->removeRows(used, state.table->rows() - used);
     for (const Merge& merge : std::as_const(state.merges)) {
         if (merge.rowSpan > 1 || merge.columnSpan > 1)
             state.table->mergeCells(merge.row, merge.column, merge.rowSpan, merge.columnSpan);
+    }
+    if (state.headerRows > 0 && state.headerRows < used) {
+        QTextTableFormat format = state.table->format();
+        format.setHeaderRowCount(state.headerRows);
+        state.table->setFormat(format);
     }
     m_cursor = state.table->lastCursorPosition();
     m_cursor.movePosition(QTextCursor::NextBlock);

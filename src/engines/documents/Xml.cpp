@@ -1,11 +1,14 @@
 #include "engines/documents/Xml.h"
 
 #include "base/Errors.h"
+#include "base/Translate.h"
 
 #include <QFileInfo>
 #include <cstring>
 
 namespace Xml {
+
+FLINGDIAL_TR_CONTEXT(Xml)
 
 pugi::xml_document parse(const QByteArray& data, const QString& file, unsigned options)
 {
@@ -15,8 +18,7 @@ pugi::xml_document parse(const QByteArray& data, const QString& file, unsigned o
     const pugi::xml_parse_result result =
         document.load_buffer(data.constData(), size_t(data.size()), options);
     if (!result)
-        throw Fail(
-            QStringLiteral("%1 is damaged and can’t be read.").arg(QFileInfo(file).fileName()));
+        throw Fail(tr("%1 is damaged and can’t be read.").arg(QFileInfo(file).fileName()));
     return document;
 }
 

@@ -1,6 +1,7 @@
 #include "engines/documents/ZipArchive.h"
 
 #include "base/Errors.h"
+#include "base/Translate.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -9,6 +10,8 @@
 #include <memory>
 
 namespace {
+
+FLINGDIAL_TR_CONTEXT(ZipArchive)
 
 struct ArchiveCloser
 {
@@ -22,18 +25,41 @@ QString fileName(const QString& path)
 
 Fail tooLarge(const QString& path)
 {
-    return Fail(QStringLiteral("%1 holds more than can be opened.").arg(fileName(path)));
+    return Fail(tr("%1 holds more than can be opened.").arg(fileName(path)));
 }
 
 Fail unreadable(const QString& path)
 {
-    return Fail(QStringLiteral("%1 is damaged or isn’t a ZIP container.").arg(fileName(path)));
+    return Fail(tr("%1 is damaged or isn’t a ZIP container.").arg(fileName(path)));
+}
+
+// A part the reader can do without: left out when it is too large.
+void readOptional(archive* reader, archive_entry* entry, const QString& path, const QString& name,
+                  qint64& total, QHash<QString, QByteArray>& parts)
+{
+    constexpr qint64 limit = ZipArchive::partLimit;
+    if (archive_entry_size_is_set(entry) &&
+        (archive_entry_size(entry) > limit || total + archive_entry_size(entry) > 4 * limit))
+        return;
+    QByteArray data;
+    char buffer[64 * 1024];
+    for (;;) {
+        const la_ssize_t got = archive_read_data(reader, buffer, sizeof buffer);
+        if (got == 0)
+            break;
+        if (got < 0)
+            throw unreadable(path);
+        if (data.size() + got > limit || total + data.size() + got > 4 * limit)
+            return;
+        data.append(buffer, got);
+    }
+    total += data.size();
+    parts.insert(name, data);
 }
 
 } // namespace
 
-ZipArchive ZipArchive::open(const QString& path,
-                            const std::function<bool(const QString& name)>& wanted)
+ZipArchive ZipArchive::open(const QString& path, const Filter& wanted, const Filter& optional)
 {
     std::unique_ptr<archive, ArchiveCloser> reader(archive_read_new());
     archive_read_support_format_zip(reader.get());
@@ -43,6 +69,7 @@ ZipArchive ZipArchive::open(const QString& path,
 
     ZipArchive result;
     qint64 total = 0;
+    qint64 optionalTotal = 0;
     archive_entry* entry = nullptr;
     for (;;) {
         const int status = archive_read_next_header(reader.get(), &entry);
@@ -55,8 +82,13 @@ ZipArchive ZipArchive::open(const QString& path,
             rawName = archive_entry_pathname(entry);
         const QString name = QString::fromUtf8(rawName ? rawName : "");
         result.m_names.append(name);
-        if (!wanted(name) || archive_entry_filetype(entry) != AE_IFREG)
+        if (archive_entry_filetype(entry) != AE_IFREG)
             continue;
+        if (!wanted(name)) {
+            if (optional && optional(name))
+                readOptional(reader.get(), entry, path, name, optionalTotal, result.m_parts);
+            continue;
+        }
         if (archive_entry_size_is_set(entry) && archive_entry_size(entry) > partLimit)
             throw tooLarge(path);
         QByteArray data;

@@ -18,8 +18,11 @@ public:
 
     // Reads the entry names and the parts `wanted` accepts. Throws Fail
     // naming the file when it isn't a readable ZIP or holds too much.
-    static ZipArchive open(const QString& path,
-                           const std::function<bool(const QString& name)>& wanted);
+    // Parts `optional` accepts (pictures) are read while they fit: each
+    // within the part limit and all of them within four times that again;
+    // the rest are left out.
+    using Filter = std::function<bool(const QString& name)>;
+    static ZipArchive open(const QString& path, const Filter& wanted, const Filter& optional = {});
 
     QStringList names() const { return m_names; }
     bool contains(const QString& name) const { return m_names.contains(name); }

@@ -1,10 +1,13 @@
 #include "helpers/pdfpages/PageText.h"
 
+#include "helpers/pdfpages/PageLayout.h"
 #include "helpers/pdfpages/PagesFailure.h"
 #include "helpers/pdfpages/SourceDocument.h"
 
 #include <QFile>
 #include <QHash>
+#include <QRectF>
+#include <algorithm>
 #include <cmath>
 #include <poppler/cpp/poppler-document.h>
 #include <poppler/cpp/poppler-page.h>
@@ -172,6 +175,240 @@ Line withStyles(const QString& text, const QList<Word>& words, qsizetype& next)
     return line;
 }
 
+// The lines of a page's text, each with the styles of the words (from
+// poppler's word list, in the same order) that make it up.
+QList<Line> linesOf(const QString& pageText, const QList<Word>& words)
+{
+    QList<Line> result;
+    qsizetype next = 0;
+    for (const QString& row : pageText.split(QLatin1Char('\n'))) {
+        QString text = row;
+        text.remove(QLatin1Char('\f'));
+        text = text.trimmed();
+        if (text.isEmpty()) {
+            if (!result.isEmpty() && !result.last().runs.isEmpty())
+                result.append(Line());
+            continue;
+        }
+        result.append(withStyles(text, words, next));
+    }
+    if (!result.isEmpty() && result.last().runs.isEmpty())
+        result.removeLast();
+    return result;
+}
+
+// What the page's words and their places tell: its tables and list items,
+// which the line by line reading runs together ("Beta7") or shows as
+// boxes (a symbol font's bullet).
+struct PlacedWords
+{
+    QList<PageLayout::Word> words;
+    QList<Style> styles;
+};
+
+PlacedWords placedWords(const std::vector<poppler::text_box>& boxes)
+{
+    PlacedWords placed;
+    for (const poppler::text_box& box : boxes) {
+        const poppler::rectf r = box.bbox();
+        placed.words.append(PageLayout::Word{fromPoppler(box.text()),
+                                             QRectF(r.left(), r.top(), r.width(), r.height()),
+                                             box.has_space_after()});
+        placed.styles.append(styleOf(box));
+    }
+    return placed;
+}
+
+QString htmlStyle(const Style& style)
+{
+    QString css;
+    if (style.size > 0)
+        css += QStringLiteral("font-size:%1pt;").arg(style.size);
+    if (style.bold)
+        css += QStringLiteral("font-weight:bold;");
+    if (style.italic)
+        css += QStringLiteral("font-style:italic;");
+    return css;
+}
+
+QString styledHtml(const QString& text, const Style& style)
+{
+    const QString css = htmlStyle(style);
+    const QString escaped = text.toHtmlEscaped();
+    return css.isEmpty() ? escaped
+                         : QStringLiteral("<span style=\"%1\">%2</span>").arg(css, escaped);
+}
+
+// Writes a page as its tables, list items and paragraphs.
+class BlockWriter
+{
+public:
+    explicit BlockWriter(const PlacedWords& page) : m_page(page) {}
+
+    QString html(const QList<PageLayout::Block>& blocks)
+    {
+        // The outermost list items of the page are the first level.
+        double leftmost = 1e9;
+        for (const PageLayout::Block& block : blocks)
+            if (block.line && !block.line->bullet.isEmpty())
+                leftmost = std::min(leftmost, left(*block.line));
+        for (const PageLayout::Block& block : blocks) {
+            if (block.table) {
+                close(-1);
+                table(*block.table);
+            } else if (block.line) {
+                line(*block.line, leftmost);
+            }
+        }
+        close(-1);
+        return m_html;
+    }
+
+private:
+    double left(const PageLayout::Line& line) const
+    {
+        return m_page.words.at(line.words.first()).box.left();
+    }
+
+    // Words with the space between them that the page shows: a tab where
+    // the gap is wide, so that columns never run together.
+    QString words(const QList<int>& indexes, bool dropGlyph = false) const
+    {
+        QString out;
+        QString run;
+        Style style;
+        const auto flush = [&] {
+            out += styledHtml(run, style);
+            run.clear();
+        };
+        for (qsizetype i = 0; i < indexes.size(); ++i) {
+            const PageLayout::Word& word = m_page.words.at(indexes.at(i));
+            const Style& wordStyle = m_page.styles.at(indexes.at(i));
+            if (i > 0) {
+                const PageLayout::Word& previous = m_page.words.at(indexes.at(i - 1));
+                const double gap = word.box.left() - previous.box.right();
+                const double size = std::max(1.0, word.box.height());
+                if (gap > 1.1 * size) {
+                    flush();
+                    out += QStringLiteral("<span style=\"white-space:pre\">\t</span>");
+                } else if (previous.spaceAfter || gap > 0.2 * size) {
+                    run += QLatin1Char(' ');
+                }
+            }
+            if (!(wordStyle == style) && !run.trimmed().isEmpty())
+                flush();
+            style = wordStyle;
+            QString text = word.text;
+            if (i == 0 && dropGlyph)
+                text = text.mid(text.at(0).isHighSurrogate() ? 2 : 1).trimmed();
+            run += text;
+        }
+        flush();
+        return out;
+    }
+
+    // Ends the open paragraph or item, and the lists deeper than `level`.
+    void close(int level)
+    {
+        if (!m_open.isEmpty()) {
+            m_html += m_open;
+            m_open.clear();
+        }
+        for (; m_level > level; --m_level)
+            m_html += QStringLiteral("</ul>\n");
+    }
+
+    void line(const PageLayout::Line& line, double leftmost)
+    {
+        if (line.continuation && !m_open.isEmpty()) {
+            m_html += QLatin1Char(' ') + words(line.words);
+            return;
+        }
+        if (line.bullet.isEmpty()) {
+            close(-1);
+            m_html += QStringLiteral("<p>") + words(line.words);
+            m_open = QStringLiteral("</p>\n");
+            return;
+        }
+        const int level = std::clamp(int(std::lround((left(line) - leftmost) / 18)), 0, 8);
+        close(level);
+        for (; m_level < level; ++m_level)
+            m_html += QStringLiteral("<ul>\n");
+        m_html += QStringLiteral("<li>") + words(line.words, line.bulletGlued);
+        m_open = QStringLiteral("</li>\n");
+    }
+
+    void table(const PageLayout::Table& table)
+    {
+        m_html += QStringLiteral("<table border=\"0.5\" cellspacing=\"0\" cellpadding=\"2\" "
+                                 "style=\"border-collapse:collapse;border-color:#999999\">\n");
+        bool first = true;
+        for (const QList<QList<int>>& row : table.rows) {
+            m_html += QStringLiteral("<tr>");
+            for (qsizetype column = 0; column < row.size(); ++column) {
+                const double width = table.columns.value(column);
+                m_html += first && width > 0
+                              ? QStringLiteral("<td style=\"width:%1pt\">").arg(std::lround(width))
+                              : QStringLiteral("<td>");
+                m_html += words(row.at(column)) + QStringLiteral("</td>");
+            }
+            m_html += QStringLiteral("</tr>\n");
+            first = false;
+        }
+        m_html += QStringLiteral("</table>\n");
+    }
+
+    const PlacedWords& m_page;
+    QString m_html;
+    QString m_open;   // what ends the paragraph or item being written
+    int m_level = -1; // of the innermost open list
+};
+
+bool hasRightToLeft(const QList<PageLayout::Word>& words)
+{
+    for (const PageLayout::Word& word : words)
+        if (startsRightToLeft(word.text))
+            return true;
+    return false;
+}
+
+QString linesHtml(const QList<Line>& lines)
+{
+    QString page;
+    for (const Line& line : lines) {
+        if (line.runs.isEmpty())
+            continue;
+        page += line.rightToLeft ? QStringLiteral("<p dir=\"rtl\">") : QStringLiteral("<p>");
+        for (const Run& run : line.runs)
+            page += styledHtml(run.text, run.style);
+        page += QStringLiteral("</p>\n");
+    }
+    return page;
+}
+
+// A page as HTML: by the places of its words where they make tables or
+// list items; else line by line, as pdftotext reads it, which also keeps
+// right-to-left text in its order.
+QString pageHtml(poppler::page& page)
+{
+    const std::vector<poppler::text_box> boxes =
+        page.text_list(poppler::page::text_list_include_font);
+    const PlacedWords placed = placedWords(boxes);
+    if (!hasRightToLeft(placed.words)) {
+        const QList<PageLayout::Block> blocks = PageLayout::blocks(placed.words);
+        const bool structured = std::any_of(blocks.cbegin(), blocks.cend(), [](const auto& block) {
+            return block.table || (block.line && !block.line->bullet.isEmpty());
+        });
+        if (structured)
+            return BlockWriter(placed).html(blocks);
+    }
+    QList<Word> words;
+    words.reserve(qsizetype(boxes.size()));
+    for (const poppler::text_box& box : boxes)
+        words.append(Word{lettersOf(fromPoppler(box.text())), styleOf(box)});
+    return linesHtml(linesOf(fromPoppler(page.text()), words));
+}
+
 QFile& created(QFile& file)
 {
     if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly))
@@ -206,18 +443,6 @@ void read(poppler::document& document, bool styled,
     }
 }
 
-QString htmlStyle(const Style& style)
-{
-    QString css;
-    if (style.size > 0)
-        css += QStringLiteral("font-size:%1pt;").arg(style.size);
-    if (style.bold)
-        css += QStringLiteral("font-weight:bold;");
-    if (style.italic)
-        css += QStringLiteral("font-style:italic;");
-    return css;
-}
-
 } // namespace
 
 QString Line::text() const
@@ -234,22 +459,7 @@ QList<Line> lines(poppler::page& page, bool styled)
     if (styled)
         for (const poppler::text_box& box : page.text_list(poppler::page::text_list_include_font))
             words.append(Word{lettersOf(fromPoppler(box.text())), styleOf(box)});
-    QList<Line> result;
-    qsizetype next = 0;
-    for (const QString& row : fromPoppler(page.text()).split(QLatin1Char('\n'))) {
-        QString text = row;
-        text.remove(QLatin1Char('\f'));
-        text = text.trimmed();
-        if (text.isEmpty()) {
-            if (!result.isEmpty() && !result.last().runs.isEmpty())
-                result.append(Line());
-            continue;
-        }
-        result.append(withStyles(text, words, next));
-    }
-    if (!result.isEmpty() && result.last().runs.isEmpty())
-        result.removeLast();
-    return result;
+    return linesOf(fromPoppler(page.text()), words);
 }
 
 void writeText(const QString& source, const QString& output,
@@ -281,27 +491,12 @@ void writeHtml(const QString& source, const QString& output,
     QFile file(output);
     created(file);
     write(file, "<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\"></head><body>\n");
-    read(
-        *document, true,
-        [&](const QList<Line>& lines) {
-            QString page;
-            for (const Line& line : lines) {
-                if (line.runs.isEmpty())
-                    continue;
-                page +=
-                    line.rightToLeft ? QStringLiteral("<p dir=\"rtl\">") : QStringLiteral("<p>");
-                for (const Run& run : line.runs) {
-                    const QString css = htmlStyle(run.style);
-                    const QString text = run.text.toHtmlEscaped();
-                    page += css.isEmpty()
-                                ? text
-                                : QStringLiteral("<span style=\"%1\">%2</span>").arg(css, text);
-                }
-                page += QStringLiteral("</p>\n");
-            }
-            write(file, page.toUtf8());
-        },
-        done);
+    for (int index = 0; index < document->pages(); ++index) {
+        std::unique_ptr<poppler::page> page(document->create_page(index));
+        if (page)
+            write(file, pageHtml(*page).toUtf8());
+        done(index + 1);
+    }
     write(file, "</body></html>\n");
     finish(file);
 }
