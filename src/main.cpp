@@ -42,6 +42,9 @@ int main(int argc, char** argv)
 {
     const QStringList arguments = Commands::arguments(argc, argv);
     const Commands::Command& command = Commands::recognise(arguments);
+    // Before anything of Qt starts talking.
+    Log::install(command.id == Commands::Id::startApplication ? Log::Audience::application
+                                                              : Log::Audience::commandLine);
     const Commands::Needs needs = command.needs(arguments);
     if (needs == Commands::Needs::desktop || !command.run) {
         auto* desktop =
@@ -54,7 +57,6 @@ int main(int argc, char** argv)
     const auto app = makeApplication(needs, argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("flingdial"));
     QCoreApplication::setApplicationVersion(QStringLiteral(FLINGDIAL_VERSION));
-    Log::install();
     Translations::install();
     Prompter::install(std::make_unique<ConsolePrompter>());
     Platform::install(std::make_unique<HeadlessPlatform>());
