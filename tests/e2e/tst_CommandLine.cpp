@@ -3,6 +3,7 @@
 
 #include <QDir>
 #include <QImage>
+#include <QImageReader>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -34,6 +35,8 @@ private Q_SLOTS:
     void loginFailure();
     void loadsOnlyWhatTheWorkNeeds_data();
     void loadsOnlyWhatTheWorkNeeds();
+    void filesWithoutExtensionByContent_data();
+    void filesWithoutExtensionByContent();
     void standardErrorHoldsOnlyOurLines_data();
     void standardErrorHoldsOnlyOurLines();
 
@@ -352,6 +355,50 @@ void TestCommandLine::loadsOnlyWhatTheWorkNeeds()
     loaded += QString::fromLocal8Bit(program.readAllStandardError());
     QCOMPARE(loaded.contains(u"libQt6Gui.so"_s), gui);
     QCOMPARE(loaded.contains(u"libQt6Widgets.so"_s), widgets);
+}
+
+void TestCommandLine::filesWithoutExtensionByContent_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QStringList>("operation");
+    QTest::addColumn<QString>("result");
+    QTest::addColumn<QByteArray>("format"); // of the result, as Qt reads it
+    QTest::newRow("converted") << u"photo"_s << QStringList{u"convert"_s, u"jpg"_s}
+                               << u"photo.jpg"_s << QByteArray("jpeg");
+    QTest::newRow("an unknown extension")
+        << u"photo.backup"_s << QStringList{u"convert"_s, u"webp"_s} << u"photo.webp"_s
+        << QByteArray("webp");
+    // A tool keeps the format, and the result says which it is.
+    QTest::newRow("a tool") << u"photo"_s << QStringList{u"tools"_s, u"rotate"_s}
+                            << u"photo rotated.png"_s << QByteArray("png");
+}
+
+// A PNG named without its extension is offered the image slices and gives
+// results named for their format.
+void TestCommandLine::filesWithoutExtensionByContent()
+{
+    QFETCH(QString, name);
+    QFETCH(QStringList, operation);
+    QFETCH(QString, result);
+    QFETCH(QByteArray, format);
+    QImage picture(40, 20, QImage::Format_RGB32);
+    picture.fill(Qt::darkGreen);
+    const QString input = m_dir->filePath(name);
+    QVERIFY(picture.save(input, "PNG"));
+    QProcessEnvironment env = environment();
+    env.remove(u"DISPLAY"_s);
+    const auto run =
+        runFlingdial(QStringList{u"--run"_s} + operation + QStringList{name}, env, m_dir->path());
+    QVERIFY2(run.status == 0, qPrintable(run.out + run.err));
+    QCOMPARE(run.out, m_dir->filePath(result) + QLatin1Char('\n'));
+    QImageReader reader(m_dir->filePath(result));
+    QCOMPARE(reader.format(), format);
+    const QSize size = reader.size();
+    QCOMPARE(size, operation.contains(u"rotate"_s) ? QSize(20, 40) : QSize(40, 20));
+
+    const auto offered =
+        runFlingdial({u"--run"_s, u"convert"_s, u"nothing"_s, name}, env, m_dir->path());
+    QCOMPARE(offered.out.section(u": "_s, 1), u"JPG, WEBP, HEIC, TIFF, AVIF, BMP, GIF, PDF\n"_s);
 }
 
 void TestCommandLine::standardErrorHoldsOnlyOurLines_data()
