@@ -27,6 +27,8 @@ packages=(
   # tests
   xvfb xauth xdotool dbus dbus-x11 poppler-utils epubcheck python3-openpyxl qpdf
   python3-gi gir1.2-gtk-3.0
+  # the desktop's own settings, read as GNOME does (the terminal)
+  libglib2.0-bin gsettings-desktop-schemas
   # fuzzing (make fuzz)
   clang libclang-rt-dev
   # installation and packaging checks

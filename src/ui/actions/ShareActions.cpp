@@ -3,22 +3,24 @@
 #include "base/Errors.h"
 #include "base/FileKind.h"
 #include "base/FileOps.h"
+#include "base/Translate.h"
 #include "core/Ask.h"
 #include "core/Deps.h"
 #include "core/Output.h"
 #include "core/ResultGuard.h"
 #include "core/Shell.h"
+#include "platform/Platform.h"
 #include "ui/actions/Shelf.h"
 
 #include <QClipboard>
 #include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
-#include <QProcess>
-#include <QStandardPaths>
 #include <QUrl>
 
 namespace ShareActions {
+
+FLINGDIAL_TR_CONTEXT(ShareActions)
 
 namespace {
 
@@ -39,49 +41,27 @@ template<typename Work> Operation::Perform returningNothing(Work work)
     };
 }
 
-// The first terminal found: the user's choice, then the usual ones.
-QString terminalProgram()
-{
-    QStringList candidates;
-    if (!qEnvironmentVariableIsEmpty("TERMINAL"))
-        candidates.append(qEnvironmentVariable("TERMINAL"));
-    candidates << QStringLiteral("x-terminal-emulator") << QStringLiteral("gnome-terminal")
-               << QStringLiteral("konsole") << QStringLiteral("xfce4-terminal")
-               << QStringLiteral("xterm");
-    for (const QString& candidate : candidates) {
-        const QString found = QFileInfo(candidate).isAbsolute()
-                                  ? candidate
-                                  : QStandardPaths::findExecutable(candidate);
-        if (!found.isEmpty() && QFileInfo(found).isExecutable())
-            return found;
-    }
-    return {};
-}
-
 } // namespace
 
 QList<Operation> all()
 {
     return {
-        immediate(QStringLiteral("Send to Device"), QStringLiteral("airdrop"),
-                  returningNothing(sendToDevice)),
-        immediate(QStringLiteral("Shelf"), QStringLiteral("tray"), returningNothing(shelve)),
-        immediate(QStringLiteral("Copy"), QStringLiteral("doc.on.doc"),
-                  returningNothing(copyFiles)),
-        immediate(QStringLiteral("Move…"), QStringLiteral("folder"), moveFiles),
-        immediate(QStringLiteral("Copy Path"), QStringLiteral("link"), returningNothing(copyPaths)),
-        immediate(QStringLiteral("Terminal"), QStringLiteral("apple.terminal"),
-                  returningNothing(openTerminal)),
+        immediate(tr("Send to Device"), QStringLiteral("airdrop"), returningNothing(sendToDevice)),
+        immediate(tr("Shelf"), QStringLiteral("tray"), returningNothing(shelve)),
+        immediate(tr("Copy"), QStringLiteral("doc.on.doc"), returningNothing(copyFiles)),
+        immediate(tr("Move…"), QStringLiteral("folder"), moveFiles),
+        immediate(tr("Copy Path"), QStringLiteral("link"), returningNothing(copyPaths)),
+        immediate(tr("Terminal"), QStringLiteral("apple.terminal"), returningNothing(openTerminal)),
     };
 }
 
 void sendToDevice(const QStringList& files)
 {
-    const Fail unreachable(QStringLiteral("No paired device is reachable right now."));
+    const Fail unreachable(tr("No paired device is reachable right now."));
     const auto cli = Deps::find(QStringLiteral("kdeconnect-cli"));
     if (!cli)
-        throw Fail(QStringLiteral("Sending to a device needs KDE Connect.\nInstall it with:  "
-                                  "sudo apt install kdeconnect"));
+        throw Fail(tr("Sending to a device needs KDE Connect.\nInstall it with:  "
+                      "sudo apt install kdeconnect"));
     QString device;
     try {
         device = Shell::run(*cli, {QStringLiteral("--list-available"), QStringLiteral("--id-only")})
@@ -125,10 +105,9 @@ void copyFiles(const QStringList& files)
 
 QString movePrompt(const QStringList& files)
 {
-    const QString what = files.size() == 1
-                             ? QFileInfo(files.first()).fileName()
-                             : QString::number(files.size()) + QStringLiteral(" items");
-    return QStringLiteral("Move ") + what + QStringLiteral(" to:");
+    if (files.size() == 1)
+        return tr("Move %1 to:").arg(QFileInfo(files.first()).fileName());
+    return tr("Move %n items to:", nullptr, int(files.size()));
 }
 
 // Renames within a file system. Across file systems the copy is made under
@@ -140,7 +119,7 @@ QString moveInto(const QString& file, const QString& folder)
     if (info.absolutePath() == QDir(folder).absolutePath())
         return file; // already there
     if (QDir(folder).absolutePath().startsWith(info.absoluteFilePath() + QLatin1Char('/')))
-        throw Fail(QStringLiteral("“%1” can’t be moved into itself.").arg(info.fileName()));
+        throw Fail(tr("“%1” can’t be moved into itself.").arg(info.fileName()));
     const QString wanted = QDir(folder).filePath(info.fileName());
     if (const auto placed = ResultGuard::moveWithoutReplacing(file, wanted))
         return *placed;
@@ -154,7 +133,7 @@ QStringList moveFiles(const QStringList& files)
 {
     const QString folder = Ask::folder(movePrompt(files), QFileInfo(files.first()).absolutePath());
     if (!QFileInfo(folder).isDir())
-        throw Fail(QStringLiteral("The folder “%1” doesn’t exist.").arg(QDir(folder).dirName()));
+        throw Fail(tr("The folder “%1” doesn’t exist.").arg(QDir(folder).dirName()));
     return Operation::eachFile(files, [&](const QString& file) { return moveInto(file, folder); });
 }
 
@@ -173,10 +152,7 @@ QString terminalFolder(const QStringList& files)
 
 void openTerminal(const QStringList& files)
 {
-    // Failures to start a terminal aren't reported.
-    const QString program = terminalProgram();
-    if (!program.isEmpty())
-        QProcess::startDetached(program, {}, terminalFolder(files));
+    Platform::shared().openTerminal(terminalFolder(files));
 }
 
 } // namespace ShareActions
