@@ -142,18 +142,18 @@ QString Runner::progressLine(const Operation& operation, const QStringList& file
                              const Job::State& state)
 {
     const QString what = files.size() == 1 ? QFileInfo(files.first()).fileName()
-                                           : QStringLiteral("%1 files").arg(files.size());
+                                           : tr("%n files", nullptr, int(files.size()));
     QString title = operation.title;
     if (title.endsWith(QChar(0x2026)))
         title.chop(1);
-    QString line = operation.isConversion ? QStringLiteral("Converting %1 to %2").arg(what, title)
-                                          : QStringLiteral("%1: %2").arg(title, what);
+    QString line = operation.isConversion ? tr("Converting %1 to %2").arg(what, title)
+                                          : tr("%1: %2").arg(title, what);
     // Ghostscript, LibreOffice and the like tell nothing of their pace: such
     // work shows as running, without a number.
     const QString percent =
         state.fraction ? QStringLiteral("%1 %").arg(int(*state.fraction * 100)) : QString();
     if (state.fileCount > 1) {
-        line += QStringLiteral(" — %1 of %2").arg(state.fileIndex + 1).arg(state.fileCount);
+        line += tr(" — %1 of %2").arg(state.fileIndex + 1).arg(state.fileCount);
         if (!percent.isEmpty())
             line += QStringLiteral(", ") + percent;
     } else if (!percent.isEmpty()) {
@@ -165,7 +165,7 @@ QString Runner::progressLine(const Operation& operation, const QStringList& file
 QString Runner::notificationTitle(const Operation& operation)
 {
     if (operation.isConversion)
-        return QStringLiteral("Converted to ") + operation.title;
+        return tr("Converted to %1").arg(operation.title);
     QString title = operation.title;
     if (title.endsWith(QChar(0x2026)))
         title.chop(1);
@@ -175,15 +175,15 @@ QString Runner::notificationTitle(const Operation& operation)
 QString Runner::notificationBody(const QStringList& results)
 {
     const QString what = results.size() == 1 ? QFileInfo(results.first()).fileName()
-                                             : QStringLiteral("%1 files").arg(results.size());
+                                             : tr("%n files", nullptr, int(results.size()));
     if (results.isEmpty())
-        return QStringLiteral("Saved ") + what;
+        return tr("Saved %1").arg(what);
     // Where the results went, the home folder written as ~.
     QString folder = QFileInfo(results.first()).absolutePath();
     const QString home = QDir::homePath();
     if (folder == home || folder.startsWith(home + QLatin1Char('/')))
         folder = QLatin1Char('~') + folder.mid(home.size());
-    return QStringLiteral("Saved %1 in %2").arg(what, folder);
+    return tr("Saved %1 in %2").arg(what, folder);
 }
 
 void Runner::finish(const Operation& operation, const QStringList& results)
@@ -205,11 +205,15 @@ void Runner::report(const std::exception_ptr& failure)
 {
     if (isCancel(failure))
         return;
-    const QString description = describe(failure);
-    qCCritical(lcApp, "failed: %s", qUtf8Printable(description));
+    // The log keeps a failing tool's own words; the alert shows the sentence
+    // and keeps the words behind its disclosure.
+    qCCritical(lcApp, "failed: %s", qUtf8Printable(describe(failure)));
+    const Description described = describeApart(failure);
     QMessageBox box(QMessageBox::Warning, QStringLiteral("Flingdial"),
-                    QStringLiteral("The operation couldn’t be completed"), QMessageBox::Ok);
-    box.setInformativeText(description);
+                    tr("The operation couldn’t be completed"), QMessageBox::Ok);
+    box.setInformativeText(described.sentence);
+    if (!described.details.isEmpty())
+        box.setDetailedText(described.details);
     bringToFront(box);
     box.exec();
 }
@@ -217,13 +221,13 @@ void Runner::report(const std::exception_ptr& failure)
 void Runner::showSetupHelp(const QString& reason)
 {
     QMessageBox box(QMessageBox::Information, QStringLiteral("Flingdial"),
-                    QStringLiteral("An extra component is needed"));
+                    tr("An extra component is needed"));
     box.setInformativeText(reason);
     // Escape closes it like OK.
-    box.setEscapeButton(box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole));
+    box.setEscapeButton(box.addButton(tr("OK"), QMessageBox::AcceptRole));
     const auto command = Deps::installCommand(reason);
     QPushButton* copy =
-        command ? box.addButton(QStringLiteral("Copy Command"), QMessageBox::ActionRole) : nullptr;
+        command ? box.addButton(tr("Copy Command"), QMessageBox::ActionRole) : nullptr;
     bringToFront(box);
     box.exec();
     if (copy && box.clickedButton() == copy)

@@ -1,11 +1,12 @@
-#include "support/TestPlatform.h"
 #include "base/Errors.h"
+#include "catalog/Catalog.h"
 #include "core/Ask.h"
 #include "core/Deps.h"
 #include "core/Job.h"
 #include "core/Prompter.h"
 #include "core/Settings.h"
 #include "platform/Notifier.h"
+#include "support/TestPlatform.h"
 #include "support/TestSupport.h"
 #include "ui/DialogPrompter.h"
 #include "ui/Runner.h"
@@ -78,6 +79,7 @@ Operation failing(const QString& message, Operation::Execution execution)
 struct AlertAnswer
 {
     QString informative;
+    QString detailed;
     QStringList buttons;
     bool seen = false;
 };
@@ -94,6 +96,7 @@ void answerNextAlert(AlertAnswer* answer, const QString& press, int attempts = 6
         }
         answer->seen = true;
         answer->informative = box->informativeText();
+        answer->detailed = box->detailedText();
         for (QAbstractButton* button : box->buttons())
             answer->buttons.append(button->text());
         if (press == u"Escape")
@@ -124,6 +127,7 @@ private Q_SLOTS:
     void setupHelp();
     void failuresAndCancels_data();
     void failuresAndCancels();
+    void aToolsWordsStayBehindDetails();
     void promptsFromBackgroundWork();
     void progressLines_data();
     void progressLines();
@@ -335,6 +339,32 @@ void TestRunner::failuresAndCancels()
     }
     QTRY_VERIFY(answer.seen);
     QCOMPARE(answer.informative, message);
+}
+
+// ffmpeg's complaint about a broken file is for the curious and the log:
+// the alert says what failed in one sentence.
+void TestRunner::aToolsWordsStayBehindDetails()
+{
+    if (!Deps::find(u"ffmpeg"_s))
+        QSKIP("ffmpeg is not installed");
+    QTemporaryDir dir;
+    const QString clip = TestSupport::writeFile(dir.filePath(u"clip.mov"_s), "not a movie at all");
+    std::optional<Operation> mp4;
+    for (const Operation& operation : Catalog::conversions({clip}))
+        if (operation.target == u"mp4")
+            mp4 = operation;
+    QVERIFY(mp4);
+    QTest::ignoreMessage(
+        QtCriticalMsg,
+        QRegularExpression(u"^failed: ffmpeg couldn’t convert clip.mov.\n.*Invalid data"_s,
+                           QRegularExpression::DotMatchesEverythingOption));
+    AlertAnswer answer;
+    answerNextAlert(&answer, u"OK"_s, 200);
+    Runner::shared().execute(*mp4, {clip});
+    QTRY_VERIFY_WITH_TIMEOUT(answer.seen, 10000);
+    QCOMPARE(answer.informative, u"ffmpeg couldn’t convert clip.mov."_s);
+    QVERIFY2(answer.detailed.contains(u"Invalid data"_s), qPrintable(answer.detailed));
+    QCOMPARE(TestSupport::namesIn(dir.path()), QStringList{u"clip.mov"_s});
 }
 
 void TestRunner::promptsFromBackgroundWork()
