@@ -19,6 +19,9 @@
 
 namespace {
 
+// More wait in line, shown as running at 0 %.
+constexpr int maxRunningAtOnce = 32;
+
 // Runs `perform` and hands back its results or what it threw.
 struct Outcome
 {
@@ -58,6 +61,8 @@ Runner& Runner::shared()
 
 Runner::Runner(QObject* parent) : QObject(parent)
 {
+    // Each operation waits on its own child programs: one thread each.
+    m_pool.setMaxThreadCount(maxRunningAtOnce);
     // Progress is read a few times a second rather than on every report, so
     // a chatty child program costs the menu nothing.
     m_progressTimer.setInterval(250);
@@ -85,7 +90,7 @@ void Runner::execute(const Operation& operation, const QStringList& files)
     Q_EMIT busyChanged(true);
     noticeProgress();
     m_progressTimer.start();
-    QThreadPool::globalInstance()->start([this, id, operation, files, job] {
+    m_pool.start([this, id, operation, files, job] {
         const Outcome outcome = attempt(operation, files, job.get());
         QMetaObject::invokeMethod(this, [this, id, operation, outcome, job] {
             m_work.erase(id);
@@ -122,6 +127,17 @@ void Runner::cancel(int id)
         return;
     qCInfo(lcApp, "%s cancelled", qUtf8Printable(found->second.operation.title));
     found->second.job->cancel();
+    noticeProgress();
+}
+
+void Runner::cancelAll()
+{
+    for (const auto& [id, work] : m_work) {
+        if (!work.job->isCancelled()) {
+            qCInfo(lcApp, "%s cancelled", qUtf8Printable(work.operation.title));
+            work.job->cancel();
+        }
+    }
     noticeProgress();
 }
 

@@ -9,6 +9,7 @@
 #include "platform/Notifier.h"
 #include "platform/Platform.h"
 #include "platform/Session.h"
+#include "ui/EndingSignals.h"
 #include "ui/InstanceService.h"
 #include "ui/Runner.h"
 #include "ui/TrayHost.h"
@@ -27,7 +28,9 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMenu>
+#include <QMessageBox>
 #include <QMimeData>
+#include <QPushButton>
 #include <QSystemTrayIcon>
 
 namespace {
@@ -77,6 +80,11 @@ void TrayApplication::start(InstanceService* instance)
         qCWarning(lcApp, "no system tray is running: the icon appears when one starts");
     if (instance)
         connectInstance(instance);
+    // The session ending, or Ctrl+C where it was started: as Quit, unasked.
+    connect(&EndingSignals::shared(), &EndingSignals::received, this, [this](int signal) {
+        qCInfo(lcApp, "signal %d: quitting", signal);
+        stopAndQuit();
+    });
 
     QString why;
     m_watcher = new DragWatcher(platform.createDragSource(&why), this);
@@ -118,21 +126,20 @@ void TrayApplication::setUpMenu()
 {
     m_menu = std::make_unique<QMenu>();
     m_selectionItem = m_menu->addAction(symbolIcon(QStringLiteral("cursorarrow.click.2")),
-                                        QStringLiteral("Open Wheel for Copied Files"), this,
+                                        tr("Open Wheel for Copied Files"), this,
                                         [this] { openForCopiedFiles(); });
-    m_menu->addAction(symbolIcon(QStringLiteral("doc.badge.ellipsis")),
-                      QStringLiteral("Choose Files…"), this, &TrayApplication::chooseFiles);
+    m_menu->addAction(symbolIcon(QStringLiteral("doc.badge.ellipsis")), tr("Choose Files…"), this,
+                      &TrayApplication::chooseFiles);
     m_menu->addSeparator();
-    m_menu->addAction(symbolIcon(QStringLiteral("questionmark.circle")),
-                      QStringLiteral("How It Works"), this,
+    m_menu->addAction(symbolIcon(QStringLiteral("questionmark.circle")), tr("How It Works"), this,
                       [] { SettingsWindow::shared().show(SettingsWindow::welcome); });
     // A tray menu has no window to take shortcuts: none are shown but the
     // hot key's, which works everywhere.
-    m_menu->addAction(symbolIcon(QStringLiteral("gearshape")), QStringLiteral("Settings…"), this,
+    m_menu->addAction(symbolIcon(QStringLiteral("gearshape")), tr("Settings…"), this,
                       [] { SettingsWindow::shared().show(SettingsWindow::general); });
     m_menu->addSeparator();
-    m_menu->addAction(symbolIcon(QStringLiteral("power")), QStringLiteral("Quit Flingdial"), qApp,
-                      &QCoreApplication::quit);
+    m_menu->addAction(symbolIcon(QStringLiteral("power")), tr("Quit Flingdial"), this,
+                      &TrayApplication::quit);
 
     connect(&Runner::shared(), &Runner::busyChanged, this, &TrayApplication::setBusy);
     connect(&Runner::shared(), &Runner::runningChanged, this, &TrayApplication::showRunningWork);
@@ -243,13 +250,68 @@ void TrayApplication::showRunningWork()
     for (const Runner::Running& work : running) {
         auto* line = new QAction(work.description, m_menu.get());
         line->setEnabled(false);
-        auto* cancel = new QAction(symbolIcon(QStringLiteral("xmark.circle.fill")),
-                                   QStringLiteral("Cancel"), m_menu.get());
+        auto* cancel = new QAction(symbolIcon(QStringLiteral("xmark.circle.fill")), tr("Cancel"),
+                                   m_menu.get());
         connect(cancel, &QAction::triggered, this, [id = work.id] { Runner::shared().cancel(id); });
         m_menu->insertActions(top, {line, cancel});
         m_workItems << line << cancel;
     }
     m_workItems.append(m_menu->insertSeparator(top));
+}
+
+void TrayApplication::quit()
+{
+    const auto running = int(Runner::shared().running().size());
+    if (running > 0 && !confirmQuit(running))
+        return;
+    stopAndQuit();
+}
+
+bool TrayApplication::confirmQuit(int running)
+{
+    QMessageBox box(QMessageBox::Question, QStringLiteral("Flingdial"),
+                    tr("%n operations are running. Quit and cancel them?", nullptr, running));
+    QPushButton* quit = box.addButton(tr("Quit"), QMessageBox::AcceptRole);
+    QPushButton* stay = box.addButton(tr("Don’t Quit"), QMessageBox::RejectRole);
+    box.setDefaultButton(stay);
+    box.setEscapeButton(stay);
+    box.setWindowFlag(Qt::WindowStaysOnTopHint);
+    box.show();
+    box.raise();
+    box.activateWindow();
+    box.exec();
+    return box.clickedButton() == quit;
+}
+
+void TrayApplication::stopAndQuit()
+{
+    if (m_quitting)
+        return;
+    m_quitting = true;
+    qCInfo(lcApp, "quitting");
+    Runner& runner = Runner::shared();
+    runner.cancelAll();
+    // A prompt that cancelled work waits on gets no answer: closed, it lets
+    // that work end. Alerts go the same way.
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+        if (auto* dialog = qobject_cast<QDialog*>(window); dialog && dialog->isVisible())
+            dialog->reject();
+    }
+    WheelController::shared().hide();
+    if (m_tray)
+        m_tray->hide();
+    if (m_hotKey)
+        m_hotKey->setEnabled(false);
+    if (!runner.isBusy()) {
+        // Also when called before the event loop runs.
+        QMetaObject::invokeMethod(qApp, &QCoreApplication::quit, Qt::QueuedConnection);
+        return;
+    }
+    qCInfo(lcApp, "waiting for the cancelled work to stop");
+    connect(&runner, &Runner::busyChanged, this, [](bool busy) {
+        if (!busy)
+            QCoreApplication::quit();
+    });
 }
 
 QIcon TrayApplication::windowIcon()
@@ -329,9 +391,9 @@ void TrayApplication::chooseFiles()
     // program happened to be started from.
     if (m_chooserFolder.isEmpty() || !QFileInfo(m_chooserFolder).isDir())
         m_chooserFolder = QDir::homePath();
-    QFileDialog dialog(nullptr, QStringLiteral("Choose Files"), m_chooserFolder);
+    QFileDialog dialog(nullptr, tr("Choose Files"), m_chooserFolder);
     dialog.setFileMode(QFileDialog::ExistingFiles);
-    dialog.setLabelText(QFileDialog::Accept, QStringLiteral("Open Wheel"));
+    dialog.setLabelText(QFileDialog::Accept, tr("Open Wheel"));
     dialog.setWindowFlag(Qt::WindowStaysOnTopHint);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return;

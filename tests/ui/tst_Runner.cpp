@@ -18,9 +18,12 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QTemporaryDir>
+#include <QThreadPool>
 #include <QtTest>
+#include <atomic>
 
 using namespace Qt::StringLiterals;
 
@@ -132,6 +135,7 @@ private Q_SLOTS:
     void progressLines_data();
     void progressLines();
     void runningWorkCanBeCancelledSilently();
+    void longWorkLeavesQtsThreadsFree();
 
 private:
     QTemporaryDir m_config;
@@ -477,6 +481,35 @@ void TestRunner::runningWorkCanBeCancelledSilently()
     QTest::qWait(600); // the alert would be up by now
     QVERIFY(!alert.seen);
     QCOMPARE(m_server.posted.size(), 0);
+}
+
+// Qt scales and draws images on its global thread pool (and waits for it):
+// work that took all of it would freeze the interface until it ended.
+void TestRunner::longWorkLeavesQtsThreadsFree()
+{
+    Settings::shared().setValue(u"notify"_s, false);
+    std::atomic<int> started = 0;
+    const Operation untilCancelled(u"Compress"_s, [&started](const QStringList&) -> QStringList {
+        ++started;
+        for (;;) {
+            Job::throwIfCancelled();
+            QThread::msleep(10);
+        }
+    });
+    const int count = QThreadPool::globalInstance()->maxThreadCount() + 1;
+    const auto stop = qScopeGuard([] {
+        Runner::shared().cancelAll();
+        QTRY_VERIFY(!Runner::shared().isBusy());
+    });
+    for (int i = 0; i < count; ++i)
+        Runner::shared().execute(untilCancelled, {u"/tmp/%1.pdf"_s.arg(i)});
+    QTRY_COMPARE(started.load(), count);
+    QCOMPARE(QThreadPool::globalInstance()->activeThreadCount(), 0);
+    QImage large(3000, 3000, QImage::Format_ARGB32);
+    large.fill(Qt::blue);
+    QCOMPARE(large.scaled(1500, 1500, Qt::IgnoreAspectRatio, Qt::SmoothTransformation).size(),
+             QSize(1500, 1500));
+    QCOMPARE(Runner::shared().running().size(), count);
 }
 
 QTEST_MAIN(TestRunner)
