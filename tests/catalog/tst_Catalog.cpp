@@ -87,11 +87,13 @@ void TestCatalog::sliceSets_data()
     QTest::addColumn<QString>("tools");
 
     const QString imageTools = QStringLiteral("Compress,Half Size,Resize…,Rotate,Flip,Square,Strip "
-                                              "Metadata,Remove Background,Merge into PDF");
+                                              "Metadata,Remove Background,Merge into PDF,Make "
+                                              "Searchable PDF,Extract Text");
     const QString videoTools =
         u"Compress,Trim…,Extract Audio,Mute,720p,Rotate,Speed 2×,Frame,Merge"_s;
     const QString audioTools = u"Trim…,Compress,Normalize,Reverse,Mono,Merge"_s;
-    const QString pdfTools = u"Compress,Merge,Split,Rotate,Extract Pages…,Remove Pages…"_s;
+    const QString pdfTools =
+        u"Compress,Merge,Split,Rotate,Extract Pages…,Remove Pages…,Make Searchable"_s;
     const QString zipOnly = u"Compress to ZIP"_s;
     const QString archives = u"ZIP,TAR,GZIP"_s;
 

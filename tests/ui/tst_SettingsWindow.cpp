@@ -156,7 +156,8 @@ void TestSettingsWindow::texts_data()
     QTest::newRow("components") << int(SettingsWindow::components)
                                 << QStringList{"ImageMagick", "WebP, AVIF, PSD, SVG",
                                                "Ghostscript", "Stronger PDF compression",
-                                               "LibreOffice", "Presentations, ODS and .doc files"};
+                                               "LibreOffice", "Presentations, ODS and .doc files",
+                                               "OCR",         "Text from scans"};
 }
 
 void TestSettingsWindow::texts()

@@ -3,6 +3,7 @@
 #include "base/Errors.h"
 #include "base/FileKind.h"
 #include "converters/media/MediaConverter.h"
+#include "converters/ocr/OcrConverter.h"
 #include "core/Ask.h"
 #include "core/Deps.h"
 #include "core/Engines.h"
@@ -174,6 +175,8 @@ QList<Operation> tools()
                            QStringLiteral("person.crop.rectangle"), removeBackground),
         Operation::allFiles(QStringLiteral("Merge into PDF"), QStringLiteral("doc.on.doc"),
                             mergeToPdf),
+        OcrConverter::searchablePdf(),
+        OcrConverter::extractText(),
     };
 }
 

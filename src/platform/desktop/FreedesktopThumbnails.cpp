@@ -1,7 +1,12 @@
 #include "platform/desktop/FreedesktopThumbnails.h"
 
 #include "base/Errors.h"
+#include "base/FileKind.h"
+#include "converters/pdf/PageHelper.h"
 #include "core/Engines.h"
+#include "core/ScratchDirectory.h"
+
+#include <QFileInfo>
 
 #include <QCryptographicHash>
 #include <QImage>
@@ -27,6 +32,19 @@ QImage cached(const QString& path)
     return {};
 }
 
+// A PDF's first page, drawn by the page helper: poppler may loop for ever
+// on a damaged file, and the helper can be stopped.
+QImage firstPage(const QString& path, int pixels)
+{
+    const ScratchDirectory scratch;
+    const QString output = scratch.filePath(QStringLiteral("thumbnail.png"));
+    PageHelper helper(PdfPagesProtocol::Mode::thumbnail, {path, output, QString::number(pixels)},
+                      QFileInfo(path).fileName());
+    if (!helper.finish())
+        return {};
+    return QImage(output);
+}
+
 } // namespace
 
 QImage FreedesktopThumbnails::of(const QString& path, int pixels)
@@ -34,8 +52,10 @@ QImage FreedesktopThumbnails::of(const QString& path, int pixels)
     QImage image = cached(path);
     if (image.isNull()) {
         try {
-            image = Engines::thumbnailer().thumbnail(path, pixels);
-        } catch (const Fail&) {
+            image = FileKind::of(path) == FileKind::pdf
+                        ? firstPage(path, pixels)
+                        : Engines::thumbnailer().thumbnail(path, pixels);
+        } catch (const std::exception&) {
             return {};
         }
     }

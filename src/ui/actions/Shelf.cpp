@@ -2,10 +2,10 @@
 
 #include "platform/Platform.h"
 #include "platform/Thumbnails.h"
-#include <QImage>
-#include "ui/drawing/WindowShape.h"
 #include "ui/actions/ShareActions.h"
 #include "ui/drawing/SymbolImages.h"
+#include "ui/drawing/WindowShape.h"
+#include <QImage>
 
 #include <QApplication>
 #include <QCursor>
@@ -103,7 +103,7 @@ Shelf::Shelf(const QStringList& files)
 
     m_close->setGeometry(closeRect);
     m_close->setAutoRaise(true);
-    m_close->setToolTip(QStringLiteral("Close"));
+    m_close->setToolTip(tr("Close"));
     m_close->setIcon(QPixmap::fromImage(SymbolImages::tinted(
         QStringLiteral("xmark.circle.fill"), 15, palette().color(QPalette::PlaceholderText), 2.0)));
     m_close->setIconSize(QSize(15, 15));
@@ -118,7 +118,7 @@ Shelf::Shelf(const QStringList& files)
 QString Shelf::caption() const
 {
     return m_files.size() == 1 ? QFileInfo(m_files.first()).fileName()
-                               : QString::number(m_files.size()) + QStringLiteral(" items");
+                               : tr("%n items", nullptr, int(m_files.size()));
 }
 
 QImage Shelf::picture() const

@@ -39,11 +39,11 @@ WheelPanel* WheelController::panel()
         m_panel = new WheelPanel;
         WheelView* wheel = m_panel->wheel();
         connect(wheel, &WheelView::chosen, this,
-                [this, wheel](int index) { choose(wheel->items().at(index)); });
+                [this, wheel](int index) { choose(wheel->slices().at(index)); });
         connect(wheel, &WheelView::dropped, this,
                 [this, wheel](int index, const QStringList& dropped) {
-                    if (index < wheel->items().size())
-                        choose(wheel->items().at(index), dropped);
+                    if (index < wheel->slices().size())
+                        choose(wheel->slices().at(index), dropped);
                 });
         connect(wheel, &WheelView::nextModeRequested, this, &WheelController::showNextMode);
         connect(wheel, &WheelView::hideRequested, this, &WheelController::hide);
