@@ -270,7 +270,9 @@ void TrayApplication::quit()
 bool TrayApplication::confirmQuit(int running)
 {
     QMessageBox box(QMessageBox::Question, QStringLiteral("Flingdial"),
-                    tr("%n operations are running. Quit and cancel them?", nullptr, running));
+                    running == 1
+                        ? tr("An operation is running. Quit and cancel it?")
+                        : tr("%n operations are running. Quit and cancel them?", nullptr, running));
     QPushButton* quit = box.addButton(tr("Quit"), QMessageBox::AcceptRole);
     QPushButton* stay = box.addButton(tr("Don’t Quit"), QMessageBox::RejectRole);
     box.setDefaultButton(stay);
