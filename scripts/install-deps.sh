@@ -17,6 +17,8 @@ packages=(
   fonts-noto-core fonts-noto-cjk
   # X11
   libxcb1-dev libxcb-xfixes0-dev libxcb-keysyms1-dev libxcb-xtest0-dev x11proto-dev
+  # the drag catcher of wlroots sessions (a GTK layer surface)
+  libgtk-3-dev libgtk-layer-shell-dev
   # sounds and background removal
   libcanberra-dev libopencv-imgproc-dev
   # child programs

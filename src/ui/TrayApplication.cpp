@@ -18,8 +18,10 @@
 #include "ui/settings/SettingsWindow.h"
 #include "ui/wheel/Catcher.h"
 #include "ui/wheel/DragWatcher.h"
+#include "ui/wheel/LayerCatcher.h"
 #include "ui/wheel/WheelController.h"
 #include "ui/wheel/WheelPanel.h"
+#include "ui/wheel/WheelView.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -201,6 +203,11 @@ void TrayApplication::trigger(WheelMode::Mode mode, bool duringDrag)
 
 void TrayApplication::catchDrag(WheelMode::Mode mode)
 {
+    // wlroots gives a drag to no X11 window that appears while it lasts.
+    if (Session::detect() == Session::Kind::wlroots && LayerCatcher::isAvailable()) {
+        catchDragOnLayer(mode);
+        return;
+    }
     if (!m_catcher) {
         m_catcher = std::make_unique<Catcher>();
         connect(m_catcher.get(), &Catcher::caught, this,
@@ -218,6 +225,28 @@ void TrayApplication::catchDrag(WheelMode::Mode mode)
                 &Catcher::dismiss);
     }
     m_catcher->catchDrag(mode, Platform::shared().wheelWindow());
+}
+
+void TrayApplication::catchDragOnLayer(WheelMode::Mode mode)
+{
+    if (!m_layerCatcher) {
+        m_layerCatcher = new LayerCatcher(this);
+        WheelController& wheel = WheelController::shared();
+        connect(m_layerCatcher, &LayerCatcher::caught, &wheel, &WheelController::showAt);
+        connect(m_layerCatcher, &LayerCatcher::moved, this,
+                [&wheel](QPoint pointer) { wheel.panel()->wheel()->dragMovedTo(pointer); });
+        connect(m_layerCatcher, &LayerCatcher::dropped, this,
+                [this, &wheel](QPoint pointer, const QStringList& files) {
+                    m_layerCatcher->answerDrop(wheel.isVisible() &&
+                                               wheel.panel()->wheel()->dropAt(pointer, files));
+                });
+        connect(m_layerCatcher, &LayerCatcher::closed, this, [this, &wheel] {
+            if (m_watcher)
+                m_watcher->forgetDrag();
+            wheel.dragEnded();
+        });
+    }
+    m_layerCatcher->catchDrag(mode);
 }
 
 void TrayApplication::showRunningWork()

@@ -12,6 +12,7 @@
 #include <memory>
 
 class Catcher;
+class LayerCatcher;
 class DragWatcher;
 class GlobalHotKey;
 class InstanceService;
@@ -64,6 +65,7 @@ private:
     void showTrayIcon();
     void connectInstance(InstanceService* instance);
     void catchDrag(WheelMode::Mode mode);
+    void catchDragOnLayer(WheelMode::Mode mode);
     void applyHotKeySetting();
     void setBusy(bool busy);
     // The running operations at the top of the menu, each with its Cancel.
@@ -79,6 +81,7 @@ private:
     DragWatcher* m_watcher = nullptr;
     TrayHost* m_trayHost = nullptr;
     std::unique_ptr<Catcher> m_catcher;
+    LayerCatcher* m_layerCatcher = nullptr;
     QString m_toolTip;
     std::unique_ptr<GlobalHotKey> m_hotKey;
     QTimer m_spinner;

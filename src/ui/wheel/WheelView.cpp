@@ -499,6 +499,22 @@ bool WheelView::focusNextPrevChild(bool)
     return false;
 }
 
+void WheelView::dragMovedTo(QPoint global)
+{
+    setHighlighted(sliceAtWidgetPoint(mapFromGlobal(global)));
+}
+
+bool WheelView::dropAt(QPoint global, const QStringList& files)
+{
+    const auto index = sliceAtWidgetPoint(mapFromGlobal(global));
+    qCInfo(lcApp, "drop at slice %d", index.value_or(-1));
+    if (!index || files.isEmpty())
+        return false;
+    QMetaObject::invokeMethod(
+        this, [this, index, files] { Q_EMIT dropped(*index, files); }, Qt::QueuedConnection);
+    return true;
+}
+
 void WheelView::dragEnterEvent(QDragEnterEvent* event)
 {
     qCInfo(lcApp, "drag entered wheel");

@@ -39,6 +39,12 @@ public:
     static qreal labelFontSize(const QString& title, int count, const QPaintDevice* device);
     static QStringList labelLines(const QString& title, int count, const QPaintDevice* device);
 
+    // A drag that a catcher above the wheel receives in its place: the
+    // slice under `global` lights up; a drop there chooses it.
+    void dragMovedTo(QPoint global);
+    // Whether a slice lay under `global` and took the files.
+    bool dropAt(QPoint global, const QStringList& files);
+
     // Paints the whole wheel with `painter` (y down) into a side × side square.
     void paintWheel(QPainter& painter) const;
 
