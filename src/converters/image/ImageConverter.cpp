@@ -111,8 +111,8 @@ std::optional<int> pngDepth(const QString& file)
     return int(static_cast<unsigned char>(header.at(24)));
 }
 
-// ImageMagick's options that keep a PNG's depth: it may write 16 bits per
-// sample for an 8-bit picture it has scaled.
+// ImageMagick's options that keep a PNG's depth, so that no version or
+// build of it writes an 8-bit picture it has scaled with 16 bits per sample.
 QStringList depthKept(const QString& file)
 {
     const auto depth = pngDepth(file);
