@@ -33,6 +33,8 @@ packages=(
   # tests
   xvfb xauth xdotool dbus dbus-x11 poppler-utils epubcheck python3-openpyxl qpdf
   python3-gi gir1.2-gtk-3.0
+  # the desktop's own settings, read as GNOME does (the terminal)
+  libglib2.0-bin gsettings-desktop-schemas
   # headless Wayland sessions for the tests (tests/support/wayland): the
   # compositors with XWayland, grim for sway's screenshots, dconf for the
   # Shell's settings, python3-dbus and libxkbcommon for injected input, acl

@@ -49,6 +49,9 @@ int main(int argc, char** argv)
 {
     const QStringList arguments = Commands::arguments(argc, argv);
     const Commands::Command& command = Commands::recognise(arguments);
+    // Before anything of Qt starts talking.
+    Log::install(command.id == Commands::Id::startApplication ? Log::Audience::application
+                                                              : Log::Audience::commandLine);
     const Commands::Needs needs = command.needs(arguments);
     if (needs == Commands::Needs::desktop || !command.run) {
         auto* desktop =
@@ -63,7 +66,6 @@ int main(int argc, char** argv)
     const auto app = makeApplication(needs, argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("flingdial"));
     QCoreApplication::setApplicationVersion(QStringLiteral(FLINGDIAL_VERSION));
-    Log::install();
     Translations::install();
     Prompter::install(std::make_unique<ConsolePrompter>());
     Platform::install(std::make_unique<HeadlessPlatform>());

@@ -31,9 +31,13 @@ std::optional<Kind> fromRawValue(const QString& raw);
 const QHash<Kind, QSet<QString>>& extensions();
 
 // The format key of a location: aliases resolved, ".tar.gz" and ".tgz" as "tar.gz".
+// A regular file whose name has no extension, or one no format has, gets
+// the key its content names ("photo" holding a PNG is "png"); failing
+// that, the name's extension as it is ("" or "xyz").
 QString ext(const QString& path);
 
-// The kind of a location: by format key first, then folder or other.
+// The kind of a location: by format key first (so by content where the
+// name doesn't tell), then folder or other.
 Kind of(const QString& path);
 
 // Directories that file managers present as one document or program.

@@ -11,6 +11,8 @@ namespace Log {
 namespace {
 
 bool s_toStderr = false;
+// Qt's own messages on standard error too.
+bool s_qtToStderr = false;
 
 int syslogPriority(QtMsgType type)
 {
@@ -33,10 +35,8 @@ void handleMessage(QtMsgType type, const QMessageLogContext& context, const QStr
 {
     const QByteArray text = message.toUtf8();
     const bool ours = context.category && qstrcmp(context.category, "app") == 0;
-    if (ours)
-        syslog(syslogPriority(type), "%s", text.constData());
-    // Qt's own warnings go to standard error as they always do.
-    if (s_toStderr || !ours) {
+    syslog(syslogPriority(type), "%s", text.constData());
+    if (ours ? s_toStderr : s_qtToStderr) {
         std::fprintf(stderr, "flingdial[%s]: %s\n", context.category ? context.category : "qt",
                      text.constData());
         std::fflush(stderr);
@@ -47,9 +47,11 @@ void handleMessage(QtMsgType type, const QMessageLogContext& context, const QStr
 
 } // namespace
 
-void install()
+void install(Audience audience)
 {
-    s_toStderr = isatty(STDERR_FILENO) || qgetenv("FLINGDIAL_LOG") == "stderr";
+    const bool asked = qgetenv("FLINGDIAL_LOG") == "stderr";
+    s_toStderr = isatty(STDERR_FILENO) || asked;
+    s_qtToStderr = audience == Audience::application || asked;
     openlog("flingdial", LOG_PID, LOG_USER);
     qInstallMessageHandler(handleMessage);
 }

@@ -150,7 +150,7 @@ QString ResultGuard::make(const QString& wanted,
     try {
         write(guard.path());
     } catch (const Fail& failure) {
-        throw Fail(guard.inUserTerms(failure.message()));
+        throw Fail(guard.inUserTerms(failure.sentence()), guard.inUserTerms(failure.details()));
     } catch (const SystemError& failure) {
         throw SystemError(guard.inUserTerms(failure.description()));
     }

@@ -15,14 +15,13 @@ namespace {
 
 constexpr qsizetype complaintLength = 800;
 
-QString failureMessage(const QString& executable, int status, const QByteArray& out,
-                       const QByteArray& err)
+// The program's name and status as the sentence, its complaint as the
+// words shown apart from it.
+Fail failure(const QString& executable, int status, const QByteArray& out, const QByteArray& err)
 {
     const QString complaint = QString::fromUtf8(err.isEmpty() ? out : err).trimmed();
-    return tr("%1 failed (%2).\n%3")
-        .arg(QFileInfo(executable).fileName())
-        .arg(status)
-        .arg(complaint.right(complaintLength));
+    return Fail(tr("%1 failed (%2).").arg(QFileInfo(executable).fileName()).arg(status),
+                complaint.right(complaintLength));
 }
 
 void prepareOutputFile(const QString& path)
@@ -66,8 +65,7 @@ QString run(const QString& executable, const QStringList& arguments, const Watch
     child.start();
     child.wait({}, watch.outputLine);
     if (!child.succeeded())
-        throw Fail(failureMessage(executable, child.exitCode(), child.standardOutput(),
-                                  child.standardError()));
+        throw failure(executable, child.exitCode(), child.standardOutput(), child.standardError());
     return QString::fromUtf8(watch.returningErrors ? child.standardError()
                                                    : child.standardOutput());
 }

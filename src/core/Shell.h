@@ -16,8 +16,9 @@ QString searchPath();
 // waits for it; a cancel of the current job ends it and throws Cancelled.
 // Returns
 // standard output, or standard error when returningErrors is set (empty
-// when standard output went to a file). A non-zero exit becomes a Fail:
-// "<name> failed (<status>).\n<last 800 characters of its complaint>".
+// when standard output went to a file). A non-zero exit becomes a Fail
+// "<name> failed (<status>)." with the last 800 characters of its
+// complaint as the tool's words.
 // A program that can't start, or an output file that can't be opened,
 // throws SystemError.
 QString run(const QString& executable, const QStringList& arguments,

@@ -37,6 +37,9 @@ public:
     virtual Thumbnails* thumbnails() = 0;
     // The desktop's "work complete" sound; nothing where there is none.
     virtual void playCompletionSound() = 0;
+    // Opens the user's terminal in `folder`. Throws Fail when there is none
+    // (saying how to install one) or it can't be started.
+    virtual void openTerminal(const QString& folder) = 0;
 
     // Null where the backend can't give one; `why` then says why.
     virtual std::unique_ptr<GlobalHotKey> createHotKey(QObject* parent, QString* why) = 0;

@@ -1,8 +1,8 @@
 #include "ui/DesktopPlugin.h"
 #include "cli/Instance.h"
+#include "ui/Backends.h"
 #include "ui/InstanceService.h"
 #include "ui/wheel/WheelController.h"
-#include "ui/Backends.h"
 
 #include "cli/CommandLine.h"
 #include "cli/Commands.h"
@@ -85,10 +85,9 @@ QStringList fileArguments(const QStringList& arguments)
 // given, else its settings, and this one ends.
 [[noreturn]] void handOver(const QStringList& files)
 {
-    const bool handed =
-        files.isEmpty()
-            ? Instance::call(QStringLiteral("OpenSettings"))
-            : Instance::call(QStringLiteral("OpenWheel"), {files, QStringLiteral("convert")});
+    const bool handed = files.isEmpty() ? Instance::call(QStringLiteral("OpenSettings"))
+                                        : Instance::call(QStringLiteral("OpenWheel"),
+                                                         {files, QStringLiteral("convert")});
     qCInfo(lcApp, "already running: handed over to the running instance");
     exitNow(handed ? 0 : 1);
 }
@@ -101,12 +100,14 @@ int DesktopPlugin::main(int argc, char** argv)
     const bool display = Commands::hasDisplay();
     const Session::Kind session = display ? Session::detect() : Session::Kind::none;
     const Commands::Command& command = Commands::recognise(arguments);
+    // Before the application object, which may already have things to say.
+    Log::install(command.id == Commands::Id::startApplication ? Log::Audience::application
+                                                              : Log::Audience::commandLine);
     const auto app = makeApplication(argc, argv, command.id, session);
     QCoreApplication::setApplicationName(QStringLiteral("flingdial"));
     QCoreApplication::setApplicationVersion(QStringLiteral(FLINGDIAL_VERSION));
     QGuiApplication::setApplicationDisplayName(QStringLiteral("Flingdial"));
     QGuiApplication::setDesktopFileName(QStringLiteral("org.flingdial.Flingdial"));
-    Log::install();
     Translations::install();
     if (display)
         Prompter::install(std::make_unique<DialogPrompter>());

@@ -18,6 +18,9 @@
 
 namespace {
 
+// More wait in line, shown as running at 0 %.
+constexpr int maxRunningAtOnce = 32;
+
 // Runs `perform` and hands back its results or what it threw.
 struct Outcome
 {
@@ -57,6 +60,8 @@ Runner& Runner::shared()
 
 Runner::Runner(QObject* parent) : QObject(parent)
 {
+    // Each operation waits on its own child programs: one thread each.
+    m_pool.setMaxThreadCount(maxRunningAtOnce);
     // Progress is read a few times a second rather than on every report, so
     // a chatty child program costs the menu nothing.
     m_progressTimer.setInterval(250);
@@ -84,7 +89,7 @@ void Runner::execute(const Operation& operation, const QStringList& files)
     Q_EMIT busyChanged(true);
     noticeProgress();
     m_progressTimer.start();
-    QThreadPool::globalInstance()->start([this, id, operation, files, job] {
+    m_pool.start([this, id, operation, files, job] {
         const Outcome outcome = attempt(operation, files, job.get());
         QMetaObject::invokeMethod(this, [this, id, operation, outcome, job] {
             m_work.erase(id);
@@ -121,6 +126,17 @@ void Runner::cancel(int id)
         return;
     qCInfo(lcApp, "%s cancelled", qUtf8Printable(found->second.operation.title));
     found->second.job->cancel();
+    noticeProgress();
+}
+
+void Runner::cancelAll()
+{
+    for (const auto& [id, work] : m_work) {
+        if (!work.job->isCancelled()) {
+            qCInfo(lcApp, "%s cancelled", qUtf8Printable(work.operation.title));
+            work.job->cancel();
+        }
+    }
     noticeProgress();
 }
 
@@ -204,11 +220,15 @@ void Runner::report(const std::exception_ptr& failure)
 {
     if (isCancel(failure))
         return;
-    const QString description = describe(failure);
-    qCCritical(lcApp, "failed: %s", qUtf8Printable(description));
+    // The log keeps a failing tool's own words; the alert shows the sentence
+    // and keeps the words behind its disclosure.
+    qCCritical(lcApp, "failed: %s", qUtf8Printable(describe(failure)));
+    const Description described = describeApart(failure);
     QMessageBox box(QMessageBox::Warning, QStringLiteral("Flingdial"),
                     tr("The operation couldn’t be completed"), QMessageBox::Ok);
-    box.setInformativeText(description);
+    box.setInformativeText(described.sentence);
+    if (!described.details.isEmpty())
+        box.setDetailedText(described.details);
     bringToFront(box);
     box.exec();
 }

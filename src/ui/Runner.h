@@ -4,6 +4,7 @@
 #include "core/Operation.h"
 
 #include <QObject>
+#include <QThreadPool>
 #include <QTimer>
 #include <exception>
 #include <map>
@@ -35,6 +36,8 @@ public:
     QList<Running> running() const;
     // Ends that work at once, silently; what it had started is removed.
     void cancel(int id);
+    // Cancels all of it. isBusy() stays true until the last has stopped.
+    void cancelAll();
 
     // One line for a running operation: what it does, on what, how far.
     static QString progressLine(const Operation& operation, const QStringList& files,
@@ -66,6 +69,9 @@ private:
         std::shared_ptr<Job> job;
     };
     std::map<int, Work> m_work;
+    // Threads of its own: Qt draws and scales images on the global pool,
+    // and long work there would stall the interface until it ends.
+    QThreadPool m_pool;
     int m_nextId = 1;
     int m_active = 0;
     QTimer m_progressTimer;

@@ -9,6 +9,7 @@
 #include "platform/Notifier.h"
 #include "platform/Platform.h"
 #include "platform/Session.h"
+#include "ui/EndingSignals.h"
 #include "ui/InstanceService.h"
 #include "ui/Runner.h"
 #include "ui/TrayHost.h"
@@ -29,7 +30,9 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMenu>
+#include <QMessageBox>
 #include <QMimeData>
+#include <QPushButton>
 #include <QSystemTrayIcon>
 
 namespace {
@@ -78,6 +81,11 @@ void TrayApplication::start(InstanceService* instance)
         qCWarning(lcApp, "no system tray is running: the icon appears when one starts");
     if (instance)
         connectInstance(instance);
+    // The session ending, or Ctrl+C where it was started: as Quit, unasked.
+    connect(&EndingSignals::shared(), &EndingSignals::received, this, [this](int signal) {
+        qCInfo(lcApp, "signal %d: quitting", signal);
+        stopAndQuit();
+    });
 
     QString why;
     m_watcher = new DragWatcher(platform.createDragSource(&why), this);
@@ -131,8 +139,8 @@ void TrayApplication::setUpMenu()
     m_menu->addAction(symbolIcon(QStringLiteral("gearshape")), tr("Settings…"), this,
                       [] { SettingsWindow::shared().show(SettingsWindow::general); });
     m_menu->addSeparator();
-    m_menu->addAction(symbolIcon(QStringLiteral("power")), tr("Quit Flingdial"), qApp,
-                      &QCoreApplication::quit);
+    m_menu->addAction(symbolIcon(QStringLiteral("power")), tr("Quit Flingdial"), this,
+                      &TrayApplication::quit);
 
     connect(&Runner::shared(), &Runner::busyChanged, this, &TrayApplication::setBusy);
     connect(&Runner::shared(), &Runner::runningChanged, this, &TrayApplication::showRunningWork);
@@ -277,6 +285,63 @@ void TrayApplication::showRunningWork()
         m_workItems << line << cancel;
     }
     m_workItems.append(m_menu->insertSeparator(top));
+}
+
+void TrayApplication::quit()
+{
+    const auto running = int(Runner::shared().running().size());
+    if (running > 0 && !confirmQuit(running))
+        return;
+    stopAndQuit();
+}
+
+bool TrayApplication::confirmQuit(int running)
+{
+    QMessageBox box(QMessageBox::Question, QStringLiteral("Flingdial"),
+                    running == 1
+                        ? tr("An operation is running. Quit and cancel it?")
+                        : tr("%n operations are running. Quit and cancel them?", nullptr, running));
+    QPushButton* quit = box.addButton(tr("Quit"), QMessageBox::AcceptRole);
+    QPushButton* stay = box.addButton(tr("Don’t Quit"), QMessageBox::RejectRole);
+    box.setDefaultButton(stay);
+    box.setEscapeButton(stay);
+    box.setWindowFlag(Qt::WindowStaysOnTopHint);
+    box.show();
+    box.raise();
+    box.activateWindow();
+    box.exec();
+    return box.clickedButton() == quit;
+}
+
+void TrayApplication::stopAndQuit()
+{
+    if (m_quitting)
+        return;
+    m_quitting = true;
+    qCInfo(lcApp, "quitting");
+    Runner& runner = Runner::shared();
+    runner.cancelAll();
+    // A prompt that cancelled work waits on gets no answer: closed, it lets
+    // that work end. Alerts go the same way.
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+        if (auto* dialog = qobject_cast<QDialog*>(window); dialog && dialog->isVisible())
+            dialog->reject();
+    }
+    WheelController::shared().hide();
+    if (m_tray)
+        m_tray->hide();
+    if (m_hotKey)
+        m_hotKey->setEnabled(false);
+    if (!runner.isBusy()) {
+        // Also when called before the event loop runs.
+        QMetaObject::invokeMethod(qApp, &QCoreApplication::quit, Qt::QueuedConnection);
+        return;
+    }
+    qCInfo(lcApp, "waiting for the cancelled work to stop");
+    connect(&runner, &Runner::busyChanged, this, [](bool busy) {
+        if (!busy)
+            QCoreApplication::quit();
+    });
 }
 
 QIcon TrayApplication::windowIcon()

@@ -38,6 +38,11 @@ public:
     // The keyboard wheel for the copied files, else the file chooser.
     void openForCopiedFiles(WheelMode::Mode mode = WheelMode::convert);
     void chooseFiles();
+    // The Quit item: with work running, asks once whether to cancel it.
+    void quit();
+    // Cancels all work, closes the prompts that wait for it, and quits once
+    // the work has stopped and removed what it had started.
+    void stopAndQuit();
     // A trigger key: the wheel of `mode` at the pointer during a drag (in a
     // Wayland session, through the catcher), else the keyboard wheel.
     // `duringDrag`: the key is one pressed during drags (a mode's key), so
@@ -54,6 +59,7 @@ public:
 
 private:
     void setUpMenu();
+    static bool confirmQuit(int running);
     // Makes the tray icon once something shows tray icons, and shows it
     // again to a panel that restarted.
     void showTrayIcon();
@@ -83,4 +89,5 @@ private:
     // The spinner's frames, drawn once per panel text colour.
     std::array<QIcon, 6> m_trayIcons;
     QString m_chooserFolder;
+    bool m_quitting = false;
 };

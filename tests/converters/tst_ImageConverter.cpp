@@ -144,6 +144,9 @@ private Q_SLOTS:
     void resizing();
     void resizeAnswers_data();
     void resizeAnswers();
+    void resizeByAPercentage();
+    void resizeKeepsTheDepth_data();
+    void resizeKeepsTheDepth();
     void squareRotateFlip_data();
     void squareRotateFlip();
     void strippingMetadata();
@@ -390,6 +393,59 @@ void TestImageConverter::resizeAnswers()
                      [&] { ImageConverter::tools().at(2).perform({path(u"any.png"_s)}); }),
                  u"“%1” isn’t a valid size."_s.arg(answer));
     }
+}
+
+// "50%" or "50 %" at the Resize… prompt scales by that much.
+void TestImageConverter::resizeByAPercentage()
+{
+    const QString photo = path(u"photo.png"_s);
+    QVERIFY(drawing(400, 300).save(photo));
+    for (const auto& [typed, percent] :
+         {std::pair{"50%\n", 50}, std::pair{" 25 % \n", 25}, std::pair{"+200%\n", 200}}) {
+        const TestSupport::ScriptedAnswers answer(typed);
+        const QStringList resized = ImageConverter::tools().at(2).perform({photo});
+        QCOMPARE(resized.size(), 1);
+        QCOMPARE(QFileInfo(resized.first()).fileName(), u"photo %1%.png"_s.arg(percent));
+        QCOMPARE(ImageConverter::pixelSize(resized.first()),
+                 QSize(400 * percent / 100, 300 * percent / 100));
+    }
+    for (const QString& wrong : {u"0%"_s, u"1001%"_s, u"50%%"_s, u"-50%"_s, u"%50"_s, u"12.5%"_s}) {
+        QCOMPARE(ImageConverter::parsePercent(wrong), std::nullopt);
+        const TestSupport::ScriptedAnswers typed(wrong.toUtf8() + '\n');
+        QCOMPARE(TestSupport::failureOf([&] { ImageConverter::tools().at(2).perform({photo}); }),
+                 u"“%1” isn’t a valid size."_s.arg(wrong));
+    }
+    QCOMPARE(ImageConverter::parsePercent(u"1000%"_s), 1000);
+}
+
+void TestImageConverter::resizeKeepsTheDepth_data()
+{
+    QTest::addColumn<bool>("magick");
+    QTest::addColumn<QImage::Format>("format");
+    QTest::addColumn<int>("depth"); // bits per sample in the PNG header
+    for (const bool magick : {true, false}) {
+        const char* engine = magick ? "ImageMagick" : "engine";
+        QTest::addRow("%s, 8-bit colour", engine) << magick << QImage::Format_RGB32 << 8;
+        QTest::addRow("%s, 8-bit grey", engine) << magick << QImage::Format_Grayscale8 << 8;
+        QTest::addRow("%s, 16-bit colour", engine) << magick << QImage::Format_RGBX64 << 16;
+        QTest::addRow("%s, 16-bit grey", engine) << magick << QImage::Format_Grayscale16 << 16;
+    }
+}
+
+// An 8-bit picture stays 8-bit (half the size of a 16-bit one), a 16-bit
+// one keeps its precision.
+void TestImageConverter::resizeKeepsTheDepth()
+{
+    QFETCH(bool, magick);
+    QFETCH(QImage::Format, format);
+    QFETCH(int, depth);
+    useImageMagick(magick);
+    const QString source = path(u"scan.png"_s);
+    QVERIFY(drawing(300, 200).convertToFormat(format).save(source));
+    QCOMPARE(int(TestSupport::readFile(source).at(24)), depth);
+    const QString resized = ImageConverter::resizeToLongestSide(source, 150);
+    QCOMPARE(ImageConverter::pixelSize(resized), QSize(150, 100));
+    QCOMPARE(int(TestSupport::readFile(resized).at(24)), depth);
 }
 
 void TestImageConverter::squareRotateFlip_data()

@@ -54,6 +54,7 @@ private Q_SLOTS:
     void trimRanges_data();
     void trimRanges();
     void trimming();
+    void trimPromptSaysTheLength();
     void videoTools();
     void mergingAlikeClipsCopiesStreams();
     void mergingUnlikeClipsReEncodes();
@@ -238,6 +239,36 @@ void TestMediaConverter::trimming()
     const ScriptedAnswers cancel("\n");
     QVERIFY_THROWS_EXCEPTION(Cancelled, MediaConverter::trim({mov}));
     QVERIFY(!QFileInfo::exists(path(u"take trimmed 2.mov"_s)));
+}
+
+// The question says how long the clip is (the shortest of several), through
+// the program as a user runs it.
+void TestMediaConverter::trimPromptSaysTheLength()
+{
+    const QString take = Media::makeVideo(path(u"take.mov"_s), 320, 240, 3);
+    const QString talk = Media::makeAudio(path(u"talk.flac"_s), 75);
+    // At a console: with a display the question would be a dialog.
+    auto environment = TestSupport::isolatedEnvironment(m_settings.configHome());
+    environment.remove(u"DISPLAY"_s);
+    environment.remove(u"WAYLAND_DISPLAY"_s);
+    const auto asked = TestSupport::runFlingdial({u"--run"_s, u"tools"_s, u"trim"_s, take},
+                                                 environment, {}, "0:05 - 0:06\n");
+    QCOMPARE(asked.status, 1);
+    QVERIFY2(asked.err.contains(u"take.mov is 3.0 seconds long. Part to keep"_s),
+             qPrintable(asked.err));
+    QVERIFY2(asked.err.contains(u"take.mov is only 3.0 seconds long."_s), qPrintable(asked.err));
+
+    const auto alone = TestSupport::runFlingdial({u"--run"_s, u"tools"_s, u"trim"_s, talk},
+                                                 environment, {}, "1:00 - 1:05\n");
+    QCOMPARE(alone.status, 0);
+    QVERIFY2(alone.err.contains(u"talk.flac is 1:15 long."_s), qPrintable(alone.err));
+
+    const QString song = Media::makeAudio(path(u"song.flac"_s), 2);
+    const auto both = TestSupport::runFlingdial({u"--run"_s, u"tools"_s, u"trim"_s, talk, song},
+                                                environment, {}, "0:01 - 0:02\n");
+    QCOMPARE(both.status, 0);
+    QVERIFY2(both.err.contains(u"The shortest, song.flac, is 2.0 seconds long."_s),
+             qPrintable(both.err));
 }
 
 void TestMediaConverter::videoTools()

@@ -257,6 +257,7 @@ private Q_SLOTS:
     void inheritedAttributesSurvive_data();
     void inheritedAttributesSurvive();
     void extractAndRemove();
+    void pagePromptsSayThePageCount();
     void pageImages();
     void textSurvives_data();
     void textSurvives();
@@ -445,10 +446,44 @@ void TestPdfConverter::extractAndRemove()
     const QString edited = PdfConverter::keepPages(source, u"2"_s, false);
     QCOMPARE(QFileInfo(edited).fileName(), u"report edited.pdf"_s);
     QCOMPARE(run(u"pdftotext"_s, {edited, u"-"_s}).simplified(), u"p1 p3 p4 p5"_s);
-    for (const auto& [spec, keep] : {std::pair{u"9-12"_s, true}, std::pair{u"1-5"_s, false}})
+    // A range past the end was meant for another document: its length is said.
+    for (const auto& [spec, keep, failure] :
+         {std::tuple{u"9-12"_s, true, u"report.pdf has 5 pages."_s},
+          std::tuple{u"7-9"_s, false, u"report.pdf has 5 pages."_s},
+          std::tuple{u"1-5"_s, false, u"No pages would be left."_s},
+          std::tuple{u"1-3, 4-9"_s, false, u"No pages would be left."_s}})
         QCOMPARE(TestSupport::failureOf([&] { PdfConverter::keepPages(source, spec, keep); }),
-                 u"No pages would be left."_s);
-    QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files).size(), 3);
+                 failure);
+    const QString single = pdf(u"note.pdf"_s, {u"only"_s});
+    QCOMPARE(TestSupport::failureOf([&] { PdfConverter::keepPages(single, u"2"_s, true); }),
+             u"note.pdf has one page."_s);
+    QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files).size(), 4);
+}
+
+// The question says how many pages there are, through the program as a
+// user runs it; with several PDFs it can't.
+void TestPdfConverter::pagePromptsSayThePageCount()
+{
+    const QString source = pdf(u"report.pdf"_s, {u"p1"_s, u"p2"_s, u"p3"_s, u"p4"_s, u"p5"_s});
+    // At a console: with a display the question would be a dialog.
+    auto environment = TestSupport::isolatedEnvironment(m_settings.configHome());
+    environment.remove(u"DISPLAY"_s);
+    environment.remove(u"WAYLAND_DISPLAY"_s);
+    for (const QString& label : {u"extract pages"_s, u"remove pages"_s}) {
+        const auto asked =
+            runFlingdial({u"--run"_s, u"tools"_s, label, source}, environment, {}, "7-9\n");
+        QCOMPARE(asked.status, 1);
+        // The question, then the failure, both on standard error.
+        QVERIFY2(asked.err.contains(u"report.pdf has 5 pages. Pages to "_s), qPrintable(asked.err));
+        QVERIFY2(asked.err.trimmed().endsWith(u"report.pdf has 5 pages."_s), qPrintable(asked.err));
+    }
+    const QString other = pdf(u"other.pdf"_s, {u"q1"_s, u"q2"_s});
+    const auto both = runFlingdial({u"--run"_s, u"tools"_s, u"extract pages"_s, source, other},
+                                   environment, {}, "2\n");
+    QCOMPARE(both.status, 0);
+    QVERIFY2(!both.err.contains(u" has "_s), qPrintable(both.err));
+    QCOMPARE(QDir(m_dir->path()).entryList({u"* extracted.pdf"_s}, QDir::Files),
+             QStringList({u"other extracted.pdf"_s, u"report extracted.pdf"_s}));
 }
 
 void TestPdfConverter::pageImages()

@@ -1,10 +1,14 @@
 #include "base/FileKind.h"
 #include "base/Formats.h"
+#include "base/ZipWriter.h"
 #include "support/TestSupport.h"
 
+#include <QBuffer>
 #include <QDir>
+#include <QImage>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <sys/stat.h>
 
 using namespace Qt::StringLiterals;
 
@@ -19,6 +23,11 @@ private Q_SLOTS:
     void classifiesNames_data();
     void classifiesNames();
     void classifiesDirectories();
+    void classifiesByContent_data();
+    void classifiesByContent();
+    void pipesAreNotRead();
+    void officeOpenXmlByItsMainPart_data();
+    void officeOpenXmlByItsMainPart();
     void extensionSetsAreDisjoint();
     void formatTable_data();
     void formatTable();
@@ -81,6 +90,93 @@ void TestFileKind::classifiesDirectories()
     QCOMPARE(FileKind::of(makeDir(u"Tool.app"_s)), FileKind::other);
     QCOMPARE(FileKind::of(makeDir(u"Thing.bundle"_s)), FileKind::other);
     QCOMPARE(FileKind::of(TestSupport::writeFile(dir.filePath(u"Makefile"_s))), FileKind::other);
+}
+
+namespace {
+
+QByteArray encoded(const char* format)
+{
+    QImage image(8, 8, QImage::Format_RGB32);
+    image.fill(Qt::red);
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, format);
+    return buffer.data();
+}
+
+} // namespace
+
+void TestFileKind::classifiesByContent_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<Kind>("kind");
+    const QByteArray png = encoded("PNG");
+    QTest::newRow("no extension") << u"photo"_s << png << u"png"_s << FileKind::image;
+    QTest::newRow("an unknown extension")
+        << u"scan.backup"_s << encoded("JPEG") << u"jpg"_s << FileKind::image;
+    QTest::newRow("a hidden name") << u".cover"_s << png << u"png"_s << FileKind::image;
+    QTest::newRow("a PDF") << u"statement"_s
+                           << QByteArray("%PDF-1.4\n1 0 obj\n<<>>\nendobj\ntrailer\n<<>>\n%%EOF\n")
+                           << u"pdf"_s << FileKind::pdf;
+    QTest::newRow("text") << u"README"_s << QByteArray("Read me first.\n") << u"txt"_s
+                          << FileKind::document;
+    // The name wins where it names a format.
+    QTest::newRow("a known extension") << u"photo.jpg"_s << png << u"jpg"_s << FileKind::image;
+    QTest::newRow("content of no known format")
+        << u"data.xyz"_s << QByteArray("\x01\x02\x03\x04\x00\xff", 6) << u"xyz"_s
+        << FileKind::other;
+    QTest::newRow("empty") << u"empty"_s << QByteArray() << u""_s << FileKind::other;
+}
+
+void TestFileKind::classifiesByContent()
+{
+    QFETCH(QString, name);
+    QFETCH(QByteArray, content);
+    QFETCH(QString, key);
+    QFETCH(Kind, kind);
+    QTemporaryDir dir;
+    const QString path = TestSupport::writeFile(dir.filePath(name), content);
+    QCOMPARE(FileKind::ext(path), key);
+    QCOMPARE(FileKind::of(path), kind);
+}
+
+// A pipe is never opened: that would wait for a writer.
+void TestFileKind::pipesAreNotRead()
+{
+    QTemporaryDir dir;
+    const QString pipe = dir.filePath(u"pipe"_s);
+    QCOMPARE(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+    QCOMPARE(FileKind::ext(pipe), QString());
+    QCOMPARE(FileKind::of(pipe), FileKind::other);
+}
+
+void TestFileKind::officeOpenXmlByItsMainPart_data()
+{
+    QTest::addColumn<QString>("part");
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<Kind>("kind");
+    QTest::newRow("DOCX") << u"word/document.xml"_s << u"docx"_s << FileKind::document;
+    QTest::newRow("XLSX") << u"xl/workbook.xml"_s << u"xlsx"_s << FileKind::spreadsheet;
+    QTest::newRow("PPTX") << u"ppt/presentation.xml"_s << u"pptx"_s << FileKind::slides;
+    QTest::newRow("any other ZIP") << u"notes/today.xml"_s << u"zip"_s << FileKind::archive;
+}
+
+// To the MIME database these are ZIP files like any other.
+void TestFileKind::officeOpenXmlByItsMainPart()
+{
+    QFETCH(QString, part);
+    QFETCH(QString, key);
+    QFETCH(Kind, kind);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(u"Quarterly"_s);
+    ZipWriter zip(path);
+    zip.add(u"[Content_Types].xml"_s, "<Types/>");
+    zip.add(part, "<x/>");
+    zip.finish();
+    QCOMPARE(FileKind::ext(path), key);
+    QCOMPARE(FileKind::of(path), kind);
 }
 
 void TestFileKind::extensionSetsAreDisjoint()

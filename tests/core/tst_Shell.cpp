@@ -1,5 +1,6 @@
 #include "base/Errors.h"
 #include "core/Deps.h"
+#include "core/ResultGuard.h"
 #include "core/Shell.h"
 #include "support/TestSupport.h"
 
@@ -19,6 +20,7 @@ private Q_SLOTS:
     void drainsBothPipes();
     void failureMessages_data();
     void failureMessages();
+    void wordsStayApartFromTheSentence();
     void outputFileIsEmptiedFirst();
     void childEnvironment();
     void launchFailureIsASystemError();
@@ -53,17 +55,73 @@ void TestShell::failureMessages_data()
         << u"sh failed (3).\n"_s + QString(800, QLatin1Char('y'));
     QTest::newRow("invalid UTF-8 is repaired")
         << "printf 'bad \\377 byte' >&2; exit 4" << u"sh failed (4).\nbad \uFFFD byte"_s;
-    QTest::newRow("killed by a signal") << u"kill -9 $$"_s << u"sh failed (9).\n"_s;
+    QTest::newRow("killed by a signal") << u"kill -9 $$"_s << u"sh failed (9)."_s;
 }
 
+// The whole text, and apart: the sentence, then the program's own words.
 void TestShell::failureMessages()
 {
     QFETCH(QString, script);
     QFETCH(QString, expected);
-    QCOMPARE(TestSupport::failureOf([&] {
-                 Shell::run(u"/bin/sh"_s, {u"-c"_s, script});
-             }),
-             expected);
+    try {
+        Shell::run(u"/bin/sh"_s, {u"-c"_s, script});
+        QFAIL("no failure");
+    } catch (const Fail& failure) {
+        QCOMPARE(failure.message(), expected);
+        QCOMPARE(failure.sentence(), expected.section(QLatin1Char('\n'), 0, 0));
+        QCOMPARE(failure.details(), expected.section(QLatin1Char('\n'), 1));
+    }
+}
+
+// A converter that says in its own terms what failed keeps the program's
+// words apart; so does the result guard, naming the result, not its
+// hidden file. Lines of a sentence that isn't about a program stay in it.
+void TestShell::wordsStayApartFromTheSentence()
+{
+    QTemporaryDir dir;
+    const auto apart = [](const auto& work) -> Description {
+        try {
+            work();
+        } catch (...) {
+            return describeApart(std::current_exception());
+        }
+        return {};
+    };
+    const auto convert = [] {
+        try {
+            Shell::run(u"/bin/sh"_s, {u"-c"_s, u"echo 'bad header at 0x5581' >&2; exit 1"_s});
+        } catch (const Fail& failure) {
+            throw Fail(u"sh couldn’t convert a.mov.\n"_s + failure.details());
+        }
+    };
+    Description described = apart(convert);
+    QCOMPARE(described.sentence, u"sh couldn’t convert a.mov."_s);
+    QCOMPARE(described.details, u"bad header at 0x5581"_s);
+
+    const QString wanted = dir.filePath(u"a.mp4"_s);
+    described = apart([&] {
+        ResultGuard::make(wanted, [](const QString& hidden) {
+            Shell::run(u"/bin/sh"_s, {u"-c"_s, u"echo \"can't write $0\" >&2; exit 1"_s, hidden});
+        });
+    });
+    QCOMPARE(described.sentence, u"sh failed (1)."_s);
+    QCOMPARE(described.details, u"can't write "_s + wanted);
+    QVERIFY(!QFileInfo::exists(wanted));
+
+    const QString install =
+        u"This needs LibreOffice.\nInstall it with:  sudo apt install libreoffice"_s;
+    described = apart([&] { throw Fail(install); });
+    QCOMPARE(described.sentence, install);
+    QCOMPARE(described.details, QString());
+    // Not even while a failure without a program's words is handled.
+    described = apart([&] {
+        try {
+            throw Fail(u"Can’t read a.doc."_s);
+        } catch (const Fail&) {
+            throw Fail(install);
+        }
+    });
+    QCOMPARE(described.sentence, install);
 }
 
 void TestShell::outputFileIsEmptiedFirst()

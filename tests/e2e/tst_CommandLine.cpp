@@ -3,6 +3,7 @@
 
 #include <QDir>
 #include <QImage>
+#include <QImageReader>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -34,6 +35,10 @@ private Q_SLOTS:
     void loginFailure();
     void loadsOnlyWhatTheWorkNeeds_data();
     void loadsOnlyWhatTheWorkNeeds();
+    void filesWithoutExtensionByContent_data();
+    void filesWithoutExtensionByContent();
+    void standardErrorHoldsOnlyOurLines_data();
+    void standardErrorHoldsOnlyOurLines();
 
 private:
     QProcessEnvironment environment() const;
@@ -350,6 +355,103 @@ void TestCommandLine::loadsOnlyWhatTheWorkNeeds()
     loaded += QString::fromLocal8Bit(program.readAllStandardError());
     QCOMPARE(loaded.contains(u"libQt6Gui.so"_s), gui);
     QCOMPARE(loaded.contains(u"libQt6Widgets.so"_s), widgets);
+}
+
+void TestCommandLine::filesWithoutExtensionByContent_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QStringList>("operation");
+    QTest::addColumn<QString>("result");
+    QTest::addColumn<QByteArray>("format"); // of the result, as Qt reads it
+    QTest::newRow("converted") << u"photo"_s << QStringList{u"convert"_s, u"jpg"_s}
+                               << u"photo.jpg"_s << QByteArray("jpeg");
+    QTest::newRow("an unknown extension")
+        << u"photo.backup"_s << QStringList{u"convert"_s, u"webp"_s} << u"photo.webp"_s
+        << QByteArray("webp");
+    // A tool keeps the format, and the result says which it is.
+    QTest::newRow("a tool") << u"photo"_s << QStringList{u"tools"_s, u"rotate"_s}
+                            << u"photo rotated.png"_s << QByteArray("png");
+}
+
+// A PNG named without its extension is offered the image slices and gives
+// results named for their format.
+void TestCommandLine::filesWithoutExtensionByContent()
+{
+    QFETCH(QString, name);
+    QFETCH(QStringList, operation);
+    QFETCH(QString, result);
+    QFETCH(QByteArray, format);
+    QImage picture(40, 20, QImage::Format_RGB32);
+    picture.fill(Qt::darkGreen);
+    const QString input = m_dir->filePath(name);
+    QVERIFY(picture.save(input, "PNG"));
+    QProcessEnvironment env = environment();
+    env.remove(u"DISPLAY"_s);
+    const auto run =
+        runFlingdial(QStringList{u"--run"_s} + operation + QStringList{name}, env, m_dir->path());
+    QVERIFY2(run.status == 0, qPrintable(run.out + run.err));
+    QCOMPARE(run.out, m_dir->filePath(result) + QLatin1Char('\n'));
+    QImageReader reader(m_dir->filePath(result));
+    QCOMPARE(reader.format(), format);
+    const QSize size = reader.size();
+    QCOMPARE(size, operation.contains(u"rotate"_s) ? QSize(20, 40) : QSize(40, 20));
+
+    const auto offered =
+        runFlingdial({u"--run"_s, u"convert"_s, u"nothing"_s, name}, env, m_dir->path());
+    QCOMPARE(offered.out.section(u": "_s, 1), u"JPG, WEBP, HEIC, TIFF, AVIF, BMP, GIF, PDF\n"_s);
+}
+
+void TestCommandLine::standardErrorHoldsOnlyOurLines_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<bool>("display");
+    // "unset", or a folder of the wrong mode as an su shell leaves behind.
+    QTest::addColumn<QString>("runtimeDir");
+    const QStringList picture = {u"--run"_s, u"convert"_s, u"jpg"_s, u"photo.png"_s};
+    const QStringList text = {u"--run"_s, u"convert"_s, u"pdf"_s, u"notes.txt"_s};
+    const QStringList icon = {u"--render-icon"_s, u"icon.png"_s, u"64"_s};
+    const QStringList snapshot = {u"--snapshot"_s, u"wheel.png"_s, u"convert"_s, u"light"_s,
+                                  u"photo.png"_s};
+    for (const QString& runtime : {u"unset"_s, u"0755"_s}) {
+        const QByteArray suffix = ", runtime folder " + runtime.toUtf8();
+        QTest::newRow("a picture" + suffix) << picture << false << runtime;
+        QTest::newRow("a picture, with a display" + suffix) << picture << true << runtime;
+        QTest::newRow("text laid out" + suffix) << text << false << runtime;
+        QTest::newRow("text laid out, with a display" + suffix) << text << true << runtime;
+        QTest::newRow("the icon" + suffix) << icon << false << runtime;
+        QTest::newRow("the icon, with a display" + suffix) << icon << true << runtime;
+        QTest::newRow("the wheel, with a display" + suffix) << snapshot << true << runtime;
+        QTest::newRow("help" + suffix) << QStringList{u"--help"_s} << true << runtime;
+    }
+}
+
+// From cron, ssh or a root shell, Qt finds no usable runtime folder and
+// says so; standard error of a command holds nothing of that.
+void TestCommandLine::standardErrorHoldsOnlyOurLines()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(bool, display);
+    QFETCH(QString, runtimeDir);
+    TestSupport::writeFile(m_dir->filePath(u"notes.txt"_s), "Some notes.\n");
+    QImage(8, 8, QImage::Format_RGB32).save(m_dir->filePath(u"photo.png"_s));
+    QProcessEnvironment env = environment();
+    env.remove(u"FLINGDIAL_LOG"_s);
+    if (!display) {
+        env.remove(u"DISPLAY"_s);
+        env.remove(u"WAYLAND_DISPLAY"_s);
+    }
+    env.remove(u"XDG_RUNTIME_DIR"_s);
+    if (runtimeDir != u"unset") {
+        const QString folder = m_dir->filePath(u"runtime"_s);
+        QVERIFY(QDir().mkpath(folder));
+        QVERIFY(QFile::setPermissions(
+            folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadGroup |
+                        QFile::ExeGroup | QFile::ReadOther | QFile::ExeOther));
+        env.insert(u"XDG_RUNTIME_DIR"_s, folder);
+    }
+    const auto result = runFlingdial(arguments, env, m_dir->path());
+    QCOMPARE(result.status, 0);
+    QCOMPARE(result.err, QString());
 }
 
 QTEST_GUILESS_MAIN(TestCommandLine)

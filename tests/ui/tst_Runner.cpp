@@ -1,11 +1,12 @@
-#include "support/TestPlatform.h"
 #include "base/Errors.h"
+#include "catalog/Catalog.h"
 #include "core/Ask.h"
 #include "core/Deps.h"
 #include "core/Job.h"
 #include "core/Prompter.h"
 #include "core/Settings.h"
 #include "platform/Notifier.h"
+#include "support/TestPlatform.h"
 #include "support/TestSupport.h"
 #include "ui/DialogPrompter.h"
 #include "ui/Runner.h"
@@ -17,9 +18,12 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QTemporaryDir>
+#include <QThreadPool>
 #include <QtTest>
+#include <atomic>
 
 using namespace Qt::StringLiterals;
 
@@ -80,6 +84,7 @@ Operation failing(const QString& message, Operation::Execution execution)
 struct AlertAnswer
 {
     QString informative;
+    QString detailed;
     QStringList buttons;
     bool seen = false;
 };
@@ -96,6 +101,7 @@ void answerNextAlert(AlertAnswer* answer, const QString& press, int attempts = 6
         }
         answer->seen = true;
         answer->informative = box->informativeText();
+        answer->detailed = box->detailedText();
         for (QAbstractButton* button : box->buttons())
             answer->buttons.append(button->text());
         if (press == u"Escape")
@@ -126,10 +132,12 @@ private Q_SLOTS:
     void setupHelp();
     void failuresAndCancels_data();
     void failuresAndCancels();
+    void aToolsWordsStayBehindDetails();
     void promptsFromBackgroundWork();
     void progressLines_data();
     void progressLines();
     void runningWorkCanBeCancelledSilently();
+    void longWorkLeavesQtsThreadsFree();
 
 private:
     TestSupport::PrivateSettings m_settings;
@@ -342,6 +350,32 @@ void TestRunner::failuresAndCancels()
     QCOMPARE(answer.informative, message);
 }
 
+// ffmpeg's complaint about a broken file is for the curious and the log:
+// the alert says what failed in one sentence.
+void TestRunner::aToolsWordsStayBehindDetails()
+{
+    if (!Deps::find(u"ffmpeg"_s))
+        QSKIP("ffmpeg is not installed");
+    QTemporaryDir dir;
+    const QString clip = TestSupport::writeFile(dir.filePath(u"clip.mov"_s), "not a movie at all");
+    std::optional<Operation> mp4;
+    for (const Operation& operation : Catalog::conversions({clip}))
+        if (operation.target == u"mp4")
+            mp4 = operation;
+    QVERIFY(mp4);
+    QTest::ignoreMessage(
+        QtCriticalMsg,
+        QRegularExpression(u"^failed: ffmpeg couldn’t convert clip.mov.\n.*Invalid data"_s,
+                           QRegularExpression::DotMatchesEverythingOption));
+    AlertAnswer answer;
+    answerNextAlert(&answer, u"OK"_s, 200);
+    Runner::shared().execute(*mp4, {clip});
+    QTRY_VERIFY_WITH_TIMEOUT(answer.seen, 10000);
+    QCOMPARE(answer.informative, u"ffmpeg couldn’t convert clip.mov."_s);
+    QVERIFY2(answer.detailed.contains(u"Invalid data"_s), qPrintable(answer.detailed));
+    QCOMPARE(TestSupport::namesIn(dir.path()), QStringList{u"clip.mov"_s});
+}
+
 void TestRunner::promptsFromBackgroundWork()
 {
     Prompter::install(std::make_unique<DialogPrompter>());
@@ -452,6 +486,35 @@ void TestRunner::runningWorkCanBeCancelledSilently()
     QTest::qWait(600); // the alert would be up by now
     QVERIFY(!alert.seen);
     QCOMPARE(m_server.posted.size(), 0);
+}
+
+// Qt scales and draws images on its global thread pool (and waits for it):
+// work that took all of it would freeze the interface until it ended.
+void TestRunner::longWorkLeavesQtsThreadsFree()
+{
+    Settings::shared().set(SettingKeys::notify, false);
+    std::atomic<int> started = 0;
+    const Operation untilCancelled(u"Compress"_s, [&started](const QStringList&) -> QStringList {
+        ++started;
+        for (;;) {
+            Job::throwIfCancelled();
+            QThread::msleep(10);
+        }
+    });
+    const int count = QThreadPool::globalInstance()->maxThreadCount() + 1;
+    const auto stop = qScopeGuard([] {
+        Runner::shared().cancelAll();
+        QTRY_VERIFY(!Runner::shared().isBusy());
+    });
+    for (int i = 0; i < count; ++i)
+        Runner::shared().execute(untilCancelled, {u"/tmp/%1.pdf"_s.arg(i)});
+    QTRY_COMPARE(started.load(), count);
+    QCOMPARE(QThreadPool::globalInstance()->activeThreadCount(), 0);
+    QImage large(3000, 3000, QImage::Format_ARGB32);
+    large.fill(Qt::blue);
+    QCOMPARE(large.scaled(1500, 1500, Qt::IgnoreAspectRatio, Qt::SmoothTransformation).size(),
+             QSize(1500, 1500));
+    QCOMPARE(Runner::shared().running().size(), count);
 }
 
 QTEST_MAIN(TestRunner)

@@ -1,7 +1,7 @@
-#include "support/TestPlatform.h"
 #include "base/Errors.h"
 #include "core/NameReservations.h"
 #include "core/Settings.h"
+#include "support/TestPlatform.h"
 #include "support/TestSupport.h"
 #include "ui/actions/ShareActions.h"
 
@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QMimeData>
 #include <QProcess>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -36,6 +37,8 @@ private Q_SLOTS:
     void copyPathFromTheCommandLine();
     void terminalFolders_data();
     void terminalFolders();
+    void terminalChoice_data();
+    void terminalChoice();
     void sendToDevice();
 
 private:
@@ -223,6 +226,94 @@ void TestShareActions::terminalFolders()
     QFile started(record);
     QVERIFY(started.open(QIODevice::ReadOnly));
     QCOMPARE(QString::fromUtf8(started.readAll()).trimmed(), QDir(path(folder)).canonicalPath());
+}
+
+void TestShareActions::terminalChoice_data()
+{
+    QTest::addColumn<QStringList>("installed");
+    QTest::addColumn<QString>("terminalVariable");
+    QTest::addColumn<QString>("desktop");
+    QTest::addColumn<QString>("gnomeChoice");
+    QTest::addColumn<QString>("kdeChoice");
+    // The stand-in and its arguments, a line each, or the failure.
+    QTest::addColumn<QString>("started");
+    const QStringList usual = {u"x-terminal-emulator"_s, u"xterm"_s};
+    QTest::newRow("$TERMINAL first")
+        << QStringList{u"my-term"_s} + usual << u"my-term --title \"At work\""_s << u"GNOME"_s
+        << u"xterm"_s << QString() << u"my-term\n--title\nAt work"_s;
+    QTest::newRow("$TERMINAL not installed")
+        << usual << u"gone"_s << QString() << QString() << QString() << u"x-terminal-emulator"_s;
+    QTest::newRow("GNOME's default terminal")
+        << QStringList{u"tilix"_s, u"gsettings"_s} + usual << QString() << u"ubuntu:GNOME"_s
+        << u"tilix"_s << QString() << u"tilix"_s;
+    QTest::newRow("KDE's terminal") << QStringList{u"kitty"_s} + usual << QString() << u"KDE"_s
+                                    << QString() << u"kitty"_s << u"kitty"_s;
+    QTest::newRow("another desktop's setting isn't read")
+        << QStringList{u"kitty"_s} + usual << QString() << u"XFCE"_s << QString() << u"kitty"_s
+        << u"x-terminal-emulator"_s;
+    QTest::newRow("Debian's x-terminal-emulator")
+        << usual << QString() << QString() << QString() << QString() << u"x-terminal-emulator"_s;
+    QTest::newRow("a known terminal") << QStringList{u"xfce4-terminal"_s} << QString() << QString()
+                                      << QString() << QString() << u"xfce4-terminal"_s;
+    QTest::newRow("none")
+        << QStringList() << QString() << u"XFCE"_s << QString() << QString()
+        << u"No terminal program is installed.\nInstall one with:  sudo apt install "
+           "xfce4-terminal"_s;
+    QTest::newRow("none, on an unknown desktop")
+        << QStringList() << QString() << QString() << QString() << QString()
+        << u"No terminal program is installed.\nInstall one with:  sudo apt install xterm"_s;
+}
+
+// The terminal is looked for the way the desktop would; with none, the
+// action says how to get one instead of doing nothing.
+void TestShareActions::terminalChoice()
+{
+    QFETCH(QStringList, installed);
+    QFETCH(QString, terminalVariable);
+    QFETCH(QString, desktop);
+    QFETCH(QString, gnomeChoice);
+    QFETCH(QString, kdeChoice);
+    QFETCH(QString, started);
+    const QString bin = path(u"bin"_s);
+    QVERIFY(QDir().mkpath(bin));
+    const QString record = path(u"started"_s);
+    for (const QString& name : installed) {
+        if (name == u"gsettings") {
+            const QString gsettings = QStandardPaths::findExecutable(name);
+            if (gsettings.isEmpty())
+                QSKIP("gsettings (libglib2.0-bin) is not installed");
+            QVERIFY(QFile::link(gsettings, bin + u"/gsettings"_s));
+            continue;
+        }
+        TestSupport::writeExecutable(bin + QLatin1Char('/') + name,
+                                     "printf '%s\\n' \"${0##*/}\" \"$@\" \"$PWD\" > '" +
+                                         record.toUtf8() + "'\n");
+    }
+    const QString config = path(u"config"_s);
+    if (!gnomeChoice.isEmpty())
+        writeFile(config + u"/glib-2.0/settings/keyfile"_s,
+                  "[org/gnome/desktop/applications/terminal]\nexec='" + gnomeChoice.toUtf8() +
+                      "'\n");
+    if (!kdeChoice.isEmpty())
+        writeFile(config + u"/kdeglobals"_s,
+                  "[General]\nTerminalApplication=" + kdeChoice.toUtf8() + "\n");
+    const ScopedEnv path("PATH", bin.toLocal8Bit());
+    const ScopedEnv terminal("TERMINAL", terminalVariable.toLocal8Bit());
+    const ScopedEnv session("XDG_CURRENT_DESKTOP", desktop.toLocal8Bit());
+    const ScopedEnv settings("XDG_CONFIG_HOME", config.toLocal8Bit());
+    const ScopedEnv keyfile("GSETTINGS_BACKEND", "keyfile");
+    const QString folder = this->path(u"work"_s);
+    QVERIFY(QDir().mkpath(folder));
+    const QString failure = TestSupport::failureOf(
+        [&] { ShareActions::openTerminal({writeFile(folder + u"/notes.txt"_s)}); });
+    if (started.startsWith(u"No terminal")) {
+        QCOMPARE(failure, started);
+        return;
+    }
+    QCOMPARE(failure, u"<no failure>"_s);
+    QTRY_VERIFY(QFileInfo(record).size() > 0);
+    QCOMPARE(QString::fromUtf8(TestSupport::readFile(record)),
+             started + QLatin1Char('\n') + QDir(folder).canonicalPath() + QLatin1Char('\n'));
 }
 
 void TestShareActions::sendToDevice()

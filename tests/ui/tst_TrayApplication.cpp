@@ -1,22 +1,30 @@
-#include "support/TestPlatform.h"
-#include "support/TrayHosts.h"
+#include "core/Ask.h"
 #include "core/Job.h"
+#include "core/Prompter.h"
+#include "core/ResultGuard.h"
 #include "core/Settings.h"
+#include "core/Shell.h"
+#include "support/TestPlatform.h"
 #include "support/TestSupport.h"
+#include "support/TrayHosts.h"
+#include "ui/DialogPrompter.h"
 #include "ui/Runner.h"
 #include "ui/TrayApplication.h"
 #include "ui/settings/SettingsWindow.h"
 #include "ui/wheel/WheelController.h"
 
+#include <QAbstractButton>
 #include <QClipboard>
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMessageBox>
 #include <QMimeData>
 #include <QPainter>
 #include <QSystemTrayIcon>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <csignal>
 
 using namespace Qt::StringLiterals;
 
@@ -38,6 +46,9 @@ private Q_SLOTS:
     void trayMarkReadsOnAnyPanel();
     void chooserStartsAtHomeThenWhereFilesWereChosen();
     void openForCopiedFilesShowsThemOnTheWheel();
+    // These two end the event loop they run: they come last.
+    void quitAsksOnceThenStopsTheWork();
+    void anEndingSignalStopsTheWorkUnasked();
 
 private:
     TestSupport::PrivateSettings m_settings;
@@ -284,6 +295,138 @@ void TestTrayApplication::openForCopiedFilesShowsThemOnTheWheel()
     QCOMPARE(WheelController::shared().files(), QStringList{copied});
     WheelController::shared().hide();
     QGuiApplication::clipboard()->clear();
+}
+
+namespace {
+
+// Work with a child program that runs until it is cancelled: it writes a
+// part of its result, then its process number to `pidFile`.
+Operation childUntilCancelled(const QString& result, const QString& pidFile)
+{
+    return Operation(u"Convert"_s, [=](const QStringList&) {
+        return QStringList{ResultGuard::make(result, [&](const QString& out) {
+            Shell::run(u"/bin/sh"_s,
+                       {u"-c"_s, u"echo partial > \"$0\"; echo $$ > \"$1\"; exec sleep 60"_s, out,
+                        pidFile});
+        })};
+    });
+}
+
+bool isRunning(const QString& pidFile)
+{
+    const int pid = TestSupport::readFile(pidFile).trimmed().toInt();
+    return pid > 0 && ::kill(pid, 0) == 0;
+}
+
+// Answers the next question box by pressing `press`; `asked` gets its text.
+void answerQuestion(QString* asked, const QString& press)
+{
+    auto* poll = new QTimer;
+    poll->callOnTimeout([=] {
+        for (QWidget* window : QApplication::topLevelWidgets()) {
+            auto* box = qobject_cast<QMessageBox*>(window);
+            if (!box || !box->isVisible() || box->icon() != QMessageBox::Question)
+                continue;
+            *asked = box->text();
+            for (QAbstractButton* button : box->buttons())
+                if (button->text() == press)
+                    button->click();
+            poll->deleteLater();
+            return;
+        }
+    });
+    poll->start(50);
+}
+
+QAction* quitItem(const QMenu& menu)
+{
+    for (QAction* action : menu.actions())
+        if (action->text() == u"Quit Flingdial")
+            return action;
+    return nullptr;
+}
+
+// Runs the event loop until the application quits; its status, or -1 when
+// it hasn't quit within half a minute.
+int runUntilQuit()
+{
+    QTimer::singleShot(30000, qApp, [] { QCoreApplication::exit(-1); });
+    return QCoreApplication::exec();
+}
+
+} // namespace
+
+// Quit with work running: one question; declined, nothing stops; accepted,
+// the work is cancelled (a prompt it waits on included), its child
+// programs end, nothing of it stays, and then the program quits.
+void TestTrayApplication::quitAsksOnceThenStopsTheWork()
+{
+    Prompter::install(std::make_unique<DialogPrompter>());
+    TrayApplication application;
+    application.start();
+    QTemporaryDir dir;
+    const QString pidA = dir.filePath(u"a.pid"_s);
+    const QString pidB = dir.filePath(u"b.pid"_s);
+    Runner::shared().execute(childUntilCancelled(dir.filePath(u"a.mp4"_s), pidA), {u"/a"_s});
+    Runner::shared().execute(childUntilCancelled(dir.filePath(u"b.mp4"_s), pidB), {u"/b"_s});
+    QTRY_VERIFY(isRunning(pidA) && isRunning(pidB));
+    QAction* quit = quitItem(*application.menu());
+    QVERIFY(quit);
+
+    QString asked;
+    answerQuestion(&asked, u"Don’t Quit"_s);
+    quit->trigger();
+    QCOMPARE(asked, u"2 operations are running. Quit and cancel them?"_s);
+    QVERIFY(Runner::shared().isBusy());
+    QVERIFY(isRunning(pidA) && isRunning(pidB));
+    QVERIFY(application.tray()->isVisible());
+
+    // Quit is chosen while a third waits in its prompt (a modal loop of its own).
+    asked.clear();
+    answerQuestion(&asked, u"Quit"_s);
+    QTimer whilePrompting;
+    whilePrompting.callOnTimeout([&] {
+        for (QWidget* window : QApplication::topLevelWidgets()) {
+            auto* prompt = qobject_cast<QDialog*>(window);
+            if (!prompt || !prompt->isVisible() || !prompt->findChild<QLineEdit*>())
+                continue;
+            whilePrompting.stop();
+            quit->trigger();
+            return;
+        }
+    });
+    whilePrompting.start(50);
+    Runner::shared().execute(Operation(u"Resize…"_s,
+                                       [](const QStringList&) {
+                                           Ask::text(u"Resize"_s, u"Longest side:"_s, u"1600"_s);
+                                           return QStringList();
+                                       }),
+                             {u"/c"_s});
+    QCOMPARE(runUntilQuit(), 0);
+    QCOMPARE(asked, u"3 operations are running. Quit and cancel them?"_s);
+    QVERIFY(!Runner::shared().isBusy());
+    QVERIFY(!isRunning(pidA));
+    QVERIFY(!isRunning(pidB));
+    QCOMPARE(TestSupport::namesIn(dir.path()), (QStringList{u"a.pid"_s, u"b.pid"_s}));
+    QVERIFY(!application.tray()->isVisible());
+}
+
+// The session ending (SIGTERM) quits as Quit does, without a question.
+void TestTrayApplication::anEndingSignalStopsTheWorkUnasked()
+{
+    TrayApplication application;
+    application.start();
+    QTemporaryDir dir;
+    const QString pid = dir.filePath(u"a.pid"_s);
+    Runner::shared().execute(childUntilCancelled(dir.filePath(u"a.mp4"_s), pid), {u"/a"_s});
+    QTRY_VERIFY(isRunning(pid));
+    QString asked;
+    answerQuestion(&asked, u"Quit"_s);
+    QTimer::singleShot(0, [] { ::raise(SIGTERM); });
+    QCOMPARE(runUntilQuit(), 0);
+    QCOMPARE(asked, QString());
+    QVERIFY(!isRunning(pid));
+    QCOMPARE(TestSupport::namesIn(dir.path()), QStringList{u"a.pid"_s});
 }
 
 QTEST_MAIN(TestTrayApplication)

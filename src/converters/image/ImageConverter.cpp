@@ -2,6 +2,7 @@
 
 #include "base/Errors.h"
 #include "base/FileKind.h"
+#include "base/Translate.h"
 #include "converters/media/MediaConverter.h"
 #include "converters/ocr/OcrConverter.h"
 #include "core/Ask.h"
@@ -16,8 +17,11 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
+#include <algorithm>
+#include <limits>
 
 namespace ImageConverter {
+FLINGDIAL_TR_CONTEXT(ImageConverter)
 
 namespace {
 
@@ -94,6 +98,29 @@ QSize requirePixelSize(const QString& file)
     return *size;
 }
 
+// The bits per sample a PNG file declares (1 to 16), read from its header.
+std::optional<int> pngDepth(const QString& file)
+{
+    QFile png(file);
+    if (!png.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    const QByteArray header = png.read(25);
+    if (header.size() < 25 || !header.startsWith("\x89PNG\r\n\x1a\n") ||
+        header.mid(12, 4) != "IHDR")
+        return std::nullopt;
+    return int(static_cast<unsigned char>(header.at(24)));
+}
+
+// ImageMagick's options that keep a PNG's depth, so that no version or
+// build of it writes an 8-bit picture it has scaled with 16 bits per sample.
+QStringList depthKept(const QString& file)
+{
+    const auto depth = pngDepth(file);
+    if (!depth)
+        return {};
+    return {QStringLiteral("-depth"), QString::number(*depth > 8 ? 16 : 8)};
+}
+
 // One tool step with ImageMagick when it is there, else the engine.
 QString eitherEngine(const QString& file, const QString& suffix, const QStringList& magickOptions,
                      const Request& request)
@@ -101,7 +128,7 @@ QString eitherEngine(const QString& file, const QString& suffix, const QStringLi
     const QString key = FileKind::ext(file);
     return ResultGuard::make(Output::candidate(file, suffix, key), [&](const QString& out) {
         if (const auto program = imageMagick())
-            magick(*program, file, magickOptions, out);
+            magick(*program, file, magickOptions + depthKept(file), out);
         else
             engine(file, out,
                    Request{request.format.isEmpty() ? key : request.format, request.quality,
@@ -113,11 +140,15 @@ QString eitherEngine(const QString& file, const QString& suffix, const QStringLi
 QStringList resizeAll(const QStringList& files)
 {
     const QString answer =
-        Ask::text(QStringLiteral("Resize Images"), QStringLiteral("Longest side in pixels:"),
+        Ask::text(tr("Resize Images"),
+                  tr("Longest side in pixels, or a percentage (for example 1600 or 50%):"),
                   QStringLiteral("1600"));
+    if (const auto percent = parsePercent(answer))
+        return Operation::eachFile(
+            files, [&](const QString& file) { return resizeByPercent(file, *percent); });
     const auto size = parseSize(answer);
     if (!size)
-        throw Fail(QStringLiteral("“%1” isn’t a valid size.").arg(answer));
+        throw Fail(tr("“%1” isn’t a valid size.").arg(answer));
     return Operation::eachFile(
         files, [&](const QString& file) { return resizeToLongestSide(file, *size); });
 }
@@ -261,8 +292,21 @@ QString resizeByPercent(const QString& file, int percent)
 {
     const QSize size = requirePixelSize(file);
     const qint64 scaled = qint64(std::max(size.width(), size.height())) * percent;
-    const int longest = scaled > 99 ? int(scaled / 100) : 1;
+    // Too large a result is refused by its pixel count, not cut to an int.
+    const int longest = int(std::clamp<qint64>(scaled / 100, 1, std::numeric_limits<int>::max()));
     return resizeToLongestSide(file, longest, QStringLiteral(" %1%").arg(percent));
+}
+
+std::optional<int> parsePercent(const QString& answer)
+{
+    static const QRegularExpression percent(QStringLiteral("^\\+?([0-9]{1,4}) ?%$"));
+    const auto match = percent.match(answer);
+    if (!match.hasMatch())
+        return std::nullopt;
+    const int value = match.captured(1).toInt();
+    if (value < 1 || value > maxResizePercent)
+        return std::nullopt;
+    return value;
 }
 
 std::optional<int> parseSize(const QString& answer)

@@ -33,6 +33,10 @@ QString resizeToLongestSide(const QString& file, int longestSide,
 QString resizeByPercent(const QString& file, int percent);
 // The Resize… answer as a size, when it is a whole number above zero.
 std::optional<int> parseSize(const QString& answer);
+// The Resize… answer as a percentage, when it is a whole one like "50%",
+// from 1 to maxResizePercent.
+constexpr int maxResizePercent = 1000;
+std::optional<int> parsePercent(const QString& answer);
 QString rotate(const QString& file);
 QString flip(const QString& file);
 QString cropSquare(const QString& file);

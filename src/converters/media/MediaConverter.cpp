@@ -3,6 +3,7 @@
 #include "base/Errors.h"
 #include "base/FileKind.h"
 #include "base/TextFile.h"
+#include "base/Translate.h"
 #include "core/Ask.h"
 #include "core/Deps.h"
 #include "core/Job.h"
@@ -16,6 +17,7 @@
 #include <QRegularExpression>
 
 namespace MediaConverter {
+FLINGDIAL_TR_CONTEXT(MediaConverter)
 
 namespace {
 
@@ -574,29 +576,58 @@ std::optional<double> duration(const QString& file)
 QString spokenLength(double seconds)
 {
     if (seconds < 60)
-        return QStringLiteral("%1 seconds").arg(seconds, 0, 'f', seconds < 10 ? 1 : 0);
+        return tr("%1 seconds").arg(seconds, 0, 'f', seconds < 10 ? 1 : 0);
     const int whole = int(seconds);
-    return QStringLiteral("%1:%2").arg(whole / 60).arg(whole % 60, 2, 10, QLatin1Char('0'));
+    const int hours = whole / 3600;
+    const int minutes = whole / 60 % 60;
+    const QLatin1Char zero('0');
+    if (hours == 0)
+        return QStringLiteral("%1:%2").arg(minutes).arg(whole % 60, 2, 10, zero);
+    return QStringLiteral("%1:%2:%3")
+        .arg(hours)
+        .arg(minutes, 2, 10, zero)
+        .arg(whole % 60, 2, 10, zero);
+}
+
+// What the trim prompt says first: how long the clip is, or the shortest
+// of several (the part to keep must lie within each).
+QString lengthLine(const QStringList& files)
+{
+    // Each length is a run of ffmpeg: a long list gets its question at once.
+    constexpr qsizetype mostFilesMeasured = 20;
+    if (files.size() > mostFilesMeasured)
+        return QString();
+    std::optional<std::pair<double, QString>> shortest;
+    for (const QString& file : files) {
+        const auto length = duration(file);
+        if (length && (!shortest || *length < shortest->first))
+            shortest = std::pair{*length, QFileInfo(file).fileName()};
+    }
+    if (!shortest)
+        return QString();
+    const QString spoken = spokenLength(shortest->first);
+    return (files.size() == 1 ? tr("%1 is %2 long.").arg(shortest->second, spoken)
+                              : tr("The shortest, %1, is %2 long.").arg(shortest->second, spoken)) +
+           QLatin1Char(' ');
 }
 
 } // namespace
 
 QStringList trim(const QStringList& files)
 {
-    const QString answer =
-        Ask::text(QStringLiteral("Trim"),
-                  QStringLiteral("Part to keep, from \u2013 to (for example 0:05 - 1:30):"),
-                  QStringLiteral("0:05 - 1:30"));
+    const QString answer = Ask::text(
+        tr("Trim"), lengthLine(files) + tr("Part to keep, from – to (for example 0:05 - 1:30):"),
+        QStringLiteral("0:05 - 1:30"));
     const auto range = parseRange(answer);
     if (!range)
-        throw Fail(QStringLiteral("Write the range like this: 0:05 - 1:30."));
+        throw Fail(tr("Write the range like this: 0:05 - 1:30."));
     if (secondsOf(range->second) <= secondsOf(range->first))
-        throw Fail(QStringLiteral("The range “%1” ends before it starts.").arg(answer));
+        throw Fail(tr("The range “%1” ends before it starts.").arg(answer));
     return Operation::eachFile(files, [&](const QString& file) {
         // Past the end ffmpeg writes an empty file and calls it success.
         if (const auto length = duration(file); length && secondsOf(range->first) >= *length)
-            throw Fail(QStringLiteral("%1 is only %2 long.")
-                           .arg(QFileInfo(file).fileName(), spokenLength(*length)));
+            throw Fail(
+                tr("%1 is only %2 long.").arg(QFileInfo(file).fileName(), spokenLength(*length)));
         const QString key = FileKind::ext(file);
         const QStringList codec = codecArgs(key);
         const QString wanted = Output::candidate(file, QStringLiteral(" trimmed"), key);

@@ -41,6 +41,12 @@ PdfEngine::Facts checked(const QString& path)
     return Engines::pdf().open(path);
 }
 
+QString pageCountSentence(const QString& file, int count)
+{
+    return count == 1 ? tr("%1 has one page.").arg(fileName(file))
+                      : tr("%1 has %n pages.", nullptr, count).arg(fileName(file));
+}
+
 QString result(const QString& source, const QString& suffix,
                const std::function<void(const QString& out)>& write)
 {
@@ -229,16 +235,26 @@ QString rotate(const QString& source)
                   [&](const QString& out) { Engines::pdf().rotate(source, out); });
 }
 
+// What the page prompt says first: how many pages the one PDF has.
+QString pageCountLine(const QStringList& files)
+{
+    if (files.size() != 1)
+        return QString();
+    return pageCountSentence(files.first(), checked(files.first()).pages) + QLatin1Char(' ');
+}
+
 Operation promptingTool(const QString& title, const QString& symbol, bool keep)
 {
     return Operation(title,
                      [keep](const QStringList& files) {
+                         // A file that can't be read is said before the question.
+                         const QString count = pageCountLine(files);
                          const QString answer =
                              keep ? Ask::text(tr("Extract Pages"),
-                                              tr("Pages to keep (for example 1-3, 5):"),
+                                              count + tr("Pages to keep (for example 1-3, 5):"),
                                               QStringLiteral("1-3, 5"))
                                   : Ask::text(tr("Remove Pages"),
-                                              tr("Pages to remove (for example 2, 4-6):"),
+                                              count + tr("Pages to remove (for example 2, 4-6):"),
                                               QStringLiteral("2, 4-6"));
                          QStringList results;
                          for (const QString& file : files)
@@ -314,6 +330,9 @@ QString keepPages(const QString& file, const QString& spec, bool keep)
 {
     const int count = checked(file).pages;
     const QList<int> listed = pages(spec, count);
+    // Only pages past the end: the range was meant for a longer document.
+    if (listed.isEmpty())
+        throw Fail(pageCountSentence(file, count));
     QList<int> kept;
     for (int index = 0; index < count; ++index)
         if (listed.contains(index) == keep)

@@ -141,6 +141,19 @@ VImage open(const QString& path, bool streaming)
     }
 }
 
+// Fitted into a square of `side` (larger or smaller), in the input's own
+// depth: thumbnail() would turn 16 bits per sample into 8.
+VImage keepsItsDepth(const QString& path, int side)
+{
+    const VipsBandFormat depth = openFile(path, VIPS_ACCESS_SEQUENTIAL).format();
+    if (depth != VIPS_FORMAT_USHORT)
+        return fitted(path, side, VIPS_SIZE_BOTH);
+    const VImage upright = open(path, false).autorot();
+    const VImage scaled =
+        upright.resize(double(side) / std::max(upright.width(), upright.height()));
+    return scaled.format() == depth ? scaled : scaled.cast(depth);
+}
+
 bool hasAlpha(const VImage& image)
 {
     return image.has_alpha();
@@ -290,7 +303,7 @@ void VipsImageEngine::process(const QString& input, const QString& output, const
     try {
         VImage image;
         if (request.fitInto) {
-            image = fitted(input, *request.fitInto, VIPS_SIZE_BOTH);
+            image = keepsItsDepth(input, *request.fitInto);
         } else {
             image = open(input, !moves).autorot();
         }

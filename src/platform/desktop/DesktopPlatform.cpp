@@ -1,6 +1,7 @@
 #include "platform/desktop/DesktopPlatform.h"
 
 #include "platform/desktop/CompletionSound.h"
+#include "platform/desktop/Terminal.h"
 
 #include <QCoreApplication>
 
@@ -9,6 +10,11 @@ Notifier* DesktopPlatform::notifier()
     if (!m_notifier)
         m_notifier = new DBusNotifier(QCoreApplication::instance());
     return m_notifier;
+}
+
+void DesktopPlatform::openTerminal(const QString& folder)
+{
+    Terminal::open(folder);
 }
 
 void DesktopPlatform::playCompletionSound()

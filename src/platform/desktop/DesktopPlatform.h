@@ -20,6 +20,7 @@ public:
     FileManager* fileManager() override { return &m_fileManager; }
     Thumbnails* thumbnails() override { return &m_thumbnails; }
     void playCompletionSound() override;
+    void openTerminal(const QString& folder) override;
 
 private:
     XdgAutostart m_autostart;

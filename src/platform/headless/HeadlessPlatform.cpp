@@ -1,7 +1,10 @@
 #include "platform/headless/HeadlessPlatform.h"
 
+#include "base/Errors.h"
 #include "platform/DragSource.h"
 #include "platform/GlobalHotKey.h"
+
+#include <QCoreApplication>
 
 namespace {
 
@@ -11,6 +14,12 @@ QString noDisplay()
 }
 
 } // namespace
+
+void HeadlessPlatform::openTerminal(const QString&)
+{
+    throw Fail(
+        QCoreApplication::translate("HeadlessPlatform", "A terminal needs a display to open on."));
+}
 
 std::unique_ptr<GlobalHotKey> HeadlessPlatform::createHotKey(QObject*, QString* why)
 {

@@ -15,6 +15,7 @@ public:
     FileManager* fileManager() override { return nullptr; }
     Thumbnails* thumbnails() override { return nullptr; }
     void playCompletionSound() override {}
+    void openTerminal(const QString& folder) override;
 
     std::unique_ptr<GlobalHotKey> createHotKey(QObject* parent, QString* why) override;
     std::unique_ptr<DragSource> createDragSource(QString* why) override;

@@ -9,14 +9,13 @@
 #include "core/Output.h"
 #include "core/ResultGuard.h"
 #include "core/Shell.h"
+#include "platform/Platform.h"
 #include "ui/actions/Shelf.h"
 
 #include <QClipboard>
 #include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
-#include <QProcess>
-#include <QStandardPaths>
 #include <QUrl>
 
 namespace ShareActions {
@@ -39,25 +38,6 @@ template<typename Work> Operation::Perform returningNothing(Work work)
         work(files);
         return QStringList();
     };
-}
-
-// The first terminal found: the user's choice, then the usual ones.
-QString terminalProgram()
-{
-    QStringList candidates;
-    if (!qEnvironmentVariableIsEmpty("TERMINAL"))
-        candidates.append(qEnvironmentVariable("TERMINAL"));
-    candidates << QStringLiteral("x-terminal-emulator") << QStringLiteral("gnome-terminal")
-               << QStringLiteral("konsole") << QStringLiteral("xfce4-terminal")
-               << QStringLiteral("xterm");
-    for (const QString& candidate : candidates) {
-        const QString found = QFileInfo(candidate).isAbsolute()
-                                  ? candidate
-                                  : QStandardPaths::findExecutable(candidate);
-        if (!found.isEmpty() && QFileInfo(found).isExecutable())
-            return found;
-    }
-    return {};
 }
 
 } // namespace
@@ -173,10 +153,7 @@ QString terminalFolder(const QStringList& files)
 
 void openTerminal(const QStringList& files)
 {
-    // Failures to start a terminal aren't reported.
-    const QString program = terminalProgram();
-    if (!program.isEmpty())
-        QProcess::startDetached(program, {}, terminalFolder(files));
+    Platform::shared().openTerminal(terminalFolder(files));
 }
 
 } // namespace ShareActions
