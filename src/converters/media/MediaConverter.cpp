@@ -3,13 +3,12 @@
 #include "base/Errors.h"
 #include "base/FileKind.h"
 #include "base/TextFile.h"
+#include "converters/media/FFmpeg.h"
 #include "core/Ask.h"
 #include "core/Deps.h"
-#include "core/Job.h"
 #include "core/Output.h"
 #include "core/ResultGuard.h"
 #include "core/ScratchDirectory.h"
-#include "core/Shell.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -20,18 +19,6 @@ namespace MediaConverter {
 namespace {
 
 const QString faststart[] = {QStringLiteral("-movflags"), QStringLiteral("+faststart")};
-
-bool hasEncoder(const QString& name)
-{
-    static const QRegularExpression word(QStringLiteral("^\\s*\\S+\\s+(\\S+)"),
-                                         QRegularExpression::MultilineOption);
-    QRegularExpressionMatchIterator lines = word.globalMatch(encoders());
-    while (lines.hasNext()) {
-        if (lines.next().captured(1) == name)
-            return true;
-    }
-    return false;
-}
 
 // The CRF that gives libx264 about the quality the hardware encoder gives
 // at these -q:v values.
@@ -58,7 +45,7 @@ QStringList codecArgs(const QString& key)
 // "-ar" and the input's sample rate, so the output keeps it.
 QStringList sameRate(const QString& file)
 {
-    if (const auto rate = streams(file).sampleRate)
+    if (const auto rate = FFmpeg::streams(file).sampleRate)
         return {QStringLiteral("-ar"), *rate};
     return {};
 }
@@ -71,7 +58,8 @@ Operation fileTool(const QString& title, const QString& symbol, const QString& s
     return Operation::perFile(title, symbol, [=](const QString& file) {
         const QString wanted =
             Output::candidate(file, suffix, extension.isEmpty() ? FileKind::ext(file) : extension);
-        return ResultGuard::make(wanted, [&](const QString& out) { ffmpeg(arguments(file, out)); });
+        return ResultGuard::make(wanted,
+                                 [&](const QString& out) { FFmpeg::run(arguments(file, out)); });
     });
 }
 
@@ -91,11 +79,11 @@ QString concatListLine(const QString& path)
 // Clips join without re-encoding when they have the same video and audio.
 bool clipsAreAlike(const QStringList& files)
 {
-    const Streams first = streams(files.first());
+    const FFmpeg::Streams first = FFmpeg::streams(files.first());
     if (!first.video)
         return false;
     for (qsizetype i = 1; i < files.size(); ++i) {
-        if (streams(files.at(i)) != first)
+        if (FFmpeg::streams(files.at(i)) != first)
             return false;
     }
     return true;
@@ -120,59 +108,20 @@ QString fitTo1080pGraph(const QStringList& files)
            QStringLiteral("concat=n=%1:v=1:a=1[v][a]").arg(files.size());
 }
 
+QString spokenLength(double seconds)
+{
+    if (seconds < 60)
+        return QStringLiteral("%1 seconds").arg(seconds, 0, 'f', seconds < 10 ? 1 : 0);
+    const int whole = int(seconds);
+    return QStringLiteral("%1:%2").arg(whole / 60).arg(whole % 60, 2, 10, QLatin1Char('0'));
+}
+
 QStringList inputs(const QStringList& files)
 {
     QStringList arguments;
     for (const QString& file : files)
         arguments << QStringLiteral("-i") << file;
     return arguments;
-}
-
-double secondsOf(const QString& time);
-std::optional<double> duration(const QString& file);
-
-// The length of what ffmpeg will write: a -t, or the span of -ss and -to,
-// else the inputs end to end.
-std::optional<double> outputLength(const QStringList& arguments)
-{
-    const auto valueOf = [&](const char* option) -> std::optional<double> {
-        const qsizetype at = arguments.indexOf(QLatin1String(option));
-        if (at < 0 || at + 1 >= arguments.size())
-            return std::nullopt;
-        return secondsOf(arguments.at(at + 1));
-    };
-    if (const auto length = valueOf("-t"))
-        return length;
-    if (const auto from = valueOf("-ss"), to = valueOf("-to"); from && to)
-        return *to - *from;
-    double total = 0;
-    for (qsizetype i = 0; i + 1 < arguments.size(); ++i) {
-        if (arguments.at(i) != QLatin1String("-i"))
-            continue;
-        const auto length = duration(arguments.at(i + 1));
-        if (!length)
-            return std::nullopt;
-        total += *length;
-    }
-    return total > 0 ? std::optional(total) : std::nullopt;
-}
-
-// Reads ffmpeg's -progress lines ("out_time_us=…", "progress=end") into the
-// current job, as a share of `length` seconds.
-Shell::Watch progressWatch(double length)
-{
-    Shell::Watch watch;
-    watch.outputLine = [length](const QByteArray& line) {
-        if (line.startsWith("out_time_us=")) {
-            bool ok = false;
-            const double microseconds = line.mid(12).toDouble(&ok);
-            if (ok)
-                Job::reportFraction(microseconds / 1e6 / length);
-        } else if (line == "progress=end") {
-            Job::reportFraction(1);
-        }
-    };
-    return watch;
 }
 
 } // namespace
@@ -200,30 +149,10 @@ const QStringList& gifVideoTargets()
     return targets;
 }
 
-std::optional<QString> ffmpegPath()
-{
-    return Deps::ffmpeg();
-}
-
-const QString& encoders()
-{
-    static const QString list = [] {
-        const auto path = ffmpegPath();
-        if (!path)
-            return QString();
-        try {
-            return Shell::run(*path, {QStringLiteral("-hide_banner"), QStringLiteral("-encoders")});
-        } catch (const Error&) {
-            return QString();
-        }
-    }();
-    return list;
-}
-
 QStringList h264(int quality)
 {
     const QString pixels[] = {QStringLiteral("-pix_fmt"), QStringLiteral("yuv420p")};
-    if (hasEncoder(QStringLiteral("h264_videotoolbox")))
+    if (FFmpeg::hasEncoder(QStringLiteral("h264_videotoolbox")))
         return {QStringLiteral("-c:v"),
                 QStringLiteral("h264_videotoolbox"),
                 QStringLiteral("-allow_sw"),
@@ -232,7 +161,7 @@ QStringList h264(int quality)
                 pixels[1],
                 QStringLiteral("-q:v"),
                 QString::number(quality)};
-    if (hasEncoder(QStringLiteral("libx264")))
+    if (FFmpeg::hasEncoder(QStringLiteral("libx264")))
         return {QStringLiteral("-c:v"),
                 QStringLiteral("libx264"),
                 QStringLiteral("-preset"),
@@ -247,7 +176,8 @@ QStringList h264(int quality)
 
 QString aacEncoder()
 {
-    return hasEncoder(QStringLiteral("aac_at")) ? QStringLiteral("aac_at") : QStringLiteral("aac");
+    return FFmpeg::hasEncoder(QStringLiteral("aac_at")) ? QStringLiteral("aac_at")
+                                                        : QStringLiteral("aac");
 }
 
 QStringList videoArgs(const QString& format)
@@ -299,7 +229,7 @@ QStringList audioArgs(const QString& format)
     if (format == QLatin1String("flac"))
         return codec({QStringLiteral("flac")});
     if (format == QLatin1String("ogg")) {
-        if (hasEncoder(QStringLiteral("libvorbis")))
+        if (FFmpeg::hasEncoder(QStringLiteral("libvorbis")))
             return codec(
                 {QStringLiteral("libvorbis"), QStringLiteral("-q:a"), QStringLiteral("6")});
         return codec({QStringLiteral("vorbis"), QStringLiteral("-strict"), QStringLiteral("-2"),
@@ -314,72 +244,13 @@ QStringList audioArgs(const QString& format)
     return start;
 }
 
-namespace {
-
-// ffmpeg's failure as one sentence naming the input, then ffmpeg's own
-// words about the names the user knows.
-Fail inUserTerms(const Fail& failure, const QStringList& arguments, const QStringList& handedOver)
-{
-    QStringList inputs;
-    QString words = failure.message().section(QLatin1Char('\n'), 1);
-    for (qsizetype i = 1; i < arguments.size(); ++i) {
-        if (arguments.at(i - 1) != QLatin1String("-i"))
-            continue;
-        inputs.append(QFileInfo(arguments.at(i)).fileName());
-        words.replace(handedOver.at(i), arguments.at(i));
-    }
-    const QString sentence = inputs.size() == 1 && !arguments.contains(QStringLiteral("concat"))
-                                 ? QStringLiteral("ffmpeg couldn’t convert %1.").arg(inputs.first())
-                                 : QStringLiteral("ffmpeg couldn’t join the files.");
-    return Fail(words.isEmpty() ? sentence : sentence + QLatin1Char('\n') + words);
-}
-
-} // namespace
-
-void ffmpeg(const QStringList& arguments)
-{
-    const auto path = ffmpegPath();
-    if (!path)
-        throw Fail(Deps::ffmpegMissingReason());
-    // ffmpeg reads % in an input's name as a frame-number pattern: such
-    // inputs are handed over as links with names of ours.
-    std::optional<ScratchDirectory> links;
-    QStringList safe = arguments;
-    for (qsizetype i = 1; i < safe.size(); ++i) {
-        if (safe.at(i - 1) != QLatin1String("-i") || !safe.at(i).contains(QLatin1Char('%')))
-            continue;
-        if (!links)
-            links.emplace();
-        const QString link = links->filePath(
-            QStringLiteral("input%1.%2").arg(i).arg(QFileInfo(safe.at(i)).suffix()));
-        if (!QFile::link(safe.at(i), link))
-            throw Fail::cantRead(safe.at(i));
-        safe[i] = link;
-    }
-    QStringList options{QStringLiteral("-hide_banner"), QStringLiteral("-loglevel"),
-                        QStringLiteral("error"), QStringLiteral("-y")};
-    // Someone watches the work: ffmpeg reports how far it is on its output.
-    const std::optional<double> length = Job::current() ? outputLength(arguments) : std::nullopt;
-    try {
-        if (!length) {
-            Shell::run(*path, options + safe);
-            return;
-        }
-        options << QStringLiteral("-nostats") << QStringLiteral("-progress")
-                << QStringLiteral("pipe:1");
-        Shell::run(*path, options + safe, progressWatch(*length));
-    } catch (const Fail& failure) {
-        throw inUserTerms(failure, arguments, safe);
-    }
-}
-
 QString convert(const QString& file, const QString& target)
 {
-    if (!ffmpegPath())
+    if (!FFmpeg::path())
         throw Fail(Deps::ffmpegMissingReason());
     const QStringList codec = codecArgs(target);
     return ResultGuard::make(Output::candidate(file, QString(), target), [&](const QString& out) {
-        ffmpeg(QStringList{QStringLiteral("-i"), file} + codec + QStringList{out});
+        FFmpeg::run(QStringList{QStringLiteral("-i"), file} + codec + QStringList{out});
     });
 }
 
@@ -486,41 +357,6 @@ QList<Operation> audioTools()
     };
 }
 
-Streams parseStreams(const QString& listing)
-{
-    static const QRegularExpression video(QStringLiteral(
-        "Stream #0:\\d+.*?: Video: (\\w+).*?, (\\d+x\\d+).*?, ([\\d.]+) (?:fps|tbr)"));
-    static const QRegularExpression audio(
-        QStringLiteral("Stream #0:\\d+.*?: Audio: (\\w+).*?, (\\d+) Hz, ([^,\\n]+)"));
-    Streams found;
-    if (const auto match = video.match(listing); match.hasMatch())
-        found.video = QStringList{match.captured(1), match.captured(2), match.captured(3)}.join(
-            QLatin1Char(' '));
-    if (const auto match = audio.match(listing); match.hasMatch()) {
-        found.audio = QStringList{match.captured(1), match.captured(2), match.captured(3)}.join(
-            QLatin1Char(' '));
-        found.sampleRate = match.captured(2);
-    }
-    return found;
-}
-
-Streams streams(const QString& file)
-{
-    const auto path = ffmpegPath();
-    if (!path)
-        return {};
-    try {
-        return parseStreams(
-            Shell::run(*path,
-                       {QStringLiteral("-hide_banner"), QStringLiteral("-i"), file,
-                        QStringLiteral("-t"), QStringLiteral("0"), QStringLiteral("-f"),
-                        QStringLiteral("null"), QStringLiteral("-")},
-                       std::nullopt, std::nullopt, true));
-    } catch (const Error&) {
-        return {};
-    }
-}
-
 std::optional<std::pair<QString, QString>> parseRange(const QString& answer)
 {
     static const QRegularExpression dashes(QStringLiteral("[-\u2013\u2014]"));
@@ -537,50 +373,6 @@ std::optional<std::pair<QString, QString>> parseRange(const QString& answer)
     return std::pair{pieces.at(0), pieces.at(1)};
 }
 
-namespace {
-
-// "1:30" or "90.5" in seconds.
-double secondsOf(const QString& time)
-{
-    double total = 0;
-    for (const QString& part : time.split(QLatin1Char(':')))
-        total = total * 60 + part.toDouble();
-    return total;
-}
-
-// The length ffmpeg reports for a file, if it reports one.
-std::optional<double> duration(const QString& file)
-{
-    const auto path = ffmpegPath();
-    if (!path)
-        return std::nullopt;
-    QString listing;
-    try {
-        listing = Shell::run(*path,
-                             {QStringLiteral("-hide_banner"), QStringLiteral("-i"), file,
-                              QStringLiteral("-t"), QStringLiteral("0"), QStringLiteral("-f"),
-                              QStringLiteral("null"), QStringLiteral("-")},
-                             std::nullopt, std::nullopt, true);
-    } catch (const Error&) {
-        return std::nullopt;
-    }
-    static const QRegularExpression length(QStringLiteral("Duration: (\\d+:\\d+:[\\d.]+)"));
-    const auto match = length.match(listing);
-    if (!match.hasMatch())
-        return std::nullopt;
-    return secondsOf(match.captured(1));
-}
-
-QString spokenLength(double seconds)
-{
-    if (seconds < 60)
-        return QStringLiteral("%1 seconds").arg(seconds, 0, 'f', seconds < 10 ? 1 : 0);
-    const int whole = int(seconds);
-    return QStringLiteral("%1:%2").arg(whole / 60).arg(whole % 60, 2, 10, QLatin1Char('0'));
-}
-
-} // namespace
-
 QStringList trim(const QStringList& files)
 {
     const QString answer =
@@ -590,20 +382,21 @@ QStringList trim(const QStringList& files)
     const auto range = parseRange(answer);
     if (!range)
         throw Fail(QStringLiteral("Write the range like this: 0:05 - 1:30."));
-    if (secondsOf(range->second) <= secondsOf(range->first))
+    if (FFmpeg::secondsOf(range->second) <= FFmpeg::secondsOf(range->first))
         throw Fail(QStringLiteral("The range “%1” ends before it starts.").arg(answer));
     return Operation::eachFile(files, [&](const QString& file) {
         // Past the end ffmpeg writes an empty file and calls it success.
-        if (const auto length = duration(file); length && secondsOf(range->first) >= *length)
+        if (const auto length = FFmpeg::duration(file);
+            length && FFmpeg::secondsOf(range->first) >= *length)
             throw Fail(QStringLiteral("%1 is only %2 long.")
                            .arg(QFileInfo(file).fileName(), spokenLength(*length)));
         const QString key = FileKind::ext(file);
         const QStringList codec = codecArgs(key);
         const QString wanted = Output::candidate(file, QStringLiteral(" trimmed"), key);
         return ResultGuard::make(wanted, [&](const QString& out) {
-            ffmpeg(QStringList{QStringLiteral("-i"), file, QStringLiteral("-ss"), range->first,
-                               QStringLiteral("-to"), range->second} +
-                   codec + QStringList{out});
+            FFmpeg::run(QStringList{QStringLiteral("-i"), file, QStringLiteral("-ss"), range->first,
+                                    QStringLiteral("-to"), range->second} +
+                        codec + QStringList{out});
         });
     });
 }
@@ -627,9 +420,9 @@ QString concatVideos(const QStringList& files)
             Output::candidate(first, QStringLiteral(" merged"), FileKind::ext(first));
         try {
             return ResultGuard::make(wanted, [&](const QString& out) {
-                ffmpeg({QStringLiteral("-f"), QStringLiteral("concat"), QStringLiteral("-safe"),
-                        QStringLiteral("0"), QStringLiteral("-i"), list, QStringLiteral("-c"),
-                        QStringLiteral("copy"), out});
+                FFmpeg::run({QStringLiteral("-f"), QStringLiteral("concat"),
+                             QStringLiteral("-safe"), QStringLiteral("0"), QStringLiteral("-i"),
+                             list, QStringLiteral("-c"), QStringLiteral("copy"), out});
             });
         } catch (const Fail&) {
         }
@@ -637,11 +430,11 @@ QString concatVideos(const QStringList& files)
     const QString wanted =
         Output::candidate(first, QStringLiteral(" merged"), QStringLiteral("mp4"));
     return ResultGuard::make(wanted, [&](const QString& out) {
-        ffmpeg(inputs(files) +
-               QStringList{QStringLiteral("-filter_complex"), fitTo1080pGraph(files),
-                           QStringLiteral("-map"), QStringLiteral("[v]"), QStringLiteral("-map"),
-                           QStringLiteral("[a]")} +
-               h264(65) + QStringList{QStringLiteral("-c:a"), aacEncoder(), out});
+        FFmpeg::run(inputs(files) +
+                    QStringList{QStringLiteral("-filter_complex"), fitTo1080pGraph(files),
+                                QStringLiteral("-map"), QStringLiteral("[v]"),
+                                QStringLiteral("-map"), QStringLiteral("[a]")} +
+                    h264(65) + QStringList{QStringLiteral("-c:a"), aacEncoder(), out});
     });
 }
 
@@ -655,13 +448,13 @@ QString concatAudio(const QStringList& files)
     for (qsizetype i = 0; i < files.size(); ++i)
         graph += QStringLiteral("[%1:a]").arg(i);
     graph += QStringLiteral("concat=n=%1:v=0:a=1[a]").arg(files.size());
-    return ResultGuard::make(Output::candidate(first, QStringLiteral(" merged"), key),
-                             [&](const QString& out) {
-                                 ffmpeg(inputs(files) +
-                                        QStringList{QStringLiteral("-filter_complex"), graph,
-                                                    QStringLiteral("-map"), QStringLiteral("[a]")} +
-                                        audioArgs(key) + QStringList{out});
-                             });
+    return ResultGuard::make(
+        Output::candidate(first, QStringLiteral(" merged"), key), [&](const QString& out) {
+            FFmpeg::run(inputs(files) +
+                        QStringList{QStringLiteral("-filter_complex"), graph,
+                                    QStringLiteral("-map"), QStringLiteral("[a]")} +
+                        audioArgs(key) + QStringList{out});
+        });
 }
 
 QString filtered(const QString& file, const QString& filter, const QString& suffix)
@@ -669,8 +462,8 @@ QString filtered(const QString& file, const QString& filter, const QString& suff
     const QString key = FileKind::ext(file);
     const QStringList rate = sameRate(file);
     return ResultGuard::make(Output::candidate(file, suffix, key), [&](const QString& out) {
-        ffmpeg(QStringList{QStringLiteral("-i"), file, QStringLiteral("-af"), filter} + rate +
-               audioArgs(key) + QStringList{out});
+        FFmpeg::run(QStringList{QStringLiteral("-i"), file, QStringLiteral("-af"), filter} + rate +
+                    audioArgs(key) + QStringList{out});
     });
 }
 
