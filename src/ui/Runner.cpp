@@ -86,7 +86,7 @@ void Runner::execute(const Operation& operation, const QStringList& files)
     m_progressTimer.start();
     QThreadPool::globalInstance()->start([this, id, operation, files, job] {
         const Outcome outcome = attempt(operation, files, job.get());
-        QMetaObject::invokeMethod(this, [this, id, operation, outcome, job] {
+        QMetaObject::invokeMethod(this, [this, id, operation, files, outcome, job] {
             m_work.erase(id);
             --m_active;
             if (m_work.empty())
@@ -98,7 +98,7 @@ void Runner::execute(const Operation& operation, const QStringList& files)
             if (outcome.failure)
                 report(outcome.failure);
             else
-                finish(operation, outcome.results);
+                finish(operation, files, outcome.results);
         });
     });
 }
@@ -171,31 +171,35 @@ QString Runner::notificationTitle(const Operation& operation)
     return title;
 }
 
-QString Runner::notificationBody(const QStringList& results)
+QString Runner::notificationBody(const QStringList& results, const QString& summary)
 {
     const QString what = results.size() == 1 ? QFileInfo(results.first()).fileName()
                                              : QStringLiteral("%1 files").arg(results.size());
+    const QString after = summary.isEmpty() ? QString() : QLatin1Char('\n') + summary;
     if (results.isEmpty())
-        return QStringLiteral("Saved ") + what;
+        return QStringLiteral("Saved ") + what + after;
     // Where the results went, the home folder written as ~.
     QString folder = QFileInfo(results.first()).absolutePath();
     const QString home = QDir::homePath();
     if (folder == home || folder.startsWith(home + QLatin1Char('/')))
         folder = QLatin1Char('~') + folder.mid(home.size());
-    return QStringLiteral("Saved %1 in %2").arg(what, folder);
+    return QStringLiteral("Saved %1 in %2").arg(what, folder) + after;
 }
 
-void Runner::finish(const Operation& operation, const QStringList& results)
+void Runner::finish(const Operation& operation, const QStringList& files,
+                    const QStringList& results)
 {
     qCInfo(lcApp, "%s done: %s", qUtf8Printable(operation.title),
            qUtf8Printable(results.join(QStringLiteral(", "))));
+    const QString summary = operation.summary ? operation.summary(files, results) : QString();
     const Settings& settings = Settings::shared();
     if (settings.get(SettingKeys::sound))
         FileManager::playCompletionSound();
     if (settings.get(SettingKeys::revealAfter) && !results.isEmpty())
         FileManager::reveal(results);
     if (settings.get(SettingKeys::notify) && Notifier::shared().isAvailable())
-        Notifier::shared().post(notificationTitle(operation), notificationBody(results), results);
+        Notifier::shared().post(notificationTitle(operation), notificationBody(results, summary),
+                                results);
 }
 
 void Runner::report(const std::exception_ptr& failure)
