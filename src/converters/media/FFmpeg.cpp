@@ -1,6 +1,7 @@
 #include "converters/media/FFmpeg.h"
 
 #include "base/Errors.h"
+#include "base/Translate.h"
 #include "core/Deps.h"
 #include "core/Job.h"
 #include "core/ScratchDirectory.h"
@@ -9,8 +10,11 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
+#include <algorithm>
 
 namespace FFmpeg {
+
+FLINGDIAL_TR_CONTEXT(FFmpeg)
 
 namespace {
 
@@ -59,18 +63,21 @@ std::optional<double> outputLength(const QStringList& arguments)
 }
 
 // Reads ffmpeg's -progress lines ("out_time_us=…", "progress=end") into the
-// current job, as a share of `length` seconds.
-Shell::Watch progressWatch(double length)
+// current job, as a share of `length` seconds within the run's part.
+Shell::Watch progressWatch(double length, Share share)
 {
     Shell::Watch watch;
-    watch.outputLine = [length](const QByteArray& line) {
+    const auto report = [share](double done) {
+        Job::reportFraction(share.from + std::clamp(done, 0.0, 1.0) * (share.to - share.from));
+    };
+    watch.outputLine = [length, report](const QByteArray& line) {
         if (line.startsWith("out_time_us=")) {
             bool ok = false;
             const double microseconds = line.mid(12).toDouble(&ok);
             if (ok)
-                Job::reportFraction(microseconds / 1e6 / length);
+                report(microseconds / 1e6 / length);
         } else if (line == "progress=end") {
-            Job::reportFraction(1);
+            report(1);
         }
     };
     return watch;
@@ -89,8 +96,8 @@ Fail inUserTerms(const Fail& failure, const QStringList& arguments, const QStrin
         words.replace(handedOver.at(i), arguments.at(i));
     }
     const QString sentence = inputs.size() == 1 && !arguments.contains(QStringLiteral("concat"))
-                                 ? QStringLiteral("ffmpeg couldn’t convert %1.").arg(inputs.first())
-                                 : QStringLiteral("ffmpeg couldn’t join the files.");
+                                 ? tr("ffmpeg couldn’t convert %1.").arg(inputs.first())
+                                 : tr("ffmpeg couldn’t join the files.");
     return Fail(words.isEmpty() ? sentence : sentence + QLatin1Char('\n') + words);
 }
 
@@ -129,7 +136,7 @@ bool hasEncoder(const QString& name)
     return false;
 }
 
-void run(const QStringList& arguments)
+void run(const QStringList& arguments, Share share)
 {
     const auto program = path();
     if (!program)
@@ -160,7 +167,7 @@ void run(const QStringList& arguments)
         }
         options << QStringLiteral("-nostats") << QStringLiteral("-progress")
                 << QStringLiteral("pipe:1");
-        Shell::run(*program, options + safe, progressWatch(*length));
+        Shell::run(*program, options + safe, progressWatch(*length, share));
     } catch (const Fail& failure) {
         throw inUserTerms(failure, arguments, safe);
     }
@@ -188,6 +195,29 @@ Streams streams(const QString& file)
 {
     const auto text = listing(file);
     return text ? parseStreams(*text) : Streams();
+}
+
+QList<std::pair<QString, QString>> parseTags(const QString& listing)
+{
+    // The input's own "Metadata:" block, before its streams' blocks: lines
+    // "    key             : value".
+    static const QRegularExpression line(QStringLiteral("^    (\\S[^:]*?)\\s*: (.*)$"));
+    QList<std::pair<QString, QString>> found;
+    const QStringList lines = listing.split(QLatin1Char('\n'));
+    const qsizetype block = lines.indexOf(QStringLiteral("  Metadata:"));
+    for (qsizetype i = block < 0 ? lines.size() : block + 1; i < lines.size(); ++i) {
+        if (!lines.at(i).startsWith(QLatin1String("    ")))
+            break;
+        if (const auto match = line.match(lines.at(i)); match.hasMatch())
+            found.append({match.captured(1), match.captured(2)});
+    }
+    return found;
+}
+
+QList<std::pair<QString, QString>> tags(const QString& file)
+{
+    const auto text = listing(file);
+    return text ? parseTags(*text) : QList<std::pair<QString, QString>>();
 }
 
 std::optional<double> duration(const QString& file)

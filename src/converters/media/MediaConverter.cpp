@@ -3,7 +3,9 @@
 #include "base/Errors.h"
 #include "base/FileKind.h"
 #include "base/TextFile.h"
+#include "base/Translate.h"
 #include "converters/media/FFmpeg.h"
+#include "converters/media/MediaCompression.h"
 #include "core/Ask.h"
 #include "core/Deps.h"
 #include "core/Output.h"
@@ -15,6 +17,8 @@
 #include <QRegularExpression>
 
 namespace MediaConverter {
+
+FLINGDIAL_TR_CONTEXT(MediaConverter)
 
 namespace {
 
@@ -52,21 +56,70 @@ QStringList sameRate(const QString& file)
 
 using Arguments = std::function<QStringList(const QString& in, const QString& out)>;
 
+// A tool that runs ffmpeg once per file, the files side by side.
 Operation fileTool(const QString& title, const QString& symbol, const QString& suffix,
                    const QString& extension, const Arguments& arguments)
 {
-    return Operation::perFile(title, symbol, [=](const QString& file) {
-        const QString wanted =
-            Output::candidate(file, suffix, extension.isEmpty() ? FileKind::ext(file) : extension);
-        return ResultGuard::make(wanted,
-                                 [&](const QString& out) { FFmpeg::run(arguments(file, out)); });
-    });
+    return Operation::perFile(
+        title, symbol,
+        [=](const QString& file) {
+            const QString wanted = Output::candidate(
+                file, suffix, extension.isEmpty() ? FileKind::ext(file) : extension);
+            return ResultGuard::make(
+                wanted, [&](const QString& out) { FFmpeg::run(arguments(file, out)); });
+        },
+        MediaCompression::memoryNeed);
 }
 
 Operation trimTool()
 {
-    return Operation(QStringLiteral("Trim…"), trim)
-        .withSymbol(QStringLiteral("timeline.selection"));
+    return Operation(tr("Trim…"), trim).withSymbol(QStringLiteral("timeline.selection"));
+}
+
+// Tags whose value says where a video was made.
+QStringList locationTags(const QString& file)
+{
+    QStringList keys;
+    for (const auto& [key, value] : FFmpeg::tags(file)) {
+        if (key.contains(QLatin1String("location"), Qt::CaseInsensitive))
+            keys.append(key);
+    }
+    return keys;
+}
+
+// Every stream but data streams (which may carry GPS tracks), copied.
+QStringList copyingStreams()
+{
+    return {QStringLiteral("-map"),  QStringLiteral("0"),  QStringLiteral("-map"),
+            QStringLiteral("-0:d?"), QStringLiteral("-c"), QStringLiteral("copy")};
+}
+
+QString removeLocation(const QString& file)
+{
+    const QString key = FileKind::ext(file);
+    QStringList arguments =
+        QStringList{QStringLiteral("-i"), file} + copyingStreams() + keepTags(file);
+    for (const QString& tag : locationTags(file))
+        arguments << QStringLiteral("-metadata") << tag + QLatin1Char('=');
+    return ResultGuard::make(
+        Output::candidate(file, QStringLiteral(" no location"), key),
+        [&](const QString& out) { FFmpeg::run(arguments + QStringList{out}); });
+}
+
+QString stripMetadata(const QString& file)
+{
+    const QString key = FileKind::ext(file);
+    // No tags, chapters or encoder name; the streams themselves unchanged.
+    const QStringList arguments =
+        QStringList{QStringLiteral("-i"), file} + copyingStreams() +
+        QStringList{QStringLiteral("-map_metadata"), QStringLiteral("-1"),
+                    QStringLiteral("-map_chapters"), QStringLiteral("-1"),
+                    QStringLiteral("-fflags"),       QStringLiteral("+bitexact"),
+                    QStringLiteral("-flags:v"),      QStringLiteral("+bitexact"),
+                    QStringLiteral("-flags:a"),      QStringLiteral("+bitexact")};
+    return ResultGuard::make(
+        Output::candidate(file, QStringLiteral(" clean"), key),
+        [&](const QString& out) { FFmpeg::run(arguments + QStringList{out}); });
 }
 
 QString concatListLine(const QString& path)
@@ -111,7 +164,7 @@ QString fitTo1080pGraph(const QStringList& files)
 QString spokenLength(double seconds)
 {
     if (seconds < 60)
-        return QStringLiteral("%1 seconds").arg(seconds, 0, 'f', seconds < 10 ? 1 : 0);
+        return tr("%1 seconds").arg(seconds, 0, 'f', seconds < 10 ? 1 : 0);
     const int whole = int(seconds);
     return QStringLiteral("%1:%2").arg(whole / 60).arg(whole % 60, 2, 10, QLatin1Char('0'));
 }
@@ -170,8 +223,8 @@ QStringList h264(int quality)
                 pixels[1],
                 QStringLiteral("-crf"),
                 crfFor(quality)};
-    throw Fail(QStringLiteral("This FFmpeg can’t encode H.264 video: it has neither libx264 nor a "
-                              "hardware H.264 encoder."));
+    throw Fail(tr("This FFmpeg can’t encode H.264 video: it has neither libx264 nor a hardware "
+                  "H.264 encoder."));
 }
 
 QString aacEncoder()
@@ -249,14 +302,33 @@ QString convert(const QString& file, const QString& target)
     if (!FFmpeg::path())
         throw Fail(Deps::ffmpegMissingReason());
     const QStringList codec = codecArgs(target);
+    const QStringList tags = keepTags(file);
     return ResultGuard::make(Output::candidate(file, QString(), target), [&](const QString& out) {
-        FFmpeg::run(QStringList{QStringLiteral("-i"), file} + codec + QStringList{out});
+        FFmpeg::run(QStringList{QStringLiteral("-i"), file} + tags + codec + QStringList{out});
     });
+}
+
+QStringList keepTags(const QString& file)
+{
+    QStringList arguments = {QStringLiteral("-map_metadata"), QStringLiteral("0")};
+    // Phones write the place into a key of their own, which MP4 and MKV
+    // can't carry; under the common name they can.
+    const auto tags = FFmpeg::tags(file);
+    const auto named = [&](const QString& key) {
+        return std::find_if(tags.cbegin(), tags.cend(),
+                            [&](const auto& tag) { return tag.first == key; });
+    };
+    const auto apple = named(QStringLiteral("com.apple.quicktime.location.ISO6709"));
+    if (apple != tags.cend() && named(QStringLiteral("location")) == tags.cend())
+        arguments << QStringLiteral("-metadata") << QStringLiteral("location=") + apple->second;
+    return arguments;
 }
 
 QList<Operation> videoTools()
 {
-    const auto in = [](const QString& file) { return QStringList{QStringLiteral("-i"), file}; };
+    const auto in = [](const QString& file) {
+        return QStringList{QStringLiteral("-i"), file} + keepTags(file);
+    };
     const auto vf = [](const QString& filter) {
         return QStringList{QStringLiteral("-vf"), filter};
     };
@@ -269,91 +341,77 @@ QList<Operation> videoTools()
     const QStringList fast = {faststart[0], faststart[1]};
     const QString mp4 = QStringLiteral("mp4");
     return {
-        fileTool(QStringLiteral("Compress"), QStringLiteral("arrow.down.right.and.arrow.up.left"),
-                 QStringLiteral(" compressed"), mp4,
-                 [=](const QString& i, const QString& o) {
-                     return in(i) + h264(50) +
-                            vf(QStringLiteral(
-                                "scale='min(1920,iw)':-2,scale=trunc(iw/2)*2:trunc(ih/2)*2")) +
-                            aac("128k") + fast + QStringList{o};
-                 }),
+        MediaCompression::compressVideoTool(),
+        MediaCompression::videoToSizeTool(),
         trimTool(),
-        fileTool(QStringLiteral("Extract Audio"), QStringLiteral("waveform"), QString(),
-                 QStringLiteral("m4a"),
+        fileTool(tr("Extract Audio"), QStringLiteral("waveform"), QString(), QStringLiteral("m4a"),
                  [=](const QString& i, const QString& o) {
                      return in(i) + QStringList{QStringLiteral("-vn")} + aac("192k") +
                             QStringList{o};
                  }),
-        fileTool(QStringLiteral("Mute"), QStringLiteral("speaker.slash"), QStringLiteral(" muted"),
-                 QString(),
+        fileTool(tr("Mute"), QStringLiteral("speaker.slash"), QStringLiteral(" muted"), QString(),
                  [=](const QString& i, const QString& o) {
                      return in(i) + QStringList{QStringLiteral("-c:v"), QStringLiteral("copy"),
                                                 QStringLiteral("-an"), o};
                  }),
-        fileTool(QStringLiteral("720p"), QStringLiteral("rectangle.compress.vertical"),
-                 QStringLiteral(" 720p"), mp4,
+        fileTool(tr("720p"), QStringLiteral("rectangle.compress.vertical"), QStringLiteral(" 720p"),
+                 mp4,
                  [=](const QString& i, const QString& o) {
                      return in(i) + h264(58) +
                             vf(QStringLiteral(
                                 "scale=-2:'min(720,ih)',scale=trunc(iw/2)*2:trunc(ih/2)*2")) +
                             aac("160k") + fast + QStringList{o};
                  }),
-        fileTool(QStringLiteral("Rotate"), QStringLiteral("rotate.right"),
-                 QStringLiteral(" rotated"), mp4,
+        fileTool(tr("Rotate"), QStringLiteral("rotate.right"), QStringLiteral(" rotated"), mp4,
                  [=](const QString& i, const QString& o) {
                      return in(i) + h264(65) + vf(QStringLiteral("transpose=1")) +
                             QStringList{QStringLiteral("-c:a"), QStringLiteral("copy")} + fast +
                             QStringList{o};
                  }),
-        fileTool(QStringLiteral("Speed 2×"), QStringLiteral("hare"), QStringLiteral(" 2x"), mp4,
+        fileTool(tr("Speed 2×"), QStringLiteral("hare"), QStringLiteral(" 2x"), mp4,
                  [=](const QString& i, const QString& o) {
                      return in(i) + h264(65) +
                             vf(QStringLiteral("setpts=0.5*PTS,scale=trunc(iw/2)*2:trunc(ih/2)*2")) +
                             QStringList{QStringLiteral("-af"), QStringLiteral("atempo=2.0")} +
                             aac(nullptr) + fast + QStringList{o};
                  }),
-        fileTool(QStringLiteral("Frame"), QStringLiteral("camera"), QStringLiteral(" frame"),
+        fileTool(tr("Frame"), QStringLiteral("camera"), QStringLiteral(" frame"),
                  QStringLiteral("jpg"),
                  [=](const QString& i, const QString& o) {
                      return in(i) + vf(QStringLiteral("thumbnail")) +
                             QStringList{QStringLiteral("-frames:v"), QStringLiteral("1"),
                                         QStringLiteral("-q:v"), QStringLiteral("2"), o};
                  }),
-        Operation::allFiles(QStringLiteral("Merge"), QStringLiteral("rectangle.stack.badge.plus"),
+        Operation::perFile(tr("Strip Metadata"), QStringLiteral("eye.slash"), stripMetadata,
+                           MediaCompression::memoryNeed),
+        Operation::perFile(tr("Remove Location"), QStringLiteral("location.slash"), removeLocation,
+                           MediaCompression::memoryNeed),
+        Operation::allFiles(tr("Merge"), QStringLiteral("rectangle.stack.badge.plus"),
                             concatVideos),
     };
 }
 
 QList<Operation> audioTools()
 {
+    const auto throughFilter = [](const QString& filter, const QString& suffix) {
+        return [filter, suffix](const QString& file) { return filtered(file, filter, suffix); };
+    };
     return {
         trimTool(),
-        fileTool(QStringLiteral("Compress"), QStringLiteral("arrow.down.right.and.arrow.up.left"),
-                 QStringLiteral(" compressed"), QStringLiteral("mp3"),
-                 [](const QString& i, const QString& o) {
-                     return QStringList{QStringLiteral("-i"),         i,
-                                        QStringLiteral("-vn"),        QStringLiteral("-c:a"),
-                                        QStringLiteral("libmp3lame"), QStringLiteral("-b:a"),
-                                        QStringLiteral("96k"),        o};
-                 }),
-        Operation::perFile(QStringLiteral("Normalize"), QStringLiteral("slider.horizontal.3"),
-                           [](const QString& file) {
-                               return filtered(file,
-                                               QStringLiteral("loudnorm=I=-16:TP=-1.5:LRA=11"),
-                                               QStringLiteral(" normalized"));
-                           }),
-        Operation::perFile(QStringLiteral("Reverse"), QStringLiteral("backward"),
-                           [](const QString& file) {
-                               return filtered(file, QStringLiteral("areverse"),
-                                               QStringLiteral(" reversed"));
-                           }),
-        Operation::perFile(QStringLiteral("Mono"), QStringLiteral("circle.lefthalf.filled"),
-                           [](const QString& file) {
-                               return filtered(file, QStringLiteral("aformat=channel_layouts=mono"),
-                                               QStringLiteral(" mono"));
-                           }),
-        Operation::allFiles(QStringLiteral("Merge"), QStringLiteral("rectangle.stack.badge.plus"),
-                            concatAudio),
+        MediaCompression::compressAudioTool(),
+        MediaCompression::audioToSizeTool(),
+        Operation::perFile(tr("Normalize"), QStringLiteral("slider.horizontal.3"),
+                           throughFilter(QStringLiteral("loudnorm=I=-16:TP=-1.5:LRA=11"),
+                                         QStringLiteral(" normalized")),
+                           MediaCompression::memoryNeed),
+        Operation::perFile(tr("Reverse"), QStringLiteral("backward"),
+                           throughFilter(QStringLiteral("areverse"), QStringLiteral(" reversed")),
+                           MediaCompression::memoryNeed),
+        Operation::perFile(
+            tr("Mono"), QStringLiteral("circle.lefthalf.filled"),
+            throughFilter(QStringLiteral("aformat=channel_layouts=mono"), QStringLiteral(" mono")),
+            MediaCompression::memoryNeed),
+        Operation::allFiles(tr("Merge"), QStringLiteral("rectangle.stack.badge.plus"), concatAudio),
     };
 }
 
@@ -376,22 +434,21 @@ std::optional<std::pair<QString, QString>> parseRange(const QString& answer)
 QStringList trim(const QStringList& files)
 {
     const QString answer =
-        Ask::text(QStringLiteral("Trim"),
-                  QStringLiteral("Part to keep, from \u2013 to (for example 0:05 - 1:30):"),
+        Ask::text(tr("Trim"), tr("Part to keep, from \u2013 to (for example 0:05 - 1:30):"),
                   QStringLiteral("0:05 - 1:30"));
     const auto range = parseRange(answer);
     if (!range)
-        throw Fail(QStringLiteral("Write the range like this: 0:05 - 1:30."));
+        throw Fail(tr("Write the range like this: 0:05 - 1:30."));
     if (FFmpeg::secondsOf(range->second) <= FFmpeg::secondsOf(range->first))
-        throw Fail(QStringLiteral("The range “%1” ends before it starts.").arg(answer));
+        throw Fail(tr("The range “%1” ends before it starts.").arg(answer));
     return Operation::eachFile(files, [&](const QString& file) {
         // Past the end ffmpeg writes an empty file and calls it success.
         if (const auto length = FFmpeg::duration(file);
             length && FFmpeg::secondsOf(range->first) >= *length)
-            throw Fail(QStringLiteral("%1 is only %2 long.")
-                           .arg(QFileInfo(file).fileName(), spokenLength(*length)));
+            throw Fail(
+                tr("%1 is only %2 long.").arg(QFileInfo(file).fileName(), spokenLength(*length)));
         const QString key = FileKind::ext(file);
-        const QStringList codec = codecArgs(key);
+        const QStringList codec = keepTags(file) + codecArgs(key);
         const QString wanted = Output::candidate(file, QStringLiteral(" trimmed"), key);
         return ResultGuard::make(wanted, [&](const QString& out) {
             FFmpeg::run(QStringList{QStringLiteral("-i"), file, QStringLiteral("-ss"), range->first,
@@ -404,7 +461,7 @@ QStringList trim(const QStringList& files)
 QString concatVideos(const QStringList& files)
 {
     if (files.size() < 2)
-        throw Fail(QStringLiteral("Drag two or more videos to merge them."));
+        throw Fail(tr("Drag two or more videos to merge them."));
     const ScratchDirectory scratch;
     QStringList lines;
     for (const QString& file : files)
@@ -441,7 +498,7 @@ QString concatVideos(const QStringList& files)
 QString concatAudio(const QStringList& files)
 {
     if (files.size() < 2)
-        throw Fail(QStringLiteral("Drag two or more audio files to merge them."));
+        throw Fail(tr("Drag two or more audio files to merge them."));
     const QString first = files.first();
     const QString key = FileKind::ext(first);
     QString graph;
@@ -462,8 +519,9 @@ QString filtered(const QString& file, const QString& filter, const QString& suff
     const QString key = FileKind::ext(file);
     const QStringList rate = sameRate(file);
     return ResultGuard::make(Output::candidate(file, suffix, key), [&](const QString& out) {
-        FFmpeg::run(QStringList{QStringLiteral("-i"), file, QStringLiteral("-af"), filter} + rate +
-                    audioArgs(key) + QStringList{out});
+        FFmpeg::run(QStringList{QStringLiteral("-i"), file} + keepTags(file) +
+                    QStringList{QStringLiteral("-af"), filter} + rate + audioArgs(key) +
+                    QStringList{out});
     });
 }
 
@@ -486,6 +544,11 @@ ConverterFamily mediaFamily(FileKind::Kind kind, const QStringList& targets,
     family.unavailableReason = [](const QString&, const QString&) { return Deps::ffmpegReason(); };
     family.convert = [](const QString& file, const QString& target) {
         return QStringList{convert(file, target)};
+    };
+    family.convertAll = [](const QStringList& files, const QString& target) {
+        return Operation::sideBySide(
+            files, [&](const QString& file) { return convert(file, target); },
+            MediaCompression::memoryNeed);
     };
     family.tools = [tools] { return withFFmpegReason(tools()); };
     return family;

@@ -10,7 +10,8 @@
 #include <utility>
 
 // Audio, video and animated-GIF conversions and tools, each one
-// synchronous ffmpeg run (two for a merge that falls back).
+// synchronous ffmpeg run (two for a merge that falls back), the files of a
+// batch side by side. Tags travel with the picture and sound.
 namespace MediaConverter {
 
 const QStringList& videoTargets();
@@ -33,6 +34,10 @@ QStringList audioArgs(const QString& format);
 
 // Converts one file and returns the new file's location.
 QString convert(const QString& file, const QString& target);
+
+// The ffmpeg arguments that carry the file's tags (title, creation date,
+// location…) over to what is made of it.
+QStringList keepTags(const QString& file);
 
 // The trim prompt's answer as the two times to pass to ffmpeg.
 std::optional<std::pair<QString, QString>> parseRange(const QString& answer);
