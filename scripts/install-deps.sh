@@ -27,6 +27,8 @@ packages=(
   # tests
   xvfb xauth xdotool dbus dbus-x11 poppler-utils epubcheck python3-openpyxl qpdf
   python3-gi gir1.2-gtk-3.0
+  # metadata checks (exiftool) and the colour profile inside JPEG XL files
+  libimage-exiftool-perl libjxl-dev
   # fuzzing (make fuzz)
   clang libclang-rt-dev
   # installation and packaging checks

@@ -66,8 +66,8 @@ std::optional<Kind> fromRawValue(const QString& raw)
 const QHash<Kind, QSet<QString>>& extensions()
 {
     static const QHash<Kind, QSet<QString>> table = {
-        {image,
-         keys({"jpg", "png", "webp", "heic", "tiff", "avif", "bmp", "gif", "ico", "psd", "svg"})},
+        {image, keys({"jpg", "png", "webp", "heic", "tiff", "avif", "jxl", "bmp", "gif", "ico",
+                      "psd", "svg"})},
         {video, keys({"mp4", "mov", "mkv", "webm", "avi", "wmv", "flv", "mpg", "mpeg", "3gp", "mts",
                       "m2ts"})},
         {audio,

@@ -10,7 +10,7 @@ namespace {
 QHash<QString, QString> buildTable()
 {
     const QList<std::pair<const char*, QStringList>> rows = {
-        {"photo", {"jpg", "png", "webp", "heic", "tiff", "avif", "bmp"}},
+        {"photo", {"jpg", "png", "webp", "heic", "tiff", "avif", "jxl", "bmp"}},
         {"photo.stack", {"gif"}},
         {"film", {"mp4", "mov", "mkv", "webm", "avi", "wmv"}},
         {"waveform", {"mp3", "m4a", "wav", "flac", "ogg", "opus", "aiff", "wma"}},

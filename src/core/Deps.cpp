@@ -1,10 +1,14 @@
 #include "core/Deps.h"
 
+#include "base/Translate.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 
 namespace Deps {
+
+FLINGDIAL_TR_CONTEXT(Deps)
 
 namespace {
 
@@ -80,6 +84,31 @@ std::optional<QString> imageMagick()
     return find(QStringLiteral("convert-im6.q16"));
 }
 
+QString vipsModules()
+{
+    const QByteArray override = qgetenv("FLINGDIAL_VIPS_MODULES_DIR");
+    if (!override.isNull())
+        return QString::fromLocal8Bit(override);
+    const QDir libraries(QStringLiteral(FLINGDIAL_VIPS_LIBDIR));
+    const QStringList modules = libraries.entryList({QStringLiteral("vips-modules-*")}, QDir::Dirs,
+                                                    QDir::Name | QDir::Reversed);
+    return modules.isEmpty() ? QString() : libraries.filePath(modules.first());
+}
+
+std::optional<QString> jpegXl()
+{
+    const QDir modules(vipsModules());
+    const QString module = modules.filePath(QStringLiteral("vips-jxl.so"));
+    // The module and, in the library folder above it, the library it loads.
+    QDir libraries = modules;
+    const bool hasLibraries =
+        libraries.cdUp() &&
+        !libraries.entryList({QStringLiteral("libjxl.so*")}, QDir::Files).isEmpty();
+    if (QFileInfo(module).isFile() && hasLibraries)
+        return module;
+    return std::nullopt;
+}
+
 std::optional<QString> ghostscript()
 {
     return find(QStringLiteral("gs"));
@@ -107,6 +136,14 @@ QString imageMagickRequired()
 {
     return QStringLiteral("ImageMagick is required.\nInstall it with:  ") +
            QLatin1String(imageMagickInstall);
+}
+
+std::optional<QString> jpegXlReason()
+{
+    if (jpegXl())
+        return std::nullopt;
+    return tr("JPEG XL needs libvips’ JPEG XL module.\nInstall it with:  ") +
+           QLatin1String(jpegXlInstall);
 }
 
 QString libreOfficeNeeded()

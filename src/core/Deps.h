@@ -33,15 +33,24 @@ std::optional<QString> ghostscript();
 // LibreOffice's soffice, also where it sits outside the search path.
 std::optional<QString> libreOffice();
 
+// The folder of libvips' optional format modules; FLINGDIAL_VIPS_MODULES_DIR
+// replaces it, so tests can hide a module.
+QString vipsModules();
+// libvips' JPEG XL module, when it and the libjxl it needs are installed.
+std::optional<QString> jpegXl();
+
 // Install commands, and the texts that explain a missing component.
 inline constexpr auto imageMagickInstall = "sudo apt install imagemagick";
 inline constexpr auto ghostscriptInstall = "sudo apt install ghostscript";
 inline constexpr auto libreOfficeInstall = "sudo apt install libreoffice";
+inline constexpr auto jpegXlInstall = "sudo apt install libvips42 libjxl0.7";
 
 QString ffmpegMissingReason();
 // The missing-ffmpeg reason, or nothing when ffmpeg is found.
 std::optional<QString> ffmpegReason();
 QString imageMagickRequired();
+// The missing-JPEG XL reason, or nothing when it can be read and written.
+std::optional<QString> jpegXlReason();
 // "This needs LibreOffice." with its install command.
 QString libreOfficeNeeded();
 QString odsNeedsLibreOffice();

@@ -30,6 +30,7 @@ const QList<Component>& components()
         {"Ghostscript", "Stronger PDF compression", Deps::ghostscript, Deps::ghostscriptInstall},
         {"LibreOffice", "Presentations, ODS and .doc files", Deps::libreOffice,
          Deps::libreOfficeInstall},
+        {"JPEG XL", "JXL pictures", Deps::jpegXl, Deps::jpegXlInstall},
     };
     return list;
 }
