@@ -235,7 +235,7 @@ QString videoToSize(const QString& file, qint64 bytes)
         SizeLimit::planVideo(seconds, picture, fps, streams.audio.has_value(), bytes);
     if (const qint64* smallest = std::get_if<qint64>(&planned))
         throw Fail(tr("%1 can’t be made smaller than about %2 without falling below %3p.")
-                       .arg(fileName(file), SizeLimit::spoken(*smallest))
+                       .arg(fileName(file), SizeLimit::spokenAtLeast(*smallest))
                        .arg(SizeLimit::lowestHeight));
     const SizeLimit::VideoPlan plan = std::get<SizeLimit::VideoPlan>(planned);
     const QString format = videoFormat(file);
@@ -274,7 +274,7 @@ QString audioToSize(const QString& file, qint64 bytes)
     const auto planned = SizeLimit::planAudio(seconds, bytes);
     if (const qint64* smallest = std::get_if<qint64>(&planned))
         throw Fail(tr("%1 can’t be made smaller than about %2 without falling below %3 kbit/s.")
-                       .arg(fileName(file), SizeLimit::spoken(*smallest))
+                       .arg(fileName(file), SizeLimit::spokenAtLeast(*smallest))
                        .arg(SizeLimit::lowestAudioKbps));
     const QString format = audioFormat(file);
     const QString wanted =

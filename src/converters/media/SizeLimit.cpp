@@ -103,6 +103,13 @@ QString spoken(qint64 bytes)
     return locale.formattedDataSize(bytes, whole ? 0 : 1, QLocale::DataSizeSIFormat);
 }
 
+QString spokenAtLeast(qint64 bytes)
+{
+    // Up to the step spoken() shows at this size.
+    const qint64 step = bytes < 1'000'000 ? 1'000 : bytes < 10'000'000 ? 100'000 : 1'000'000;
+    return spoken((bytes + step - 1) / step * step);
+}
+
 void refuseWhenItFits(const QString& file, qint64 bytes)
 {
     const QFileInfo info(file);

@@ -21,6 +21,9 @@ qint64 ask();
 
 // "10 MB", "1.5 MB", "700 kB": a size as names and sentences say it.
 QString spoken(qint64 bytes);
+// The same rounded up, for a size that must be reached: what it says,
+// typed back, is at least `bytes`.
+QString spokenAtLeast(qint64 bytes);
 
 // Throws Fail ("X is already smaller than 10 MB.") when the file fits.
 void refuseWhenItFits(const QString& file, qint64 bytes);

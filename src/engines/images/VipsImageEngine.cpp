@@ -623,12 +623,14 @@ void VipsImageEngine::writeJpegWithin(const QString& input, const QString& outpu
     try {
         const QByteArray jpeg = JpegSearch(image).within(maxBytes);
         if (jpeg.isEmpty())
-            throw Fail(
-                tr("%1 can’t be made smaller than about %2 without falling below %3 "
-                   "pixels.")
-                    .arg(fileName(input), QLocale().formattedDataSize(JpegSearch::smallest(image),
-                                                                      0, QLocale::DataSizeSIFormat))
-                    .arg(JpegSearch::smallestSide));
+            throw Fail(tr("%1 can’t be made smaller than about %2 without falling below %3 "
+                          "pixels.")
+                           .arg(fileName(input),
+                                // Rounded up: that size, asked for, fits.
+                                QLocale().formattedDataSize((JpegSearch::smallest(image) + 999) /
+                                                                1000 * 1000,
+                                                            0, QLocale::DataSizeSIFormat))
+                           .arg(JpegSearch::smallestSide));
         writeFile(output, jpeg);
     } catch (const VError&) {
         throw Fail::cantSave(output);
