@@ -220,17 +220,32 @@ private:
     int m_reportedIndex = -1;
 };
 
+// The whole of a small file of the kernel's (/proc and /sys files tell no
+// size, so they are read to their end).
+QByteArray kernelFile(const char* path)
+{
+    QFile file(QString::fromLatin1(path));
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// The memory that is free for new work: what the kernel counts as
+// available, within what the control group may still take.
 qint64 availableMemory()
 {
-    QFile meminfo(QStringLiteral("/proc/meminfo"));
-    if (meminfo.open(QIODevice::ReadOnly)) {
-        while (!meminfo.atEnd()) {
-            const QByteArray line = meminfo.readLine();
-            if (line.startsWith("MemAvailable:"))
-                return line.mid(13).trimmed().split(' ').constFirst().toLongLong() * 1024;
-        }
+    qint64 available = -1;
+    for (const QByteArray& line : kernelFile("/proc/meminfo").split('\n')) {
+        if (line.startsWith("MemAvailable:"))
+            available = line.mid(13).trimmed().split(' ').constFirst().toLongLong() * 1024;
     }
-    return qint64(1) << 30; // without /proc, a cautious guess
+    if (available < 0)
+        available = qint64(1) << 30; // without /proc, a cautious guess
+    bool limited = false;
+    const qint64 limit = kernelFile("/sys/fs/cgroup/memory.max").trimmed().toLongLong(&limited);
+    if (limited) {
+        const qint64 used = kernelFile("/sys/fs/cgroup/memory.current").trimmed().toLongLong();
+        available = std::min(available, std::max<qint64>(0, limit - used));
+    }
+    return available;
 }
 
 qint64 totalSize(const QStringList& files)
@@ -239,6 +254,15 @@ qint64 totalSize(const QStringList& files)
     for (const QString& file : files)
         total += QFileInfo(file).size();
     return total;
+}
+
+// One file per core; FLINGDIAL_WORKERS sets another number (1: one file
+// at a time).
+int defaultWorkers()
+{
+    bool ok = false;
+    const int chosen = qEnvironmentVariableIntValue("FLINGDIAL_WORKERS", &ok);
+    return ok && chosen > 0 ? chosen : QThread::idealThreadCount();
 }
 
 // "66 kB", "4.2 MB": a tenth is worth showing from megabytes on.
@@ -290,7 +314,7 @@ QStringList Operation::sideBySide(const QStringList& files, const Step& step,
                                   const MemoryNeed& need, int workers)
 {
     if (workers <= 0)
-        workers = QThread::idealThreadCount();
+        workers = defaultWorkers();
     if (workers <= 1 || files.size() <= 1)
         return eachFile(files, step);
     Job::throwIfCancelled();

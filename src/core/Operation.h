@@ -47,7 +47,8 @@ struct Operation
                              MemoryNeed need = {});
     // Applies `step` to each file in order, reporting which one runs.
     static QStringList eachFile(const QStringList& files, const Step& step);
-    // Applies `step` to up to `workers` files at once (0: one per core),
+    // Applies `step` to up to `workers` files at once (0: one per core, or
+    // FLINGDIAL_WORKERS when set),
     // starting them in order while their estimated needs together stay
     // within sideBySideMemory(); a file that needs more runs alone. Each
     // file runs in a job of its own that a cancel of the current job

@@ -108,6 +108,7 @@ private Q_SLOTS:
     void failureLetsEarlierFilesFinish();
     void cancelReachesEveryRunningFile();
     void perFileRunsSideBySideWithANeed();
+    void memoryIsHalfOfWhatIsFree();
     void sizeChange();
 };
 
@@ -308,6 +309,23 @@ void TestOperation::perFileRunsSideBySideWithANeed()
     const Operation without = Operation::perFile(u"Work"_s, u"gear"_s, holdingUntil(alone, 2, 2));
     QCOMPARE(without.perform(numbered(2)).size(), 2);
     QCOMPARE(alone.mostAtOnce(), 1);
+}
+
+void TestOperation::memoryIsHalfOfWhatIsFree()
+{
+    QFile meminfo(u"/proc/meminfo"_s);
+    if (!meminfo.open(QIODevice::ReadOnly))
+        QSKIP("no /proc/meminfo");
+    const QRegularExpression available(u"MemAvailable:\\s+(\\d+) kB"_s);
+    const auto match = available.match(QString::fromLatin1(meminfo.readAll()));
+    QVERIFY(match.hasMatch());
+    const double half = match.captured(1).toDouble() * 1024 / 2;
+    const double budget = double(Operation::sideBySideMemory());
+    // What is free moves a little between the two readings; a control
+    // group may allow less.
+    QVERIFY2(budget <= half * 1.1 &&
+                 (budget >= half * 0.9 || QFile::exists(u"/sys/fs/cgroup/memory.max"_s)),
+             qPrintable(u"%1 of %2"_s.arg(budget).arg(half)));
 }
 
 void TestOperation::sizeChange()

@@ -441,21 +441,24 @@ QStringList trim(const QStringList& files)
         throw Fail(tr("Write the range like this: 0:05 - 1:30."));
     if (FFmpeg::secondsOf(range->second) <= FFmpeg::secondsOf(range->first))
         throw Fail(tr("The range “%1” ends before it starts.").arg(answer));
-    return Operation::eachFile(files, [&](const QString& file) {
-        // Past the end ffmpeg writes an empty file and calls it success.
-        if (const auto length = FFmpeg::duration(file);
-            length && FFmpeg::secondsOf(range->first) >= *length)
-            throw Fail(
-                tr("%1 is only %2 long.").arg(QFileInfo(file).fileName(), spokenLength(*length)));
-        const QString key = FileKind::ext(file);
-        const QStringList codec = keepTags(file) + codecArgs(key);
-        const QString wanted = Output::candidate(file, QStringLiteral(" trimmed"), key);
-        return ResultGuard::make(wanted, [&](const QString& out) {
-            FFmpeg::run(QStringList{QStringLiteral("-i"), file, QStringLiteral("-ss"), range->first,
-                                    QStringLiteral("-to"), range->second} +
-                        codec + QStringList{out});
-        });
-    });
+    return Operation::sideBySide(
+        files,
+        [&](const QString& file) {
+            // Past the end ffmpeg writes an empty file and calls it success.
+            if (const auto length = FFmpeg::duration(file);
+                length && FFmpeg::secondsOf(range->first) >= *length)
+                throw Fail(tr("%1 is only %2 long.")
+                               .arg(QFileInfo(file).fileName(), spokenLength(*length)));
+            const QString key = FileKind::ext(file);
+            const QStringList codec = keepTags(file) + codecArgs(key);
+            const QString wanted = Output::candidate(file, QStringLiteral(" trimmed"), key);
+            return ResultGuard::make(wanted, [&](const QString& out) {
+                FFmpeg::run(QStringList{QStringLiteral("-i"), file, QStringLiteral("-ss"),
+                                        range->first, QStringLiteral("-to"), range->second} +
+                            codec + QStringList{out});
+            });
+        },
+        MediaCompression::memoryNeed);
 }
 
 QString concatVideos(const QStringList& files)

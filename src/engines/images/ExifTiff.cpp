@@ -182,7 +182,10 @@ QList<Entry> entriesOf(const Bytes& from, qint64 directory, bool little,
 {
     QList<Entry> list;
     const auto count = from.entries(directory);
-    for (int i = 0; count && i < *count; ++i) {
+    // Values that point at the same bytes over and over add up to no more
+    // than the data holds.
+    qint64 copied = 0;
+    for (int i = 0; count && i < *count && copied <= from.size(); ++i) {
         const qint64 at = directory + 2 + i * entrySize;
         Entry entry{from.u16(at), from.u16(at + 2), from.u32(at + 4), {}, {}};
         const qint64 length = from.valueLength(at);
@@ -190,6 +193,7 @@ QList<Entry> entriesOf(const Bytes& from, qint64 directory, bool little,
             !from.fits(from.valueAt(at), length))
             continue;
         entry.value = from.copy(from.valueAt(at), length);
+        copied += length;
         if (from.little() != little)
             entry.value = swapped(entry.value, entry.type);
         list.append(entry);

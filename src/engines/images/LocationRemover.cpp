@@ -1,6 +1,7 @@
 #include "engines/images/LocationRemover.h"
 
 #include "base/Errors.h"
+#include "base/Translate.h"
 #include "engines/images/ExifTiff.h"
 #include "engines/images/JxlContainer.h"
 
@@ -14,6 +15,8 @@
 
 namespace LocationRemover {
 
+FLINGDIAL_TR_CONTEXT(LocationRemover)
+
 namespace {
 
 // Text chunks and boxes larger than this are pictures, not metadata.
@@ -26,8 +29,8 @@ QString fileName(const QString& path)
 
 Fail cantEdit(const QString& path)
 {
-    return Fail(QStringLiteral("The location can’t be removed from %1: its metadata is stored in "
-                               "a form that can’t be edited.")
+    return Fail(tr("The location can’t be removed from %1: its metadata is stored in a form that "
+                   "can’t be edited.")
                     .arg(fileName(path)));
 }
 

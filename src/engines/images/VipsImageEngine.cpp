@@ -175,7 +175,7 @@ VImage openFile(const QString& path, VipsAccess access)
             VImage::option()->set("access", access)->set("fail_on", VIPS_FAIL_ON_TRUNCATED));
     });
     if (double(image.width()) * image.height() > ImageEngine::pixelLimit)
-        throw Fail(QStringLiteral("%1 has more pixels than can be opened (%2 × %3).")
+        throw Fail(tr("%1 has more pixels than can be opened (%2 × %3).")
                        .arg(fileName(path))
                        .arg(image.width())
                        .arg(image.height()));
@@ -200,7 +200,7 @@ Fail failureOf(const VError& error, const QString& input, const QString& output)
     const QString words = QString::fromUtf8(error.what());
     if (words.contains(QLatin1String("load")) || words.contains(QLatin1String("read")) ||
         words.contains(QLatin1String("truncated")) || words.contains(QLatin1String("premature")))
-        return Fail(QStringLiteral("%1 is damaged or incomplete.").arg(fileName(input)));
+        return Fail(tr("%1 is damaged or incomplete.").arg(fileName(input)));
     return Fail::cantSave(output);
 }
 
@@ -326,7 +326,7 @@ void save(VImage image, const QString& output, const QString& format, std::optio
     else if (format == QLatin1String("gif"))
         eightBitSRGB(image).gifsave(path.constData(), VImage::option()->set("strip", strip));
     else
-        throw Fail(QStringLiteral("This image format can’t be written."));
+        throw Fail(tr("This image format can’t be written."));
 }
 
 // The picture as a PDF page: JPEG for photos, lossless samples otherwise.
@@ -596,7 +596,7 @@ void VipsImageEngine::stripMetadata(const QString& input, const QString& output)
     try {
         upright = open(input, false).autorot();
     } catch (const VError&) {
-        throw Fail(QStringLiteral("Can’t decode %1.").arg(fileName(input)));
+        throw Fail(tr("Can’t decode %1.").arg(fileName(input)));
     }
     try {
         save(upright, output, format,
