@@ -39,22 +39,6 @@ row "half size (JPEG)" tools "half size" -resize 2000x2000 "$work/out/photo-half
 ffmpeg -v error -y -f lavfi -i "testsrc2=size=4000x3000:rate=1,noise=alls=12:allf=t" \
   -frames:v 40 -q:v 3 "$work/batch-%02d.jpg"
 
-# tree_peak COMMAND… → "ms MB": wall time and the largest sum of resident
-# memory over the command and its children, sampled every 50 ms.
-tree_peak() {
-  local start peak=0 total pid
-  start=$(date +%s%N)
-  "$@" > /dev/null 2>&1 &
-  pid=$!
-  while kill -0 "$pid" 2> /dev/null; do
-    total=$(ps -o rss= --ppid "$pid" -p "$pid" 2> /dev/null | awk '{ s += $1 } END { print s + 0 }')
-    [ "$total" -gt "$peak" ] && peak=$total
-    sleep 0.05
-  done
-  wait "$pid"
-  echo "$(( ($(date +%s%N) - start) / 1000000 )) $(( peak / 1024 ))"
-}
-
 batch() { # WORKERS: converts the forty photos, a fresh copy each time
   rm -rf "$work/batch" && mkdir "$work/batch" && cp "$work"/batch-*.jpg "$work/batch/"
   FLINGDIAL_WORKERS=$1 tree_peak "$flingdial" --run convert webp "$work"/batch/batch-*.jpg

@@ -49,19 +49,6 @@ for i in 1 2 3 4 5 6; do
     -f lavfi -i "sine=frequency=$((300 + 50 * i)):sample_rate=48000:duration=10" -ac 2 \
     -c:v libx264 -preset ultrafast -pix_fmt yuv420p -c:a aac "$work/six-$i.mov"
 done
-tree_peak() { # COMMAND… → "ms MB", memory summed over the command and its children
-  local start peak=0 total pid
-  start=$(date +%s%N)
-  "$@" > /dev/null 2>&1 &
-  pid=$!
-  while kill -0 "$pid" 2> /dev/null; do
-    total=$(ps -o rss= --ppid "$pid" -p "$pid" 2> /dev/null | awk '{ s += $1 } END { print s + 0 }')
-    [ "$total" -gt "$peak" ] && peak=$total
-    sleep 0.05
-  done
-  wait "$pid"
-  echo "$(( ($(date +%s%N) - start) / 1000000 )) $(( peak / 1024 ))"
-}
 six() { # WORKERS
   rm -f "$work"/six-*.mp4
   FLINGDIAL_WORKERS=$1 tree_peak "$flingdial" --run convert mp4 "$work"/six-*.mov

@@ -309,32 +309,32 @@ Operation compressAudioTool()
         .withSummary(Operation::sizeChange);
 }
 
-Operation videoToSizeTool()
+namespace {
+
+// Asks once for the size, then fits every file into it side by side.
+Operation toSizeTool(QString (*fit)(const QString& file, qint64 bytes))
 {
     return Operation(tr("Compress to Size…"),
-                     [](const QStringList& files) {
+                     [fit](const QStringList& files) {
                          const qint64 bytes = SizeLimit::ask();
                          return Operation::sideBySide(
-                             files,
-                             [bytes](const QString& file) { return videoToSize(file, bytes); },
+                             files, [&](const QString& file) { return fit(file, bytes); },
                              memoryNeed);
                      })
         .withSymbol(toSizeSymbol)
         .withSummary(Operation::sizeChange);
 }
 
+} // namespace
+
+Operation videoToSizeTool()
+{
+    return toSizeTool(videoToSize);
+}
+
 Operation audioToSizeTool()
 {
-    return Operation(tr("Compress to Size…"),
-                     [](const QStringList& files) {
-                         const qint64 bytes = SizeLimit::ask();
-                         return Operation::sideBySide(
-                             files,
-                             [bytes](const QString& file) { return audioToSize(file, bytes); },
-                             memoryNeed);
-                     })
-        .withSymbol(toSizeSymbol)
-        .withSummary(Operation::sizeChange);
+    return toSizeTool(audioToSize);
 }
 
 } // namespace MediaCompression

@@ -7,6 +7,7 @@
 #include "engines/images/ImagePdf.h"
 #include "engines/images/JxlContainer.h"
 #include "engines/images/LocationRemover.h"
+#include "engines/images/VipsMetadata.h"
 #include "engines/images/WebpWriter.h"
 
 #include <QDir>
@@ -90,15 +91,6 @@ bool needsOptionalFormats(const QString& format)
            format == QLatin1String("bmp") || format == QLatin1String("jxl");
 }
 
-QByteArray blob(const VImage& image, const char* name)
-{
-    if (!image.get_typeof(name))
-        return {};
-    size_t length = 0;
-    const void* data = image.get_blob(name, &length);
-    return QByteArray(static_cast<const char*>(data), static_cast<qsizetype>(length));
-}
-
 int freeBlob(void* data, void*)
 {
     g_free(data);
@@ -111,16 +103,6 @@ void setBlob(VImage& image, const char* name, const QByteArray& bytes)
         return;
     image.set(name, freeBlob, g_memdup2(bytes.constData(), gsize(bytes.size())),
               size_t(bytes.size()));
-}
-
-// The EXIF of a picture whose pixels are upright now, as the TIFF structure
-// alone: for writers that store it themselves.
-QByteArray uprightExif(const VImage& image)
-{
-    const QByteArray exif = blob(image, VIPS_META_EXIF_NAME);
-    QByteArray tiff = exif.mid(ExifTiff::start(exif));
-    ExifTiff::markUpright(reinterpret_cast<uchar*>(tiff.data()), tiff.size());
-    return tiff;
 }
 
 // A profile libjxl describes in its own words ("RGB_D65_SRG_Rel_Lin").
@@ -145,7 +127,7 @@ VImage withContainerMetadata(VImage image, const QString& path)
     // libjxl hands lossy pictures over as 8-bit sRGB but labels them with
     // a linear profile of its own making: they are sRGB, unlabelled.
     if (image.format() == VIPS_FORMAT_UCHAR &&
-        isMadeUpLinearProfile(blob(image, VIPS_META_ICC_NAME)))
+        isMadeUpLinearProfile(VipsMetadata::blob(image, VIPS_META_ICC_NAME)))
         image.remove(VIPS_META_ICC_NAME);
     if (!found.exif.isEmpty())
         setBlob(image, VIPS_META_EXIF_NAME, QByteArrayLiteral("Exif\0\0") + found.exif);
@@ -270,7 +252,7 @@ void saveTiff(const VImage& image, const QString& output, bool strip)
                        ->set("strip", strip)
                        ->set("compression", VIPS_FOREIGN_TIFF_COMPRESSION_DEFLATE));
     if (!strip && image.get_typeof(VIPS_META_EXIF_NAME))
-        ExifTiff::addToTiffFile(output, uprightExif(image));
+        ExifTiff::addToTiffFile(output, VipsMetadata::uprightExif(image));
 }
 
 // JPEG XL at the quality of JPEG; EXIF and XMP in the container's boxes,
@@ -288,8 +270,9 @@ void saveJxl(const VImage& image, const QString& output, std::optional<int> qual
     if (strip)
         writeFile(output, codestream);
     else
-        writeFile(output, JxlContainer::withMetadata(codestream, uprightExif(image),
-                                                     blob(image, VIPS_META_XMP_NAME)));
+        writeFile(output,
+                  JxlContainer::withMetadata(codestream, VipsMetadata::uprightExif(image),
+                                             VipsMetadata::blob(image, VIPS_META_XMP_NAME)));
 }
 
 void save(VImage image, const QString& output, const QString& format, std::optional<int> quality,
