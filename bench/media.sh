@@ -41,9 +41,10 @@ awk -v a="$ours" -v b="$plain" -v c="$drawn" 'BEGIN {
 }'
 
 # Six 10-second 1080p clips to MP4 in one drop: one file at a time
-# (FLINGDIAL_WORKERS=1) against the files side by side, each ffmpeg with
-# its own default threads (x264 already keeps every core busy; limiting
-# each to one thread measured no faster). Peak memory of the process tree.
+# (FLINGDIAL_WORKERS=1, ffmpeg with a thread per core) against the files
+# side by side, each ffmpeg with its share of the cores (x264 alone keeps
+# the cores nearly busy, so the gain is smaller than for pictures). Peak
+# memory of the process tree.
 for i in 1 2 3 4 5 6; do
   ffmpeg -v error -y -f lavfi -i testsrc2=size=1920x1080:rate=30:duration=10 \
     -f lavfi -i "sine=frequency=$((300 + 50 * i)):sample_rate=48000:duration=10" -ac 2 \

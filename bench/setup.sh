@@ -32,7 +32,9 @@ tree_peak() {
   "$@" > /dev/null 2>&1 &
   pid=$!
   while kill -0 "$pid" 2> /dev/null; do
-    total=$(ps -o rss= --ppid "$pid" -p "$pid" 2> /dev/null | awk '{ s += $1 } END { print s + 0 }')
+    # (ps fails once the command has ended between two looks)
+    total=$({ ps -o rss= --ppid "$pid" -p "$pid" 2> /dev/null || true; } |
+      awk '{ s += $1 } END { print s + 0 }')
     [ "$total" -gt "$peak" ] && peak=$total
     sleep 0.05
   done

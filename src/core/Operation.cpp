@@ -19,6 +19,8 @@
 
 namespace {
 
+thread_local int t_filesAtOnce = 1;
+
 // Files of one batch running side by side, each on a thread of its own and
 // in a job of its own; the calling thread starts them, watches them and
 // tells its job how far the whole batch is.
@@ -112,6 +114,7 @@ private:
         ++m_running;
         ++m_next;
         slot.thread = std::thread([this, &slot, file = m_files.at(index)] {
+            t_filesAtOnce = m_workers;
             const Job::Scope watched(slot.job.get());
             QString result;
             std::exception_ptr failure;
@@ -320,6 +323,11 @@ QStringList Operation::sideBySide(const QStringList& files, const Step& step,
     Job::throwIfCancelled();
     Batch batch(files, step, need, workers);
     return batch.run();
+}
+
+int Operation::filesAtOnce()
+{
+    return t_filesAtOnce;
 }
 
 qint64 Operation::sideBySideMemory()

@@ -60,6 +60,10 @@ struct Operation
                                   const MemoryNeed& need, int workers = 0);
     // Half the memory that is free now: what files side by side may take.
     static qint64 sideBySideMemory();
+    // How many files the calling thread's batch runs at once (1 outside a
+    // batch): work that starts threads of its own gives each file its
+    // share of the cores.
+    static int filesAtOnce();
     // "4.2 MB → 1.1 MB": the files' total size and the results'.
     static QString sizeChange(const QStringList& files, const QStringList& results);
     // An operation that works on all files together and makes one result.

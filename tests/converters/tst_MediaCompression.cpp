@@ -85,6 +85,7 @@ private Q_SLOTS:
     void removeLocationFromVideo();
     void stripMetadataFromVideo();
     void conversionsRunSideBySideInOrder();
+    void filesSideBySideShareTheCores();
 
 private:
     QString path(const QString& name) const { return m_dir->filePath(name); }
@@ -462,6 +463,44 @@ void TestMediaCompression::conversionsRunSideBySideInOrder()
     QVERIFY(!states.isEmpty());
     QCOMPARE(states.constLast().fileCount, 3);
     QCOMPARE(states.constLast().fileIndex, 2);
+}
+
+void TestMediaCompression::filesSideBySideShareTheCores()
+{
+    // An ffmpeg that notes its arguments and makes the file it is asked for.
+    const QString tools = path(u"tools"_s);
+    const QString log = path(u"arguments.log"_s);
+    TestSupport::writeExecutable(tools + u"/ffmpeg"_s,
+                                 "echo \"$*\" >> '" + log.toUtf8() +
+                                     "'\nfor last; do :; done\n: > \"$last\"\n");
+    const ScopedEnv fake("FLINGDIAL_TOOL_DIRS", tools.toLocal8Bit());
+    const QStringList files = {TestSupport::writeFile(path(u"a.wav"_s), "a"),
+                               TestSupport::writeFile(path(u"b.wav"_s), "b")};
+    const auto runs = [&] {
+        QStringList lines;
+        for (const QString& line : QString::fromUtf8(TestSupport::readFile(log)).split(u'\n'))
+            if (line.contains(u"pcm_s16le"_s))
+                lines.append(line);
+        QFile::remove(log);
+        return lines;
+    };
+
+    Operation::sideBySide(
+        files, [](const QString& file) { return MediaConverter::convert(file, u"wav"_s); },
+        [](const QString&) { return qint64(1); }, 2);
+    const QString share = QString::number(std::max(1, QThread::idealThreadCount() / 2));
+    const QStringList sideBySide = runs();
+    QCOMPARE(sideBySide.size(), 2);
+    for (const QString& line : sideBySide) {
+        QVERIFY2(line.contains(u"-threads %1 -i "_s.arg(share)), qPrintable(line));
+        QVERIFY2(line.contains(QRegularExpression(u"-threads %1 \\S+\\.wav$"_s.arg(share))),
+                 qPrintable(line));
+    }
+    // One file alone keeps ffmpeg's own choice.
+    MediaConverter::convert(files.first(), u"wav"_s);
+    const QStringList alone = runs();
+    QCOMPARE(alone.size(), 1);
+    QVERIFY2(!alone.first().contains(u"-threads"_s), qPrintable(alone.first()));
 }
 
 QTEST_GUILESS_MAIN(TestMediaCompression)

@@ -4,12 +4,14 @@
 #include "base/Translate.h"
 #include "core/Deps.h"
 #include "core/Job.h"
+#include "core/Operation.h"
 #include "core/ScratchDirectory.h"
 #include "core/Shell.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
+#include <QThread>
 #include <algorithm>
 
 namespace FFmpeg {
@@ -101,6 +103,25 @@ Fail inUserTerms(const Fail& failure, const QStringList& arguments, const QStrin
     return Fail(words.isEmpty() ? sentence : sentence + QLatin1Char('\n') + words);
 }
 
+// Files side by side each take their share of the cores: x264 and the
+// decoders otherwise start a thread per core each, which measured slower
+// and took more memory than a share each (bench/media.sh).
+QStringList withThreadShare(QStringList arguments)
+{
+    const int files = Operation::filesAtOnce();
+    if (files <= 1 || arguments.isEmpty())
+        return arguments;
+    const QString threads = QString::number(std::max(1, QThread::idealThreadCount() / files));
+    // Before each input (its decoder) and before the output (the encoders).
+    for (qsizetype i = arguments.size() - 1; i >= 0; --i) {
+        if (i == arguments.size() - 1 || arguments.at(i) == QLatin1String("-i")) {
+            arguments.insert(i, threads);
+            arguments.insert(i, QStringLiteral("-threads"));
+        }
+    }
+    return arguments;
+}
+
 } // namespace
 
 std::optional<QString> path()
@@ -161,13 +182,14 @@ void run(const QStringList& arguments, Share share)
     // Someone watches the work: ffmpeg reports how far it is on its output.
     const std::optional<double> length = Job::current() ? outputLength(arguments) : std::nullopt;
     try {
+        const QStringList handed = withThreadShare(safe);
         if (!length) {
-            Shell::run(*program, options + safe);
+            Shell::run(*program, options + handed);
             return;
         }
         options << QStringLiteral("-nostats") << QStringLiteral("-progress")
                 << QStringLiteral("pipe:1");
-        Shell::run(*program, options + safe, progressWatch(*length, share));
+        Shell::run(*program, options + handed, progressWatch(*length, share));
     } catch (const Fail& failure) {
         throw inUserTerms(failure, arguments, safe);
     }
