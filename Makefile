@@ -39,7 +39,7 @@ test-asan: deps
 	cmake -S . -B $(ASAN_DIR) -G Ninja -DCMAKE_BUILD_TYPE=None -DCMAKE_CXX_FLAGS="-O1 -g1" \
 		-DFLINGDIAL_SANITIZE=ON
 	cmake --build $(ASAN_DIR)
-	bash scripts/run-tests.sh $(ASAN_DIR) --label-exclude 'desktop|packaging'
+	bash scripts/run-tests.sh $(ASAN_DIR) --label-exclude 'desktop|packaging|wayland'
 
 # Each parser of users' files under libFuzzer for FUZZ_SECONDS (a minute
 # unless given), built with clang in a folder of its own.

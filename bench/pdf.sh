@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
 # PDF tools: Flingdial against the qpdf command line (merge 2 × 500 pages,
 # split 500 pages, rotate, extract pages), against Ghostscript (compressing
-# a photo PDF) and against pdftoppm (100 pages to PNG at 144 dpi). Prints
-# wall time and peak memory side by side and whether the goals are met:
-# 5× faster than qpdf under 32 MB, compression no slower and no larger than
-# Ghostscript, pages at least as fast as pdftoppm on one thread.
+# a photo PDF), against pdftoppm (100 pages to PNG at 144 dpi) and against
+# pdftotext (500 pages to TXT; to DOCX, which reads the text with its
+# sizes). Prints wall time and peak memory side by side and whether the
+# goals are met: 5× faster than qpdf under 32 MB, compression no slower and
+# no larger than Ghostscript, pages at least as fast as pdftoppm on one
+# thread, TXT no slower than pdftotext.
 # Usage: bench/pdf.sh [build-dir]
 . "$(dirname "$0")/setup.sh"
 command -v qpdf > /dev/null || { echo "qpdf is not installed: nothing to compare with"; exit 0; }
@@ -75,4 +77,8 @@ if command -v gs > /dev/null; then
 fi
 row "100 pages → PNG (pdftoppm)" 1 "" bash -c 'ours convert png hundred.pdf' -- \
   pdftoppm -r 144 -png "$work/hundred.pdf" "$work/out/p"
+row "$pages pages → TXT (pdftotext)" 1 "" bash -c 'ours convert txt a.pdf' -- \
+  pdftotext "$work/a.pdf" "$work/out/a.txt"
+row "$pages pages → DOCX (pdftotext)" 0 "" bash -c 'ours convert docx a.pdf' -- \
+  pdftotext "$work/a.pdf" "$work/out/a.txt"
 echo "goal: $goal"

@@ -23,12 +23,21 @@ packages=(
   ffmpeg zip unzip libarchive-tools gzip bzip2 xz-utils
   # optional components (tests skip when one is absent)
   imagemagick ghostscript
+  # text recognition, with a second language for the tests
+  tesseract-ocr tesseract-ocr-eng tesseract-ocr-deu
   libreoffice-writer-nogui libreoffice-calc-nogui libreoffice-impress-nogui
   # tests
   xvfb xauth xdotool dbus dbus-x11 poppler-utils epubcheck python3-openpyxl qpdf
   python3-gi gir1.2-gtk-3.0
   # metadata checks (exiftool) and the colour profile inside JPEG XL files
   libimage-exiftool-perl libjxl-dev
+  # headless Wayland sessions for the tests (tests/support/wayland): the
+  # compositors with XWayland, grim for sway's screenshots, dconf for the
+  # Shell's settings, python3-dbus and libxkbcommon for injected input, acl
+  # so that the test user may reach the build when the tests run as root,
+  # gjs to check GNOME Shell extensions
+  sway xwayland grim kwin-wayland gnome-shell dconf-gsettings-backend
+  python3-dbus libxkbcommon0 acl gjs
   # fuzzing (make fuzz)
   clang libclang-rt-dev
   # installation and packaging checks

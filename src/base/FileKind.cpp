@@ -1,5 +1,7 @@
 #include "base/FileKind.h"
 
+#include "base/Formats.h"
+
 #include <QFileInfo>
 
 namespace FileKind {
@@ -22,23 +24,6 @@ QSet<QString> keys(std::initializer_list<const char*> list)
     for (const char* key : list)
         set.insert(QString::fromLatin1(key));
     return set;
-}
-
-const QHash<QString, QString>& aliases()
-{
-    static const QHash<QString, QString> table = {
-        {QStringLiteral("jpeg"), QStringLiteral("jpg")},
-        {QStringLiteral("jpe"), QStringLiteral("jpg")},
-        {QStringLiteral("tif"), QStringLiteral("tiff")},
-        {QStringLiteral("htm"), QStringLiteral("html")},
-        {QStringLiteral("markdown"), QStringLiteral("md")},
-        {QStringLiteral("aif"), QStringLiteral("aiff")},
-        {QStringLiteral("heif"), QStringLiteral("heic")},
-        {QStringLiteral("m4v"), QStringLiteral("mp4")},
-        {QStringLiteral("text"), QStringLiteral("txt")},
-        {QStringLiteral("oga"), QStringLiteral("ogg")},
-    };
-    return table;
 }
 
 QString lastComponent(const QString& path)
@@ -65,21 +50,12 @@ std::optional<Kind> fromRawValue(const QString& raw)
 
 const QHash<Kind, QSet<QString>>& extensions()
 {
-    static const QHash<Kind, QSet<QString>> table = {
-        {image, keys({"jpg", "png", "webp", "heic", "tiff", "avif", "jxl", "bmp", "gif", "ico",
-                      "psd", "svg"})},
-        {video, keys({"mp4", "mov", "mkv", "webm", "avi", "wmv", "flv", "mpg", "mpeg", "3gp", "mts",
-                      "m2ts"})},
-        {audio,
-         keys({"mp3", "m4a", "wav", "flac", "ogg", "opus", "aiff", "wma", "aac", "caf", "amr"})},
-        {pdf, keys({"pdf"})},
-        {document, keys({"docx", "doc", "rtf", "rtfd", "odt", "txt", "html", "md", "pages",
-                         "webarchive", "epub"})},
-        {slides, keys({"ppt", "pptx", "key", "odp"})},
-        {spreadsheet, keys({"xlsx", "xls", "ods", "csv", "tsv", "numbers"})},
-        {subtitle, keys({"srt", "vtt"})},
-        {archive, keys({"zip", "tar", "tar.gz", "gz", "bz2", "xz", "rar", "7z", "tbz"})},
-    };
+    static const QHash<Kind, QSet<QString>> table = [] {
+        QHash<Kind, QSet<QString>> sets;
+        for (const Formats::Format& format : Formats::all())
+            sets[format.kind].insert(format.key);
+        return sets;
+    }();
     return table;
 }
 
@@ -91,7 +67,7 @@ QString ext(const QString& path)
     const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
     // A leading dot starts a hidden name, not an extension.
     const QString extension = dot > 0 ? name.mid(dot + 1) : QString();
-    return aliases().value(extension, extension);
+    return Formats::key(extension);
 }
 
 bool isPackageDirectory(const QString& path)
@@ -103,12 +79,8 @@ bool isPackageDirectory(const QString& path)
 
 Kind of(const QString& path)
 {
-    const QString key = ext(path);
-    const auto& table = extensions();
-    for (auto it = table.constBegin(); it != table.constEnd(); ++it) {
-        if (it.value().contains(key))
-            return it.key();
-    }
+    if (const Formats::Format* format = Formats::find(ext(path)))
+        return format->kind;
     const QFileInfo info(path);
     if (!info.isDir())
         return other;

@@ -26,7 +26,8 @@ enum Kind {
 QString rawValue(Kind kind);
 std::optional<Kind> fromRawValue(const QString& raw);
 
-// Format keys of the nine kinds that have them; the sets are disjoint.
+// Format keys of the nine kinds that have them (from the format table);
+// the sets are disjoint.
 const QHash<Kind, QSet<QString>>& extensions();
 
 // The format key of a location: aliases resolved, ".tar.gz" and ".tgz" as "tar.gz".

@@ -66,15 +66,13 @@ QList<Operation> convertSlices(const QStringList& files)
         return row->unavailableReason ? row->unavailableReason(from, target) : std::nullopt;
     };
     QList<Operation> operations = formats(row->targets(from), files, reason, row->convert);
-    if (row->convertAll) {
-        for (Operation& operation : operations) {
-            const QString target = operation.title == QLatin1String("GZIP")
-                                       ? QStringLiteral("tar.gz")
-                                       : operation.title.toLower();
+    for (Operation& operation : operations) {
+        const QString target = operation.target.value_or(QString());
+        operation.laysOutText = row->laysOutText && row->laysOutText(target);
+        if (row->convertAll)
             operation.perform = [convertAll = row->convertAll, target](const QStringList& inputs) {
                 return convertAll(inputs, target);
             };
-        }
     }
     return operations;
 }

@@ -17,7 +17,6 @@ namespace Catalog {
 
 using Conversions::commonExt;
 using Conversions::formats;
-using Conversions::title;
 
 // The kind all files share, if they share one.
 std::optional<FileKind::Kind> commonKind(const QStringList& files);

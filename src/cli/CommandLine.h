@@ -9,25 +9,8 @@
 #include <functional>
 #include <optional>
 
-// The command-line options. Each does one job and gives the exit status;
-// any other argument list starts the tray application.
+// The jobs of the command-line options that run without the desktop.
 namespace CommandLine {
-
-enum class Command { run, login, renderIcon, snapshot, help, version, usage, startApplication };
-
-// The argument list as given, taken before Qt removes the options it
-// recognises itself.
-QStringList arguments(int argc, char** argv);
-
-// Whether there is a display to show windows on.
-bool hasDisplay();
-
-// Which command an argument list asks for (index 0 is the program).
-Command recognise(const QStringList& arguments);
-
-// Whether a "--run" may lay out text (documents, PDF, or the share actions),
-// which needs the graphics platform even without a display.
-bool drawsText(const QStringList& arguments);
 
 using SliceSet = std::function<QList<Operation>(WheelMode::Mode mode, const QStringList& files)>;
 
@@ -39,7 +22,24 @@ int run(const QStringList& arguments, const SliceSet& slices = Catalog::slices,
 // "--login on|off".
 int login(const QStringList& arguments);
 
+// "--trigger [MODE]": hands a trigger to the running instance.
+int trigger(const QStringList& arguments);
+
+// "--bindings sway|hyprland": the lines for the compositor's configuration.
+int bindings(const QStringList& arguments);
+
 // The short usage text of --help.
 QString usage();
+
+// The pieces of a --run: its mode (any letter case; anything else means
+// convert), its files made absolute (a first "--" after the label only
+// ends the options, as for other programs), and the slice a label names:
+// the exact title in any letter case, else a conversion's format key or an
+// alias of it ("jpeg"), else the title without its "…" and with x for ×
+// ("trim", "speed 2x").
+WheelMode::Mode modeNamed(const QString& word);
+QStringList fileArguments(const QStringList& arguments);
+QStringList absolutePaths(const QStringList& paths);
+std::optional<Operation> slice(const QList<Operation>& operations, const QString& label);
 
 } // namespace CommandLine

@@ -6,6 +6,7 @@
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <csignal>
+#include <thread>
 #include <unistd.h>
 
 namespace {
@@ -39,6 +40,8 @@ void ChildProcess::start()
     if (!m_process.waitForStarted(-1))
         throw SystemError(QStringLiteral("%1: %2").arg(QFileInfo(m_process.program()).fileName(),
                                                        m_process.errorString()));
+    // setsid() made the child the leader of a group of its own number.
+    m_group.emplace(m_process.processId());
 }
 
 ChildProcess::Ending ChildProcess::wait(const Limits& limits, const LineReader& reader)
@@ -65,6 +68,7 @@ ChildProcess::Ending ChildProcess::wait(const Limits& limits, const LineReader& 
         }
     }
     drain(reader);
+    m_group.reset();
     return Ending::finished;
 }
 
@@ -91,10 +95,18 @@ void ChildProcess::drain(const LineReader& reader)
 void ChildProcess::end()
 {
     const auto group = pid_t(m_process.processId());
-    if (group > 0)
+    if (group > 0) {
         ::kill(-group, SIGTERM);
-    if (!m_process.waitForFinished(graceMs) && group > 0) {
-        ::kill(-group, SIGKILL);
+        QElapsedTimer grace;
+        grace.start();
+        m_process.waitForFinished(graceMs);
+        // The child may be gone while what it started lives on (it ignores
+        // SIGTERM, or takes its time): the group gets the same grace in all.
+        while (::kill(-group, 0) == 0 && grace.elapsed() < graceMs)
+            std::this_thread::sleep_for(std::chrono::milliseconds(pollMs / 5));
+        if (::kill(-group, 0) == 0)
+            ::kill(-group, SIGKILL);
         m_process.waitForFinished(-1);
     }
+    m_group.reset();
 }

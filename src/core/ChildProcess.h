@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/Unfinished.h"
+
 #include <QByteArray>
 #include <QProcess>
 #include <chrono>
@@ -8,8 +10,9 @@
 
 // A child program in a session of its own, so that ending it ends what it
 // started too (LibreOffice's helpers, a shell's children). It is ended when
-// the current job is cancelled (see Job), when a time limit passes, and when
-// this object goes away while it still runs.
+// the current job is cancelled (see Job), when a time limit passes, when
+// this object goes away while it still runs, and when the run is abandoned
+// (see Unfinished).
 class ChildProcess
 {
 public:
@@ -47,6 +50,8 @@ private:
     void end();
 
     QProcess m_process;
+    // Its session, ended should the whole run be abandoned.
+    std::optional<Unfinished::ProcessGroup> m_group;
     QByteArray m_out;
     QByteArray m_err;
     qsizetype m_linesTaken = 0;

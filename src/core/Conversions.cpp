@@ -1,7 +1,7 @@
 #include "core/Conversions.h"
 
 #include "base/FileKind.h"
-#include "base/FormatSymbol.h"
+#include "base/Formats.h"
 #include "core/Job.h"
 
 #include <QSet>
@@ -18,13 +18,6 @@ std::optional<QString> commonExt(const QStringList& files)
     return *keys.constBegin();
 }
 
-QString title(const QString& target)
-{
-    if (target == QLatin1String("tar.gz"))
-        return QStringLiteral("GZIP");
-    return target.toUpper();
-}
-
 QList<Operation> formats(const QStringList& targets, const QStringList& files,
                          const UnavailableReason& unavailable, const ConvertOne& convert)
 {
@@ -34,7 +27,7 @@ QList<Operation> formats(const QStringList& targets, const QStringList& files,
 
     QList<Operation> operations;
     for (const QString& target : remaining) {
-        Operation operation(title(target), [convert, target](const QStringList& inputs) {
+        Operation operation(Formats::title(target), [convert, target](const QStringList& inputs) {
             QStringList results;
             for (qsizetype i = 0; i < inputs.size(); ++i) {
                 Job::reportFile(int(i), int(inputs.size()));
@@ -42,8 +35,9 @@ QList<Operation> formats(const QStringList& targets, const QStringList& files,
             }
             return results;
         });
-        operation.symbol = FormatSymbol::named(target);
+        operation.symbol = Formats::symbol(target);
         operation.isConversion = true;
+        operation.target = target;
         operation.unavailableReason = unavailable ? unavailable(target) : std::nullopt;
         operations.append(operation);
     }

@@ -18,9 +18,6 @@ using ConvertOne = std::function<QStringList(const QString& file, const QString&
 // The format key all files share (possibly empty), if they share one.
 std::optional<QString> commonExt(const QStringList& files);
 
-// The title of a conversion: "GZIP" for "tar.gz", else the key in capitals.
-QString title(const QString& target);
-
 // Conversion operations for the targets, without the files' common format.
 // The first failing file ends an operation; earlier results stay on disk.
 QList<Operation> formats(const QStringList& targets, const QStringList& files,

@@ -34,6 +34,10 @@ struct ConverterFamily
     // faster than one by one (one LibreOffice run for all). May be empty.
     std::function<QStringList(const QStringList& files, const QString& target)> convertAll;
 
+    // Whether converting to `target` lays text out (the document engine),
+    // which needs Qt's GUI even without a display. May be empty: never.
+    std::function<bool(const QString& target)> laysOutText;
+
     // The tools slice set. May be empty: "Compress to ZIP" alone.
     std::function<QList<Operation>()> tools;
 };

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QLocale>
 #include <QString>
 #include <QStringList>
 #include <optional>
@@ -38,6 +39,31 @@ std::optional<QString> libreOffice();
 QString vipsModules();
 // libvips' JPEG XL module, when it and the libjxl it needs are installed.
 std::optional<QString> jpegXl();
+// Text recognition: tesseract, and the languages it reads.
+std::optional<QString> tesseract();
+// Where its language files are: TESSDATA_PREFIX, else where Debian puts them.
+std::optional<QString> tessdataFolder();
+// The languages installed for it ("deu", "eng", …), in name order;
+// orientation and equation data are no language.
+QStringList ocrLanguages();
+// Tesseract's name for the language of a locale ("deu", "chi_tra"), when
+// Debian packages one.
+std::optional<QString> ocrLanguageOf(const QLocale& locale);
+// The Debian package of a tesseract language: "tesseract-ocr-chi-tra".
+QString ocrLanguagePackage(const QString& language);
+// What to recognise by default: the desktop's language and English, the
+// installed ones of them, joined for tesseract ("deu+eng"); empty when
+// neither is installed.
+QString defaultOcrLanguages(const QLocale& locale = QLocale::system());
+// The package of the desktop's language, when it is not installed.
+std::optional<QString> missingOcrLanguage(const QLocale& locale = QLocale::system());
+// Tesseract, when it is there with the desktop's language.
+std::optional<QString> ocrWithDesktopLanguage(const QLocale& locale = QLocale::system());
+// "sudo apt install tesseract-ocr", with the desktop's language package
+// when it is missing (alone when tesseract is there).
+QString ocrInstallCommand(const QLocale& locale = QLocale::system());
+// Why text can't be recognised here, or nothing.
+std::optional<QString> ocrReason(const QLocale& locale = QLocale::system());
 
 // Install commands, and the texts that explain a missing component.
 inline constexpr auto imageMagickInstall = "sudo apt install imagemagick";

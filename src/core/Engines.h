@@ -2,6 +2,7 @@
 
 #include "engines/documents/DocumentEngine.h"
 #include "engines/images/ImageEngine.h"
+#include "engines/ocr/TextLayerEngine.h"
 #include "engines/pdf/PdfEngine.h"
 #include "engines/pdfcompress/PdfCompressor.h"
 #include "engines/pictures/BackgroundRemover.h"
@@ -19,6 +20,7 @@ PictureThumbnailer& thumbnailer();
 DocumentEngine& documents();
 PdfEngine& pdf();
 PdfCompressor& pdfCompressor();
+TextLayerEngine& textLayers();
 
 // What the plugins borrow from the program.
 EngineHost& host();

@@ -1,10 +1,14 @@
 #include "core/ModifierKey.h"
 
+#include "base/Translate.h"
+
 namespace ModifierKey {
+
+FLINGDIAL_TR_CONTEXT(ModifierKey)
 
 const QList<Key>& all()
 {
-    static const QList<Key> keys = {shift, command, control, option};
+    static const QList<Key> keys = {shift, super, control, alt};
     return keys;
 }
 
@@ -13,18 +17,22 @@ QString rawValue(Key key)
     switch (key) {
     case shift:
         return QStringLiteral("shift");
-    case command:
-        return QStringLiteral("command");
+    case super:
+        return QStringLiteral("super");
     case control:
         return QStringLiteral("control");
-    case option:
-        return QStringLiteral("option");
+    case alt:
+        return QStringLiteral("alt");
     }
     return {};
 }
 
 std::optional<Key> fromRawValue(const QString& raw)
 {
+    if (raw == QLatin1String("command"))
+        return super;
+    if (raw == QLatin1String("option"))
+        return alt;
     for (const Key key : all()) {
         if (rawValue(key) == raw)
             return key;
@@ -36,13 +44,13 @@ QString label(Key key)
 {
     switch (key) {
     case shift:
-        return QStringLiteral("⇧ Shift");
-    case command:
-        return QStringLiteral("❖ Super");
+        return tr("⇧ Shift");
+    case super:
+        return tr("❖ Super");
     case control:
-        return QStringLiteral("⌃ Ctrl");
-    case option:
-        return QStringLiteral("⎇ Alt");
+        return tr("⌃ Ctrl");
+    case alt:
+        return tr("⎇ Alt");
     }
     return {};
 }

@@ -4,11 +4,10 @@
 #include <QString>
 #include <optional>
 
-// The keys that can be assigned to a mode. Stored values keep their
-// original names; on Linux command is Super and option is Alt.
+// The keys that can be assigned to a mode.
 namespace ModifierKey {
 
-enum Key { shift, command, control, option };
+enum Key { shift, super, control, alt };
 
 // A set of pressed modifier keys, one bit per key.
 using Flags = unsigned;
@@ -18,7 +17,10 @@ constexpr Flags flag(Key key)
 }
 
 const QList<Key>& all();
+// "shift", "super", "control", "alt": how a key is stored.
 QString rawValue(Key key);
+// Also reads "command" and "option", which earlier versions stored for
+// Super and Alt.
 std::optional<Key> fromRawValue(const QString& raw);
 // The label in the settings picker: "⇧ Shift", "❖ Super", "⌃ Ctrl", "⎇ Alt".
 QString label(Key key);

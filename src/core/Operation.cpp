@@ -279,7 +279,9 @@ QString spokenSize(qint64 bytes)
 
 Operation::Operation(QString title, Perform perform)
     : title(std::move(title)), perform(std::move(perform))
-{}
+{
+    asksFirst = this->title.endsWith(QChar(0x2026));
+}
 
 Operation& Operation::withSymbol(const QString& name)
 {

@@ -28,6 +28,14 @@ struct Operation
     QString title;
     std::optional<QString> symbol;
     bool isConversion = false;
+    // The format key a conversion makes ("jpg", "tar.gz").
+    std::optional<QString> target;
+    // It asks the user for something before it works: its title ends with
+    // "…", as every such title does.
+    bool asksFirst = false;
+    // Its work lays text out (documents), which needs Qt's GUI even
+    // without a display.
+    bool laysOutText = false;
     Execution execution = Execution::background;
     // Folders are among its inputs (packing); other operations take files.
     bool takesFolders = false;

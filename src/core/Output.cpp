@@ -2,6 +2,7 @@
 
 #include "base/Errors.h"
 #include "base/FileKind.h"
+#include "base/Translate.h"
 #include "core/NameReservations.h"
 #include "core/Settings.h"
 
@@ -11,6 +12,8 @@
 #include <QUuid>
 
 namespace Output {
+
+FLINGDIAL_TR_CONTEXT(Output)
 
 namespace {
 
@@ -120,23 +123,12 @@ QString uniqueIn(const QString& source, const QString& name)
     return unique(directory(source) + QLatin1Char('/') + name);
 }
 
-QString derived(const QString& source, const QString& suffix, const QString& extension)
-{
-    return unique(candidate(source, suffix, extension));
-}
-
-void discard(const QString& path)
-{
-    QFile::remove(path);
-    NameReservations::shared().release({path});
-}
-
 QString temporaryDirectory()
 {
     const QString path = QDir::tempPath() + QStringLiteral("/Flingdial-") +
                          QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper();
     if (!QDir().mkpath(path))
-        throw SystemError(QStringLiteral("The folder “%1” couldn’t be created.").arg(path));
+        throw SystemError(tr("The folder “%1” couldn’t be created.").arg(path));
     return path;
 }
 

@@ -33,13 +33,6 @@ QString candidate(const QString& source, const QString& suffix, const QString& e
 // directory(source) + "/" + name, made unique.
 QString uniqueIn(const QString& source, const QString& name);
 
-// The result name for a tool: directory(source) + "/" + baseName(source) +
-// suffix + "." + extension, made unique.
-QString derived(const QString& source, const QString& suffix, const QString& extension);
-
-// Removes a result that won't be kept and frees its name again.
-void discard(const QString& path);
-
 // A new scratch folder "Flingdial-<UUID>" in the temporary folder; the
 // caller decides whether to remove it. Throws SystemError.
 QString temporaryDirectory();

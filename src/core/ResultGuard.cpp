@@ -6,6 +6,7 @@
 #include "core/NameReservations.h"
 #include "core/Output.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -34,7 +35,7 @@ QString systemWords(int error)
 
 SystemError cantSave(const QString& wanted, int error)
 {
-    return SystemError(QStringLiteral("“%1” couldn’t be saved: %2.")
+    return SystemError(QCoreApplication::translate("ResultGuard", "“%1” couldn’t be saved: %2.")
                            .arg(QFileInfo(wanted).fileName(), systemWords(error)));
 }
 
@@ -100,17 +101,21 @@ ResultGuard::~ResultGuard()
 void ResultGuard::makeDirectory() const
 {
     if (!QDir().mkdir(m_path))
-        throw SystemError(QStringLiteral("The folder “%1” couldn’t be created.")
-                              .arg(QFileInfo(m_wanted).fileName()));
+        throw SystemError(
+            QCoreApplication::translate("ResultGuard", "The folder “%1” couldn’t be created.")
+                .arg(QFileInfo(m_wanted).fileName()));
 }
 
 QString ResultGuard::commit()
 {
     // Work that finished after the user cancelled it leaves nothing.
     Job::throwIfCancelled();
-    const auto placed = moveWithoutReplacing(m_path, m_wanted);
-    if (!placed)
-        throw cantSave(m_wanted, EXDEV);
+    std::optional<QString> placed;
+    m_unfinished.release([&] {
+        placed = moveWithoutReplacing(m_path, m_wanted);
+        if (!placed)
+            throw cantSave(m_wanted, EXDEV);
+    });
     m_committed = true;
     return *placed;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/Unfinished.h"
+
 #include <QString>
 #include <functional>
 #include <optional>
@@ -48,5 +50,6 @@ public:
 private:
     QString m_wanted;
     QString m_path;
+    Unfinished::Path m_unfinished{m_path};
     bool m_committed = false;
 };

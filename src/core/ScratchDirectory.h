@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/Unfinished.h"
+
 #include <QString>
 
 // A private "Flingdial-<UUID>" folder in the temporary folder, removed with
@@ -17,4 +19,5 @@ public:
 
 private:
     QString m_path;
+    Unfinished::Path m_unfinished{m_path};
 };

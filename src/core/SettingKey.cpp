@@ -5,7 +5,7 @@ namespace SettingKeys {
 SettingKey<QString> modifier(WheelMode::Mode mode)
 {
     static const char* const names[] = {"modifier.convert", "modifier.tools", "modifier.actions"};
-    static const ModifierKey::Key defaults[] = {ModifierKey::shift, ModifierKey::command,
+    static const ModifierKey::Key defaults[] = {ModifierKey::shift, ModifierKey::super,
                                                 ModifierKey::control};
     return {names[int(mode)], ModifierKey::rawValue(defaults[int(mode)])};
 }

@@ -36,7 +36,4 @@ struct Watch
 };
 QString run(const QString& executable, const QStringList& arguments, const Watch& watch);
 
-// Runs an AppleScript through osascript and returns its trimmed output.
-QString osascript(const QString& script);
-
 } // namespace Shell

@@ -1,7 +1,5 @@
 #pragma once
 
-#include <memory>
-
 // Whether the program starts when the user logs in.
 class Autostart
 {
@@ -12,6 +10,4 @@ public:
     // Both throw SystemError when the system refuses.
     virtual void enable() = 0;
     virtual void disable() = 0;
-
-    static std::unique_ptr<Autostart> create();
 };

@@ -3,7 +3,6 @@
 #include "core/ModifierKey.h"
 
 #include <QStringList>
-#include <memory>
 
 // What the drag watcher polls: the system's drag data, seen from outside
 // the drag, and the pointer's buttons and modifier keys.
@@ -25,13 +24,4 @@ public:
     virtual QStringList files() = 0;
     // The data types the drag offers.
     virtual QStringList types() = 0;
-
-    // The desktop's pasteboard, or nothing where it can't be watched
-    // (Wayland without X11); `why` then says so.
-    static std::unique_ptr<DragSource> create(QString* why);
-
-    // The files of a drag this program is making itself (from a shelf),
-    // while it lasts. Asking our own windows for them through the window
-    // system would wait on ourselves.
-    static void setOwnDragFiles(const QStringList& files);
 };

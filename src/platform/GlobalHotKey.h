@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QObject>
-#include <memory>
 
 // Ctrl+Alt+Space, system-wide.
 class GlobalHotKey : public QObject
@@ -15,9 +14,6 @@ public:
     // silent (and is logged).
     virtual void setEnabled(bool enabled) = 0;
     virtual bool isEnabled() const = 0;
-
-    // Nothing where no such key can be grabbed (Wayland without X11).
-    static std::unique_ptr<GlobalHotKey> create(QObject* parent, QString* why);
 
 Q_SIGNALS:
     void pressed();

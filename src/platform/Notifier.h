@@ -16,8 +16,6 @@ public:
     // Posts a notification; clicking it reports `paths` through activated().
     virtual void post(const QString& title, const QString& body, const QStringList& paths) = 0;
 
-    static Notifier& shared();
-
 Q_SIGNALS:
     void activated(const QStringList& paths);
 };

@@ -1,6 +1,11 @@
 #include "ui/DesktopPlugin.h"
+#include "cli/Instance.h"
+#include "ui/InstanceService.h"
+#include "ui/wheel/WheelController.h"
+#include "ui/Backends.h"
 
 #include "cli/CommandLine.h"
+#include "cli/Commands.h"
 #include "core/Log.h"
 #include "core/Prompter.h"
 #include "core/Translations.h"
@@ -12,22 +17,27 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QFileInfo>
 #include <QTimer>
 #include <cstdio>
 #include <memory>
 
 namespace {
 
-std::unique_ptr<QGuiApplication> makeApplication(int& argc, char** argv,
-                                                 CommandLine::Command command, bool display)
+std::unique_ptr<QGuiApplication> makeApplication(int& argc, char** argv, Commands::Id command,
+                                                 Session::Kind session)
 {
+    const bool display = session != Session::Kind::none;
     // Without a display there is nothing to connect to, whatever the
-    // environment asks for.
+    // environment asks for. In a Wayland session the program is an X11
+    // client on purpose: only there can it place windows where it wants,
+    // take part in XDND and watch drags.
     if (!display)
         qputenv("QT_QPA_PLATFORM", "offscreen");
+    else if (Session::isWayland(session) && !qEnvironmentVariableIsEmpty("DISPLAY"))
+        qputenv("QT_QPA_PLATFORM", "xcb");
     // The wheel of a snapshot is a widget, even without a display.
-    if (display || command == CommandLine::Command::startApplication ||
-        command == CommandLine::Command::snapshot)
+    if (display || command == Commands::Id::startApplication || command == Commands::Id::snapshot)
         return std::make_unique<QApplication>(argc, argv);
     return std::make_unique<QGuiApplication>(argc, argv);
 }
@@ -51,6 +61,18 @@ void keepClipboard()
     QCoreApplication::exec();
 }
 
+// The arguments of a start that name existing files: the wheel opens for them.
+QStringList fileArguments(const QStringList& arguments)
+{
+    QStringList files;
+    for (const QString& argument : arguments.mid(1)) {
+        if (!QFileInfo::exists(argument))
+            return {};
+        files.append(QFileInfo(argument).absoluteFilePath());
+    }
+    return files;
+}
+
 // A command ends here. Tearing the application object down would load the
 // whole font configuration just to release it.
 [[noreturn]] void exitNow(int status)
@@ -59,14 +81,27 @@ void keepClipboard()
     std::exit(status);
 }
 
+// Another instance runs in this session: it opens the wheel for the files
+// given, else its settings, and this one ends.
+[[noreturn]] void handOver(const QStringList& files)
+{
+    const bool handed =
+        files.isEmpty()
+            ? Instance::call(QStringLiteral("OpenSettings"))
+            : Instance::call(QStringLiteral("OpenWheel"), {files, QStringLiteral("convert")});
+    qCInfo(lcApp, "already running: handed over to the running instance");
+    exitNow(handed ? 0 : 1);
+}
+
 } // namespace
 
 int DesktopPlugin::main(int argc, char** argv)
 {
-    const QStringList arguments = CommandLine::arguments(argc, argv);
-    const bool display = CommandLine::hasDisplay();
-    const CommandLine::Command command = CommandLine::recognise(arguments);
-    const auto app = makeApplication(argc, argv, command, display);
+    const QStringList arguments = Commands::arguments(argc, argv);
+    const bool display = Commands::hasDisplay();
+    const Session::Kind session = display ? Session::detect() : Session::Kind::none;
+    const Commands::Command& command = Commands::recognise(arguments);
+    const auto app = makeApplication(argc, argv, command.id, session);
     QCoreApplication::setApplicationName(QStringLiteral("flingdial"));
     QCoreApplication::setApplicationVersion(QStringLiteral(FLINGDIAL_VERSION));
     QGuiApplication::setApplicationDisplayName(QStringLiteral("Flingdial"));
@@ -77,20 +112,36 @@ int DesktopPlugin::main(int argc, char** argv)
         Prompter::install(std::make_unique<DialogPrompter>());
     else
         Prompter::install(std::make_unique<ConsolePrompter>());
+    Platform::install(Backends::forSession(session));
 
-    switch (command) {
-    case CommandLine::Command::run:
+    switch (command.id) {
+    case Commands::Id::run:
         exitNow(CommandLine::run(arguments, SliceSets::of, keepClipboard));
-    case CommandLine::Command::login:
-        exitNow(CommandLine::login(arguments));
-    case CommandLine::Command::renderIcon:
+    case Commands::Id::renderIcon:
         exitNow(RenderCommands::renderIcon(arguments));
-    case CommandLine::Command::snapshot:
+    case Commands::Id::snapshot:
         exitNow(RenderCommands::snapshot(arguments));
+    case Commands::Id::startApplication:
+        break;
     default:
+        exitNow(command.run(arguments));
+    }
+    const QStringList files = fileArguments(arguments);
+    InstanceService instance;
+    QString why;
+    switch (instance.claim(&why)) {
+    case InstanceService::Claim::taken:
+        handOver(files);
+    case InstanceService::Claim::noBus:
+        qCWarning(lcApp, "no session bus (%s): other starts can't reach this one",
+                  qUtf8Printable(why));
+        break;
+    case InstanceService::Claim::claimed:
         break;
     }
-    TrayApplication delegate;
-    delegate.start();
+    TrayApplication tray;
+    tray.start(&instance);
+    if (!files.isEmpty())
+        WheelController::shared().show(WheelMode::convert, files, true);
     return QCoreApplication::exec();
 }

@@ -37,8 +37,8 @@ std::optional<QString> DialogPrompter::text(const QString& title, const QString&
     field->setFixedSize(260, 24);
     layout->addWidget(field);
     auto* buttons = new QDialogButtonBox(&dialog);
-    buttons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole)->setDefault(true);
-    buttons->addButton(QStringLiteral("Cancel"), QDialogButtonBox::RejectRole);
+    buttons->addButton(tr("OK"), QDialogButtonBox::AcceptRole)->setDefault(true);
+    buttons->addButton(tr("Cancel"), QDialogButtonBox::RejectRole);
     QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
     QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
     layout->addWidget(buttons);
@@ -57,7 +57,7 @@ std::optional<QString> DialogPrompter::folder(const QString& message,
     dialog.setFileMode(QFileDialog::Directory);
     dialog.setOption(QFileDialog::ShowDirsOnly);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
-    dialog.setLabelText(QFileDialog::Accept, QStringLiteral("Choose"));
+    dialog.setLabelText(QFileDialog::Accept, tr("Choose"));
     bringToFront(dialog);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;

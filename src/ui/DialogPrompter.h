@@ -1,10 +1,14 @@
 #pragma once
 
+#include <QCoreApplication>
+
 #include "core/Prompter.h"
 
 // Prompts as dialogs: a message box with a text field, and the folder chooser.
 class DialogPrompter : public Prompter
 {
+    Q_DECLARE_TR_FUNCTIONS(DialogPrompter)
+
 public:
     std::optional<QString> text(const QString& title, const QString& message,
                                 const QString& placeholder, const QString& value) override;

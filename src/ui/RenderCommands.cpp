@@ -1,5 +1,7 @@
 #include "ui/RenderCommands.h"
 
+#include "base/Translate.h"
+
 #include "core/Settings.h"
 #include "ui/actions/SliceSets.h"
 #include "ui/drawing/Brand.h"
@@ -13,6 +15,8 @@
 #include <cstdio>
 
 namespace RenderCommands {
+
+FLINGDIAL_TR_CONTEXT(RenderCommands)
 
 namespace {
 
@@ -40,7 +44,7 @@ int write(const QImage& image, const QString& path)
 {
     QImageWriter writer(QDir::current().absoluteFilePath(path), "png");
     if (!writer.write(image))
-        return fail(QStringLiteral("Can’t write %1: %2").arg(path, writer.errorString()));
+        return fail(tr("Can’t write %1: %2").arg(path, writer.errorString()));
     return 0;
 }
 
@@ -55,10 +59,10 @@ int writeSvgIcon(const QString& path)
     svg.setTitle(QStringLiteral("Flingdial"));
     QPainter painter;
     if (!painter.begin(&svg))
-        return fail(QStringLiteral("Can’t write %1.").arg(path));
+        return fail(tr("Can’t write %1.").arg(path));
     painter.setRenderHint(QPainter::Antialiasing);
     Brand::paintAppIcon(painter, defaultSize);
-    return painter.end() ? 0 : fail(QStringLiteral("Can’t write %1.").arg(path));
+    return painter.end() ? 0 : fail(tr("Can’t write %1.").arg(path));
 }
 
 QPalette appearance(bool dark)
@@ -80,8 +84,7 @@ int renderIcon(const QStringList& arguments)
 {
     const int size = pixelSize(arguments);
     if (size < 1 || size > largestSize)
-        return fail(
-            QStringLiteral("The size must be a number of pixels from 1 to %1.").arg(largestSize));
+        return fail(tr("The size must be a number of pixels from 1 to %1.").arg(largestSize));
     const bool menuBar = arguments.at(1) == QLatin1String("--render-menubar");
     if (!menuBar && arguments.at(2).endsWith(QLatin1String(".svg"), Qt::CaseInsensitive))
         return writeSvgIcon(arguments.at(2));

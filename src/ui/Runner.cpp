@@ -7,6 +7,7 @@
 #include "core/Settings.h"
 #include "platform/FileManager.h"
 #include "platform/Notifier.h"
+#include "platform/Platform.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -193,13 +194,14 @@ void Runner::finish(const Operation& operation, const QStringList& files,
            qUtf8Printable(results.join(QStringLiteral(", "))));
     const QString summary = operation.summary ? operation.summary(files, results) : QString();
     const Settings& settings = Settings::shared();
+    Platform& platform = Platform::shared();
     if (settings.get(SettingKeys::sound))
-        FileManager::playCompletionSound();
-    if (settings.get(SettingKeys::revealAfter) && !results.isEmpty())
-        FileManager::reveal(results);
-    if (settings.get(SettingKeys::notify) && Notifier::shared().isAvailable())
-        Notifier::shared().post(notificationTitle(operation), notificationBody(results, summary),
-                                results);
+        platform.playCompletionSound();
+    if (settings.get(SettingKeys::revealAfter) && !results.isEmpty() && platform.fileManager())
+        platform.fileManager()->reveal(results);
+    Notifier* notifier = platform.notifier();
+    if (settings.get(SettingKeys::notify) && notifier && notifier->isAvailable())
+        notifier->post(notificationTitle(operation), notificationBody(results, summary), results);
 }
 
 void Runner::report(const std::exception_ptr& failure)

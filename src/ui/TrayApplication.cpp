@@ -4,16 +4,21 @@
 #include "core/Log.h"
 #include "core/Settings.h"
 #include "platform/DragSource.h"
-#include "platform/DropActions.h"
 #include "platform/FileManager.h"
 #include "platform/GlobalHotKey.h"
 #include "platform/Notifier.h"
+#include "platform/Platform.h"
+#include "platform/Session.h"
+#include "ui/InstanceService.h"
 #include "ui/Runner.h"
+#include "ui/TrayHost.h"
 #include "ui/drawing/Brand.h"
 #include "ui/drawing/SymbolImages.h"
 #include "ui/settings/SettingsWindow.h"
+#include "ui/wheel/Catcher.h"
 #include "ui/wheel/DragWatcher.h"
 #include "ui/wheel/WheelController.h"
+#include "ui/wheel/WheelPanel.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -28,6 +33,8 @@
 namespace {
 
 constexpr int spinnerIntervalMs = 120;
+// Long enough for the compositor to give the clipboard to the wheel.
+constexpr int clipboardDelayMs = 150;
 
 QIcon symbolIcon(const QString& symbol)
 {
@@ -50,19 +57,29 @@ TrayApplication::TrayApplication(QObject* parent) : QObject(parent)
 
 TrayApplication::~TrayApplication() = default;
 
-void TrayApplication::start()
+void TrayApplication::start(InstanceService* instance)
 {
     Settings::shared().registerDefaults();
     Settings::shared().watchForChanges();
+    Platform& platform = Platform::shared();
     qCInfo(lcApp, "launched");
+    qCInfo(lcApp, "session: %s, backend: %s", qUtf8Printable(Session::name(Session::detect())),
+           qUtf8Printable(platform.name()));
     // A tray utility has no main window: closing a dialog must not quit it.
     QGuiApplication::setQuitOnLastWindowClosed(false);
     QGuiApplication::setWindowIcon(windowIcon());
-    DropActions::answerEveryDropAsCopy();
-    setUpTray();
+    platform.answerEveryDropAsCopy();
+    setUpMenu();
+    m_trayHost = new TrayHost(this);
+    connect(m_trayHost, &TrayHost::appeared, this, &TrayApplication::showTrayIcon);
+    m_trayHost->watch();
+    if (!m_trayHost->isPresent())
+        qCWarning(lcApp, "no system tray is running: the icon appears when one starts");
+    if (instance)
+        connectInstance(instance);
 
     QString why;
-    m_watcher = new DragWatcher(DragSource::create(&why), this);
+    m_watcher = new DragWatcher(platform.createDragSource(&why), this);
     if (!why.isEmpty())
         qCWarning(lcApp, "drags can't be watched: %s", qUtf8Printable(why));
     connect(m_watcher, &DragWatcher::showWheel, this,
@@ -75,16 +92,20 @@ void TrayApplication::start()
             [] { WheelController::shared().dragEnded(); });
     m_watcher->start();
 
-    m_hotKey = GlobalHotKey::create(this, &why);
+    m_hotKey = platform.createHotKey(this, &why);
     if (m_hotKey)
-        connect(m_hotKey.get(), &GlobalHotKey::pressed, this, &TrayApplication::openForCopiedFiles);
+        connect(m_hotKey.get(), &GlobalHotKey::pressed, this, [this] { openForCopiedFiles(); });
     else
         qCWarning(lcApp, "the hot key is unavailable: %s", qUtf8Printable(why));
     applyHotKeySetting();
     connect(&Settings::shared(), &Settings::changed, this, &TrayApplication::applyHotKeySetting);
 
     // A click on a notification about finished work shows its files.
-    connect(&Notifier::shared(), &Notifier::activated, this, &FileManager::reveal);
+    if (Notifier* notifier = platform.notifier())
+        connect(notifier, &Notifier::activated, this, [&platform](const QStringList& paths) {
+            if (FileManager* fileManager = platform.fileManager())
+                fileManager->reveal(paths);
+        });
 
     // The guide opens once per user, on the first launch.
     if (!Settings::shared().get(SettingKeys::onboarded)) {
@@ -93,12 +114,12 @@ void TrayApplication::start()
     }
 }
 
-void TrayApplication::setUpTray()
+void TrayApplication::setUpMenu()
 {
     m_menu = std::make_unique<QMenu>();
     m_selectionItem = m_menu->addAction(symbolIcon(QStringLiteral("cursorarrow.click.2")),
                                         QStringLiteral("Open Wheel for Copied Files"), this,
-                                        &TrayApplication::openForCopiedFiles);
+                                        [this] { openForCopiedFiles(); });
     m_menu->addAction(symbolIcon(QStringLiteral("doc.badge.ellipsis")),
                       QStringLiteral("Choose Files…"), this, &TrayApplication::chooseFiles);
     m_menu->addSeparator();
@@ -113,8 +134,22 @@ void TrayApplication::setUpTray()
     m_menu->addAction(symbolIcon(QStringLiteral("power")), QStringLiteral("Quit Flingdial"), qApp,
                       &QCoreApplication::quit);
 
-    m_tray = new QSystemTrayIcon(trayIcon(1), this);
-    m_tray->setToolTip(QStringLiteral("Flingdial"));
+    connect(&Runner::shared(), &Runner::busyChanged, this, &TrayApplication::setBusy);
+    connect(&Runner::shared(), &Runner::runningChanged, this, &TrayApplication::showRunningWork);
+}
+
+void TrayApplication::showTrayIcon()
+{
+    if (m_tray) {
+        // A new panel: the icon registers or docks again.
+        qCInfo(lcApp, "a system tray appeared again");
+        m_tray->hide();
+        m_tray->show();
+        return;
+    }
+    qCInfo(lcApp, "a system tray is running");
+    m_tray = new QSystemTrayIcon(trayIcon(m_frame), this);
+    m_tray->setToolTip(m_toolTip.isEmpty() ? QStringLiteral("Flingdial") : m_toolTip);
     m_tray->setContextMenu(m_menu.get());
     // A click on the mark opens the menu too, as Linux trays do.
     connect(m_tray, &QSystemTrayIcon::activated, this,
@@ -122,12 +157,60 @@ void TrayApplication::setUpTray()
                 if (why == QSystemTrayIcon::Trigger)
                     m_menu->popup(QCursor::pos());
             });
-    if (QSystemTrayIcon::isSystemTrayAvailable())
-        m_tray->show();
+    m_tray->show();
+}
+
+void TrayApplication::connectInstance(InstanceService* instance)
+{
+    connect(instance, &InstanceService::settingsRequested, this, [] {
+        qCInfo(lcApp, "started again: opening the settings");
+        SettingsWindow::shared().show(SettingsWindow::general);
+    });
+    connect(instance, &InstanceService::wheelRequested, this,
+            [](WheelMode::Mode mode, const QStringList& files) {
+                qCInfo(lcApp, "started again with %lld file(s): opening the wheel",
+                       static_cast<long long>(files.size()));
+                WheelController::shared().show(mode, files, true);
+            });
+    connect(instance, &InstanceService::triggered, this, &TrayApplication::trigger);
+}
+
+void TrayApplication::trigger(WheelMode::Mode mode, bool duringDrag)
+{
+    qCInfo(lcApp, "trigger: %s", qUtf8Printable(WheelMode::rawValue(mode)));
+    const bool wayland = Session::isWayland(Session::detect());
+    const bool dragging = m_watcher && m_watcher->hasRecentDrag();
+    // X11 clients of a Wayland session see no pointer during a drag (sway
+    // not even its start): the drag itself must come and say where it is.
+    if (wayland && (dragging || duringDrag)) {
+        catchDrag(mode);
+        return;
+    }
+    if (dragging && m_watcher->isDragging() && !m_watcher->files().isEmpty())
+        WheelController::shared().show(mode, m_watcher->files(), false);
     else
-        qCWarning(lcApp, "no system tray is running: the menu is unavailable until one starts");
-    connect(&Runner::shared(), &Runner::busyChanged, this, &TrayApplication::setBusy);
-    connect(&Runner::shared(), &Runner::runningChanged, this, &TrayApplication::showRunningWork);
+        openForCopiedFiles(mode);
+}
+
+void TrayApplication::catchDrag(WheelMode::Mode mode)
+{
+    if (!m_catcher) {
+        m_catcher = std::make_unique<Catcher>();
+        connect(m_catcher.get(), &Catcher::caught, this,
+                [this](WheelMode::Mode caughtMode, const QStringList& files, QPoint pointer) {
+                    WheelController& wheel = WheelController::shared();
+                    wheel.showAt(caughtMode, files, pointer);
+                    m_catcher->setWheelArea(wheel.panel()->geometry());
+                });
+        connect(m_catcher.get(), &Catcher::closed, this, [this] {
+            m_watcher->forgetDrag();
+            // A drop on the wheel has chosen by now; anything else gives up.
+            WheelController::shared().dragEnded();
+        });
+        connect(&WheelController::shared(), &WheelController::chosen, m_catcher.get(),
+                &Catcher::dismiss);
+    }
+    m_catcher->catchDrag(mode, Platform::shared().wheelWindow());
 }
 
 void TrayApplication::showRunningWork()
@@ -139,7 +222,9 @@ void TrayApplication::showRunningWork()
         ids.append(work.id);
         lines.append(work.description);
     }
-    m_tray->setToolTip(lines.isEmpty() ? QStringLiteral("Flingdial") : lines.join(u"; "));
+    m_toolTip = lines.join(u"; ");
+    if (m_tray)
+        m_tray->setToolTip(m_toolTip.isEmpty() ? QStringLiteral("Flingdial") : m_toolTip);
     if (ids == m_workShown) {
         // Only the numbers moved: the open menu keeps its items and hover.
         for (qsizetype i = 0; i < lines.size(); ++i)
@@ -189,7 +274,8 @@ void TrayApplication::setBusy(bool busy)
 {
     m_spinner.stop();
     m_frame = 1;
-    m_tray->setIcon(trayIcon(1));
+    if (m_tray)
+        m_tray->setIcon(trayIcon(1));
     if (busy)
         m_spinner.start();
 }
@@ -212,14 +298,29 @@ QStringList TrayApplication::copiedFiles()
     return files;
 }
 
-void TrayApplication::openForCopiedFiles()
+void TrayApplication::openForCopiedFiles(WheelMode::Mode mode)
 {
+    // A Wayland compositor hands the clipboard to the focused client only:
+    // the wheel takes the keyboard first, then reads it.
+    if (Session::isWayland(Session::detect()) && !WheelController::shared().isVisible()) {
+        WheelController::shared().show(mode, {}, true);
+        QTimer::singleShot(clipboardDelayMs, this, [this, mode] {
+            const QStringList files = copiedFiles();
+            if (files.isEmpty()) {
+                WheelController::shared().hide();
+                chooseFiles();
+                return;
+            }
+            WheelController::shared().show(mode, files, true);
+        });
+        return;
+    }
     const QStringList files = copiedFiles();
     if (files.isEmpty()) {
         chooseFiles();
         return;
     }
-    WheelController::shared().show(WheelMode::convert, files, true);
+    WheelController::shared().show(mode, files, true);
 }
 
 void TrayApplication::chooseFiles()

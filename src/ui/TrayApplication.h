@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/WheelMode.h"
+
 #include <QColor>
 #include <QIcon>
 #include <QList>
@@ -9,8 +11,11 @@
 #include <array>
 #include <memory>
 
+class Catcher;
 class DragWatcher;
 class GlobalHotKey;
+class InstanceService;
+class TrayHost;
 class QAction;
 class QMenu;
 class QSystemTrayIcon;
@@ -25,11 +30,18 @@ public:
     explicit TrayApplication(QObject* parent = nullptr);
     ~TrayApplication() override;
 
-    void start();
+    // Starts everything; with `instance`, also answers a second start, a
+    // compositor's binding and a desktop's extension through it.
+    void start(InstanceService* instance = nullptr);
 
-    // The wheel for the copied files, else the file chooser.
-    void openForCopiedFiles();
+    // The keyboard wheel for the copied files, else the file chooser.
+    void openForCopiedFiles(WheelMode::Mode mode = WheelMode::convert);
     void chooseFiles();
+    // A trigger key: the wheel of `mode` at the pointer during a drag (in a
+    // Wayland session, through the catcher), else the keyboard wheel.
+    // `duringDrag`: the key is one pressed during drags (a mode's key), so
+    // where a drag can't be seen to start it still waits for one.
+    void trigger(WheelMode::Mode mode, bool duringDrag = false);
 
     // The files a file manager put on the clipboard (or the primary selection).
     static QStringList copiedFiles();
@@ -40,7 +52,12 @@ public:
     int trayFrame() const { return m_frame; }
 
 private:
-    void setUpTray();
+    void setUpMenu();
+    // Makes the tray icon once something shows tray icons, and shows it
+    // again to a panel that restarted.
+    void showTrayIcon();
+    void connectInstance(InstanceService* instance);
+    void catchDrag(WheelMode::Mode mode);
     void applyHotKeySetting();
     void setBusy(bool busy);
     // The running operations at the top of the menu, each with its Cancel.
@@ -54,6 +71,9 @@ private:
     QList<QAction*> m_workItems;
     QList<int> m_workShown;
     DragWatcher* m_watcher = nullptr;
+    TrayHost* m_trayHost = nullptr;
+    std::unique_ptr<Catcher> m_catcher;
+    QString m_toolTip;
     std::unique_ptr<GlobalHotKey> m_hotKey;
     QTimer m_spinner;
     int m_frame = 1;

@@ -1,5 +1,4 @@
 #include "base/Errors.h"
-#include "base/FormatSymbol.h"
 #include "catalog/Catalog.h"
 #include "core/Deps.h"
 #include "support/TestSupport.h"
@@ -87,14 +86,15 @@ void TestCatalog::sliceSets_data()
     QTest::addColumn<QString>("convert");
     QTest::addColumn<QString>("tools");
 
-    const QString imageTools =
-        QStringLiteral("Compress,Compress to Size…,Half Size,Resize…,Rotate,Flip,Square,Strip "
-                       "Metadata,Remove Location,Remove Background,Merge into PDF");
+    const QString imageTools = QStringLiteral(
+        "Compress,Compress to Size…,Half Size,Resize…,Rotate,Flip,Square,Strip Metadata,Remove "
+        "Location,Remove Background,Merge into PDF,Make Searchable PDF,Extract Text");
     const QString videoTools =
         u"Compress,Compress to Size…,Trim…,Extract Audio,Mute,720p,Rotate,Speed 2×,Frame,"
         "Strip Metadata,Remove Location,Merge"_s;
     const QString audioTools = u"Trim…,Compress,Compress to Size…,Normalize,Reverse,Mono,Merge"_s;
-    const QString pdfTools = u"Compress,Merge,Split,Rotate,Extract Pages…,Remove Pages…"_s;
+    const QString pdfTools =
+        u"Compress,Merge,Split,Rotate,Extract Pages…,Remove Pages…,Make Searchable"_s;
     const QString zipOnly = u"Compress to ZIP"_s;
     const QString archives = u"ZIP,TAR,GZIP"_s;
 

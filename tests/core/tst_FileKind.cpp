@@ -1,4 +1,5 @@
 #include "base/FileKind.h"
+#include "base/Formats.h"
 #include "support/TestSupport.h"
 
 #include <QDir>
@@ -19,6 +20,9 @@ private Q_SLOTS:
     void classifiesNames();
     void classifiesDirectories();
     void extensionSetsAreDisjoint();
+    void formatTable_data();
+    void formatTable();
+    void everyNameInTheTableIsOneFormat();
 };
 
 void TestFileKind::classifiesNames_data()
@@ -89,6 +93,44 @@ void TestFileKind::extensionSetsAreDisjoint()
     }
     QCOMPARE(seen.size(), total);
     QCOMPARE(FileKind::extensions().size(), 9);
+}
+
+void TestFileKind::formatTable_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<QString>("symbol");
+    QTest::newRow("key") << u"png"_s << u"png"_s << u"PNG"_s << u"photo"_s;
+    QTest::newRow("alias") << u"JPEG"_s << u"jpg"_s << u"JPG"_s << u"photo"_s;
+    QTest::newRow("double extension") << u"tgz"_s << u"tar.gz"_s << u"GZIP"_s << u"doc.zipper"_s;
+    QTest::newRow("animated") << u"gif"_s << u"gif"_s << u"GIF"_s << u"photo.stack"_s;
+    QTest::newRow("without a symbol") << u"xls"_s << u"xls"_s << u"XLS"_s << u"doc"_s;
+    QTest::newRow("unknown") << u"xyz"_s << u"xyz"_s << u"XYZ"_s << u"doc"_s;
+}
+
+void TestFileKind::formatTable()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, key);
+    QFETCH(QString, title);
+    QFETCH(QString, symbol);
+    QCOMPARE(Formats::key(name.toLower()), key);
+    QCOMPARE(Formats::title(key), title);
+    QCOMPARE(Formats::symbol(key), symbol);
+}
+
+void TestFileKind::everyNameInTheTableIsOneFormat()
+{
+    QSet<QString> names;
+    for (const Formats::Format& format : Formats::all()) {
+        for (const QString& name : QStringList{format.key} + format.aliases) {
+            QVERIFY2(!names.contains(name), qPrintable(name));
+            names.insert(name);
+            QCOMPARE(Formats::find(name), &format);
+            QCOMPARE(FileKind::of(u"/x/file."_s + name), format.kind);
+        }
+    }
 }
 
 QTEST_GUILESS_MAIN(TestFileKind)

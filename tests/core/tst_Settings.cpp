@@ -49,7 +49,7 @@ void TestSettings::registeredDefaults()
     QVERIFY(!settings.boolValue(u"revealAfter"_s));
     QVERIFY(!settings.boolValue(u"onboarded"_s));
     QCOMPARE(settings.stringValue(u"output.mode"_s), u"same"_s);
-    QCOMPARE(settings.stringValue(u"modifier.tools"_s), u"command"_s);
+    QCOMPARE(settings.stringValue(u"modifier.tools"_s), u"super"_s);
     QCOMPARE(settings.jpegQuality(), 85);
 }
 

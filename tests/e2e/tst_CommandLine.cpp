@@ -32,6 +32,8 @@ private Q_SLOTS:
     void otherArgumentListsStartTheApplication();
     void loginSwitch();
     void loginFailure();
+    void loadsOnlyWhatTheWorkNeeds_data();
+    void loadsOnlyWhatTheWorkNeeds();
 
 private:
     QProcessEnvironment environment() const;
@@ -114,6 +116,14 @@ void TestCommandLine::printsResultPaths()
     QCOMPARE(result.status, 0);
     QCOMPARE(result.out, m_dir->filePath(u"subs.vtt"_s) + QLatin1Char('\n') +
                              m_dir->filePath(u"subs 2.vtt"_s) + QLatin1Char('\n'));
+
+    // A conversion is named by its format key or an alias as well as its title.
+    result = runFlingdial({u"--run"_s, u"convert"_s, u"tar.gz"_s, u"Photos/"_s}, environment(),
+                          m_dir->path());
+    QCOMPARE(result.status, 0);
+    QCOMPARE(result.out, m_dir->filePath(u"Photos.tar.gz"_s) + QLatin1Char('\n'));
+    result = runFlingdial({u"--run"_s, u"convert"_s, u"WebVTT"_s, subs}, environment());
+    QCOMPARE(result.status, 2);
 }
 
 void TestCommandLine::imageFormatsOutsideTheCore_data()
@@ -290,6 +300,56 @@ void TestCommandLine::loginFailure()
     const auto result = runFlingdial({u"--login"_s, u"on"_s}, env);
     QCOMPARE(result.status, 1);
     QVERIFY2(result.out.startsWith(QLatin1String("error: ")), qPrintable(result.out));
+}
+
+void TestCommandLine::loadsOnlyWhatTheWorkNeeds_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<bool>("display");
+    QTest::addColumn<bool>("gui");
+    QTest::addColumn<bool>("widgets");
+    const QStringList text = {u"convert"_s, u"pdf"_s, u"notes.txt"_s};
+    const QStringList picture = {u"convert"_s, u"jpg"_s, u"photo.png"_s};
+    QTest::newRow("text to PDF") << text << false << true << false;
+    QTest::newRow("text to PDF, with a display") << text << true << true << false;
+    QTest::newRow("a picture") << picture << false << false << false;
+    QTest::newRow("a picture, with a display") << picture << true << false << false;
+    QTest::newRow("a prompt, with a display")
+        << QStringList{u"tools"_s, u"resize"_s, u"photo.png"_s} << true << true << true;
+}
+
+void TestCommandLine::loadsOnlyWhatTheWorkNeeds()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(bool, display);
+    QFETCH(bool, gui);
+    QFETCH(bool, widgets);
+    TestSupport::writeFile(m_dir->filePath(u"notes.txt"_s), "Some notes.\n");
+    QImage(8, 8, QImage::Format_RGB32).save(m_dir->filePath(u"photo.png"_s));
+    QProcessEnvironment env = environment();
+    if (!display) {
+        env.remove(u"DISPLAY"_s);
+        env.remove(u"WAYLAND_DISPLAY"_s);
+    }
+    // The dynamic loader names every library it loads on standard error.
+    env.insert(u"LD_DEBUG"_s, u"files"_s);
+    QProcess program;
+    program.setProcessEnvironment(env);
+    program.setWorkingDirectory(m_dir->path());
+    program.start(QStringLiteral(FLINGDIAL_BINARY), QStringList{u"--run"_s} + arguments);
+    QVERIFY(program.waitForStarted());
+    // A prompt with a display waits in a dialog: it is ended once loaded.
+    QString loaded;
+    const auto finishedOrWidgets = [&] {
+        loaded += QString::fromLocal8Bit(program.readAllStandardError());
+        return program.state() == QProcess::NotRunning || loaded.contains(u"libQt6Widgets.so"_s);
+    };
+    QTRY_VERIFY_WITH_TIMEOUT(finishedOrWidgets(), 20000);
+    program.kill();
+    program.waitForFinished();
+    loaded += QString::fromLocal8Bit(program.readAllStandardError());
+    QCOMPARE(loaded.contains(u"libQt6Gui.so"_s), gui);
+    QCOMPARE(loaded.contains(u"libQt6Widgets.so"_s), widgets);
 }
 
 QTEST_GUILESS_MAIN(TestCommandLine)

@@ -58,9 +58,19 @@ private Q_SLOTS:
     void hotKeyOpensTheWheelForCopiedFiles();
     void hotKeyWithoutCopiedFilesOpensTheChooser();
     void hotKeySettingTakesEffectAtOnce();
+    void triggerDuringADragOpensTheWheelThere();
+    void triggerWithoutADragOpensTheKeyboardWheel();
+    void catcherTakesTheDragToTheWheel();
+    void catcherRefusesADropOutsideTheWheel_data();
+    void catcherRefusesADropOutsideTheWheel();
 
 private:
-    void startApp(const QByteArray& settings = {});
+    void startApp(const QByteArray& settings = {}, const QStringList& environment = {});
+    // The program as the compositor's key binding runs it.
+    int trigger(const QString& mode);
+    // Starts a drag in a session that looks like a Wayland one (sway) and
+    // triggers the wheel: the catcher waits for the drag.
+    void triggerInAWaylandSession();
     QString startSource(const QStringList& arguments);
     bool waitForLog(const QString& line, int timeoutMs = 4000);
     void beginDrag(QPoint to);
@@ -105,12 +115,15 @@ void TestGesture::cleanup()
     m_app.reset();
 }
 
-void TestGesture::startApp(const QByteArray& settings)
+void TestGesture::startApp(const QByteArray& settings, const QStringList& environment)
 {
     TestSupport::writeFile(path(u"config/flingdial/flingdial.conf"_s),
                            "[General]\nnotify=false\nsound=false\nonboarded=true\n" + settings);
     m_app = std::make_unique<QProcess>();
-    m_app->setProcessEnvironment(TestSupport::isolatedEnvironment(path(u"config"_s)));
+    QProcessEnvironment env = TestSupport::isolatedEnvironment(path(u"config"_s));
+    for (const QString& variable : environment)
+        env.insert(variable.section(QLatin1Char('='), 0, 0), variable.section(QLatin1Char('='), 1));
+    m_app->setProcessEnvironment(env);
     connect(m_app.get(), &QProcess::readyReadStandardError, this,
             [this] { m_log += QString::fromUtf8(m_app->readAllStandardError()); });
     m_app->start(QStringLiteral(FLINGDIAL_BINARY), {});
@@ -356,6 +369,99 @@ void TestGesture::hotKeySettingTakesEffectAtOnce()
     QTest::qWait(500);
     input(u"key ctrl+alt+space"_s);
     QTRY_VERIFY(!wheelPosition().isEmpty());
+}
+
+int TestGesture::trigger(const QString& mode)
+{
+    QProcess program;
+    program.setProcessEnvironment(TestSupport::isolatedEnvironment(path(u"config"_s)));
+    program.start(QStringLiteral(FLINGDIAL_BINARY), {u"--trigger"_s, mode});
+    program.waitForFinished(5000);
+    return program.exitCode();
+}
+
+void TestGesture::triggerDuringADragOpensTheWheelThere()
+{
+    startApp();
+    startSource(QStringList{u"drag"_s} + m_subtitles);
+    beginDrag({600, 400});
+    QVERIFY(waitForLog(u"drag started, 3 file(s)"_s));
+    QCOMPARE(trigger(u"tools"_s), 0);
+    QVERIFY(waitForLog(u"trigger: tools"_s));
+    QTRY_COMPARE(wheelPosition(), u"414 214"_s);
+}
+
+void TestGesture::triggerWithoutADragOpensTheKeyboardWheel()
+{
+    startApp();
+    const QString source = startSource({u"copy"_s, m_subtitles.first()});
+    input(u"windowfocus "_s + source);
+    QCOMPARE(trigger(u"convert"_s), 0);
+    QTRY_VERIFY(!wheelPosition().isEmpty());
+    input(u"key Return"_s);
+    QTRY_VERIFY(QFileInfo::exists(path(u"one.vtt"_s)));
+}
+
+void TestGesture::triggerInAWaylandSession()
+{
+    startApp({}, {u"XDG_SESSION_TYPE=wayland"_s, u"XDG_CURRENT_DESKTOP=sway"_s});
+    QVERIFY(waitForLog(u"session: wlroots"_s));
+    startSource(QStringList{u"drag"_s} + m_subtitles);
+    beginDrag({300, 300});
+    QCOMPARE(trigger(u"convert"_s), 0);
+    QVERIFY(waitForLog(u"waiting for the drag: convert"_s));
+    // The drag reaches the catcher where the pointer moves next.
+    input(u"mousemove 600 400"_s);
+    input(u"mousemove 602 402"_s);
+    QVERIFY(waitForLog(u"drag entered the catcher, 3 file(s)"_s));
+    QTRY_COMPARE(wheelPosition(), u"414 214"_s);
+}
+
+void TestGesture::catcherTakesTheDragToTheWheel()
+{
+    triggerInAWaylandSession();
+    input(u"mousemove 600 290"_s);
+    input(u"mousemove 602 292"_s);
+    QVERIFY(waitForLog(u"drag entered wheel"_s));
+    input(u"mouseup 1"_s);
+    QVERIFY(waitForLog(u"drop at slice 0"_s));
+    for (const char* name : {"one.vtt", "two.vtt", "three.vtt"})
+        QTRY_VERIFY(QFileInfo::exists(path(QString::fromLatin1(name))));
+    QTRY_COMPARE(wheelPosition(), QString());
+    for (const QString& file : std::as_const(m_subtitles))
+        QVERIFY(QFileInfo::exists(file));
+}
+
+void TestGesture::catcherRefusesADropOutsideTheWheel_data()
+{
+    QTest::addColumn<bool>("escape");
+    QTest::newRow("a drop outside the wheel") << false;
+    QTest::newRow("Escape") << true;
+}
+
+void TestGesture::catcherRefusesADropOutsideTheWheel()
+{
+    QFETCH(bool, escape);
+    triggerInAWaylandSession();
+    input(u"mousemove 100 900"_s);
+    input(u"mousemove 102 902"_s);
+    if (escape) {
+        input(u"key Escape"_s);
+        QVERIFY(waitForLog(u"the catcher closed"_s));
+        QTRY_COMPARE(wheelPosition(), QString());
+    }
+    input(u"mouseup 1"_s);
+    // Qt's drag source reports what the target said during the drag, not
+    // the refusal at the drop; it must never hear of a move.
+    QTRY_VERIFY_WITH_TIMEOUT(m_source->canReadLine(), 3000);
+    QVERIFY(QString::fromUtf8(m_source->readLine()).trimmed() != u"move"_s);
+    if (!escape)
+        QVERIFY(waitForLog(u"drop outside the wheel: refused"_s));
+    QVERIFY(waitForLog(u"the catcher closed"_s));
+    QTRY_COMPARE(wheelPosition(), QString());
+    QTest::qWait(300);
+    QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files),
+             QStringList({"one.srt", "three.srt", "two.srt"}));
 }
 
 QTEST_MAIN(TestGesture)

@@ -128,25 +128,6 @@ struct Terminal
     }
 };
 
-// Live processes anywhere whose command line names `folder`.
-int processesUsing(const QString& folder)
-{
-    int count = 0;
-    const QByteArray needle = QFile::encodeName(folder);
-    for (const QString& entry : QDir(u"/proc"_s).entryList(QDir::Dirs)) {
-        bool isProcess = false;
-        const int pid = entry.toInt(&isProcess);
-        if (!isProcess || pid == ::getpid())
-            continue;
-        const QByteArray stat = TestSupport::readFile(u"/proc/%1/stat"_s.arg(pid));
-        if (stat.mid(stat.lastIndexOf(')') + 2, 1) == "Z")
-            continue;
-        if (TestSupport::readFile(u"/proc/%1/cmdline"_s.arg(pid)).contains(needle))
-            ++count;
-    }
-    return count;
-}
-
 } // namespace
 
 // Progress reports and cancelling, on real ffmpeg, real files and the real
@@ -304,7 +285,7 @@ void TestProgress::terminalShowsProgressAndCtrlCCancels()
     QCOMPARE(terminal.exitStatus(), 130);
     QVERIFY(!terminal.screen.contains("error"));
     QCOMPARE(TestSupport::namesIn(dir.path()), QStringList{u"talk.mov"_s});
-    QCOMPARE(processesUsing(dir.path()), 0);
+    QCOMPARE(TestSupport::processesNaming(dir.path()), QList<int>());
 }
 
 void TestProgress::withoutATerminalOnlyResultsArePrinted()

@@ -10,6 +10,7 @@
 #include <QProcess>
 #include <sys/mount.h>
 #include <sys/resource.h>
+#include <unistd.h>
 
 using namespace Qt::StringLiterals;
 
@@ -174,6 +175,24 @@ QList<int> runningChildrenOf(int parent)
             children.append(pid);
     }
     return children;
+}
+
+QList<int> processesNaming(const QString& folder)
+{
+    QList<int> found;
+    const QByteArray needle = QFile::encodeName(folder);
+    for (const QString& entry : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
+        bool isProcess = false;
+        const int pid = entry.toInt(&isProcess);
+        if (!isProcess || pid == ::getpid())
+            continue;
+        const QByteArray stat = readFile(QStringLiteral("/proc/%1/stat").arg(pid));
+        if (stat.mid(stat.lastIndexOf(')') + 2, 1) == "Z")
+            continue;
+        if (readFile(QStringLiteral("/proc/%1/cmdline").arg(pid)).contains(needle))
+            found.append(pid);
+    }
+    return found;
 }
 
 QStringList namesIn(const QString& folder)

@@ -108,6 +108,10 @@ private:
 // have ended, are left out).
 QList<int> runningChildrenOf(int parent);
 
+// The processes anywhere that still run and whose command line names
+// `folder` (this one left out).
+QList<int> processesNaming(const QString& folder);
+
 // The names in a folder, hidden ones included, sorted.
 QStringList namesIn(const QString& folder);
 

@@ -1,3 +1,4 @@
+#include "support/TestPlatform.h"
 #include "core/Settings.h"
 #include "support/TestSupport.h"
 #include "ui/wheel/DragWatcher.h"
@@ -68,6 +69,7 @@ private:
 
 void TestDragWatcher::initTestCase()
 {
+    TestPlatform::install();
     m_home =
         std::make_unique<TestSupport::ScopedEnv>("XDG_CONFIG_HOME", m_config.path().toLocal8Bit());
     Settings::shared().registerDefaults();
@@ -106,9 +108,9 @@ void TestDragWatcher::triggerKeys()
     m_state.pointer.modifiers = flag(ModifierKey::shift);
     poll();
     poll(); // still held: nothing new
-    m_state.pointer.modifiers |= flag(ModifierKey::command);
+    m_state.pointer.modifiers |= flag(ModifierKey::super);
     poll();
-    m_state.pointer.modifiers = flag(ModifierKey::command);
+    m_state.pointer.modifiers = flag(ModifierKey::super);
     poll();
     m_state.pointer.modifiers |= flag(ModifierKey::shift);
     poll();
@@ -126,8 +128,8 @@ void TestDragWatcher::keysHeldWhenTheDragStarts_data()
     QTest::addColumn<QString>("opens");
     QTest::newRow("Shift opens at once") << int(flag(ModifierKey::shift)) << u"convert"_s;
     QTest::newRow("Ctrl opens at once") << int(flag(ModifierKey::control)) << u"actions"_s;
-    QTest::newRow("Super waits") << int(flag(ModifierKey::command)) << u""_s;
-    QTest::newRow("Alt waits") << int(flag(ModifierKey::option)) << u""_s;
+    QTest::newRow("Super waits") << int(flag(ModifierKey::super)) << u""_s;
+    QTest::newRow("Alt waits") << int(flag(ModifierKey::alt)) << u""_s;
 }
 
 void TestDragWatcher::keysHeldWhenTheDragStarts()
@@ -137,10 +139,10 @@ void TestDragWatcher::keysHeldWhenTheDragStarts()
     startDrag(ModifierKey::Flags(held));
     poll();
     QCOMPARE(shownModes(), opens.isEmpty() ? QStringList() : QStringList{opens});
-    if (held == int(flag(ModifierKey::command))) {
+    if (held == int(flag(ModifierKey::super))) {
         m_state.pointer.modifiers = 0;
         poll();
-        m_state.pointer.modifiers = flag(ModifierKey::command);
+        m_state.pointer.modifiers = flag(ModifierKey::super);
         poll();
         QCOMPARE(shownModes(), QStringList{u"tools"_s});
     }
@@ -190,11 +192,20 @@ void TestDragWatcher::modeForKeys_data()
     QTest::newRow("two keys at once: earlier mode wins")
         << defaults << int(flag(ModifierKey::control) | flag(ModifierKey::shift)) << u"convert"_s;
     QTest::newRow("Alt assigned twice: convert wins")
-        << QStringList{"option", "option", "control"} << int(flag(ModifierKey::option))
+        << QStringList{"option", "option", "control"} << int(flag(ModifierKey::alt))
         << u"convert"_s;
     QTest::newRow("unknown word is Shift") << QStringList{"hyper", "command", "control"}
                                            << int(flag(ModifierKey::shift)) << u"convert"_s;
-    QTest::newRow("unassigned key") << defaults << int(flag(ModifierKey::option)) << u""_s;
+    QTest::newRow("unassigned key") << defaults << int(flag(ModifierKey::alt)) << u""_s;
+    // Files written before the keys were named for Linux say command and option.
+    QTest::newRow("Super stored as command")
+        << QStringList{"shift", "command", "control"} << int(flag(ModifierKey::super)) << u"tools"_s;
+    QTest::newRow("Alt stored as option")
+        << QStringList{"shift", "command", "option"} << int(flag(ModifierKey::alt)) << u"actions"_s;
+    QTest::newRow("Super stored as super")
+        << QStringList{"shift", "super", "control"} << int(flag(ModifierKey::super)) << u"tools"_s;
+    QTest::newRow("Alt stored as alt")
+        << QStringList{"alt", "super", "control"} << int(flag(ModifierKey::alt)) << u"convert"_s;
 }
 
 void TestDragWatcher::modeForKeys()

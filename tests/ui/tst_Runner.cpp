@@ -1,3 +1,4 @@
+#include "support/TestPlatform.h"
 #include "base/Errors.h"
 #include "core/Ask.h"
 #include "core/Deps.h"
@@ -116,6 +117,8 @@ private Q_SLOTS:
     void notifications_data();
     void notifications();
     void clickingANotificationReportsItsFiles();
+    void soundAndRevealFollowTheSettings_data();
+    void soundAndRevealFollowTheSettings();
     void emptyFileListDoesNothing();
     void setupHelp_data();
     void setupHelp();
@@ -130,10 +133,12 @@ private:
     QTemporaryDir m_config;
     std::unique_ptr<TestSupport::ScopedEnv> m_home;
     FakeNotifications m_server;
+    TestPlatform* m_platform = nullptr;
 };
 
 void TestRunner::initTestCase()
 {
+    m_platform = &TestPlatform::install();
     m_home =
         std::make_unique<TestSupport::ScopedEnv>("XDG_CONFIG_HOME", m_config.path().toLocal8Bit());
     Settings::shared().registerDefaults();
@@ -146,7 +151,7 @@ void TestRunner::initTestCase()
         server.registerObject(u"/org/freedesktop/Notifications"_s, &m_server,
                               QDBusConnection::ExportAllSlots | QDBusConnection::ExportAllSignals));
     QVERIFY(server.registerService(u"org.freedesktop.Notifications"_s));
-    QVERIFY(Notifier::shared().isAvailable());
+    QVERIFY(Platform::shared().notifier()->isAvailable());
 }
 
 void TestRunner::init()
@@ -214,7 +219,7 @@ void TestRunner::notifications()
 
 void TestRunner::clickingANotificationReportsItsFiles()
 {
-    QSignalSpy activated(&Notifier::shared(), &Notifier::activated);
+    QSignalSpy activated(Platform::shared().notifier(), &Notifier::activated);
     const QStringList results = {u"/tmp/a.png"_s, u"/tmp/b.png"_s};
     Runner::shared().execute(working(u"PNG"_s, results), {u"/in"_s});
     QTRY_COMPARE(m_server.posted.size(), 1);
@@ -222,6 +227,40 @@ void TestRunner::clickingANotificationReportsItsFiles()
     Q_EMIT m_server.ActionInvoked(uint(m_server.posted.size()), u"default"_s);
     QTRY_COMPARE(activated.count(), 1);
     QCOMPARE(activated.first().at(0).toStringList(), results);
+}
+
+void TestRunner::soundAndRevealFollowTheSettings_data()
+{
+    QTest::addColumn<bool>("sound");
+    QTest::addColumn<bool>("reveal");
+    QTest::addColumn<QStringList>("results");
+    const QStringList made = {u"/tmp/a.png"_s, u"/tmp/b.png"_s};
+    QTest::newRow("neither") << false << false << made;
+    QTest::newRow("sound") << true << false << made;
+    QTest::newRow("reveal") << false << true << made;
+    QTest::newRow("both") << true << true << made;
+    QTest::newRow("nothing made to reveal") << true << true << QStringList();
+}
+
+void TestRunner::soundAndRevealFollowTheSettings()
+{
+    QFETCH(bool, sound);
+    QFETCH(bool, reveal);
+    QFETCH(QStringList, results);
+    Settings::shared().set(SettingKeys::notify, false);
+    Settings::shared().set(SettingKeys::sound, sound);
+    Settings::shared().set(SettingKeys::revealAfter, reveal);
+    const int soundsBefore = m_platform->sounds();
+    const qsizetype revealsBefore = m_platform->revealed().size();
+    Runner::shared().execute(working(u"PNG"_s, results), {u"/in"_s});
+    QTRY_VERIFY(!Runner::shared().isBusy());
+    QCOMPARE(m_platform->sounds() - soundsBefore, sound ? 1 : 0);
+    const bool revealed = reveal && !results.isEmpty();
+    QCOMPARE(m_platform->revealed().size() - revealsBefore, revealed ? 1 : 0);
+    if (revealed)
+        QCOMPARE(m_platform->revealed().last(), results);
+    Settings::shared().set(SettingKeys::sound, false);
+    Settings::shared().set(SettingKeys::revealAfter, false);
 }
 
 void TestRunner::emptyFileListDoesNothing()

@@ -1,5 +1,6 @@
 #include "core/Deps.h"
 #include "core/Settings.h"
+#include "support/TestPlatform.h"
 #include "support/TestSupport.h"
 #include "ui/settings/SettingsWindow.h"
 
@@ -110,6 +111,7 @@ private:
 
 void TestSettingsWindow::initTestCase()
 {
+    TestPlatform::install();
     m_home = std::make_unique<ScopedEnv>("XDG_CONFIG_HOME", m_config.path().toLocal8Bit());
     m_toolDirs = std::make_unique<ScopedEnv>("FLINGDIAL_TOOL_DIRS", m_tools.path().toLocal8Bit());
     Settings::shared().registerDefaults();
@@ -157,7 +159,8 @@ void TestSettingsWindow::texts_data()
                                 << QStringList{"ImageMagick", "WebP, AVIF, PSD, SVG",
                                                "Ghostscript", "Stronger PDF compression",
                                                "LibreOffice", "Presentations, ODS and .doc files",
-                                               "JPEG XL",     "JXL pictures"};
+                                               "JPEG XL",     "JXL pictures",
+                                               "OCR",         "Text from scans"};
 }
 
 void TestSettingsWindow::texts()

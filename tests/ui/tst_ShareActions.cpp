@@ -1,3 +1,4 @@
+#include "support/TestPlatform.h"
 #include "base/Errors.h"
 #include "core/NameReservations.h"
 #include "core/Settings.h"
@@ -48,6 +49,7 @@ private:
 
 void TestShareActions::initTestCase()
 {
+    TestPlatform::install();
     m_home = std::make_unique<ScopedEnv>("XDG_CONFIG_HOME", m_config.path().toLocal8Bit());
     Settings::shared().registerDefaults();
 }

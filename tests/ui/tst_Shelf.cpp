@@ -1,3 +1,4 @@
+#include "support/TestPlatform.h"
 #include "converters/image/ImageConverter.h"
 #include "core/NameReservations.h"
 #include "core/Settings.h"
@@ -69,6 +70,7 @@ private:
 
 void TestShelf::initTestCase()
 {
+    TestPlatform::install();
     m_home =
         std::make_unique<TestSupport::ScopedEnv>("XDG_CONFIG_HOME", m_config.path().toLocal8Bit());
     Settings::shared().registerDefaults();

@@ -1,3 +1,5 @@
+#include "support/TestPlatform.h"
+#include "support/TrayHosts.h"
 #include "core/Job.h"
 #include "core/Settings.h"
 #include "support/TestSupport.h"
@@ -41,10 +43,14 @@ private:
     QTemporaryDir m_config;
     std::unique_ptr<TestSupport::ScopedEnv> m_home;
     std::unique_ptr<TrayApplication> m_delegate;
+    // The panel's tray, there before the program starts.
+    std::unique_ptr<TrayHosts::XEmbedTray> m_panel;
 };
 
 void TestTrayApplication::initTestCase()
 {
+    TestPlatform::install();
+    m_panel = std::make_unique<TrayHosts::XEmbedTray>();
     m_home =
         std::make_unique<TestSupport::ScopedEnv>("XDG_CONFIG_HOME", m_config.path().toLocal8Bit());
     Settings::shared().registerDefaults();

@@ -1,3 +1,4 @@
+#include "support/TestPlatform.h"
 #include "catalog/Catalog.h"
 #include "support/TestSupport.h"
 #include "support/WindowPixels.h"
@@ -96,10 +97,13 @@ private Q_SLOTS:
 
 private:
     int m_ticks = 0;
+    TestPlatform* m_platform = nullptr;
 };
 
 void TestWheelView::init()
 {
+    if (!m_platform)
+        m_platform = &TestPlatform::install();
     m_ticks = 0;
 }
 

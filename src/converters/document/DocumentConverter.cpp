@@ -84,6 +84,7 @@ ConverterFamily family()
         return targets(from.isEmpty() ? QStringLiteral("docx") : from);
     };
     family.unavailableReason = unavailableReason;
+    family.laysOutText = [](const QString&) { return true; };
     family.convert = [](const QString& file, const QString& target) {
         return QStringList{convert(file, target)};
     };

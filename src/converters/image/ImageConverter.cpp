@@ -6,6 +6,7 @@
 #include "converters/media/MediaCompression.h"
 #include "converters/media/MediaConverter.h"
 #include "converters/media/SizeLimit.h"
+#include "converters/ocr/OcrConverter.h"
 #include "core/Ask.h"
 #include "core/Deps.h"
 #include "core/Engines.h"
@@ -206,6 +207,8 @@ QList<Operation> tools()
         each(tr("Remove Location"), QStringLiteral("location.slash"), removeLocation),
         each(tr("Remove Background"), QStringLiteral("person.crop.rectangle"), removeBackground),
         Operation::allFiles(tr("Merge into PDF"), QStringLiteral("doc.on.doc"), mergeToPdf),
+        OcrConverter::searchablePdf(),
+        OcrConverter::extractText(),
     };
 }
 

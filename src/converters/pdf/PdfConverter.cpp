@@ -4,27 +4,29 @@
 #include "base/FileKind.h"
 #include "base/FileOps.h"
 #include "base/PageName.h"
+#include "base/TextFile.h"
+#include "base/Translate.h"
+#include "converters/ocr/OcrConverter.h"
+#include "converters/pdf/PageHelper.h"
 #include "core/Ask.h"
-#include "core/ChildProcess.h"
 #include "core/Deps.h"
 #include "core/Engines.h"
 #include "core/Job.h"
 #include "core/Output.h"
-#include "core/Plugins.h"
 #include "core/ResultGuard.h"
 #include "core/ScratchDirectory.h"
 #include "core/Settings.h"
 #include "core/Shell.h"
 
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
 #include <QRegularExpression>
 #include <QSet>
-#include <future>
 
 namespace PdfConverter {
+
+FLINGDIAL_TR_CONTEXT(PdfConverter)
 
 namespace {
 
@@ -57,38 +59,36 @@ QString readable(const QString& source, const PdfEngine::Facts& facts,
     return copy;
 }
 
-std::chrono::seconds pageTimeLimit()
-{
-    bool ok = false;
-    const int seconds = qEnvironmentVariableIntValue("FLINGDIAL_PDF_PAGE_TIMEOUT", &ok);
-    return std::chrono::seconds(ok && seconds > 0 ? seconds : 120);
-}
+using PdfPagesProtocol::Mode;
 
-// Draws the pages in a helper process, stopped when a page takes longer
-// than the time limit (poppler can loop for ever on a damaged file).
+// Draws the pages into `folder`, in the helper.
 void drawPages(const QString& pdf, const QString& name, const QString& folder, const QString& stem,
                const QString& extension, int pageCount)
 {
-    const auto helper = Plugins::helper(QStringLiteral("flingdial-pdf-pages"));
-    if (!helper)
-        throw Fail(QStringLiteral("The PDF page renderer is missing. Reinstall Flingdial."));
-    ChildProcess child(
-        *helper, {pdf, folder, stem, extension, QString::number(Settings::shared().jpegQuality())});
-    child.start();
-    // The helper writes a line per page drawn: a page that takes too long is silence.
-    const ChildProcess::Limits limits{std::nullopt, pageTimeLimit()};
-    int drawn = 0;
-    const auto pageDrawn = [&](const QByteArray&) {
-        Job::reportFraction(double(++drawn) / std::max(pageCount, 1));
+    PageHelper helper(
+        Mode::images,
+        {pdf, folder, stem, extension, QString::number(Settings::shared().jpegQuality())}, name);
+    const auto pageDrawn = [&](int drawn) {
+        Job::reportFraction(double(drawn) / std::max(pageCount, 1));
     };
-    if (child.wait(limits, pageDrawn) == ChildProcess::Ending::outOfTime)
-        throw Fail(QStringLiteral("A page of %1 takes too long to draw.").arg(name));
-    if (!child.succeeded()) {
-        const QString complaint = QString::fromUtf8(child.standardError()).trimmed();
-        throw Fail(complaint.startsWith(QLatin1String("error: "))
-                       ? complaint.mid(7)
-                       : QStringLiteral("The pages of %1 can’t be drawn.").arg(name));
+    if (!helper.finish(pageDrawn))
+        throw Fail(tr("A page of %1 takes too long to draw.").arg(name));
+}
+
+// Writes the text of the PDF to `output` as plain text or HTML, in the helper.
+void writeText(Mode mode, const QString& pdf, const QString& name, const QString& output,
+               int pageCount)
+{
+    if (pageCount == 0) {
+        // Nothing for poppler to read; an empty document all the same.
+        TextFile::write(output, mode == Mode::html ? QStringLiteral("<html><body></body></html>")
+                                                   : QString());
+        return;
     }
+    PageHelper helper(mode, {pdf, output}, name);
+    const auto pageRead = [&](int read) { Job::reportFraction(double(read) / pageCount); };
+    if (!helper.finish(pageRead))
+        throw Fail(tr("The text of %1 takes too long to read.").arg(name));
 }
 
 QString asDocument(const QString& source, const QString& target)
@@ -96,8 +96,16 @@ QString asDocument(const QString& source, const QString& target)
     const PdfEngine::Facts facts = checked(source);
     const ScratchDirectory scratch;
     const QString pdf = readable(source, facts, scratch);
-    return ResultGuard::make(Output::candidate(source, QString(), target), [&](const QString& out) {
-        Engines::documents().convert(pdf, target, Output::baseName(source), out);
+    const QString name = fileName(source);
+    const QString wanted = Output::candidate(source, QString(), target);
+    if (target == QLatin1String("txt"))
+        return ResultGuard::make(wanted, [&](const QString& out) {
+            writeText(Mode::text, pdf, name, out, facts.pages);
+        });
+    const QString html = scratch.filePath(QStringLiteral("text.html"));
+    writeText(Mode::html, pdf, name, html, facts.pages);
+    return ResultGuard::make(wanted, [&](const QString& out) {
+        Engines::documents().convert(html, target, Output::baseName(source), out);
     });
 }
 
@@ -111,28 +119,44 @@ QHash<QChar, qsizetype> characters(const QString& text)
     return counts;
 }
 
-// Whether Ghostscript kept what the source had: its pages, its form, and
-// its text (it has been seen to garble Hebrew, Korean and Russian).
-bool keepsEverything(const QHash<QChar, qsizetype>& before, const PdfEngine::Facts& facts,
-                     const QString& made)
+// The characters of a text file the helper wrote.
+QHash<QChar, qsizetype> charactersIn(const QString& path)
 {
-    PdfEngine& engine = Engines::pdf();
-    PdfEngine::Facts after;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        throw Fail::cantRead(path);
+    return characters(QString::fromUtf8(file.readAll()));
+}
+
+// Whether Ghostscript kept what the source had: its pages, its form, and
+// its text (it has been seen to garble Hebrew, Korean and Russian). The
+// source's text is being read by `reading` into `sourceText`; text that
+// can't be read in time can't be checked, so the answer is no.
+bool keepsEverything(const PdfEngine::Facts& facts, PageHelper& reading, const QString& sourceText,
+                     const QString& made, const ScratchDirectory& scratch)
+{
     try {
-        after = engine.open(made);
+        const PdfEngine::Facts after = Engines::pdf().open(made);
+        if (after.pages != facts.pages || (facts.hasForm && !after.hasForm))
+            return false;
+        if (!reading.finish())
+            return false;
+        const QString madeText = scratch.filePath(QStringLiteral("ghostscript.txt"));
+        PageHelper madeReading(Mode::text, {made, madeText}, fileName(made));
+        if (!madeReading.finish())
+            return false;
+        const auto before = charactersIn(sourceText);
+        const auto now = charactersIn(madeText);
+        qsizetype total = 0;
+        qsizetype kept = 0;
+        for (auto it = before.constBegin(); it != before.constEnd(); ++it) {
+            total += it.value();
+            kept += std::min(it.value(), now.value(it.key()));
+        }
+        return total == 0 || kept >= total * 98 / 100;
     } catch (const Fail&) {
         return false;
     }
-    if (after.pages != facts.pages || (facts.hasForm && !after.hasForm))
-        return false;
-    const auto now = characters(Engines::pdfCompressor().text(made));
-    qsizetype total = 0;
-    qsizetype kept = 0;
-    for (auto it = before.constBegin(); it != before.constEnd(); ++it) {
-        total += it.value();
-        kept += std::min(it.value(), now.value(it.key()));
-    }
-    return total == 0 || kept >= total * 98 / 100;
 }
 
 QString compress(const QString& source)
@@ -141,22 +165,24 @@ QString compress(const QString& source)
     const qint64 size = QFileInfo(source).size();
     const ScratchDirectory scratch;
     QString best;
-    if (const auto gs = Deps::ghostscript()) {
+    if (const auto gs = Deps::ghostscript(); gs && facts.pages > 0) {
         // Ghostscript reads % in names as a format: it gets names of ours.
         const QString input = scratch.filePath(QStringLiteral("source.pdf"));
         const QString made = scratch.filePath(QStringLiteral("ghostscript.pdf"));
         if (!QFile::link(source, input))
             FileOps::copy(source, input);
         // The source's text is read while Ghostscript works.
-        auto sourceText = std::async(
-            std::launch::async, [&] { return characters(Engines::pdfCompressor().text(source)); });
+        const QString sourceText = scratch.filePath(QStringLiteral("source.txt"));
+        PageHelper reading(Mode::text, {readable(source, facts, scratch), sourceText},
+                           fileName(source));
         try {
             Shell::run(*gs,
                        {QStringLiteral("-sDEVICE=pdfwrite"), QStringLiteral("-dPDFSETTINGS=/ebook"),
                         QStringLiteral("-dCompatibilityLevel=1.5"), QStringLiteral("-dNOPAUSE"),
                         QStringLiteral("-dBATCH"), QStringLiteral("-dQUIET"),
                         QStringLiteral("-sOutputFile=") + made, input});
-            if (QFileInfo(made).size() < size && keepsEverything(sourceText.get(), facts, made))
+            if (QFileInfo(made).size() < size &&
+                keepsEverything(facts, reading, sourceText, made, scratch))
                 best = made;
         } catch (const Fail&) {
             // The built-in engine takes over.
@@ -169,7 +195,7 @@ QString compress(const QString& source)
             best = made;
     }
     if (best.isEmpty())
-        throw Fail(QStringLiteral("%1 is already as small as it gets.").arg(fileName(source)));
+        throw Fail(tr("%1 is already as small as it gets.").arg(fileName(source)));
     return result(source, QStringLiteral(" compressed"),
                   [&](const QString& out) { FileOps::move(best, out); });
 }
@@ -177,7 +203,7 @@ QString compress(const QString& source)
 QString merge(const QStringList& files)
 {
     if (files.size() < 2)
-        throw Fail(QStringLiteral("Drag two or more PDFs to merge them."));
+        throw Fail(tr("Drag two or more PDFs to merge them."));
     for (const QString& file : files)
         checked(file);
     return result(files.first(), QStringLiteral(" merged"),
@@ -208,13 +234,12 @@ Operation promptingTool(const QString& title, const QString& symbol, bool keep)
     return Operation(title,
                      [keep](const QStringList& files) {
                          const QString answer =
-                             keep ? Ask::text(QStringLiteral("Extract Pages"),
-                                              QStringLiteral("Pages to keep (for example 1-3, 5):"),
+                             keep ? Ask::text(tr("Extract Pages"),
+                                              tr("Pages to keep (for example 1-3, 5):"),
                                               QStringLiteral("1-3, 5"))
-                                  : Ask::text(
-                                        QStringLiteral("Remove Pages"),
-                                        QStringLiteral("Pages to remove (for example 2, 4-6):"),
-                                        QStringLiteral("2, 4-6"));
+                                  : Ask::text(tr("Remove Pages"),
+                                              tr("Pages to remove (for example 2, 4-6):"),
+                                              QStringLiteral("2, 4-6"));
                          QStringList results;
                          for (const QString& file : files)
                              results.append(keepPages(file, answer, keep));
@@ -261,6 +286,7 @@ QList<Operation> tools()
         Operation::perFile(QStringLiteral("Rotate"), QStringLiteral("rotate.right"), rotate),
         promptingTool(QStringLiteral("Extract Pages…"), QStringLiteral("doc.badge.plus"), true),
         promptingTool(QStringLiteral("Remove Pages…"), QStringLiteral("trash"), false),
+        OcrConverter::makeSearchable(),
     };
 }
 
@@ -277,8 +303,7 @@ QList<int> pages(const QString& text, int count)
             last = pageNumber(Ask::trimSpacesAndTabs(parts.last()));
         }
         if (!first || !last || *first < 1 || *first > *last)
-            throw Fail(QStringLiteral("“%1” isn’t a valid page range.")
-                           .arg(Ask::trimSpacesAndTabs(piece)));
+            throw Fail(tr("“%1” isn’t a valid page range.").arg(Ask::trimSpacesAndTabs(piece)));
         // Pages past the end are nothing to select, and never walked.
         for (qint64 page = *first; page <= std::min<qint64>(*last, count); ++page)
             selected.insert(int(page - 1));
@@ -297,7 +322,7 @@ QString keepPages(const QString& file, const QString& spec, bool keep)
         if (listed.contains(index) == keep)
             kept.append(index);
     if (kept.isEmpty())
-        throw Fail(QStringLiteral("No pages would be left."));
+        throw Fail(tr("No pages would be left."));
     return result(file, keep ? QStringLiteral(" extracted") : QStringLiteral(" edited"),
                   [&](const QString& out) { Engines::pdf().keepPages(file, kept, out); });
 }
@@ -312,13 +337,16 @@ QStringList images(const QString& pdf, const QString& extension, const QString& 
     if (facts.pages == 1) {
         drawPages(readablePdf, name, scratch.path(), stem, extension, facts.pages);
         const QString page = scratch.filePath(PageName::of(stem, 1, extension));
+        if (!QFileInfo::exists(page))
+            throw Fail(tr("The page of %1 can’t be drawn.").arg(name));
         return {ResultGuard::make(Output::candidate(namedAfter, QString(), extension),
                                   [&](const QString& out) { FileOps::move(page, out); })};
     }
     ResultGuard folder(Output::directory(namedAfter) + QLatin1Char('/') + stem +
                        QStringLiteral(" pages"));
     folder.makeDirectory();
-    drawPages(readablePdf, name, folder.path(), stem, extension, facts.pages);
+    if (facts.pages > 0)
+        drawPages(readablePdf, name, folder.path(), stem, extension, facts.pages);
     return {folder.commit()};
 }
 
@@ -335,6 +363,11 @@ ConverterFamily family()
     family.kind = FileKind::pdf;
     family.targets = [](const QString&) { return targets(); };
     family.convert = convert;
+    // Page images are drawn by the helper; the text formats are written by
+    // the document engine.
+    family.laysOutText = [](const QString& target) {
+        return target != QLatin1String("jpg") && target != QLatin1String("png");
+    };
     family.tools = tools;
     return family;
 }

@@ -12,7 +12,6 @@
 #include "engines/documents/OdtReader.h"
 #include "engines/documents/OdtWriter.h"
 #include "engines/documents/PdfRenderer.h"
-#include "engines/documents/PdfText.h"
 #include "engines/documents/RtfReader.h"
 #include "engines/documents/RtfWriter.h"
 #include "engines/documents/TextBuilder.h"
@@ -155,8 +154,6 @@ std::unique_ptr<QTextDocument> load(const QString& path)
         return fromHTML(Markdown::html(strictUtf8(path)), path);
     if (key == QLatin1String("epub"))
         return Epub::read(path);
-    if (key == QLatin1String("pdf"))
-        return PdfText::read(path);
     throw Fail(QStringLiteral("This computer can’t open .%1 files.").arg(key));
 }
 

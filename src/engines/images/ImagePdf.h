@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QList>
 #include <QString>
+#include <optional>
 
 // Writes PDF documents whose pages are images, one image filling each page.
 namespace ImagePdf {
@@ -15,6 +16,11 @@ struct Page
     QByteArray data;    // JPEG bytes, or raw 8-bit samples
     bool jpeg = false;
 };
+
+// A JPEG file as a page with its bytes as they are (DCTDecode: lossless,
+// and smaller than decoding and encoding again), when PDF readers draw them
+// as the picture looks: 8-bit grey or colour, upright. Nothing otherwise.
+std::optional<Page> jpegAsItIs(const QString& path);
 
 // Throws Fail ("Can’t save <name>.") when the file can't be written.
 void write(const QList<Page>& pages, const QString& output);

@@ -560,7 +560,9 @@ void VipsImageEngine::process(const QString& input, const QString& output, const
                                height);
         }
         if (request.format == QLatin1String("pdf")) {
-            ImagePdf::write({pdfPage(image, isPhotographic(input))}, output);
+            const auto asItIs =
+                moves || request.fitInto ? std::nullopt : ImagePdf::jpegAsItIs(input);
+            ImagePdf::write({asItIs ? *asItIs : pdfPage(image, isPhotographic(input))}, output);
             return;
         }
         save(image, output, request.format, request.quality, false);
@@ -645,7 +647,9 @@ int VipsImageEngine::writePdf(const QStringList& inputs, const QString& output)
     QList<ImagePdf::Page> pages;
     for (const QString& input : inputs) {
         try {
-            pages.append(pdfPage(open(input, false).autorot(), isPhotographic(input)));
+            const auto asItIs = ImagePdf::jpegAsItIs(input);
+            pages.append(asItIs ? *asItIs
+                                : pdfPage(open(input, false).autorot(), isPhotographic(input)));
         } catch (const Error&) {
             // Unreadable files are left out.
         } catch (const VError&) {

@@ -2,11 +2,7 @@
 
 #include "engines/qpdf/QpdfFiles.h"
 
-#include <QFile>
 #include <QSet>
-#include <poppler/cpp/poppler-document.h>
-#include <poppler/cpp/poppler-global.h>
-#include <poppler/cpp/poppler-page.h>
 #include <qpdf/QPDFPageDocumentHelper.hh>
 #include <qpdf/QPDFPageObjectHelper.hh>
 #include <vips/vips8>
@@ -77,8 +73,6 @@ void recompress(QPDFObjectHandle image, double longest, int quality)
 
 QpdfCompressor::QpdfCompressor()
 {
-    // Damaged files make poppler talk on standard error; our own message says enough.
-    poppler::set_debug_error_function([](const std::string&, void*) {}, nullptr);
     static const bool started = VIPS_INIT("flingdial") == 0;
     Q_UNUSED(started);
 }
@@ -105,22 +99,4 @@ void QpdfCompressor::compress(const QString& source, const QString& output, int 
         writer.setCompressStreams(true);
         writer.setRecompressFlate(true);
     });
-}
-
-QString QpdfCompressor::text(const QString& path)
-{
-    const QByteArray name = QFile::encodeName(path);
-    std::unique_ptr<poppler::document> document(
-        poppler::document::load_from_file(name.toStdString()));
-    if (!document || document->is_locked())
-        return {};
-    QString text;
-    for (int i = 0; i < document->pages(); ++i) {
-        std::unique_ptr<poppler::page> page(document->create_page(i));
-        if (page) {
-            const poppler::byte_array bytes = page->text().to_utf8();
-            text += QString::fromUtf8(bytes.data(), qsizetype(bytes.size()));
-        }
-    }
-    return text;
 }

@@ -5,8 +5,8 @@
 
 #include <QObject>
 
-// Compression with qpdf and libvips, and text checks with poppler, as a
-// plugin of their own so that the other PDF tools load none of them.
+// Compression with qpdf and libvips, as a plugin of its own so that the
+// other PDF tools load neither.
 class QpdfCompressor : public QObject, public EnginePlugin, public PdfCompressor
 {
     Q_OBJECT
@@ -18,5 +18,4 @@ public:
 
     void attach(EngineHost&) override {}
     void compress(const QString& source, const QString& output, int quality) override;
-    QString text(const QString& path) override;
 };

@@ -5,14 +5,14 @@
 
 class QImage;
 
-// Small pictures of what pictures and PDFs hold, made from the file itself.
+// Small pictures of what pictures hold, made from the file itself.
 class PictureThumbnailer
 {
 public:
     virtual ~PictureThumbnailer() = default;
 
-    // The picture, or a PDF's first page, shrunk to fit `pixels` × `pixels`;
-    // a null image for other files or files that can't be read.
+    // The picture shrunk to fit `pixels` × `pixels`; a null image for other
+    // files or files that can't be read.
     virtual QImage thumbnail(const QString& path, int pixels) = 0;
 };
 

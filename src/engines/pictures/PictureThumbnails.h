@@ -5,7 +5,7 @@
 #include <QImage>
 #include <QString>
 
-// Thumbnails drawn from a picture or a PDF's first page.
+// Thumbnails drawn from a picture.
 namespace PictureThumbnails {
 
 QImage of(ImageEngine& images, const QString& path, int pixels);

@@ -6,7 +6,7 @@
 
 #include <QObject>
 
-// Background removal and thumbnails need Qt GUI, poppler and OpenCV: they
+// Background removal and thumbnails need Qt GUI and OpenCV: they
 // live in a plugin of their own, loaded on first use, so that image
 // conversions start without them.
 class PicturesPlugin : public QObject,

@@ -1,6 +1,7 @@
 #include "engines/qpdf/QpdfFiles.h"
 
 #include "base/Errors.h"
+#include "base/Translate.h"
 
 #include <QFileInfo>
 #include <cstdio>
@@ -8,6 +9,8 @@
 #include <qpdf/QPDFPageDocumentHelper.hh>
 
 namespace QpdfFiles {
+
+FLINGDIAL_TR_CONTEXT(QpdfFiles)
 
 namespace {
 
@@ -37,14 +40,21 @@ Loaded load(const QString& path)
                                   size_t(loaded.file->size()), "");
         else
             pdf.processFile(name.constData(), "");
-        // The page tree qpdf builds, never the file's own /Count.
-        QPDFPageDocumentHelper(pdf).getAllPages();
+        // The page tree qpdf builds, never the file's own /Count, which
+        // is put right when it is wrong: other readers trust it.
+        const auto pages = qint64(QPDFPageDocumentHelper(pdf).getAllPages().size());
+        QPDFObjectHandle tree = pdf.getRoot().getKey("/Pages");
+        QPDFObjectHandle count = tree.getKey("/Count");
+        if (tree.isDictionary() && (!count.isInteger() || count.getIntValue() != pages)) {
+            tree.replaceKey("/Count", QPDFObjectHandle::newInteger(pages));
+            loaded.pageCountFixed = true;
+        }
     } catch (const QPDFExc& error) {
         if (error.getErrorCode() == qpdf_e_password)
-            throw Fail(QStringLiteral("%1 is password protected.").arg(fileName(path)));
-        throw Fail(QStringLiteral("Can’t open %1.").arg(fileName(path)));
+            throw Fail(tr("%1 is password protected.").arg(fileName(path)));
+        throw Fail(tr("Can’t open %1.").arg(fileName(path)));
     } catch (const std::exception&) {
-        throw Fail(QStringLiteral("Can’t open %1.").arg(fileName(path)));
+        throw Fail(tr("Can’t open %1.").arg(fileName(path)));
     }
     return loaded;
 }

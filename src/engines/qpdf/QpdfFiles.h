@@ -15,6 +15,8 @@ struct Loaded
 {
     std::unique_ptr<QFile> file;
     std::unique_ptr<QPDF> pdf;
+    // The file's page count was wrong, and has been put right in `pdf`.
+    bool pageCountFixed = false;
     QPDF* operator->() const { return pdf.get(); }
     QPDF& operator*() const { return *pdf; }
 };

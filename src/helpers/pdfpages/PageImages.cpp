@@ -1,17 +1,16 @@
 #include "helpers/pdfpages/PageImages.h"
 
-#include "base/Errors.h"
 #include "base/PageName.h"
+#include "helpers/pdfpages/PagesFailure.h"
+#include "helpers/pdfpages/SourceDocument.h"
 
 #include <QByteArray>
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <atomic>
 #include <cmath>
 #include <mutex>
 #include <poppler/cpp/poppler-document.h>
-#include <poppler/cpp/poppler-global.h>
 #include <poppler/cpp/poppler-image.h>
 #include <poppler/cpp/poppler-page-renderer.h>
 #include <poppler/cpp/poppler-page.h>
@@ -22,15 +21,7 @@ namespace PageImages {
 
 namespace {
 
-std::unique_ptr<poppler::document> open(const QString& path)
-{
-    const QByteArray name = QFile::encodeName(path);
-    std::unique_ptr<poppler::document> document(
-        poppler::document::load_from_file(name.toStdString()));
-    if (!document || document->is_locked())
-        throw Fail(QStringLiteral("Can’t open %1.").arg(QFileInfo(path).fileName()));
-    return document;
-}
+using PdfPagesProtocol::Failure;
 
 // Points to pixels: twice the points, unless that exceeds the limit.
 double resolutionFor(const poppler::page& page)
@@ -70,57 +61,59 @@ QByteArray rgb(const poppler::image& image)
     return out;
 }
 
-void drawPage(poppler::document& document, int index, const Job& job)
+// A page drawn at `dpi` (or the resolution it gets) and written with `write`.
+void drawPage(poppler::document& document, int index, std::optional<double> dpi,
+              const std::function<void(const vips::VImage& picture)>& write)
 {
     std::unique_ptr<poppler::page> page(document.create_page(index));
     if (!page)
-        throw Fail(QStringLiteral("Page %1 of %2 can’t be drawn.")
-                       .arg(index + 1)
-                       .arg(QFileInfo(job.source).fileName()));
+        throw PagesFailure(Failure::page, QString::number(index + 1));
     poppler::page_renderer renderer;
     renderer.set_paper_color(0xffffffff);
     renderer.set_render_hint(poppler::page_renderer::antialiasing, true);
     renderer.set_render_hint(poppler::page_renderer::text_antialiasing, true);
-    const double dpi = resolutionFor(*page);
-    const poppler::image image = renderer.render_page(page.get(), dpi, dpi);
+    const double resolution = dpi.value_or(resolutionFor(*page));
+    const poppler::image image = renderer.render_page(page.get(), resolution, resolution);
     if (!image.is_valid())
-        throw Fail(QStringLiteral("Page %1 of %2 can’t be drawn.")
-                       .arg(index + 1)
-                       .arg(QFileInfo(job.source).fileName()));
+        throw PagesFailure(Failure::page, QString::number(index + 1));
     const QByteArray pixels = rgb(image);
-    const vips::VImage picture =
-        vips::VImage::new_from_memory(const_cast<char*>(pixels.constData()), size_t(pixels.size()),
-                                      image.width(), image.height(), 3, VIPS_FORMAT_UCHAR);
-    const QString path =
-        job.folder + QLatin1Char('/') + PageName::of(job.stem, index + 1, job.extension);
-    const QByteArray name = QFile::encodeName(path);
-    try {
-        if (job.extension == QLatin1String("png"))
-            picture.pngsave(name.constData());
-        else
-            picture.jpegsave(name.constData(), vips::VImage::option()->set("Q", job.quality));
-    } catch (const vips::VError&) {
-        // An image that can't be written fails the whole job: no page is lost quietly.
-        throw Fail::cantSave(path);
-    }
+    write(vips::VImage::new_from_memory(const_cast<char*>(pixels.constData()),
+                                        size_t(pixels.size()), image.width(), image.height(), 3,
+                                        VIPS_FORMAT_UCHAR));
+}
+
+void drawPage(poppler::document& document, int index, const Job& job)
+{
+    drawPage(document, index, std::nullopt, [&](const vips::VImage& picture) {
+        const QString path =
+            job.folder + QLatin1Char('/') + PageName::of(job.stem, index + 1, job.extension);
+        const QByteArray name = QFile::encodeName(path);
+        try {
+            if (job.extension == QLatin1String("png"))
+                picture.pngsave(name.constData());
+            else
+                picture.jpegsave(name.constData(), vips::VImage::option()->set("Q", job.quality));
+        } catch (const vips::VError&) {
+            // An image that can't be written fails the whole job: no page is lost quietly.
+            throw PagesFailure(Failure::save, path);
+        }
+    });
 }
 
 } // namespace
 
 void render(const Job& job, const std::function<void(int page)>& done)
 {
-    // Damaged files make poppler talk on standard error; our own message says enough.
-    poppler::set_debug_error_function([](const std::string&, void*) {}, nullptr);
     if (VIPS_INIT("flingdial") != 0)
-        throw Fail(QStringLiteral("The image engine can’t start."));
-    const int pages = open(job.source)->pages();
+        throw PagesFailure(Failure::engine);
+    const int pages = SourceDocument::open(job.source)->pages();
     const int threads = std::clamp(job.threads, 1, std::max(1, pages));
     std::atomic<int> next{0};
     std::mutex failureMutex;
     std::exception_ptr failure;
     const auto work = [&] {
         try {
-            const auto document = open(job.source);
+            const auto document = SourceDocument::open(job.source);
             for (int index = next++; index < pages && !failure; index = next++) {
                 drawPage(*document, index, job);
                 done(index + 1);
@@ -139,6 +132,26 @@ void render(const Job& job, const std::function<void(int page)>& done)
         worker.join();
     if (failure)
         std::rethrow_exception(failure);
+}
+
+void thumbnail(const QString& source, const QString& output, int pixels)
+{
+    if (VIPS_INIT("flingdial") != 0)
+        throw PagesFailure(Failure::engine);
+    const auto document = SourceDocument::open(source);
+    std::unique_ptr<poppler::page> first(document->create_page(0));
+    if (!first)
+        throw PagesFailure(Failure::page, QStringLiteral("1"));
+    const poppler::rectf box = first->page_rect(poppler::crop_box);
+    const double longest = std::max({std::abs(box.width()), std::abs(box.height()), 1.0});
+    const double dpi = std::clamp(72.0 * pixels / longest, 1.0, 600.0);
+    drawPage(*document, 0, dpi, [&](const vips::VImage& picture) {
+        try {
+            picture.pngsave(QFile::encodeName(output).constData());
+        } catch (const vips::VError&) {
+            throw PagesFailure(Failure::save, output);
+        }
+    });
 }
 
 } // namespace PageImages

@@ -23,7 +23,11 @@ struct Job
 constexpr double pixelLimit = 40e6;
 
 // Draws every page; `done` is told each page's number as it is written,
-// from any thread. Throws Fail.
+// from any thread. Throws PagesFailure.
 void render(const Job& job, const std::function<void(int page)>& done);
+
+// Draws the first page of `source` into the PNG `output`, its longer side
+// `pixels` long. Throws PagesFailure.
+void thumbnail(const QString& source, const QString& output, int pixels);
 
 } // namespace PageImages

@@ -42,8 +42,8 @@ void DBusNotifier::post(const QString& title, const QString& body, const QString
     const QVariantMap hints = {
         {QStringLiteral("desktop-entry"), QStringLiteral("org.flingdial.Flingdial")}};
     notify << QStringLiteral("Flingdial") << uint(0) << QStringLiteral("org.flingdial.Flingdial")
-           << title << body << QStringList{QStringLiteral("default"), QStringLiteral("Show")}
-           << hints << int(-1);
+           << title << body << QStringList{QStringLiteral("default"), tr("Show")} << hints
+           << int(-1);
     // Never wait for the server: the answer carries the id to remember.
     auto* watcher = new QDBusPendingCallWatcher(bus.asyncCall(notify), this);
     connect(watcher, &QDBusPendingCallWatcher::finished, this,
@@ -64,10 +64,4 @@ void DBusNotifier::onActionInvoked(uint id, const QString& action)
 void DBusNotifier::onClosed(uint id, uint)
 {
     m_paths.remove(id);
-}
-
-Notifier& Notifier::shared()
-{
-    static DBusNotifier* notifier = new DBusNotifier(QCoreApplication::instance());
-    return *notifier;
 }

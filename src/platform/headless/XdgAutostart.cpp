@@ -75,8 +75,3 @@ void XdgAutostart::disable()
     if (file.exists() && !file.remove())
         throw SystemError(file.errorString());
 }
-
-std::unique_ptr<Autostart> Autostart::create()
-{
-    return std::make_unique<XdgAutostart>();
-}

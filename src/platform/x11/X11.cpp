@@ -15,6 +15,7 @@ X11Connection::X11Connection()
         return;
     }
     m_connection = connection;
+    m_screenNumber = screenNumber;
     xcb_screen_iterator_t screens = xcb_setup_roots_iterator(xcb_get_setup(connection));
     for (int i = 0; i < screenNumber; ++i)
         xcb_screen_next(&screens);

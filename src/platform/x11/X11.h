@@ -16,6 +16,7 @@ public:
     bool isValid() const { return m_connection != nullptr; }
     xcb_connection_t* get() const { return m_connection; }
     xcb_window_t root() const { return m_root; }
+    int screenNumber() const { return m_screenNumber; }
     xcb_atom_t atom(const char* name) const;
     QString atomName(xcb_atom_t atom) const;
 
@@ -25,4 +26,5 @@ public:
 private:
     xcb_connection_t* m_connection = nullptr;
     xcb_window_t m_root = XCB_NONE;
+    int m_screenNumber = 0;
 };

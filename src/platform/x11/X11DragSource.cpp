@@ -12,21 +12,9 @@ namespace {
 // Long enough for a busy source, short enough not to freeze the poll.
 constexpr int answerTimeoutMs = 1000;
 
-// Main thread only: set by the shelf for the length of its drag.
-QStringList& ownDragFiles()
-{
-    static QStringList files;
-    return files;
-}
-
 } // namespace
 
-void DragSource::setOwnDragFiles(const QStringList& files)
-{
-    ownDragFiles() = files;
-}
-
-X11DragSource::X11DragSource()
+X11DragSource::X11DragSource(const QStringList* ownDragFiles) : m_ownDragFiles(ownDragFiles)
 {
     if (!m_x.isValid())
         return;
@@ -98,9 +86,9 @@ DragSource::Pointer X11DragSource::pointer()
     if (mask & XCB_MOD_MASK_CONTROL)
         result.modifiers |= ModifierKey::flag(ModifierKey::control);
     if (mask & XCB_MOD_MASK_1)
-        result.modifiers |= ModifierKey::flag(ModifierKey::option);
+        result.modifiers |= ModifierKey::flag(ModifierKey::alt);
     if (mask & XCB_MOD_MASK_4)
-        result.modifiers |= ModifierKey::flag(ModifierKey::command);
+        result.modifiers |= ModifierKey::flag(ModifierKey::super);
     return result;
 }
 
@@ -184,8 +172,8 @@ std::optional<QByteArray> X11DragSource::convertSelection(xcb_atom_t target)
 QStringList X11DragSource::files()
 {
     // Our own drag is going on: the window system would ask this very thread.
-    if (!ownDragFiles().isEmpty())
-        return ownDragFiles();
+    if (m_ownDragFiles && !m_ownDragFiles->isEmpty())
+        return *m_ownDragFiles;
     const auto uris = convertSelection(m_x.atom("text/uri-list"));
     return uris ? FileUrls::fromUriList(*uris) : QStringList();
 }
@@ -216,14 +204,4 @@ QStringList X11DragSource::types()
         std::free(reply);
     }
     return names;
-}
-
-std::unique_ptr<DragSource> DragSource::create(QString* why)
-{
-    auto pasteboard = std::make_unique<X11DragSource>();
-    if (pasteboard->isValid())
-        return pasteboard;
-    if (why)
-        *why = X11Connection::unavailableReason();
-    return nullptr;
 }

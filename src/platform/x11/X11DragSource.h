@@ -14,7 +14,8 @@
 class X11DragSource : public DragSource
 {
 public:
-    X11DragSource();
+    // `ownDragFiles` (may be null) lists the files of our own drag, if any.
+    explicit X11DragSource(const QStringList* ownDragFiles = nullptr);
     ~X11DragSource() override;
 
     bool isValid() const;
@@ -31,6 +32,7 @@ private:
     xcb_generic_event_t* waitForEvent(uint8_t type, int milliseconds);
     xcb_window_t selectionOwner();
 
+    const QStringList* m_ownDragFiles;
     X11Connection m_x;
     xcb_window_t m_window = XCB_NONE;
     xcb_atom_t m_selection = XCB_ATOM_NONE;

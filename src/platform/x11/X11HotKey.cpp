@@ -74,13 +74,3 @@ void X11HotKey::readEvents()
         std::free(event);
     }
 }
-
-std::unique_ptr<GlobalHotKey> GlobalHotKey::create(QObject* parent, QString* why)
-{
-    auto hotKey = std::make_unique<X11HotKey>(parent);
-    if (hotKey->isValid())
-        return hotKey;
-    if (why)
-        *why = X11Connection::unavailableReason();
-    return nullptr;
-}

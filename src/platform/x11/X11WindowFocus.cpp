@@ -1,21 +1,9 @@
-#include "platform/WindowFocus.h"
-
-#include "platform/x11/X11.h"
+#include "platform/x11/X11WindowFocus.h"
 
 #include <cstdlib>
 #include <optional>
 
-namespace WindowFocus {
-
 namespace {
-
-X11Connection& connection()
-{
-    static X11Connection x;
-    return x;
-}
-
-xcb_window_t s_remembered = XCB_NONE;
 
 // The window manager's idea of the active window, when it has one.
 std::optional<xcb_window_t> activeWindow(const X11Connection& x)
@@ -33,9 +21,9 @@ std::optional<xcb_window_t> activeWindow(const X11Connection& x)
 
 } // namespace
 
-void rememberActiveWindow(const QList<quintptr>& own)
+void X11WindowFocus::remember(const QList<quintptr>& own)
 {
-    X11Connection& x = connection();
+    X11Connection& x = m_x;
     if (!x.isValid())
         return;
     std::optional<xcb_window_t> active = activeWindow(x);
@@ -48,44 +36,34 @@ void rememberActiveWindow(const QList<quintptr>& own)
         std::free(focus);
     }
     if (active && *active != XCB_NONE && !own.contains(quintptr(*active)))
-        s_remembered = *active;
+        m_remembered = *active;
 }
 
-void restoreActiveWindow()
+void X11WindowFocus::restore()
 {
-    X11Connection& x = connection();
-    if (!x.isValid() || s_remembered == XCB_NONE)
+    X11Connection& x = m_x;
+    if (!x.isValid() || m_remembered == XCB_NONE)
         return;
     if (activeWindow(x)) {
         xcb_client_message_event_t message{};
         message.response_type = XCB_CLIENT_MESSAGE;
         message.format = 32;
-        message.window = s_remembered;
+        message.window = m_remembered;
         message.type = x.atom("_NET_ACTIVE_WINDOW");
         message.data.data32[0] = 2; // from a pager-like tool: honoured at once
         xcb_send_event(x.get(), 0, x.root(),
                        XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY | XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT,
                        reinterpret_cast<const char*>(&message));
     } else {
-        xcb_set_input_focus(x.get(), XCB_INPUT_FOCUS_POINTER_ROOT, s_remembered, XCB_CURRENT_TIME);
+        xcb_set_input_focus(x.get(), XCB_INPUT_FOCUS_POINTER_ROOT, m_remembered, XCB_CURRENT_TIME);
     }
     xcb_flush(x.get());
-    s_remembered = XCB_NONE;
+    m_remembered = XCB_NONE;
 }
 
-void forgetActiveWindow()
+bool X11WindowFocus::hasCompositor()
 {
-    s_remembered = XCB_NONE;
-}
-
-bool hasRememberedWindow()
-{
-    return s_remembered != XCB_NONE;
-}
-
-bool hasCompositor()
-{
-    X11Connection& x = connection();
+    X11Connection& x = m_x;
     if (!x.isValid())
         return true; // Wayland compositors always blend
     xcb_get_selection_owner_reply_t* owner = xcb_get_selection_owner_reply(
@@ -95,4 +73,14 @@ bool hasCompositor()
     return present;
 }
 
-} // namespace WindowFocus
+quintptr X11WindowFocus::trayManager()
+{
+    if (!m_x.isValid())
+        return 0;
+    const QByteArray name = "_NET_SYSTEM_TRAY_S" + QByteArray::number(m_x.screenNumber());
+    xcb_get_selection_owner_reply_t* owner = xcb_get_selection_owner_reply(
+        m_x.get(), xcb_get_selection_owner(m_x.get(), m_x.atom(name.constData())), nullptr);
+    const quintptr window = owner ? owner->owner : 0;
+    std::free(owner);
+    return window;
+}

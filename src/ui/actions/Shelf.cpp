@@ -1,10 +1,11 @@
 #include "ui/actions/Shelf.h"
 
-#include "platform/DragSource.h"
+#include "platform/Platform.h"
 #include "platform/Thumbnails.h"
-#include "platform/WindowShape.h"
 #include "ui/actions/ShareActions.h"
 #include "ui/drawing/SymbolImages.h"
+#include "ui/drawing/WindowShape.h"
+#include <QImage>
 
 #include <QApplication>
 #include <QCursor>
@@ -102,7 +103,7 @@ Shelf::Shelf(const QStringList& files)
 
     m_close->setGeometry(closeRect);
     m_close->setAutoRaise(true);
-    m_close->setToolTip(QStringLiteral("Close"));
+    m_close->setToolTip(tr("Close"));
     m_close->setIcon(QPixmap::fromImage(SymbolImages::tinted(
         QStringLiteral("xmark.circle.fill"), 15, palette().color(QPalette::PlaceholderText), 2.0)));
     m_close->setIconSize(QSize(15, 15));
@@ -117,7 +118,7 @@ Shelf::Shelf(const QStringList& files)
 QString Shelf::caption() const
 {
     return m_files.size() == 1 ? QFileInfo(m_files.first()).fileName()
-                               : QString::number(m_files.size()) + QStringLiteral(" items");
+                               : tr("%n items", nullptr, int(m_files.size()));
 }
 
 QImage Shelf::picture() const
@@ -140,8 +141,11 @@ void Shelf::loadThumbnail()
     const QPointer<Shelf> self(this);
     const QString file = m_files.first();
     const qreal ratio = devicePixelRatioF();
-    QThreadPool::globalInstance()->start([self, file, ratio] {
-        QImage thumbnail = Thumbnails::of(file, int(pictureSide * ratio));
+    Thumbnails* thumbnails = Platform::shared().thumbnails();
+    if (!thumbnails)
+        return;
+    QThreadPool::globalInstance()->start([self, file, ratio, thumbnails] {
+        QImage thumbnail = thumbnails->of(file, int(pictureSide * ratio));
         if (thumbnail.isNull())
             return;
         thumbnail.setDevicePixelRatio(ratio);
@@ -229,10 +233,10 @@ void Shelf::dragFiles()
     }
     drag->setPixmap(stack);
     drag->setHotSpot(m_downPoint - pictureRect.topLeft());
-    DragSource::setOwnDragFiles(m_files);
+    Platform::shared().setOwnDragFiles(m_files);
     const Qt::DropAction result =
         drag->exec(Qt::CopyAction | Qt::MoveAction | Qt::LinkAction, Qt::CopyAction);
-    DragSource::setOwnDragFiles({});
+    Platform::shared().setOwnDragFiles({});
     m_dragging = false;
     QTimer::singleShot(60000, drag, &QObject::deleteLater);
     if (result == Qt::MoveAction || !anyFileLeft())

@@ -21,6 +21,7 @@ const QHash<QString, QString>& table()
         {QStringLiteral("waveform"), QStringLiteral("audio-x-generic")},
         {QStringLiteral("doc.richtext"), QStringLiteral("x-office-document")},
         {QStringLiteral("doc.text"), QStringLiteral("text-x-generic")},
+        {QStringLiteral("doc.text.magnifyingglass"), QStringLiteral("edit-find")},
         {QStringLiteral("doc"), QStringLiteral("x-office-document")},
         {QStringLiteral("text.alignleft"), QStringLiteral("format-justify-left")},
         {QStringLiteral("number"), QStringLiteral("view-list-ordered")},

@@ -8,6 +8,7 @@
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QLabel>
+#include <QLocale>
 #include <QPushButton>
 #include <QVBoxLayout>
 #include <functional>
@@ -18,21 +19,34 @@ namespace {
 struct Component
 {
     const char* name;
-    const char* description;
+    QString description;
     std::function<std::optional<QString>()> find;
-    const char* install;
+    QString install;
 };
 
-const QList<Component>& components()
+// OCR's row names the package of the desktop's language when it is missing.
+Component ocr()
 {
-    static const QList<Component> list = {
-        {"ImageMagick", "WebP, AVIF, PSD, SVG", Deps::imageMagick, Deps::imageMagickInstall},
-        {"Ghostscript", "Stronger PDF compression", Deps::ghostscript, Deps::ghostscriptInstall},
-        {"LibreOffice", "Presentations, ODS and .doc files", Deps::libreOffice,
+    QString description = ComponentsPane::tr("Text from scans");
+    if (const auto package = Deps::missingOcrLanguage())
+        description = ComponentsPane::tr("Text from scans. For %1: %2")
+                          .arg(QLocale::system().nativeLanguageName(), *package);
+    return {"OCR", description, [] { return Deps::ocrWithDesktopLanguage(); },
+            Deps::ocrInstallCommand()};
+}
+
+QList<Component> components()
+{
+    return {
+        {"ImageMagick", ComponentsPane::tr("WebP, AVIF, PSD, SVG"), Deps::imageMagick,
+         Deps::imageMagickInstall},
+        {"Ghostscript", ComponentsPane::tr("Stronger PDF compression"), Deps::ghostscript,
+         Deps::ghostscriptInstall},
+        {"LibreOffice", ComponentsPane::tr("Presentations, ODS and .doc files"), Deps::libreOffice,
          Deps::libreOfficeInstall},
-        {"JPEG XL", "JXL pictures", Deps::jpegXl, Deps::jpegXlInstall},
+        {"JPEG XL", ComponentsPane::tr("JXL pictures"), Deps::jpegXl, Deps::jpegXlInstall},
+        ocr(),
     };
-    return list;
 }
 
 QWidget* status(const Component& component, QWidget* parent)
@@ -44,8 +58,8 @@ QWidget* status(const Component& component, QWidget* parent)
             QStringLiteral("checkmark.circle.fill"), 18, QColor(0x2e, 0xc2, 0x7e), 2.0)));
         return check;
     }
-    auto* copy = new QPushButton(QStringLiteral("Copy Command"), parent);
-    const QString command = QString::fromLatin1(component.install);
+    auto* copy = new QPushButton(ComponentsPane::tr("Copy Command"), parent);
+    const QString command = component.install;
     QObject::connect(copy, &QPushButton::clicked, copy,
                      [command] { QGuiApplication::clipboard()->setText(command); });
     return copy;
@@ -56,13 +70,13 @@ QWidget* status(const Component& component, QWidget* parent)
 ComponentsPane::ComponentsPane(QWidget* parent) : QWidget(parent)
 {
     auto* layout = new QVBoxLayout(this);
-    auto* group = new QGroupBox(QStringLiteral("Extra tools"), this);
+    auto* group = new QGroupBox(tr("Extra tools"), this);
     m_rows = new QVBoxLayout(group);
     layout->addWidget(group);
-    layout->addWidget(PaneParts::secondary(
-        QStringLiteral("Audio, video, common images, PDF, documents, EPUB, CSV, "
-                       "subtitles and archives work without installing anything."),
-        this));
+    layout->addWidget(
+        PaneParts::secondary(tr("Audio, video, common images, PDF, documents, EPUB, CSV, "
+                                "subtitles and archives work without installing anything."),
+                             this));
     layout->addStretch();
     refresh();
 }
@@ -76,8 +90,7 @@ void ComponentsPane::refresh()
     QWidget* group = m_rows->parentWidget();
     for (const Component& component : components()) {
         QWidget* row = PaneParts::row({}, QString::fromLatin1(component.name),
-                                      QString::fromLatin1(component.description),
-                                      status(component, group), group);
+                                      component.description, status(component, group), group);
         row->setObjectName(QString::fromLatin1(component.name));
         m_rows->addWidget(row);
         // A layout shows new children of a visible widget only later, and

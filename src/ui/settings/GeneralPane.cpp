@@ -4,6 +4,7 @@
 #include "core/Log.h"
 #include "core/Settings.h"
 #include "platform/Autostart.h"
+#include "platform/Platform.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -33,34 +34,34 @@ QString abbreviated(const QString& path)
 } // namespace
 
 GeneralPane::GeneralPane(QWidget* parent)
-    : QWidget(parent), m_launchAtLogin(new QCheckBox(QStringLiteral("Open at login"), this)),
+    : QWidget(parent), m_launchAtLogin(new QCheckBox(tr("Open at login"), this)),
       m_saveTo(new QComboBox(this)), m_folderRow(new QWidget(this)), m_folder(new QLabel(this)),
       m_quality(new QSlider(Qt::Horizontal, this)), m_qualityValue(new QLabel(this))
 {
     auto* layout = new QVBoxLayout(this);
     auto* login = new QGroupBox(this);
     (new QVBoxLayout(login))->addWidget(m_launchAtLogin);
-    m_launchAtLogin->setChecked(Autostart::create()->isEnabled());
+    m_launchAtLogin->setChecked(Platform::shared().autostart().isEnabled());
     connect(m_launchAtLogin, &QCheckBox::toggled, this, &GeneralPane::switchLaunchAtLogin);
     layout->addWidget(login);
 
-    auto* results = new QGroupBox(QStringLiteral("Results"), this);
+    auto* results = new QGroupBox(tr("Results"), this);
     auto* form = new QFormLayout(results);
-    m_saveTo->addItem(QStringLiteral("Next to the original"), QStringLiteral("same"));
-    m_saveTo->addItem(QStringLiteral("A folder"), QStringLiteral("custom"));
+    m_saveTo->addItem(tr("Next to the original"), QStringLiteral("same"));
+    m_saveTo->addItem(tr("A folder"), QStringLiteral("custom"));
     connect(m_saveTo, &QComboBox::activated, this, [this] {
         Settings::shared().set(SettingKeys::outputMode, m_saveTo->currentData().toString());
     });
-    form->addRow(QStringLiteral("Save to"), m_saveTo);
+    form->addRow(tr("Save to"), m_saveTo);
 
     auto* folderLayout = new QHBoxLayout(m_folderRow);
     folderLayout->setContentsMargins(0, 0, 0, 0);
     m_folder->setTextInteractionFlags(Qt::TextSelectableByMouse);
     folderLayout->addWidget(m_folder, 1);
-    auto* choose = new QPushButton(QStringLiteral("Choose…"), m_folderRow);
+    auto* choose = new QPushButton(tr("Choose…"), m_folderRow);
     connect(choose, &QPushButton::clicked, this, &GeneralPane::chooseFolder);
     folderLayout->addWidget(choose);
-    form->addRow(QStringLiteral("Folder"), m_folderRow);
+    form->addRow(tr("Folder"), m_folderRow);
 
     auto* qualityRow = new QWidget(results);
     auto* qualityLayout = new QHBoxLayout(qualityRow);
@@ -86,16 +87,14 @@ GeneralPane::GeneralPane(QWidget* parent)
     m_qualityValue->setMinimumWidth(
         m_qualityValue->fontMetrics().horizontalAdvance(QStringLiteral("100")) + 4);
     qualityLayout->addWidget(m_qualityValue);
-    form->addRow(QStringLiteral("Image quality"), qualityRow);
+    form->addRow(tr("Image quality"), qualityRow);
     layout->addWidget(results);
 
-    auto* finished = new QGroupBox(QStringLiteral("When finished"), this);
+    auto* finished = new QGroupBox(tr("When finished"), this);
     auto* finishedLayout = new QVBoxLayout(finished);
-    finishedLayout->addWidget(
-        boundToggle(QStringLiteral("Show in file manager"), SettingKeys::revealAfter));
-    finishedLayout->addWidget(
-        boundToggle(QStringLiteral("Send a notification"), SettingKeys::notify));
-    finishedLayout->addWidget(boundToggle(QStringLiteral("Play a sound"), SettingKeys::sound));
+    finishedLayout->addWidget(boundToggle(tr("Show in file manager"), SettingKeys::revealAfter));
+    finishedLayout->addWidget(boundToggle(tr("Send a notification"), SettingKeys::notify));
+    finishedLayout->addWidget(boundToggle(tr("Play a sound"), SettingKeys::sound));
     layout->addWidget(finished);
     layout->addStretch();
 
@@ -124,7 +123,7 @@ void GeneralPane::refresh()
                              ->labelForField(m_folderRow))
         label->setVisible(custom);
     const QString path = settings.get(SettingKeys::outputPath);
-    m_folder->setText(path.isEmpty() ? QStringLiteral("None") : abbreviated(path));
+    m_folder->setText(path.isEmpty() ? tr("None") : abbreviated(path));
     m_folder->setForegroundRole(path.isEmpty() ? QPalette::PlaceholderText : QPalette::WindowText);
     {
         const QSignalBlocker blocker(m_quality);
@@ -139,7 +138,7 @@ void GeneralPane::refresh()
 
 void GeneralPane::switchLaunchAtLogin(bool on)
 {
-    const auto item = Autostart::create();
+    Autostart* item = &Platform::shared().autostart();
     try {
         if (on)
             item->enable();
@@ -151,8 +150,8 @@ void GeneralPane::switchLaunchAtLogin(bool on)
         qCWarning(lcApp, "open at login couldn’t be switched: %s", qUtf8Printable(why));
         const QSignalBlocker blocker(m_launchAtLogin);
         m_launchAtLogin->setChecked(item->isEnabled());
-        auto* box = new QMessageBox(QMessageBox::Warning, QStringLiteral("Open at Login"), why,
-                                    QMessageBox::Ok, this);
+        auto* box =
+            new QMessageBox(QMessageBox::Warning, tr("Open at Login"), why, QMessageBox::Ok, this);
         box->setAttribute(Qt::WA_DeleteOnClose);
         box->open();
     }
@@ -160,9 +159,8 @@ void GeneralPane::switchLaunchAtLogin(bool on)
 
 void GeneralPane::chooseFolder()
 {
-    const QString folder =
-        QFileDialog::getExistingDirectory(this, QStringLiteral("Choose a folder for results"),
-                                          Settings::shared().get(SettingKeys::outputPath));
+    const QString folder = QFileDialog::getExistingDirectory(
+        this, tr("Choose a folder for results"), Settings::shared().get(SettingKeys::outputPath));
     if (!folder.isEmpty())
         Settings::shared().set(SettingKeys::outputPath, folder);
 }

@@ -20,9 +20,12 @@ struct SetInfo
 };
 
 const SetInfo setInfo[] = {
-    {"arrow.triangle.2.circlepath", "Change format: PNG to JPG, MOV to MP4, DOCX to PDF…"},
-    {"wrench.and.screwdriver", "Compress, resize, trim, split, merge…"},
-    {"square.and.arrow.up", "Send to Device, Shelf, Copy, Move, Copy Path, Terminal"},
+    {"arrow.triangle.2.circlepath",
+     QT_TRANSLATE_NOOP("GuidePane", "Change format: PNG to JPG, MOV to MP4, DOCX to PDF…")},
+    {"wrench.and.screwdriver",
+     QT_TRANSLATE_NOOP("GuidePane", "Compress, resize, trim, split, merge…")},
+    {"square.and.arrow.up",
+     QT_TRANSLATE_NOOP("GuidePane", "Send to Device, Shelf, Copy, Move, Copy Path, Terminal")},
 };
 
 } // namespace
@@ -39,7 +42,7 @@ GuidePane::GuidePane(QWidget* parent) : QWidget(parent)
     icon->setPixmap(QPixmap::fromImage(image));
     icon->setAlignment(Qt::AlignCenter);
     headerLayout->addWidget(icon);
-    auto* headline = new QLabel(QStringLiteral("Drag, press a key, drop"), header);
+    auto* headline = new QLabel(tr("Drag, press a key, drop"), header);
     QFont big = headline->font();
     big.setPointSizeF(big.pointSizeF() * 1.4);
     big.setBold(true);
@@ -47,9 +50,8 @@ GuidePane::GuidePane(QWidget* parent) : QWidget(parent)
     headline->setAlignment(Qt::AlignCenter);
     headerLayout->addWidget(headline);
     auto* intro = PaneParts::secondary(
-        QStringLiteral("Start dragging a file and, while holding the mouse button, press a key. A "
-                       "wheel appears "
-                       "under the pointer: drop the file on the option you want."),
+        tr("Start dragging a file and, while holding the mouse button, press a key. A wheel "
+           "appears under the pointer: drop the file on the option you want."),
         header);
     intro->setAlignment(Qt::AlignCenter);
     headerLayout->addWidget(intro);
@@ -65,22 +67,20 @@ GuidePane::GuidePane(QWidget* parent) : QWidget(parent)
             "QLabel { background: palette(midlight); border-radius: 5px; padding: 2px 8px; }"));
         m_keys.append(key);
         setsLayout->addWidget(PaneParts::row(QString::fromLatin1(info.symbol),
-                                             WheelMode::title(mode),
-                                             QString::fromUtf8(info.caption), key, sets));
+                                             WheelMode::title(mode), tr(info.caption), key, sets));
     }
     layout->addWidget(sets);
 
     auto* notes = new QGroupBox(this);
     auto* notesLayout = new QVBoxLayout(notes);
-    m_hotKeyLine =
-        PaneParts::symbolLine(QStringLiteral("keyboard"),
-                              QStringLiteral("Copy files in your file manager and press "
-                                             "Ctrl+Alt+Space to open the wheel from the keyboard."),
-                              notes);
+    m_hotKeyLine = PaneParts::symbolLine(QStringLiteral("keyboard"),
+                                         tr("Copy files in your file manager and press "
+                                            "Ctrl+Alt+Space to open the wheel from the keyboard."),
+                                         notes);
     notesLayout->addWidget(m_hotKeyLine);
     notesLayout->addWidget(PaneParts::symbolLine(
         QStringLiteral("lock"),
-        QStringLiteral("Everything happens on your computer: no file is ever uploaded."), notes));
+        tr("Everything happens on your computer: no file is ever uploaded."), notes));
     layout->addWidget(notes);
     layout->addStretch();
 

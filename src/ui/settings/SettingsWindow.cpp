@@ -25,10 +25,10 @@ struct TabInfo
 };
 
 constexpr TabInfo tabInfo[] = {
-    {"Welcome", "hand.draw"},
-    {"General", "gearshape"},
-    {"Keyboard", "keyboard"},
-    {"Components", "puzzlepiece.extension"},
+    {QT_TRANSLATE_NOOP("SettingsWindow", "Welcome"), "hand.draw"},
+    {QT_TRANSLATE_NOOP("SettingsWindow", "General"), "gearshape"},
+    {QT_TRANSLATE_NOOP("SettingsWindow", "Keyboard"), "keyboard"},
+    {QT_TRANSLATE_NOOP("SettingsWindow", "Components"), "puzzlepiece.extension"},
 };
 
 } // namespace
@@ -54,7 +54,7 @@ SettingsWindow::SettingsWindow(QWidget* parent)
         const TabInfo& info = tabInfo[index];
         QAction* action = toolbar->addAction(QPixmap::fromImage(SymbolImages::tinted(
                                                  QString::fromLatin1(info.symbol), 24, text, 2.0)),
-                                             QString::fromLatin1(info.title));
+                                             tr(info.title));
         action->setCheckable(true);
         action->setData(index);
         m_tabs->addAction(action);
@@ -81,7 +81,7 @@ void SettingsWindow::select(Tab tab)
     // Components are looked up again each time their pane is shown.
     if (auto* componentsPane = qobject_cast<ComponentsPane*>(current))
         componentsPane->refresh();
-    setWindowTitle(QString::fromLatin1(tabInfo[tab].title));
+    setWindowTitle(tr(tabInfo[tab].title));
     // The window takes the pane's preferred size, 500 wide; it can't be resized.
     const int paneHeight = current->layout() ? current->layout()->heightForWidth(paneWidth) : -1;
     current->setFixedSize(paneWidth, paneHeight > 0 ? paneHeight : current->sizeHint().height());

@@ -6,11 +6,13 @@
 namespace {
 
 constexpr int pollIntervalMs = 1000 / 30;
+// Longer than a drag lasts, shorter than the time until the next one.
+constexpr qint64 quietTimeMs = 30'000;
 
 // Super and Alt held when a drag begins don't open the wheel until they are
 // pressed again; Shift and Ctrl held then open it at once.
 constexpr ModifierKey::Flags seededAtStart =
-    ModifierKey::flag(ModifierKey::command) | ModifierKey::flag(ModifierKey::option);
+    ModifierKey::flag(ModifierKey::super) | ModifierKey::flag(ModifierKey::alt);
 
 } // namespace
 
@@ -39,12 +41,28 @@ void DragWatcher::tick()
         whileIdle(pointer);
 }
 
+bool DragWatcher::hasRecentDrag() const
+{
+    return m_dragging || (m_sinceDragStart.isValid() && m_sinceDragStart.elapsed() < quietTimeMs);
+}
+
+void DragWatcher::forgetDrag()
+{
+    m_sinceDragStart.invalidate();
+}
+
 void DragWatcher::whileIdle(const DragSource::Pointer& pointer)
 {
     const quint64 previous = m_lastChangeCount;
     m_lastChangeCount = m_dragSource->changeCount();
-    if (!pointer.leftButton || m_lastChangeCount == previous)
+    if (m_lastChangeCount == previous)
         return;
+    m_sinceDragStart.start();
+    if (!pointer.leftButton) {
+        // A Wayland session shows X11 clients no button: the drag is marked only.
+        qCInfo(lcApp, "a drag started");
+        return;
+    }
     const QStringList files = m_dragSource->files();
     const QStringList types = m_dragSource->types();
     qCInfo(lcApp, "drag started, %lld file(s), types: %s", static_cast<long long>(files.size()),

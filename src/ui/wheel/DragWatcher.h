@@ -4,6 +4,7 @@
 #include "core/WheelMode.h"
 #include "platform/DragSource.h"
 
+#include <QElapsedTimer>
 #include <QObject>
 #include <QStringList>
 #include <QTimer>
@@ -26,6 +27,15 @@ public:
     void tick();
 
     bool isDragging() const { return m_dragging; }
+    // The files of the drag the watcher follows.
+    const QStringList& files() const { return m_files; }
+
+    // Whether a drag started (its data changed owner) and hasn't been seen
+    // to end. X11 clients in a Wayland session see no button, so there a
+    // drag ends only when forgotten (the catcher closed), when the next one
+    // starts, or after a quiet time.
+    bool hasRecentDrag() const;
+    void forgetDrag();
 
 Q_SIGNALS:
     void showWheel(WheelMode::Mode mode, const QStringList& files);
@@ -37,6 +47,7 @@ private:
 
     std::unique_ptr<DragSource> m_dragSource;
     QTimer m_timer;
+    QElapsedTimer m_sinceDragStart;
     quint64 m_lastChangeCount = 0;
     bool m_dragging = false;
     QStringList m_files;

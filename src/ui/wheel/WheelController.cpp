@@ -1,6 +1,6 @@
 #include "ui/wheel/WheelController.h"
 
-#include "platform/WindowFocus.h"
+#include "platform/Platform.h"
 #include "ui/actions/SliceSets.h"
 #include "ui/wheel/WheelPanel.h"
 #include "ui/wheel/WheelView.h"
@@ -39,11 +39,11 @@ WheelPanel* WheelController::panel()
         m_panel = new WheelPanel;
         WheelView* wheel = m_panel->wheel();
         connect(wheel, &WheelView::chosen, this,
-                [this, wheel](int index) { choose(wheel->items().at(index)); });
+                [this, wheel](int index) { choose(wheel->slices().at(index)); });
         connect(wheel, &WheelView::dropped, this,
                 [this, wheel](int index, const QStringList& dropped) {
-                    if (index < wheel->items().size())
-                        choose(wheel->items().at(index), dropped);
+                    if (index < wheel->slices().size())
+                        choose(wheel->slices().at(index), dropped);
                 });
         connect(wheel, &WheelView::nextModeRequested, this, &WheelController::showNextMode);
         connect(wheel, &WheelView::hideRequested, this, &WheelController::hide);
@@ -59,6 +59,17 @@ bool WheelController::isVisible() const
 
 void WheelController::show(WheelMode::Mode mode, const QStringList& files, bool keyboard)
 {
+    open(mode, files, keyboard, QCursor::pos());
+}
+
+void WheelController::showAt(WheelMode::Mode mode, const QStringList& files, QPoint pointer)
+{
+    open(mode, files, false, pointer);
+}
+
+void WheelController::open(WheelMode::Mode mode, const QStringList& files, bool keyboard,
+                           QPoint pointer)
+{
     m_files = files;
     m_mode = mode;
     m_keyboard = keyboard;
@@ -68,9 +79,9 @@ void WheelController::show(WheelMode::Mode mode, const QStringList& files, bool 
     wheel->configure(mode, SliceSets::of(mode, files), files);
 
     if (keyboard)
-        WindowFocus::rememberActiveWindow(ownWindows());
+        Platform::shared().rememberActiveWindow(ownWindows());
     if (!wheelPanel->isVisible()) {
-        wheelPanel->showAt(QCursor::pos(), keyboard);
+        wheelPanel->showAt(pointer, keyboard);
         if (!keyboard)
             nudgePointer();
     }
@@ -102,7 +113,7 @@ void WheelController::hide()
     m_keyboard = false;
     if (m_panel)
         m_panel->hide();
-    WindowFocus::restoreActiveWindow();
+    Platform::shared().restoreActiveWindow();
 }
 
 void WheelController::dragEnded()

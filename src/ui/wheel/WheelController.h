@@ -4,6 +4,7 @@
 #include "core/WheelMode.h"
 
 #include <QObject>
+#include <QPoint>
 #include <QPointer>
 #include <QStringList>
 
@@ -19,6 +20,9 @@ public:
     static WheelController& shared();
 
     void show(WheelMode::Mode mode, const QStringList& files, bool keyboard);
+    // The drag wheel centred on `pointer` (in a Wayland session the pointer
+    // is known only from the drag).
+    void showAt(WheelMode::Mode mode, const QStringList& files, QPoint pointer);
     // Hides the wheel and reports the operation for `files`, or for the
     // wheel's own files when none are given.
     void choose(const Operation& operation, const QStringList& files = {});
@@ -27,7 +31,6 @@ public:
     void showNextMode();
 
     bool isVisible() const;
-    bool isKeyboard() const { return m_keyboard; }
     WheelMode::Mode mode() const { return m_mode; }
     const QStringList& files() const { return m_files; }
     WheelPanel* panel();
@@ -41,6 +44,7 @@ protected:
 
 private:
     explicit WheelController(QObject* parent);
+    void open(WheelMode::Mode mode, const QStringList& files, bool keyboard, QPoint pointer);
     void nudgePointer();
 
     QPointer<WheelPanel> m_panel;

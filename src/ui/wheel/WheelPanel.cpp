@@ -1,6 +1,6 @@
 #include "ui/wheel/WheelPanel.h"
 
-#include "platform/WindowShape.h"
+#include "ui/drawing/WindowShape.h"
 #include "ui/wheel/WheelView.h"
 
 #include <QGuiApplication>

@@ -176,14 +176,14 @@ WheelView::WheelView(QWidget* parent) : QWidget(parent)
     setAttribute(Qt::WA_TranslucentBackground);
 }
 
-void WheelView::configure(WheelMode::Mode mode, const QList<Operation>& items,
+void WheelView::configure(WheelMode::Mode mode, const QList<Operation>& slices,
                           const QStringList& files)
 {
     m_mode = mode;
-    m_items = items;
+    m_slices = slices;
     m_labels.clear();
     m_files = files;
-    setHighlighted(m_keyboardMode && !items.isEmpty() ? std::optional(0) : std::nullopt);
+    setHighlighted(m_keyboardMode && !slices.isEmpty() ? std::optional(0) : std::nullopt);
     update();
 }
 
@@ -227,10 +227,10 @@ WheelView::Label WheelView::layOut(const QString& title, int count, const QPaint
 
 const WheelView::Label& WheelView::labelOf(int index) const
 {
-    if (m_labels.size() != m_items.size()) {
+    if (m_labels.size() != m_slices.size()) {
         m_labels.clear();
-        for (const Operation& item : m_items)
-            m_labels.append(layOut(item.title, int(m_items.size()), this));
+        for (const Operation& slice : m_slices)
+            m_labels.append(layOut(slice.title, int(m_slices.size()), this));
     }
     return m_labels.at(index);
 }
@@ -247,7 +247,7 @@ void WheelView::setHighlighted(std::optional<int> index)
 
 void WheelView::moveHighlight(int delta)
 {
-    const int count = int(m_items.size());
+    const int count = int(m_slices.size());
     if (count == 0)
         return;
     const int current = m_highlighted.value_or(delta > 0 ? -1 : 0);
@@ -262,7 +262,7 @@ qreal WheelView::distanceFromCentre(QPointF point) const
 std::optional<int> WheelView::sliceAtWidgetPoint(QPointF point) const
 {
     // Widget points have y down; the wheel's geometry has y up.
-    return sliceAt(int(m_items.size()),
+    return sliceAt(int(m_slices.size()),
                    QPointF(point.x() - centre.x(), (height() - point.y()) - centre.y()));
 }
 
@@ -292,9 +292,9 @@ void WheelView::paintWheel(QPainter& painter) const
     painter.translate(0, side);
     painter.scale(1, -1);
     paintRing(painter);
-    if (m_highlighted && *m_highlighted < m_items.size())
+    if (m_highlighted && *m_highlighted < m_slices.size())
         paintHighlight(painter, *m_highlighted);
-    for (int i = 0; i < m_items.size(); ++i)
+    for (int i = 0; i < m_slices.size(); ++i)
         paintItem(painter, i);
     paintCentre(painter);
     painter.restore();
@@ -306,7 +306,7 @@ void WheelView::paintRing(QPainter& painter) const
     painter.setPen(QPen(colours.separator, 1));
     painter.setBrush(Qt::NoBrush);
     painter.drawEllipse(centre, 169.5, 169.5);
-    const int count = int(m_items.size());
+    const int count = int(m_slices.size());
     if (count < 2)
         return;
     // A divider stops short of any text that reaches it.
@@ -332,16 +332,16 @@ void WheelView::paintRing(QPainter& painter) const
 
 WheelView::ItemText WheelView::itemText(int index) const
 {
-    const int count = int(m_items.size());
+    const int count = int(m_slices.size());
     ItemText text;
     text.anchor = onCircle(anchorRadius, 90 - index * sliceAngle(count));
     text.width = labelWidth(count);
     const Label& label = labelOf(index);
     text.titleHeight = std::ceil(QFontMetricsF(label.font).lineSpacing() * lineHeightMultiple *
                                  label.lines.size());
-    if (m_items.at(index).unavailableReason) {
+    if (m_slices.at(index).unavailableReason) {
         text.noteFont = systemFont(9, QFont::Normal, this);
-        text.noteLines = wrapped(QStringLiteral("Needs install"), text.noteFont, text.width, 2);
+        text.noteLines = wrapped(tr("Needs install"), text.noteFont, text.width, 2);
     }
     return text;
 }
@@ -354,7 +354,7 @@ QPainterPath WheelView::textArea(int index) const
         linesArea(labelOf(index).lines, labelOf(index).font, x, text.anchor.y() - 3);
     area.addPath(
         linesArea(text.noteLines, text.noteFont, x, text.anchor.y() - 4 - text.titleHeight));
-    if (m_items.at(index).symbol)
+    if (m_slices.at(index).symbol)
         area.addRect(QRectF(x - 11, text.anchor.y() + 6, 22, 20));
     return area;
 }
@@ -362,7 +362,7 @@ QPainterPath WheelView::textArea(int index) const
 void WheelView::paintHighlight(QPainter& painter, int index) const
 {
     const QColor accent = coloursOf(palette()).accent;
-    if (m_items.size() == 1) {
+    if (m_slices.size() == 1) {
         QPainterPath ring;
         ring.setFillRule(Qt::OddEvenFill);
         ring.addEllipse(centre, 163, 163);
@@ -370,7 +370,7 @@ void WheelView::paintHighlight(QPainter& painter, int index) const
         painter.fillPath(ring, accent);
         return;
     }
-    const qreal slice = sliceAngle(int(m_items.size()));
+    const qreal slice = sliceAngle(int(m_slices.size()));
     const qreal middle = 90 - index * slice;
     const qreal from = middle + slice / 2 - highlightInset;
     const qreal to = middle - slice / 2 + highlightInset;
@@ -385,7 +385,7 @@ void WheelView::paintHighlight(QPainter& painter, int index) const
 
 void WheelView::paintItem(QPainter& painter, int index) const
 {
-    const Operation& item = m_items.at(index);
+    const Operation& item = m_slices.at(index);
     const Colours colours = coloursOf(palette());
     const bool lit = m_highlighted == index;
     const QColor text = lit                      ? QColor(Qt::white)
@@ -424,17 +424,16 @@ void WheelView::paintCentre(QPainter& painter) const
     }
     drawCentredText(painter, WheelMode::title(m_mode), systemFont(12, QFont::DemiBold, this),
                     colours.label, centre + QPointF(0, -3), 110);
-    const QString name = m_files.size() == 1
-                             ? QFileInfo(m_files.first()).fileName()
-                             : QString::number(m_files.size()) + QStringLiteral(" items");
+    const QString name = m_files.size() == 1 ? QFileInfo(m_files.first()).fileName()
+                                             : tr("%n items", nullptr, int(m_files.size()));
     drawCentredText(painter, name, systemFont(9.5, QFont::Normal, this), colours.secondary,
                     centre + QPointF(0, -18), 92.8);
     for (const WheelMode::Mode mode : WheelMode::all()) {
         painter.setBrush(mode == m_mode ? colours.label : colours.tertiary);
         painter.drawEllipse(centre + QPointF(9 * (int(mode) - 1), -33.5), 2.5, 2.5);
     }
-    if (m_items.isEmpty())
-        drawCentredText(painter, QStringLiteral("No options for these files"),
+    if (m_slices.isEmpty())
+        drawCentredText(painter, tr("No options for these files"),
                         systemFont(11, QFont::Normal, this), colours.secondary,
                         centre + QPointF(0, 111), 200);
 }
@@ -465,7 +464,7 @@ void WheelView::keyPressEvent(QKeyEvent* event)
     switch (event->key()) {
     case Qt::Key_Return:
     case Qt::Key_Enter:
-        if (m_highlighted && *m_highlighted < m_items.size())
+        if (m_highlighted && *m_highlighted < m_slices.size())
             Q_EMIT chosen(*m_highlighted);
         return;
     case Qt::Key_Tab:
@@ -487,7 +486,7 @@ void WheelView::keyPressEvent(QKeyEvent* event)
     }
     bool isNumber = false;
     const int number = event->text().toInt(&isNumber);
-    if (isNumber && number >= 1 && number <= m_items.size()) {
+    if (isNumber && number >= 1 && number <= m_slices.size()) {
         Q_EMIT chosen(number - 1);
         return;
     }

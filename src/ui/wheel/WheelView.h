@@ -25,13 +25,12 @@ public:
 
     explicit WheelView(QWidget* parent = nullptr);
 
-    void configure(WheelMode::Mode mode, const QList<Operation>& items, const QStringList& files);
+    void configure(WheelMode::Mode mode, const QList<Operation>& slices, const QStringList& files);
     void setKeyboardMode(bool on) { m_keyboardMode = on; }
     // The entrance animation's scale about the centre.
     void setScale(qreal scale);
-    bool keyboardMode() const { return m_keyboardMode; }
 
-    const QList<Operation>& items() const { return m_items; }
+    const QList<Operation>& slices() const { return m_slices; }
     std::optional<int> highlighted() const { return m_highlighted; }
 
     // The slice under a point given with y up from the centre, or none.
@@ -100,7 +99,7 @@ private:
     // The area a slice's symbol and texts cover.
     QPainterPath textArea(int index) const;
 
-    QList<Operation> m_items;
+    QList<Operation> m_slices;
     mutable QList<Label> m_labels;
     WheelMode::Mode m_mode = WheelMode::convert;
     QStringList m_files;

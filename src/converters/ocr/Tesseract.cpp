@@ -1,0 +1,57 @@
+#include "converters/ocr/Tesseract.h"
+
+#include "base/Errors.h"
+#include "base/Translate.h"
+#include "core/ChildProcess.h"
+#include "core/Deps.h"
+
+#include <QProcessEnvironment>
+
+namespace Tesseract {
+FLINGDIAL_TR_CONTEXT(Tesseract)
+
+QString languages()
+{
+    if (const auto reason = Deps::ocrReason())
+        throw Fail(*reason);
+    const QString chosen = Deps::defaultOcrLanguages();
+    return chosen.isEmpty() ? Deps::ocrLanguages().join(QLatin1Char('+')) : chosen;
+}
+
+Hocr::Page read(const Request& request)
+{
+    const auto program = Deps::tesseract();
+    const auto data = Deps::tessdataFolder();
+    if (!program || !data)
+        throw Fail(Deps::ocrReason().value_or(tr("Text recognition needs Tesseract.")));
+    QStringList arguments = {
+        request.picture, QStringLiteral("stdout"), QStringLiteral("--tessdata-dir"),
+        *data,           QStringLiteral("-l"),     request.languages};
+    if (request.dpi)
+        arguments << QStringLiteral("--dpi") << QString::number(qRound(*request.dpi));
+    arguments << QStringLiteral("-c") << QStringLiteral("tessedit_create_hocr=1");
+    ChildProcess child(*program, arguments);
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    // Pages are read side by side, one thread each: tesseract's own threads
+    // only wait for each other on a busy machine.
+    environment.insert(QStringLiteral("OMP_THREAD_LIMIT"), QStringLiteral("1"));
+    child.process().setProcessEnvironment(environment);
+    child.start();
+    if (child.wait({request.timeLimit, std::nullopt}) == ChildProcess::Ending::outOfTime)
+        throw Fail(tr("%1 takes too long to read.").arg(request.what));
+    if (!child.succeeded()) {
+        const QString complaint = QString::fromUtf8(child.standardError()).trimmed().right(400);
+        throw Fail(tr("%1 can’t be read.").arg(request.what) +
+                   (complaint.isEmpty() ? QString() : QLatin1Char('\n') + complaint));
+    }
+    return Hocr::parse(child.standardOutput());
+}
+
+std::chrono::milliseconds pageTimeLimit()
+{
+    bool ok = false;
+    const int seconds = qEnvironmentVariableIntValue("FLINGDIAL_OCR_PAGE_TIMEOUT", &ok);
+    return std::chrono::seconds(ok && seconds > 0 ? seconds : 180);
+}
+
+} // namespace Tesseract

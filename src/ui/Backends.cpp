@@ -1,0 +1,16 @@
+#include "ui/Backends.h"
+
+#include "platform/headless/HeadlessPlatform.h"
+#include "platform/x11/X11Platform.h"
+
+namespace Backends {
+
+std::unique_ptr<Platform> forSession(Session::Kind kind)
+{
+    if (kind == Session::Kind::none)
+        return std::make_unique<HeadlessPlatform>();
+    // Wayland sessions are served through XWayland.
+    return std::make_unique<X11Platform>();
+}
+
+} // namespace Backends

@@ -1,0 +1,9 @@
+#include "support/TestPlatform.h"
+
+TestPlatform& TestPlatform::install()
+{
+    auto platform = std::make_unique<TestPlatform>();
+    TestPlatform& installed = *platform;
+    Platform::install(std::move(platform));
+    return installed;
+}
