@@ -79,6 +79,7 @@ private Q_SLOTS:
     void audioToSize();
     void alreadySmallEnough();
     void toSizeReportsBothPasses();
+    void toSizeCancelledLeavesNothing();
     void tagsTravelWithConversions_data();
     void tagsTravelWithConversions();
     void phoneLocationKeyIsCarried();
@@ -379,6 +380,31 @@ void TestMediaCompression::toSizeReportsBothPasses()
     QVERIFY(std::any_of(fractions.cbegin(), fractions.cend(),
                         [](double f) { return f > 0.3 && f < 0.4; }));
     QCOMPARE(fractions.constLast(), 1.0);
+}
+
+void TestMediaCompression::toSizeCancelledLeavesNothing()
+{
+    const QString file = path(u"take.mp4"_s);
+    ffmpeg(lavfiClip(6) + QStringList{u"-c:v"_s, u"libx264"_s, u"-crf"_s, u"12"_s, file});
+    const QTemporaryDir temporary;
+    const ScopedEnv scratch("TMPDIR", temporary.path().toLocal8Bit());
+    Job job;
+    // The user cancels once the first pass is through.
+    job.setListener([&](const Job::State& state) {
+        if (state.fraction.value_or(0) > 0.3)
+            job.cancel();
+    });
+    const Job::Scope watched(&job);
+    bool cancelled = false;
+    try {
+        MediaCompression::videoToSize(file, 200'000);
+    } catch (const Cancelled&) {
+        cancelled = true;
+    }
+    QVERIFY(cancelled);
+    QCOMPARE(TestSupport::namesIn(m_dir->path()), QStringList{u"take.mp4"_s});
+    // The first pass's log goes with its scratch folder.
+    QCOMPARE(TestSupport::namesIn(temporary.path()), QStringList());
 }
 
 void TestMediaCompression::tagsTravelWithConversions_data()
