@@ -22,3 +22,22 @@ measure() {
   done
   echo "$best_ms $(( best_kb / 1024 ))"
 }
+
+# tree_peak COMMAND… → "ms MB": the wall time of one run and the largest sum
+# of resident memory over the command and its children, sampled every 50 ms
+# (/usr/bin/time sees one process only).
+tree_peak() {
+  local start peak=0 total pid
+  start=$(date +%s%N)
+  "$@" > /dev/null 2>&1 &
+  pid=$!
+  while kill -0 "$pid" 2> /dev/null; do
+    # (ps fails once the command has ended between two looks)
+    total=$({ ps -o rss= --ppid "$pid" -p "$pid" 2> /dev/null || true; } |
+      awk '{ s += $1 } END { print s + 0 }')
+    [ "$total" -gt "$peak" ] && peak=$total
+    sleep 0.05
+  done
+  wait "$pid"
+  echo "$(( ($(date +%s%N) - start) / 1000000 )) $(( peak / 1024 ))"
+}

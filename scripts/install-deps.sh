@@ -35,6 +35,8 @@ packages=(
   python3-gi gir1.2-gtk-3.0
   # the desktop's own settings, read as GNOME does (the terminal)
   libglib2.0-bin gsettings-desktop-schemas
+  # metadata checks (exiftool) and the colour profile inside JPEG XL files
+  libimage-exiftool-perl libjxl-dev
   # headless Wayland sessions for the tests (tests/support/wayland): the
   # compositors with XWayland, grim for sway's screenshots, dconf for the
   # Shell's settings, python3-dbus and libxkbcommon for injected input, acl

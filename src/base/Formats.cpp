@@ -26,6 +26,7 @@ const Row rows[] = {
     {"heic", {"heif"}, Kind::image, "photo"},
     {"tiff", {"tif"}, Kind::image, "photo"},
     {"avif", {}, Kind::image, "photo"},
+    {"jxl", {}, Kind::image, "photo"},
     {"bmp", {}, Kind::image, "photo"},
     {"gif", {}, Kind::image, "photo.stack"},
     {"ico", {}, Kind::image, "doc"},

@@ -151,6 +151,10 @@ int run(const QStringList& arguments, const SliceSet& slices,
         }
         for (const QString& result : results)
             printLine(stdout, result);
+        // Standard output holds only the results' paths.
+        if (chosen->summary)
+            if (const QString summary = chosen->summary(files, results); !summary.isEmpty())
+                printLine(stderr, summary);
         if (afterSuccess)
             afterSuccess();
         return 0;

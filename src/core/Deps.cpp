@@ -92,6 +92,31 @@ std::optional<QString> imageMagick()
     return find(QStringLiteral("convert-im6.q16"));
 }
 
+QString vipsModules()
+{
+    const QByteArray override = qgetenv("FLINGDIAL_VIPS_MODULES_DIR");
+    if (!override.isNull())
+        return QString::fromLocal8Bit(override);
+    const QDir libraries(QStringLiteral(FLINGDIAL_VIPS_LIBDIR));
+    const QStringList modules = libraries.entryList({QStringLiteral("vips-modules-*")}, QDir::Dirs,
+                                                    QDir::Name | QDir::Reversed);
+    return modules.isEmpty() ? QString() : libraries.filePath(modules.first());
+}
+
+std::optional<QString> jpegXl()
+{
+    const QDir modules(vipsModules());
+    const QString module = modules.filePath(QStringLiteral("vips-jxl.so"));
+    // The module and, in the library folder above it, the library it loads.
+    QDir libraries = modules;
+    const bool hasLibraries =
+        libraries.cdUp() &&
+        !libraries.entryList({QStringLiteral("libjxl.so*")}, QDir::Files).isEmpty();
+    if (QFileInfo(module).isFile() && hasLibraries)
+        return module;
+    return std::nullopt;
+}
+
 std::optional<QString> ghostscript()
 {
     return find(QStringLiteral("gs"));
@@ -248,6 +273,14 @@ Component imageMagickRequired()
 {
     return {QStringLiteral("ImageMagick"), QLatin1String(imageMagickInstall),
             tr("ImageMagick is required.\nInstall it with:")};
+}
+
+std::optional<Component> jpegXlReason()
+{
+    if (jpegXl())
+        return std::nullopt;
+    return Component{QStringLiteral("JPEG XL"), QLatin1String(jpegXlInstall),
+                     tr("JPEG XL needs libvips’ JPEG XL module.\nInstall it with:")};
 }
 
 Component libreOfficeNeeded()

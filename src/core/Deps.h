@@ -33,6 +33,11 @@ std::optional<QString> ghostscript();
 // LibreOffice's soffice, also where it sits outside the search path.
 std::optional<QString> libreOffice();
 
+// The folder of libvips' optional format modules; FLINGDIAL_VIPS_MODULES_DIR
+// replaces it, so tests can hide a module.
+QString vipsModules();
+// libvips' JPEG XL module, when it and the libjxl it needs are installed.
+std::optional<QString> jpegXl();
 // Text recognition: tesseract, and the languages it reads.
 std::optional<QString> tesseract();
 // Where its language files are: TESSDATA_PREFIX, else where Debian puts them.
@@ -63,11 +68,14 @@ std::optional<Component> ocrReason(const QLocale& locale = QLocale::system());
 inline constexpr auto imageMagickInstall = "sudo apt install imagemagick";
 inline constexpr auto ghostscriptInstall = "sudo apt install ghostscript";
 inline constexpr auto libreOfficeInstall = "sudo apt install libreoffice";
+inline constexpr auto jpegXlInstall = "sudo apt install libvips42 libjxl0.7";
 
 Component ffmpegMissingReason();
 // FFmpeg as missing, or nothing when it is found.
 std::optional<Component> ffmpegReason();
 Component imageMagickRequired();
+// JPEG XL as missing, or nothing when it can be read and written.
+std::optional<Component> jpegXlReason();
 // LibreOffice, explained as "This needs LibreOffice."
 Component libreOfficeNeeded();
 Component odsNeedsLibreOffice();

@@ -91,7 +91,7 @@ void Runner::execute(const Operation& operation, const QStringList& files)
     m_progressTimer.start();
     m_pool.start([this, id, operation, files, job] {
         const Outcome outcome = attempt(operation, files, job.get());
-        QMetaObject::invokeMethod(this, [this, id, operation, outcome, job] {
+        QMetaObject::invokeMethod(this, [this, id, operation, files, outcome, job] {
             m_work.erase(id);
             --m_active;
             if (m_work.empty())
@@ -103,7 +103,7 @@ void Runner::execute(const Operation& operation, const QStringList& files)
             if (outcome.failure)
                 report(outcome.failure);
             else
-                finish(operation, outcome.results);
+                finish(operation, files, outcome.results);
         });
     });
 }
@@ -187,24 +187,27 @@ QString Runner::notificationTitle(const Operation& operation)
     return title;
 }
 
-QString Runner::notificationBody(const QStringList& results)
+QString Runner::notificationBody(const QStringList& results, const QString& summary)
 {
     const QString what = results.size() == 1 ? QFileInfo(results.first()).fileName()
                                              : tr("%n files", nullptr, int(results.size()));
+    const QString after = summary.isEmpty() ? QString() : QLatin1Char('\n') + summary;
     if (results.isEmpty())
-        return tr("Saved %1").arg(what);
+        return tr("Saved %1").arg(what) + after;
     // Where the results went, the home folder written as ~.
     QString folder = QFileInfo(results.first()).absolutePath();
     const QString home = QDir::homePath();
     if (folder == home || folder.startsWith(home + QLatin1Char('/')))
         folder = QLatin1Char('~') + folder.mid(home.size());
-    return tr("Saved %1 in %2").arg(what, folder);
+    return tr("Saved %1 in %2").arg(what, folder) + after;
 }
 
-void Runner::finish(const Operation& operation, const QStringList& results)
+void Runner::finish(const Operation& operation, const QStringList& files,
+                    const QStringList& results)
 {
     qCInfo(lcApp, "%s done: %s", qUtf8Printable(operation.title),
            qUtf8Printable(results.join(QStringLiteral(", "))));
+    const QString summary = operation.summary ? operation.summary(files, results) : QString();
     const Settings& settings = Settings::shared();
     Platform& platform = Platform::shared();
     if (settings.get(SettingKeys::sound))
@@ -213,7 +216,7 @@ void Runner::finish(const Operation& operation, const QStringList& results)
         platform.fileManager()->reveal(results);
     Notifier* notifier = platform.notifier();
     if (settings.get(SettingKeys::notify) && notifier && notifier->isAvailable())
-        notifier->post(notificationTitle(operation), notificationBody(results), results);
+        notifier->post(notificationTitle(operation), notificationBody(results, summary), results);
 }
 
 void Runner::report(const std::exception_ptr& failure)

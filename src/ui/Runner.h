@@ -45,7 +45,8 @@ public:
 
     // The notification for a finished operation.
     static QString notificationTitle(const Operation& operation);
-    static QString notificationBody(const QStringList& results);
+    // `summary` ("4.2 MB → 1.1 MB") goes on a line of its own.
+    static QString notificationBody(const QStringList& results, const QString& summary = {});
 
 Q_SIGNALS:
     // After every start and every finish of background work.
@@ -56,7 +57,7 @@ Q_SIGNALS:
 private:
     explicit Runner(QObject* parent);
 
-    void finish(const Operation& operation, const QStringList& results);
+    void finish(const Operation& operation, const QStringList& files, const QStringList& results);
     void report(const std::exception_ptr& failure);
     void showSetupHelp(const Component& missing);
 

@@ -86,23 +86,24 @@ void TestCatalog::sliceSets_data()
     QTest::addColumn<QString>("convert");
     QTest::addColumn<QString>("tools");
 
-    const QString imageTools = QStringLiteral("Compress,Half Size,Resize…,Rotate,Flip,Square,Strip "
-                                              "Metadata,Remove Background,Merge into PDF,Make "
-                                              "Searchable PDF,Extract Text");
+    const QString imageTools = QStringLiteral(
+        "Compress,Compress to Size…,Half Size,Resize…,Rotate,Flip,Square,Strip Metadata,Remove "
+        "Location,Remove Background,Merge into PDF,Make Searchable PDF,Extract Text");
     const QString videoTools =
-        u"Compress,Trim…,Extract Audio,Mute,720p,Rotate,Speed 2×,Frame,Merge"_s;
-    const QString audioTools = u"Trim…,Compress,Normalize,Reverse,Mono,Merge"_s;
+        u"Compress,Compress to Size…,Trim…,Extract Audio,Mute,720p,Rotate,Speed 2×,Frame,"
+        "Strip Metadata,Remove Location,Merge"_s;
+    const QString audioTools = u"Trim…,Compress,Compress to Size…,Normalize,Reverse,Mono,Merge"_s;
     const QString pdfTools =
         u"Compress,Merge,Split,Rotate,Extract Pages…,Remove Pages…,Make Searchable"_s;
     const QString zipOnly = u"Compress to ZIP"_s;
     const QString archives = u"ZIP,TAR,GZIP"_s;
 
-    QTest::newRow("several PNG") << u"a.png,b.png"_s << u"JPG,WEBP,HEIC,TIFF,AVIF,BMP,GIF,PDF"_s
+    QTest::newRow("several PNG") << u"a.png,b.png"_s << u"JPG,WEBP,HEIC,TIFF,AVIF,JXL,BMP,GIF,PDF"_s
                                  << imageTools;
-    QTest::newRow("one GIF") << u"a.gif"_s << u"JPG,PNG,WEBP,HEIC,TIFF,AVIF,BMP,PDF,MP4,WEBM"_s
+    QTest::newRow("one GIF") << u"a.gif"_s << u"JPG,PNG,WEBP,HEIC,TIFF,AVIF,JXL,BMP,PDF,MP4,WEBM"_s
                              << imageTools;
-    QTest::newRow("JPG and PNG") << u"a.jpg,b.PNG"_s << u"JPG,PNG,WEBP,HEIC,TIFF,AVIF,BMP,GIF,PDF"_s
-                                 << imageTools;
+    QTest::newRow("JPG and PNG") << u"a.jpg,b.PNG"_s
+                                 << u"JPG,PNG,WEBP,HEIC,TIFF,AVIF,JXL,BMP,GIF,PDF"_s << imageTools;
     QTest::newRow("MOV videos") << u"a.mov,b.mov"_s << u"MP4,MKV,WEBM,AVI,WMV,GIF"_s << videoTools;
     QTest::newRow("WAV audio") << u"a.wav"_s << u"MP3,M4A,FLAC,OGG,OPUS,AIFF,WMA"_s << audioTools;
     QTest::newRow("SRT") << u"a.srt"_s << u"VTT"_s << u"Shift Timing…,Compress to ZIP"_s;
@@ -153,10 +154,12 @@ void TestCatalog::reasons_data()
         << u"a.mov"_s << u""_s << u"convert"_s << all(u"MP4,MKV,WEBM,AVI,WMV,GIF"_s, ffmpeg);
     QTest::newRow("video tools without ffmpeg")
         << u"a.mov"_s << u""_s << u"tools"_s
-        << all(u"Compress,Trim…,Extract Audio,Mute,720p,Rotate,Speed 2×,Frame,Merge"_s, ffmpeg);
+        << all(u"Compress,Compress to Size…,Trim…,Extract Audio,Mute,720p,Rotate,Speed 2×,Frame,"
+               "Strip Metadata,Remove Location,Merge"_s,
+               ffmpeg);
     QTest::newRow("audio tools without ffmpeg")
         << u"a.mp3"_s << u"magick"_s << u"tools"_s
-        << all(u"Trim…,Compress,Normalize,Reverse,Mono,Merge"_s, ffmpeg);
+        << all(u"Trim…,Compress,Compress to Size…,Normalize,Reverse,Mono,Merge"_s, ffmpeg);
     QTest::newRow("video with ffmpeg")
         << u"a.mov"_s << u"ffmpeg"_s << u"convert"_s << QStringList();
     QTest::newRow("GIF with nothing")

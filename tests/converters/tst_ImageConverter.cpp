@@ -48,6 +48,9 @@ bool hasMagic(const QString& path, const QString& format)
         return bytes.startsWith("GIF8");
     if (format == QLatin1String("pdf"))
         return bytes.startsWith("%PDF");
+    if (format == QLatin1String("jxl")) // the box container, or a bare codestream
+        return bytes.startsWith(QByteArray("\0\0\0\x0cJXL \r\n\x87\n", 12)) ||
+               bytes.startsWith("\xff\x0a");
     return false;
 }
 
@@ -123,6 +126,15 @@ int frameCount(const QString& path)
         .toInt();
 }
 
+Operation resizeTool()
+{
+    for (const Operation& tool : ImageConverter::tools()) {
+        if (tool.title == u"Resize…"_s)
+            return tool;
+    }
+    qFatal("no Resize… tool");
+}
+
 } // namespace
 
 // Runs every conversion and tool on pictures the test draws, once with
@@ -183,7 +195,7 @@ void TestImageConverter::initTestCase()
     save(u"webp"_s, "WEBP");
     save(u"ico"_s, "ICO");
     const QString png = m_sources.filePath(u"source.png"_s);
-    for (const char* format : {"gif", "heic", "avif"})
+    for (const char* format : {"gif", "heic", "avif", "jxl"})
         Engines::images().process(
             png, m_sources.filePath(u"source."_s + QLatin1String(format)),
             ImageEngine::Request{QString::fromLatin1(format), 80, {}, false, false, {}});
@@ -225,8 +237,8 @@ void TestImageConverter::everyTargetFromEverySource_data()
     QTest::addColumn<bool>("imageMagick");
     QTest::addColumn<QString>("source");
     for (const bool magick : {true, false}) {
-        for (const char* source :
-             {"png", "jpg", "webp", "heic", "tiff", "avif", "bmp", "gif", "ico", "psd", "svg"}) {
+        for (const char* source : {"png", "jpg", "webp", "heic", "tiff", "avif", "jxl", "bmp",
+                                   "gif", "ico", "psd", "svg"}) {
             QTest::addRow("%s from %s", magick ? "ImageMagick" : "engine", source)
                 << magick << QString::fromLatin1(source);
         }
@@ -323,21 +335,48 @@ void TestImageConverter::framesAndPages()
 
 void TestImageConverter::compressing()
 {
+    // A picture with grain, like a photo, which compression makes smaller.
+    QImage picture = drawing(600, 400).convertToFormat(QImage::Format_RGB32);
+    quint32 seed = 3;
+    for (int y = 0; y < picture.height(); ++y) {
+        for (int x = 0; x < picture.width(); ++x) {
+            seed = seed * 1664525u + 1013904223u;
+            const QRgb pixel = picture.pixel(x, y);
+            const int grain = int(seed >> 28);
+            picture.setPixel(x, y, qRgb(qRed(pixel) ^ grain, qGreen(pixel) ^ grain, qBlue(pixel)));
+        }
+    }
+    const auto saved = [&](const char* format, int quality) {
+        const QString file = path(u"picture."_s + QString::fromLatin1(format).toLower());
+        QFile::remove(file);
+        picture.save(file, format, quality);
+        return file;
+    };
     if (m_hasImageMagick) {
-        const QString png = sources(u"png"_s);
-        const QString out = ImageConverter::compress(png);
+        const QString out = ImageConverter::compress(saved("PNG", -1));
         QCOMPARE(out, path(u"picture compressed.png"_s));
         QVERIFY(hasMagic(out, u"png"_s));
-        const QString webp = ImageConverter::compress(sources(u"webp"_s));
+        const QString webp = ImageConverter::compress(saved("WEBP", 100));
         QCOMPARE(webp, path(u"picture compressed.webp"_s));
     }
     useImageMagick(false);
-    const QString png = sources(u"png"_s);
+    const QString png = saved("PNG", -1);
     const QString jpeg = ImageConverter::compress(png);
     QCOMPARE(jpeg, path(u"picture compressed.jpg"_s));
     QVERIFY(hasMagic(jpeg, u"jpg"_s));
+    QVERIFY(QFileInfo(jpeg).size() < QFileInfo(png).size());
     QCOMPARE(TestSupport::failureOf([&] { ImageConverter::compress(sources(u"webp"_s)); }),
              Deps::imageMagickRequired().text());
+
+    // A result that would be larger is not kept.
+    const QString dot = path(u"dot.png"_s);
+    QImage one(1, 1, QImage::Format_RGB32);
+    one.fill(Qt::red);
+    QVERIFY(one.save(dot));
+    const QStringList before = TestSupport::namesIn(m_dir->path());
+    QCOMPARE(TestSupport::failureOf([&] { ImageConverter::compress(dot); }),
+             u"dot.png is already as small as it gets."_s);
+    QCOMPARE(TestSupport::namesIn(m_dir->path()), before);
 }
 
 void TestImageConverter::resizing()
@@ -361,8 +400,7 @@ void TestImageConverter::resizing()
     QCOMPARE(ImageConverter::pixelSize(ImageConverter::resizeByPercent(dot, 50)), QSize(1, 1));
 
     const TestSupport::ScriptedAnswers answer(" 800 \n");
-    const QList<Operation> tools = ImageConverter::tools();
-    const QStringList resized = tools.at(2).perform({sources(u"png"_s)});
+    const QStringList resized = resizeTool().perform({sources(u"png"_s)});
     QCOMPARE(resized, QStringList{path(u"picture 800px.png"_s)});
     QCOMPARE(ImageConverter::pixelSize(resized.first()), QSize(800, 533));
     QVERIFY_THROWS_EXCEPTION(
@@ -389,8 +427,7 @@ void TestImageConverter::resizeAnswers()
     QCOMPARE(ImageConverter::parseSize(answer).value_or(0), size);
     if (size == 0) {
         const TestSupport::ScriptedAnswers typed(answer.toUtf8() + '\n');
-        QCOMPARE(TestSupport::failureOf(
-                     [&] { ImageConverter::tools().at(2).perform({path(u"any.png"_s)}); }),
+        QCOMPARE(TestSupport::failureOf([&] { resizeTool().perform({path(u"any.png"_s)}); }),
                  u"“%1” isn’t a valid size."_s.arg(answer));
     }
 }
@@ -403,7 +440,7 @@ void TestImageConverter::resizeByAPercentage()
     for (const auto& [typed, percent] :
          {std::pair{"50%\n", 50}, std::pair{" 25 % \n", 25}, std::pair{"+200%\n", 200}}) {
         const TestSupport::ScriptedAnswers answer(typed);
-        const QStringList resized = ImageConverter::tools().at(2).perform({photo});
+        const QStringList resized = resizeTool().perform({photo});
         QCOMPARE(resized.size(), 1);
         QCOMPARE(QFileInfo(resized.first()).fileName(), u"photo %1%.png"_s.arg(percent));
         QCOMPARE(ImageConverter::pixelSize(resized.first()),
@@ -412,7 +449,7 @@ void TestImageConverter::resizeByAPercentage()
     for (const QString& wrong : {u"0%"_s, u"1001%"_s, u"50%%"_s, u"-50%"_s, u"%50"_s, u"12.5%"_s}) {
         QCOMPARE(ImageConverter::parsePercent(wrong), std::nullopt);
         const TestSupport::ScriptedAnswers typed(wrong.toUtf8() + '\n');
-        QCOMPARE(TestSupport::failureOf([&] { ImageConverter::tools().at(2).perform({photo}); }),
+        QCOMPARE(TestSupport::failureOf([&] { resizeTool().perform({photo}); }),
                  u"“%1” isn’t a valid size."_s.arg(wrong));
     }
     QCOMPARE(ImageConverter::parsePercent(u"1000%"_s), 1000);

@@ -1,5 +1,6 @@
 #include "base/Errors.h"
 #include "catalog/Catalog.h"
+#include "converters/media/FFmpeg.h"
 #include "converters/media/MediaConverter.h"
 #include "core/Deps.h"
 #include "core/NameReservations.h"
@@ -363,16 +364,16 @@ void TestMediaConverter::streamListing()
                        "[SAR 1:1 DAR 16:9], 287 kb/s, 29.97 fps, 29.97 tbr, 30k tbn (default)\n"
                        "  Stream #0:1[0x2](und): Audio: aac (LC) (mp4a / 0x6134706D), 48000 Hz, "
                        "stereo, fltp, 128 kb/s (default)\n");
-    const MediaConverter::Streams streams = MediaConverter::parseStreams(listing);
+    const FFmpeg::Streams streams = FFmpeg::parseStreams(listing);
     QCOMPARE(streams.video, u"h264 1920x1080 29.97"_s);
     QCOMPARE(streams.audio, u"aac 48000 stereo"_s);
     QCOMPARE(streams.sampleRate, u"48000"_s);
 
-    const MediaConverter::Streams real = MediaConverter::streams(m_clip);
+    const FFmpeg::Streams real = FFmpeg::streams(m_clip);
     QCOMPARE(real.video, u"h264 320x240 25"_s);
     QCOMPARE(real.audio, u"aac 48000 stereo"_s);
-    QCOMPARE(MediaConverter::streams(m_sound).video, std::nullopt);
-    QCOMPARE(MediaConverter::streams(path(u"missing.mp4"_s)), MediaConverter::Streams());
+    QCOMPARE(FFmpeg::streams(m_sound).video, std::nullopt);
+    QCOMPARE(FFmpeg::streams(path(u"missing.mp4"_s)), FFmpeg::Streams());
 }
 
 void TestMediaConverter::withoutFFmpeg()
@@ -381,7 +382,7 @@ void TestMediaConverter::withoutFFmpeg()
     QCOMPARE(TestSupport::failureOf([&] { MediaConverter::convert(m_clip, u"mkv"_s); }),
              Deps::ffmpegMissingReason().text());
     QVERIFY(!QFileInfo::exists(m_media.filePath(u"clip.mkv"_s)));
-    QCOMPARE(MediaConverter::streams(m_clip), MediaConverter::Streams());
+    QCOMPARE(FFmpeg::streams(m_clip), FFmpeg::Streams());
 }
 
 void TestMediaConverter::failuresKeepEarlierResults()

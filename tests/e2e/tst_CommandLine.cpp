@@ -66,7 +66,7 @@ void TestCommandLine::notFoundListsTheSlices_data()
         << u"No “x” slice. Available: Extract, Compress to ZIP"_s << false;
     QTest::newRow("convert images")
         << QStringList{"convert", "xyz", "a.png", "b.png"}
-        << u"No “xyz” slice. Available: JPG, WEBP, HEIC, TIFF, AVIF, BMP, GIF, PDF"_s << true;
+        << u"No “xyz” slice. Available: JPG, WEBP, HEIC, TIFF, AVIF, JXL, BMP, GIF, PDF"_s << true;
     QTest::newRow("mode in capitals")
         << QStringList{"TOOLS", "Xyz", "a.srt"}
         << u"No “Xyz” slice. Available: Shift Timing…, Compress to ZIP"_s << true;

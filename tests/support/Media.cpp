@@ -75,6 +75,9 @@ Probe probe(const QString& path)
     const QJsonObject format = root.value(u"format"_s).toObject();
     result.duration = format.value(u"duration"_s).toString().toDouble();
     result.formatName = format.value(u"format_name"_s).toString();
+    const QJsonObject tags = format.value(u"tags"_s).toObject();
+    for (auto it = tags.constBegin(); it != tags.constEnd(); ++it)
+        result.tags.insert(it.key().toLower(), it.value().toString());
     return result;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QMap>
 #include <QString>
 #include <QStringList>
 
@@ -23,6 +24,7 @@ struct Probe
     QString sampleFormat;
     double duration = 0;
     QString formatName;
+    QMap<QString, QString> tags; // the file's own, names in lower case
 };
 Probe probe(const QString& path);
 

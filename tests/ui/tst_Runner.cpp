@@ -196,6 +196,9 @@ void TestRunner::notifications_data()
     QTest::newRow("in the home folder")
         << u"JPG"_s << true << QStringList{QDir::homePath() + u"/Pictures/a.jpg"_s}
         << u"Converted to JPG"_s << u"Saved a.jpg in ~/Pictures"_s;
+    QTest::newRow("with what it saved")
+        << u"Compress"_s << false << QStringList{"/tmp/clip compressed.mp4"} << u"Compress"_s
+        << u"Saved clip compressed.mp4 in /tmp\n/in in, /tmp/clip compressed.mp4 out"_s;
     QTest::newRow("nothing made") << u"Compress to ZIP"_s << false << QStringList()
                                   << u"Compress to ZIP"_s << u"Saved 0 files"_s;
 }
@@ -209,6 +212,10 @@ void TestRunner::notifications()
     QFETCH(QString, body);
     Operation operation = working(title, results);
     operation.isConversion = conversion;
+    if (title == QLatin1String("Compress"))
+        operation.withSummary([](const QStringList& files, const QStringList& made) {
+            return u"%1 in, %2 out"_s.arg(files.join(u","_s), made.join(u","_s));
+        });
     Runner::shared().execute(operation, {u"/in"_s});
     QTRY_COMPARE(m_server.posted.size(), 1);
     QCOMPARE(m_server.posted.first().summary, summary);

@@ -1,5 +1,6 @@
-#include "support/TestPlatform.h"
+#include "core/Deps.h"
 #include "core/Settings.h"
+#include "support/TestPlatform.h"
 #include "support/TestSupport.h"
 #include "ui/settings/SettingsWindow.h"
 
@@ -97,6 +98,7 @@ private Q_SLOTS:
     void keyWarningAndHotKeyLine();
     void openAtLoginFallsBack();
     void componentsAreCheckedAgain();
+    void jpegXlShowsWhenAPartIsMissing();
     void noWordAloneOnItsLine_data();
     void noWordAloneOnItsLine();
 
@@ -154,6 +156,7 @@ void TestSettingsWindow::texts_data()
                                 << QStringList{"ImageMagick", "WebP, AVIF, PSD, SVG",
                                                "Ghostscript", "Stronger PDF compression",
                                                "LibreOffice", "Presentations, ODS and .doc files",
+                                               "JPEG XL",     "JXL pictures",
                                                "OCR",         "Text from scans"};
 }
 
@@ -264,6 +267,29 @@ void TestSettingsWindow::componentsAreCheckedAgain()
     verifyRowsVisible(pane);
     QVERIFY(imageMagickRow()->findChild<QLabel*>(u"installed"_s));
     QVERIFY(!withText<QPushButton>(imageMagickRow(), u"Copy Command"_s));
+}
+
+void TestSettingsWindow::jpegXlShowsWhenAPartIsMissing()
+{
+    QWidget* pane = SettingsWindow::shared().pane(SettingsWindow::components);
+    const auto row = [&] { return pane->findChild<QWidget*>(u"JPEG XL"_s); };
+    {
+        // libvips without its JPEG XL module.
+        const QTemporaryDir modules;
+        const TestSupport::ScopedEnv hidden("FLINGDIAL_VIPS_MODULES_DIR",
+                                            modules.filePath(u"vips-modules"_s).toLocal8Bit());
+        SettingsWindow::shared().show(SettingsWindow::general);
+        SettingsWindow::shared().show(SettingsWindow::components);
+        QPushButton* copy = withText<QPushButton>(row(), u"Copy Command"_s);
+        QVERIFY(copy);
+        copy->click();
+        QCOMPARE(QGuiApplication::clipboard()->text(), u"sudo apt install libvips42 libjxl0.7"_s);
+    }
+    if (!Deps::jpegXl())
+        QSKIP("libvips' JPEG XL module is not installed");
+    SettingsWindow::shared().show(SettingsWindow::general);
+    SettingsWindow::shared().show(SettingsWindow::components);
+    QVERIFY(row()->findChild<QLabel*>(u"installed"_s));
 }
 
 void TestSettingsWindow::noWordAloneOnItsLine_data()

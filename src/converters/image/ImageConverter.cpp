@@ -3,7 +3,9 @@
 #include "base/Errors.h"
 #include "base/FileKind.h"
 #include "base/Translate.h"
+#include "converters/media/MediaCompression.h"
 #include "converters/media/MediaConverter.h"
+#include "converters/media/SizeLimit.h"
 #include "converters/ocr/OcrConverter.h"
 #include "core/Ask.h"
 #include "core/Deps.h"
@@ -51,7 +53,7 @@ void refuseOversized(const QString& input, bool allFrames)
         return;
     const int frames = engine.frameCount(input);
     if (double(size->width()) * size->height() * frames > ImageEngine::pixelLimit)
-        throw Fail(QStringLiteral("%1 has more pixels than can be opened (%2 frames of %3 × %4).")
+        throw Fail(tr("%1 has more pixels than can be opened (%2 frames of %3 × %4).")
                        .arg(fileName(input))
                        .arg(frames)
                        .arg(size->width())
@@ -80,7 +82,7 @@ void magick(const QString& program, const QString& input, const QStringList& opt
         // the file the user knows.
         QString words = failure.message().section(QLatin1Char('\n'), 1);
         words.replace(link, input);
-        throw Fail(QStringLiteral("ImageMagick couldn’t convert %1.").arg(fileName(input)) +
+        throw Fail(tr("ImageMagick couldn’t convert %1.").arg(fileName(input)) +
                    (words.isEmpty() ? QString() : QLatin1Char('\n') + words));
     }
 }
@@ -121,6 +123,15 @@ QStringList depthKept(const QString& file)
     return {QStringLiteral("-depth"), QString::number(*depth > 8 ? 16 : 8)};
 }
 
+// What a tool takes of memory for a picture: ImageMagick holds it at 16
+// bits a channel, and the result beside it.
+qint64 toolMemoryNeed(const QString& file)
+{
+    const auto size = Engines::images().pixelSize(file);
+    constexpr qint64 base = 64 << 20;
+    return size ? base + qint64(size->width()) * size->height() * 16 : base;
+}
+
 // One tool step with ImageMagick when it is there, else the engine.
 QString eitherEngine(const QString& file, const QString& suffix, const QStringList& magickOptions,
                      const Request& request)
@@ -144,23 +155,38 @@ QStringList resizeAll(const QStringList& files)
                   tr("Longest side in pixels, or a percentage (for example 1600 or 50%):"),
                   QStringLiteral("1600"));
     if (const auto percent = parsePercent(answer))
-        return Operation::eachFile(
-            files, [&](const QString& file) { return resizeByPercent(file, *percent); });
+        return Operation::sideBySide(
+            files, [&](const QString& file) { return resizeByPercent(file, *percent); },
+            toolMemoryNeed);
     const auto size = parseSize(answer);
     if (!size)
         throw Fail(tr("“%1” isn’t a valid size.").arg(answer));
-    return Operation::eachFile(
-        files, [&](const QString& file) { return resizeToLongestSide(file, *size); });
+    return Operation::sideBySide(
+        files, [&](const QString& file) { return resizeToLongestSide(file, *size); },
+        toolMemoryNeed);
+}
+
+QStringList compressAllToSize(const QStringList& files)
+{
+    const qint64 bytes = SizeLimit::ask();
+    return Operation::sideBySide(
+        files, [&](const QString& file) { return compressToSize(file, bytes); },
+        [](const QString& file) {
+            return Engines::images().memoryNeed(file, QStringLiteral("jpg"));
+        });
 }
 
 void convertTo(const QString& file, const QString& target, const QString& out)
 {
     const int quality = Settings::shared().jpegQuality();
+    ImageEngine& images = Engines::images();
     const auto program = imageMagick();
-    // HEIC and PDF always go through the engine: ImageMagick's policy on
-    // most systems refuses PDF, and the engine's HEIC encoder is the system's.
-    if (!program || target == QLatin1String("heic") || target == QLatin1String("pdf")) {
-        engine(file, out, Request{target, quality, {}, false, false, {}});
+    // The engine converts whatever it reads: it keeps the metadata each
+    // format can carry and every frame of an animation. ImageMagick takes
+    // what the engine can't read.
+    if (!program || images.pixelSize(file) || target == QLatin1String("heic") ||
+        target == QLatin1String("pdf") || target == QLatin1String("jxl")) {
+        images.process(file, out, Request{target, quality, {}, false, false, {}});
         return;
     }
     QStringList options;
@@ -169,7 +195,7 @@ void convertTo(const QString& file, const QString& target, const QString& out)
                 << QStringLiteral("-alpha") << QStringLiteral("remove") << QStringLiteral("-alpha")
                 << QStringLiteral("off");
     static const QStringList withQuality = {QStringLiteral("jpg"), QStringLiteral("webp"),
-                                            QStringLiteral("avif"), QStringLiteral("heic")};
+                                            QStringLiteral("avif")};
     if (withQuality.contains(target))
         options << QStringLiteral("-quality") << QString::number(quality);
     const bool animated = isAnimatable(target) && isAnimatable(FileKind::ext(file));
@@ -180,32 +206,37 @@ void convertTo(const QString& file, const QString& target, const QString& out)
 
 const QStringList& targets()
 {
-    static const QStringList list = {
-        QStringLiteral("jpg"),  QStringLiteral("png"),  QStringLiteral("webp"),
-        QStringLiteral("heic"), QStringLiteral("tiff"), QStringLiteral("avif"),
-        QStringLiteral("bmp"),  QStringLiteral("gif"),  QStringLiteral("pdf")};
+    static const QStringList list = {QStringLiteral("jpg"),  QStringLiteral("png"),
+                                     QStringLiteral("webp"), QStringLiteral("heic"),
+                                     QStringLiteral("tiff"), QStringLiteral("avif"),
+                                     QStringLiteral("jxl"),  QStringLiteral("bmp"),
+                                     QStringLiteral("gif"),  QStringLiteral("pdf")};
     return list;
 }
 
 QList<Operation> tools()
 {
+    const auto each = [](const QString& title, const QString& symbol,
+                         std::function<QString(const QString&)> step) {
+        return Operation::perFile(title, symbol, std::move(step), toolMemoryNeed);
+    };
     return {
-        Operation::perFile(QStringLiteral("Compress"),
-                           QStringLiteral("arrow.down.right.and.arrow.up.left"), compress),
-        Operation::perFile(QStringLiteral("Half Size"), QStringLiteral("square.resize.down"),
-                           [](const QString& file) { return resizeByPercent(file, 50); }),
-        Operation(QStringLiteral("Resize…"), resizeAll).withSymbol(QStringLiteral("ruler")),
-        Operation::perFile(QStringLiteral("Rotate"), QStringLiteral("rotate.right"), rotate),
-        Operation::perFile(
-            QStringLiteral("Flip"),
-            QStringLiteral("arrow.left.and.right.righttriangle.left.righttriangle.right"), flip),
-        Operation::perFile(QStringLiteral("Square"), QStringLiteral("crop"), cropSquare),
-        Operation::perFile(QStringLiteral("Strip Metadata"), QStringLiteral("eye.slash"),
-                           stripMetadata),
-        Operation::perFile(QStringLiteral("Remove Background"),
-                           QStringLiteral("person.crop.rectangle"), removeBackground),
-        Operation::allFiles(QStringLiteral("Merge into PDF"), QStringLiteral("doc.on.doc"),
-                            mergeToPdf),
+        each(tr("Compress"), QStringLiteral("arrow.down.right.and.arrow.up.left"), compress)
+            .withSummary(Operation::sizeChange),
+        Operation(tr("Compress to Size…"), compressAllToSize)
+            .withSymbol(QStringLiteral("gauge.with.dots.needle.33percent"))
+            .withSummary(Operation::sizeChange),
+        each(tr("Half Size"), QStringLiteral("square.resize.down"),
+             [](const QString& file) { return resizeByPercent(file, 50); }),
+        Operation(tr("Resize…"), resizeAll).withSymbol(QStringLiteral("ruler")),
+        each(tr("Rotate"), QStringLiteral("rotate.right"), rotate),
+        each(tr("Flip"),
+             QStringLiteral("arrow.left.and.right.righttriangle.left.righttriangle.right"), flip),
+        each(tr("Square"), QStringLiteral("crop"), cropSquare),
+        each(tr("Strip Metadata"), QStringLiteral("eye.slash"), stripMetadata),
+        each(tr("Remove Location"), QStringLiteral("location.slash"), removeLocation),
+        each(tr("Remove Background"), QStringLiteral("person.crop.rectangle"), removeBackground),
+        Operation::allFiles(tr("Merge into PDF"), QStringLiteral("doc.on.doc"), mergeToPdf),
         OcrConverter::searchablePdf(),
         OcrConverter::extractText(),
     };
@@ -213,8 +244,10 @@ QList<Operation> tools()
 
 std::optional<Component> unavailableReason(const QString& target)
 {
-    // The built-in engine writes every target itself.
-    Q_UNUSED(target);
+    // The built-in engine writes every target itself, JPEG XL with a module
+    // of libvips that may be missing.
+    if (target == QLatin1String("jxl"))
+        return Deps::jpegXlReason();
     return std::nullopt;
 }
 
@@ -238,9 +271,15 @@ QString compress(const QString& file)
 {
     const QString key = FileKind::ext(file);
     const auto program = imageMagick();
+    const qint64 before = QFileInfo(file).size();
     const auto result = [&](const QString& extension, const auto& write) {
-        return ResultGuard::make(Output::candidate(file, QStringLiteral(" compressed"), extension),
-                                 write);
+        return ResultGuard::make(
+            Output::candidate(file, QStringLiteral(" compressed"), extension),
+            [&](const QString& out) {
+                write(out);
+                if (QFileInfo(out).size() >= before)
+                    throw Fail(tr("%1 is already as small as it gets.").arg(fileName(file)));
+            });
     };
     if (key == QLatin1String("png") && program)
         return result(key, [&](const QString& out) {
@@ -268,6 +307,15 @@ QString compress(const QString& file)
     });
 }
 
+QString compressToSize(const QString& file, qint64 bytes)
+{
+    SizeLimit::refuseWhenItFits(file, bytes);
+    const QString wanted =
+        Output::candidate(file, QLatin1Char(' ') + SizeLimit::spoken(bytes), QStringLiteral("jpg"));
+    return ResultGuard::make(
+        wanted, [&](const QString& out) { Engines::images().writeJpegWithin(file, out, bytes); });
+}
+
 QString resizeToLongestSide(const QString& file, int longestSide,
                             const std::optional<QString>& suffix)
 {
@@ -277,8 +325,7 @@ QString resizeToLongestSide(const QString& file, int longestSide,
     const QSize resized(std::max(1, qRound(size.width() * scale)),
                         std::max(1, qRound(size.height() * scale)));
     if (double(resized.width()) * resized.height() > ImageEngine::pixelLimit)
-        throw Fail(QStringLiteral("At %1 pixels, %2 would have more pixels than can be saved "
-                                  "(%3 × %4).")
+        throw Fail(tr("At %1 pixels, %2 would have more pixels than can be saved (%3 × %4).")
                        .arg(n, fileName(file))
                        .arg(resized.width())
                        .arg(resized.height()));
@@ -357,13 +404,20 @@ QString stripMetadata(const QString& file)
         [&](const QString& out) { Engines::images().stripMetadata(file, out); });
 }
 
+QString removeLocation(const QString& file)
+{
+    return ResultGuard::make(
+        Output::candidate(file, QStringLiteral(" no location"), FileKind::ext(file)),
+        [&](const QString& out) { Engines::images().removeLocation(file, out); });
+}
+
 QString removeBackground(const QString& file)
 {
     return ResultGuard::make(
         Output::candidate(file, QStringLiteral(" cutout"), QStringLiteral("png")),
         [&](const QString& out) {
             if (!Engines::backgroundRemover().removeBackground(file, out))
-                throw Fail(QStringLiteral("No subject found in %1.").arg(fileName(file)));
+                throw Fail(tr("No subject found in %1.").arg(fileName(file)));
         });
 }
 
@@ -374,7 +428,7 @@ QString mergeToPdf(const QStringList& files)
         first, files.size() > 1 ? QStringLiteral(" merged") : QString(), QStringLiteral("pdf"));
     return ResultGuard::make(wanted, [&](const QString& out) {
         if (Engines::images().writePdf(files, out) == 0)
-            throw Fail(QStringLiteral("None of these images can be read."));
+            throw Fail(tr("None of these images can be read."));
     });
 }
 
@@ -403,6 +457,16 @@ ConverterFamily family()
     family.convert = [](const QString& file, const QString& target) {
         return QStringList{isVideoTarget(target) ? MediaConverter::convert(file, target)
                                                  : convert(file, target)};
+    };
+    // A drop of many pictures runs side by side, within the memory they need.
+    family.convertAll = [](const QStringList& files, const QString& target) {
+        if (isVideoTarget(target))
+            return Operation::sideBySide(
+                files, [&](const QString& file) { return MediaConverter::convert(file, target); },
+                MediaCompression::memoryNeed);
+        return Operation::sideBySide(
+            files, [&](const QString& file) { return convert(file, target); },
+            [&](const QString& file) { return Engines::images().memoryNeed(file, target); });
     };
     family.tools = tools;
     return family;

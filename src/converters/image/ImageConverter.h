@@ -9,9 +9,10 @@
 #include <QStringList>
 #include <optional>
 
-// Still and animated image conversions and the image tools: ImageMagick
-// when it is installed, the built-in engine otherwise (and always for HEIC
-// and PDF).
+// Still and animated image conversions and the image tools. Conversions
+// go through the built-in engine, which keeps metadata and animation, and
+// through ImageMagick for files only it reads; the tools prefer ImageMagick
+// when it is installed. Batches run side by side.
 namespace ImageConverter {
 
 const QStringList& targets();
@@ -27,6 +28,7 @@ QString convert(const QString& file, const QString& target);
 std::optional<QString> imageMagick();
 
 std::optional<QSize> pixelSize(const QString& file);
+// Never writes a larger file: "X is already as small as it gets."
 QString compress(const QString& file);
 QString resizeToLongestSide(const QString& file, int longestSide,
                             const std::optional<QString>& suffix = std::nullopt);
@@ -41,6 +43,10 @@ QString rotate(const QString& file);
 QString flip(const QString& file);
 QString cropSquare(const QString& file);
 QString stripMetadata(const QString& file);
+// A copy without the GPS data of its EXIF and XMP, every other tag kept.
+QString removeLocation(const QString& file);
+// The picture as a JPEG of at most `bytes`: the best quality that fits.
+QString compressToSize(const QString& file, qint64 bytes);
 QString removeBackground(const QString& file);
 QString mergeToPdf(const QStringList& files);
 

@@ -4,13 +4,13 @@
 #include "base/FileKind.h"
 #include "base/TextFile.h"
 #include "base/Translate.h"
+#include "converters/media/FFmpeg.h"
+#include "converters/media/MediaCompression.h"
 #include "core/Ask.h"
 #include "core/Deps.h"
-#include "core/Job.h"
 #include "core/Output.h"
 #include "core/ResultGuard.h"
 #include "core/ScratchDirectory.h"
-#include "core/Shell.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -22,18 +22,6 @@ FLINGDIAL_TR_CONTEXT(MediaConverter)
 namespace {
 
 const QString faststart[] = {QStringLiteral("-movflags"), QStringLiteral("+faststart")};
-
-bool hasEncoder(const QString& name)
-{
-    static const QRegularExpression word(QStringLiteral("^\\s*\\S+\\s+(\\S+)"),
-                                         QRegularExpression::MultilineOption);
-    QRegularExpressionMatchIterator lines = word.globalMatch(encoders());
-    while (lines.hasNext()) {
-        if (lines.next().captured(1) == name)
-            return true;
-    }
-    return false;
-}
 
 // The CRF that gives libx264 about the quality the hardware encoder gives
 // at these -q:v values.
@@ -60,27 +48,77 @@ QStringList codecArgs(const QString& key)
 // "-ar" and the input's sample rate, so the output keeps it.
 QStringList sameRate(const QString& file)
 {
-    if (const auto rate = streams(file).sampleRate)
+    if (const auto rate = FFmpeg::streams(file).sampleRate)
         return {QStringLiteral("-ar"), *rate};
     return {};
 }
 
 using Arguments = std::function<QStringList(const QString& in, const QString& out)>;
 
+// A tool that runs ffmpeg once per file, the files side by side.
 Operation fileTool(const QString& title, const QString& symbol, const QString& suffix,
                    const QString& extension, const Arguments& arguments)
 {
-    return Operation::perFile(title, symbol, [=](const QString& file) {
-        const QString wanted =
-            Output::candidate(file, suffix, extension.isEmpty() ? FileKind::ext(file) : extension);
-        return ResultGuard::make(wanted, [&](const QString& out) { ffmpeg(arguments(file, out)); });
-    });
+    return Operation::perFile(
+        title, symbol,
+        [=](const QString& file) {
+            const QString wanted = Output::candidate(
+                file, suffix, extension.isEmpty() ? FileKind::ext(file) : extension);
+            return ResultGuard::make(
+                wanted, [&](const QString& out) { FFmpeg::run(arguments(file, out)); });
+        },
+        MediaCompression::memoryNeed);
 }
 
 Operation trimTool()
 {
-    return Operation(QStringLiteral("Trim…"), trim)
-        .withSymbol(QStringLiteral("timeline.selection"));
+    return Operation(tr("Trim…"), trim).withSymbol(QStringLiteral("timeline.selection"));
+}
+
+// Tags whose value says where a video was made.
+QStringList locationTags(const QString& file)
+{
+    QStringList keys;
+    for (const auto& [key, value] : FFmpeg::tags(file)) {
+        if (key.contains(QLatin1String("location"), Qt::CaseInsensitive))
+            keys.append(key);
+    }
+    return keys;
+}
+
+// Every stream but data streams (which may carry GPS tracks), copied.
+QStringList copyingStreams()
+{
+    return {QStringLiteral("-map"),  QStringLiteral("0"),  QStringLiteral("-map"),
+            QStringLiteral("-0:d?"), QStringLiteral("-c"), QStringLiteral("copy")};
+}
+
+QString removeLocation(const QString& file)
+{
+    const QString key = FileKind::ext(file);
+    QStringList arguments =
+        QStringList{QStringLiteral("-i"), file} + copyingStreams() + keepTags(file);
+    for (const QString& tag : locationTags(file))
+        arguments << QStringLiteral("-metadata") << tag + QLatin1Char('=');
+    return ResultGuard::make(
+        Output::candidate(file, QStringLiteral(" no location"), key),
+        [&](const QString& out) { FFmpeg::run(arguments + QStringList{out}); });
+}
+
+QString stripMetadata(const QString& file)
+{
+    const QString key = FileKind::ext(file);
+    // No tags, chapters or encoder name; the streams themselves unchanged.
+    const QStringList arguments =
+        QStringList{QStringLiteral("-i"), file} + copyingStreams() +
+        QStringList{QStringLiteral("-map_metadata"), QStringLiteral("-1"),
+                    QStringLiteral("-map_chapters"), QStringLiteral("-1"),
+                    QStringLiteral("-fflags"),       QStringLiteral("+bitexact"),
+                    QStringLiteral("-flags:v"),      QStringLiteral("+bitexact"),
+                    QStringLiteral("-flags:a"),      QStringLiteral("+bitexact")};
+    return ResultGuard::make(
+        Output::candidate(file, QStringLiteral(" clean"), key),
+        [&](const QString& out) { FFmpeg::run(arguments + QStringList{out}); });
 }
 
 QString concatListLine(const QString& path)
@@ -93,11 +131,11 @@ QString concatListLine(const QString& path)
 // Clips join without re-encoding when they have the same video and audio.
 bool clipsAreAlike(const QStringList& files)
 {
-    const Streams first = streams(files.first());
+    const FFmpeg::Streams first = FFmpeg::streams(files.first());
     if (!first.video)
         return false;
     for (qsizetype i = 1; i < files.size(); ++i) {
-        if (streams(files.at(i)) != first)
+        if (FFmpeg::streams(files.at(i)) != first)
             return false;
     }
     return true;
@@ -122,59 +160,28 @@ QString fitTo1080pGraph(const QStringList& files)
            QStringLiteral("concat=n=%1:v=1:a=1[v][a]").arg(files.size());
 }
 
+QString spokenLength(double seconds)
+{
+    if (seconds < 60)
+        return tr("%1 seconds").arg(seconds, 0, 'f', seconds < 10 ? 1 : 0);
+    const int whole = int(seconds);
+    const int hours = whole / 3600;
+    const int minutes = whole / 60 % 60;
+    const QLatin1Char zero('0');
+    if (hours == 0)
+        return QStringLiteral("%1:%2").arg(minutes).arg(whole % 60, 2, 10, zero);
+    return QStringLiteral("%1:%2:%3")
+        .arg(hours)
+        .arg(minutes, 2, 10, zero)
+        .arg(whole % 60, 2, 10, zero);
+}
+
 QStringList inputs(const QStringList& files)
 {
     QStringList arguments;
     for (const QString& file : files)
         arguments << QStringLiteral("-i") << file;
     return arguments;
-}
-
-double secondsOf(const QString& time);
-std::optional<double> duration(const QString& file);
-
-// The length of what ffmpeg will write: a -t, or the span of -ss and -to,
-// else the inputs end to end.
-std::optional<double> outputLength(const QStringList& arguments)
-{
-    const auto valueOf = [&](const char* option) -> std::optional<double> {
-        const qsizetype at = arguments.indexOf(QLatin1String(option));
-        if (at < 0 || at + 1 >= arguments.size())
-            return std::nullopt;
-        return secondsOf(arguments.at(at + 1));
-    };
-    if (const auto length = valueOf("-t"))
-        return length;
-    if (const auto from = valueOf("-ss"), to = valueOf("-to"); from && to)
-        return *to - *from;
-    double total = 0;
-    for (qsizetype i = 0; i + 1 < arguments.size(); ++i) {
-        if (arguments.at(i) != QLatin1String("-i"))
-            continue;
-        const auto length = duration(arguments.at(i + 1));
-        if (!length)
-            return std::nullopt;
-        total += *length;
-    }
-    return total > 0 ? std::optional(total) : std::nullopt;
-}
-
-// Reads ffmpeg's -progress lines ("out_time_us=…", "progress=end") into the
-// current job, as a share of `length` seconds.
-Shell::Watch progressWatch(double length)
-{
-    Shell::Watch watch;
-    watch.outputLine = [length](const QByteArray& line) {
-        if (line.startsWith("out_time_us=")) {
-            bool ok = false;
-            const double microseconds = line.mid(12).toDouble(&ok);
-            if (ok)
-                Job::reportFraction(microseconds / 1e6 / length);
-        } else if (line == "progress=end") {
-            Job::reportFraction(1);
-        }
-    };
-    return watch;
 }
 
 } // namespace
@@ -202,30 +209,10 @@ const QStringList& gifVideoTargets()
     return targets;
 }
 
-std::optional<QString> ffmpegPath()
-{
-    return Deps::ffmpeg();
-}
-
-const QString& encoders()
-{
-    static const QString list = [] {
-        const auto path = ffmpegPath();
-        if (!path)
-            return QString();
-        try {
-            return Shell::run(*path, {QStringLiteral("-hide_banner"), QStringLiteral("-encoders")});
-        } catch (const Error&) {
-            return QString();
-        }
-    }();
-    return list;
-}
-
 QStringList h264(int quality)
 {
     const QString pixels[] = {QStringLiteral("-pix_fmt"), QStringLiteral("yuv420p")};
-    if (hasEncoder(QStringLiteral("h264_videotoolbox")))
+    if (FFmpeg::hasEncoder(QStringLiteral("h264_videotoolbox")))
         return {QStringLiteral("-c:v"),
                 QStringLiteral("h264_videotoolbox"),
                 QStringLiteral("-allow_sw"),
@@ -234,7 +221,7 @@ QStringList h264(int quality)
                 pixels[1],
                 QStringLiteral("-q:v"),
                 QString::number(quality)};
-    if (hasEncoder(QStringLiteral("libx264")))
+    if (FFmpeg::hasEncoder(QStringLiteral("libx264")))
         return {QStringLiteral("-c:v"),
                 QStringLiteral("libx264"),
                 QStringLiteral("-preset"),
@@ -243,13 +230,14 @@ QStringList h264(int quality)
                 pixels[1],
                 QStringLiteral("-crf"),
                 crfFor(quality)};
-    throw Fail(QStringLiteral("This FFmpeg can’t encode H.264 video: it has neither libx264 nor a "
-                              "hardware H.264 encoder."));
+    throw Fail(tr("This FFmpeg can’t encode H.264 video: it has neither libx264 nor a hardware "
+                  "H.264 encoder."));
 }
 
 QString aacEncoder()
 {
-    return hasEncoder(QStringLiteral("aac_at")) ? QStringLiteral("aac_at") : QStringLiteral("aac");
+    return FFmpeg::hasEncoder(QStringLiteral("aac_at")) ? QStringLiteral("aac_at")
+                                                        : QStringLiteral("aac");
 }
 
 QStringList videoArgs(const QString& format)
@@ -301,7 +289,7 @@ QStringList audioArgs(const QString& format)
     if (format == QLatin1String("flac"))
         return codec({QStringLiteral("flac")});
     if (format == QLatin1String("ogg")) {
-        if (hasEncoder(QStringLiteral("libvorbis")))
+        if (FFmpeg::hasEncoder(QStringLiteral("libvorbis")))
             return codec(
                 {QStringLiteral("libvorbis"), QStringLiteral("-q:a"), QStringLiteral("6")});
         return codec({QStringLiteral("vorbis"), QStringLiteral("-strict"), QStringLiteral("-2"),
@@ -316,78 +304,38 @@ QStringList audioArgs(const QString& format)
     return start;
 }
 
-namespace {
-
-// ffmpeg's failure as one sentence naming the input, then ffmpeg's own
-// words about the names the user knows.
-Fail inUserTerms(const Fail& failure, const QStringList& arguments, const QStringList& handedOver)
-{
-    QStringList inputs;
-    QString words = failure.message().section(QLatin1Char('\n'), 1);
-    for (qsizetype i = 1; i < arguments.size(); ++i) {
-        if (arguments.at(i - 1) != QLatin1String("-i"))
-            continue;
-        inputs.append(QFileInfo(arguments.at(i)).fileName());
-        words.replace(handedOver.at(i), arguments.at(i));
-    }
-    const QString sentence = inputs.size() == 1 && !arguments.contains(QStringLiteral("concat"))
-                                 ? QStringLiteral("ffmpeg couldn’t convert %1.").arg(inputs.first())
-                                 : QStringLiteral("ffmpeg couldn’t join the files.");
-    return Fail(words.isEmpty() ? sentence : sentence + QLatin1Char('\n') + words);
-}
-
-} // namespace
-
-void ffmpeg(const QStringList& arguments)
-{
-    const auto path = ffmpegPath();
-    if (!path)
-        throw Fail(Deps::ffmpegMissingReason().text());
-    // ffmpeg reads % in an input's name as a frame-number pattern: such
-    // inputs are handed over as links with names of ours.
-    std::optional<ScratchDirectory> links;
-    QStringList safe = arguments;
-    for (qsizetype i = 1; i < safe.size(); ++i) {
-        if (safe.at(i - 1) != QLatin1String("-i") || !safe.at(i).contains(QLatin1Char('%')))
-            continue;
-        if (!links)
-            links.emplace();
-        const QString link = links->filePath(
-            QStringLiteral("input%1.%2").arg(i).arg(QFileInfo(safe.at(i)).suffix()));
-        if (!QFile::link(safe.at(i), link))
-            throw Fail::cantRead(safe.at(i));
-        safe[i] = link;
-    }
-    QStringList options{QStringLiteral("-hide_banner"), QStringLiteral("-loglevel"),
-                        QStringLiteral("error"), QStringLiteral("-y")};
-    // Someone watches the work: ffmpeg reports how far it is on its output.
-    const std::optional<double> length = Job::current() ? outputLength(arguments) : std::nullopt;
-    try {
-        if (!length) {
-            Shell::run(*path, options + safe);
-            return;
-        }
-        options << QStringLiteral("-nostats") << QStringLiteral("-progress")
-                << QStringLiteral("pipe:1");
-        Shell::run(*path, options + safe, progressWatch(*length));
-    } catch (const Fail& failure) {
-        throw inUserTerms(failure, arguments, safe);
-    }
-}
-
 QString convert(const QString& file, const QString& target)
 {
-    if (!ffmpegPath())
+    if (!FFmpeg::path())
         throw Fail(Deps::ffmpegMissingReason().text());
     const QStringList codec = codecArgs(target);
+    const QStringList tags = keepTags(file);
     return ResultGuard::make(Output::candidate(file, QString(), target), [&](const QString& out) {
-        ffmpeg(QStringList{QStringLiteral("-i"), file} + codec + QStringList{out});
+        FFmpeg::run(QStringList{QStringLiteral("-i"), file} + tags + codec + QStringList{out});
     });
+}
+
+QStringList keepTags(const QString& file)
+{
+    QStringList arguments = {QStringLiteral("-map_metadata"), QStringLiteral("0")};
+    // Phones write the place into a key of their own, which MP4 and MKV
+    // can't carry; under the common name they can.
+    const auto tags = FFmpeg::tags(file);
+    const auto named = [&](const QString& key) {
+        return std::find_if(tags.cbegin(), tags.cend(),
+                            [&](const auto& tag) { return tag.first == key; });
+    };
+    const auto apple = named(QStringLiteral("com.apple.quicktime.location.ISO6709"));
+    if (apple != tags.cend() && named(QStringLiteral("location")) == tags.cend())
+        arguments << QStringLiteral("-metadata") << QStringLiteral("location=") + apple->second;
+    return arguments;
 }
 
 QList<Operation> videoTools()
 {
-    const auto in = [](const QString& file) { return QStringList{QStringLiteral("-i"), file}; };
+    const auto in = [](const QString& file) {
+        return QStringList{QStringLiteral("-i"), file} + keepTags(file);
+    };
     const auto vf = [](const QString& filter) {
         return QStringList{QStringLiteral("-vf"), filter};
     };
@@ -400,127 +348,78 @@ QList<Operation> videoTools()
     const QStringList fast = {faststart[0], faststart[1]};
     const QString mp4 = QStringLiteral("mp4");
     return {
-        fileTool(QStringLiteral("Compress"), QStringLiteral("arrow.down.right.and.arrow.up.left"),
-                 QStringLiteral(" compressed"), mp4,
-                 [=](const QString& i, const QString& o) {
-                     return in(i) + h264(50) +
-                            vf(QStringLiteral(
-                                "scale='min(1920,iw)':-2,scale=trunc(iw/2)*2:trunc(ih/2)*2")) +
-                            aac("128k") + fast + QStringList{o};
-                 }),
+        MediaCompression::compressVideoTool(),
+        MediaCompression::videoToSizeTool(),
         trimTool(),
-        fileTool(QStringLiteral("Extract Audio"), QStringLiteral("waveform"), QString(),
-                 QStringLiteral("m4a"),
+        fileTool(tr("Extract Audio"), QStringLiteral("waveform"), QString(), QStringLiteral("m4a"),
                  [=](const QString& i, const QString& o) {
                      return in(i) + QStringList{QStringLiteral("-vn")} + aac("192k") +
                             QStringList{o};
                  }),
-        fileTool(QStringLiteral("Mute"), QStringLiteral("speaker.slash"), QStringLiteral(" muted"),
-                 QString(),
+        fileTool(tr("Mute"), QStringLiteral("speaker.slash"), QStringLiteral(" muted"), QString(),
                  [=](const QString& i, const QString& o) {
                      return in(i) + QStringList{QStringLiteral("-c:v"), QStringLiteral("copy"),
                                                 QStringLiteral("-an"), o};
                  }),
-        fileTool(QStringLiteral("720p"), QStringLiteral("rectangle.compress.vertical"),
-                 QStringLiteral(" 720p"), mp4,
+        fileTool(tr("720p"), QStringLiteral("rectangle.compress.vertical"), QStringLiteral(" 720p"),
+                 mp4,
                  [=](const QString& i, const QString& o) {
                      return in(i) + h264(58) +
                             vf(QStringLiteral(
                                 "scale=-2:'min(720,ih)',scale=trunc(iw/2)*2:trunc(ih/2)*2")) +
                             aac("160k") + fast + QStringList{o};
                  }),
-        fileTool(QStringLiteral("Rotate"), QStringLiteral("rotate.right"),
-                 QStringLiteral(" rotated"), mp4,
+        fileTool(tr("Rotate"), QStringLiteral("rotate.right"), QStringLiteral(" rotated"), mp4,
                  [=](const QString& i, const QString& o) {
                      return in(i) + h264(65) + vf(QStringLiteral("transpose=1")) +
                             QStringList{QStringLiteral("-c:a"), QStringLiteral("copy")} + fast +
                             QStringList{o};
                  }),
-        fileTool(QStringLiteral("Speed 2×"), QStringLiteral("hare"), QStringLiteral(" 2x"), mp4,
+        fileTool(tr("Speed 2×"), QStringLiteral("hare"), QStringLiteral(" 2x"), mp4,
                  [=](const QString& i, const QString& o) {
                      return in(i) + h264(65) +
                             vf(QStringLiteral("setpts=0.5*PTS,scale=trunc(iw/2)*2:trunc(ih/2)*2")) +
                             QStringList{QStringLiteral("-af"), QStringLiteral("atempo=2.0")} +
                             aac(nullptr) + fast + QStringList{o};
                  }),
-        fileTool(QStringLiteral("Frame"), QStringLiteral("camera"), QStringLiteral(" frame"),
+        fileTool(tr("Frame"), QStringLiteral("camera"), QStringLiteral(" frame"),
                  QStringLiteral("jpg"),
                  [=](const QString& i, const QString& o) {
                      return in(i) + vf(QStringLiteral("thumbnail")) +
                             QStringList{QStringLiteral("-frames:v"), QStringLiteral("1"),
                                         QStringLiteral("-q:v"), QStringLiteral("2"), o};
                  }),
-        Operation::allFiles(QStringLiteral("Merge"), QStringLiteral("rectangle.stack.badge.plus"),
+        Operation::perFile(tr("Strip Metadata"), QStringLiteral("eye.slash"), stripMetadata,
+                           MediaCompression::memoryNeed),
+        Operation::perFile(tr("Remove Location"), QStringLiteral("location.slash"), removeLocation,
+                           MediaCompression::memoryNeed),
+        Operation::allFiles(tr("Merge"), QStringLiteral("rectangle.stack.badge.plus"),
                             concatVideos),
     };
 }
 
 QList<Operation> audioTools()
 {
+    const auto throughFilter = [](const QString& filter, const QString& suffix) {
+        return [filter, suffix](const QString& file) { return filtered(file, filter, suffix); };
+    };
     return {
         trimTool(),
-        fileTool(QStringLiteral("Compress"), QStringLiteral("arrow.down.right.and.arrow.up.left"),
-                 QStringLiteral(" compressed"), QStringLiteral("mp3"),
-                 [](const QString& i, const QString& o) {
-                     return QStringList{QStringLiteral("-i"),         i,
-                                        QStringLiteral("-vn"),        QStringLiteral("-c:a"),
-                                        QStringLiteral("libmp3lame"), QStringLiteral("-b:a"),
-                                        QStringLiteral("96k"),        o};
-                 }),
-        Operation::perFile(QStringLiteral("Normalize"), QStringLiteral("slider.horizontal.3"),
-                           [](const QString& file) {
-                               return filtered(file,
-                                               QStringLiteral("loudnorm=I=-16:TP=-1.5:LRA=11"),
-                                               QStringLiteral(" normalized"));
-                           }),
-        Operation::perFile(QStringLiteral("Reverse"), QStringLiteral("backward"),
-                           [](const QString& file) {
-                               return filtered(file, QStringLiteral("areverse"),
-                                               QStringLiteral(" reversed"));
-                           }),
-        Operation::perFile(QStringLiteral("Mono"), QStringLiteral("circle.lefthalf.filled"),
-                           [](const QString& file) {
-                               return filtered(file, QStringLiteral("aformat=channel_layouts=mono"),
-                                               QStringLiteral(" mono"));
-                           }),
-        Operation::allFiles(QStringLiteral("Merge"), QStringLiteral("rectangle.stack.badge.plus"),
-                            concatAudio),
+        MediaCompression::compressAudioTool(),
+        MediaCompression::audioToSizeTool(),
+        Operation::perFile(tr("Normalize"), QStringLiteral("slider.horizontal.3"),
+                           throughFilter(QStringLiteral("loudnorm=I=-16:TP=-1.5:LRA=11"),
+                                         QStringLiteral(" normalized")),
+                           MediaCompression::memoryNeed),
+        Operation::perFile(tr("Reverse"), QStringLiteral("backward"),
+                           throughFilter(QStringLiteral("areverse"), QStringLiteral(" reversed")),
+                           MediaCompression::memoryNeed),
+        Operation::perFile(
+            tr("Mono"), QStringLiteral("circle.lefthalf.filled"),
+            throughFilter(QStringLiteral("aformat=channel_layouts=mono"), QStringLiteral(" mono")),
+            MediaCompression::memoryNeed),
+        Operation::allFiles(tr("Merge"), QStringLiteral("rectangle.stack.badge.plus"), concatAudio),
     };
-}
-
-Streams parseStreams(const QString& listing)
-{
-    static const QRegularExpression video(QStringLiteral(
-        "Stream #0:\\d+.*?: Video: (\\w+).*?, (\\d+x\\d+).*?, ([\\d.]+) (?:fps|tbr)"));
-    static const QRegularExpression audio(
-        QStringLiteral("Stream #0:\\d+.*?: Audio: (\\w+).*?, (\\d+) Hz, ([^,\\n]+)"));
-    Streams found;
-    if (const auto match = video.match(listing); match.hasMatch())
-        found.video = QStringList{match.captured(1), match.captured(2), match.captured(3)}.join(
-            QLatin1Char(' '));
-    if (const auto match = audio.match(listing); match.hasMatch()) {
-        found.audio = QStringList{match.captured(1), match.captured(2), match.captured(3)}.join(
-            QLatin1Char(' '));
-        found.sampleRate = match.captured(2);
-    }
-    return found;
-}
-
-Streams streams(const QString& file)
-{
-    const auto path = ffmpegPath();
-    if (!path)
-        return {};
-    try {
-        return parseStreams(
-            Shell::run(*path,
-                       {QStringLiteral("-hide_banner"), QStringLiteral("-i"), file,
-                        QStringLiteral("-t"), QStringLiteral("0"), QStringLiteral("-f"),
-                        QStringLiteral("null"), QStringLiteral("-")},
-                       std::nullopt, std::nullopt, true));
-    } catch (const Error&) {
-        return {};
-    }
 }
 
 std::optional<std::pair<QString, QString>> parseRange(const QString& answer)
@@ -541,54 +440,6 @@ std::optional<std::pair<QString, QString>> parseRange(const QString& answer)
 
 namespace {
 
-// "1:30" or "90.5" in seconds.
-double secondsOf(const QString& time)
-{
-    double total = 0;
-    for (const QString& part : time.split(QLatin1Char(':')))
-        total = total * 60 + part.toDouble();
-    return total;
-}
-
-// The length ffmpeg reports for a file, if it reports one.
-std::optional<double> duration(const QString& file)
-{
-    const auto path = ffmpegPath();
-    if (!path)
-        return std::nullopt;
-    QString listing;
-    try {
-        listing = Shell::run(*path,
-                             {QStringLiteral("-hide_banner"), QStringLiteral("-i"), file,
-                              QStringLiteral("-t"), QStringLiteral("0"), QStringLiteral("-f"),
-                              QStringLiteral("null"), QStringLiteral("-")},
-                             std::nullopt, std::nullopt, true);
-    } catch (const Error&) {
-        return std::nullopt;
-    }
-    static const QRegularExpression length(QStringLiteral("Duration: (\\d+:\\d+:[\\d.]+)"));
-    const auto match = length.match(listing);
-    if (!match.hasMatch())
-        return std::nullopt;
-    return secondsOf(match.captured(1));
-}
-
-QString spokenLength(double seconds)
-{
-    if (seconds < 60)
-        return tr("%1 seconds").arg(seconds, 0, 'f', seconds < 10 ? 1 : 0);
-    const int whole = int(seconds);
-    const int hours = whole / 3600;
-    const int minutes = whole / 60 % 60;
-    const QLatin1Char zero('0');
-    if (hours == 0)
-        return QStringLiteral("%1:%2").arg(minutes).arg(whole % 60, 2, 10, zero);
-    return QStringLiteral("%1:%2:%3")
-        .arg(hours)
-        .arg(minutes, 2, 10, zero)
-        .arg(whole % 60, 2, 10, zero);
-}
-
 // What the trim prompt says first: how long the clip is, or the shortest
 // of several (the part to keep must lie within each).
 QString lengthLine(const QStringList& files)
@@ -599,7 +450,7 @@ QString lengthLine(const QStringList& files)
         return QString();
     std::optional<std::pair<double, QString>> shortest;
     for (const QString& file : files) {
-        const auto length = duration(file);
+        const auto length = FFmpeg::duration(file);
         if (length && (!shortest || *length < shortest->first))
             shortest = std::pair{*length, QFileInfo(file).fileName()};
     }
@@ -621,28 +472,32 @@ QStringList trim(const QStringList& files)
     const auto range = parseRange(answer);
     if (!range)
         throw Fail(tr("Write the range like this: 0:05 - 1:30."));
-    if (secondsOf(range->second) <= secondsOf(range->first))
+    if (FFmpeg::secondsOf(range->second) <= FFmpeg::secondsOf(range->first))
         throw Fail(tr("The range “%1” ends before it starts.").arg(answer));
-    return Operation::eachFile(files, [&](const QString& file) {
-        // Past the end ffmpeg writes an empty file and calls it success.
-        if (const auto length = duration(file); length && secondsOf(range->first) >= *length)
-            throw Fail(
-                tr("%1 is only %2 long.").arg(QFileInfo(file).fileName(), spokenLength(*length)));
-        const QString key = FileKind::ext(file);
-        const QStringList codec = codecArgs(key);
-        const QString wanted = Output::candidate(file, QStringLiteral(" trimmed"), key);
-        return ResultGuard::make(wanted, [&](const QString& out) {
-            ffmpeg(QStringList{QStringLiteral("-i"), file, QStringLiteral("-ss"), range->first,
-                               QStringLiteral("-to"), range->second} +
-                   codec + QStringList{out});
-        });
-    });
+    return Operation::sideBySide(
+        files,
+        [&](const QString& file) {
+            // Past the end ffmpeg writes an empty file and calls it success.
+            if (const auto length = FFmpeg::duration(file);
+                length && FFmpeg::secondsOf(range->first) >= *length)
+                throw Fail(tr("%1 is only %2 long.")
+                               .arg(QFileInfo(file).fileName(), spokenLength(*length)));
+            const QString key = FileKind::ext(file);
+            const QStringList codec = keepTags(file) + codecArgs(key);
+            const QString wanted = Output::candidate(file, QStringLiteral(" trimmed"), key);
+            return ResultGuard::make(wanted, [&](const QString& out) {
+                FFmpeg::run(QStringList{QStringLiteral("-i"), file, QStringLiteral("-ss"),
+                                        range->first, QStringLiteral("-to"), range->second} +
+                            codec + QStringList{out});
+            });
+        },
+        MediaCompression::memoryNeed);
 }
 
 QString concatVideos(const QStringList& files)
 {
     if (files.size() < 2)
-        throw Fail(QStringLiteral("Drag two or more videos to merge them."));
+        throw Fail(tr("Drag two or more videos to merge them."));
     const ScratchDirectory scratch;
     QStringList lines;
     for (const QString& file : files)
@@ -658,9 +513,9 @@ QString concatVideos(const QStringList& files)
             Output::candidate(first, QStringLiteral(" merged"), FileKind::ext(first));
         try {
             return ResultGuard::make(wanted, [&](const QString& out) {
-                ffmpeg({QStringLiteral("-f"), QStringLiteral("concat"), QStringLiteral("-safe"),
-                        QStringLiteral("0"), QStringLiteral("-i"), list, QStringLiteral("-c"),
-                        QStringLiteral("copy"), out});
+                FFmpeg::run({QStringLiteral("-f"), QStringLiteral("concat"),
+                             QStringLiteral("-safe"), QStringLiteral("0"), QStringLiteral("-i"),
+                             list, QStringLiteral("-c"), QStringLiteral("copy"), out});
             });
         } catch (const Fail&) {
         }
@@ -668,31 +523,31 @@ QString concatVideos(const QStringList& files)
     const QString wanted =
         Output::candidate(first, QStringLiteral(" merged"), QStringLiteral("mp4"));
     return ResultGuard::make(wanted, [&](const QString& out) {
-        ffmpeg(inputs(files) +
-               QStringList{QStringLiteral("-filter_complex"), fitTo1080pGraph(files),
-                           QStringLiteral("-map"), QStringLiteral("[v]"), QStringLiteral("-map"),
-                           QStringLiteral("[a]")} +
-               h264(65) + QStringList{QStringLiteral("-c:a"), aacEncoder(), out});
+        FFmpeg::run(inputs(files) +
+                    QStringList{QStringLiteral("-filter_complex"), fitTo1080pGraph(files),
+                                QStringLiteral("-map"), QStringLiteral("[v]"),
+                                QStringLiteral("-map"), QStringLiteral("[a]")} +
+                    h264(65) + QStringList{QStringLiteral("-c:a"), aacEncoder(), out});
     });
 }
 
 QString concatAudio(const QStringList& files)
 {
     if (files.size() < 2)
-        throw Fail(QStringLiteral("Drag two or more audio files to merge them."));
+        throw Fail(tr("Drag two or more audio files to merge them."));
     const QString first = files.first();
     const QString key = FileKind::ext(first);
     QString graph;
     for (qsizetype i = 0; i < files.size(); ++i)
         graph += QStringLiteral("[%1:a]").arg(i);
     graph += QStringLiteral("concat=n=%1:v=0:a=1[a]").arg(files.size());
-    return ResultGuard::make(Output::candidate(first, QStringLiteral(" merged"), key),
-                             [&](const QString& out) {
-                                 ffmpeg(inputs(files) +
-                                        QStringList{QStringLiteral("-filter_complex"), graph,
-                                                    QStringLiteral("-map"), QStringLiteral("[a]")} +
-                                        audioArgs(key) + QStringList{out});
-                             });
+    return ResultGuard::make(
+        Output::candidate(first, QStringLiteral(" merged"), key), [&](const QString& out) {
+            FFmpeg::run(inputs(files) +
+                        QStringList{QStringLiteral("-filter_complex"), graph,
+                                    QStringLiteral("-map"), QStringLiteral("[a]")} +
+                        audioArgs(key) + QStringList{out});
+        });
 }
 
 QString filtered(const QString& file, const QString& filter, const QString& suffix)
@@ -700,8 +555,9 @@ QString filtered(const QString& file, const QString& filter, const QString& suff
     const QString key = FileKind::ext(file);
     const QStringList rate = sameRate(file);
     return ResultGuard::make(Output::candidate(file, suffix, key), [&](const QString& out) {
-        ffmpeg(QStringList{QStringLiteral("-i"), file, QStringLiteral("-af"), filter} + rate +
-               audioArgs(key) + QStringList{out});
+        FFmpeg::run(QStringList{QStringLiteral("-i"), file} + keepTags(file) +
+                    QStringList{QStringLiteral("-af"), filter} + rate + audioArgs(key) +
+                    QStringList{out});
     });
 }
 
@@ -724,6 +580,11 @@ ConverterFamily mediaFamily(FileKind::Kind kind, const QStringList& targets,
     family.missing = [](const QString&, const QString&) { return Deps::ffmpegReason(); };
     family.convert = [](const QString& file, const QString& target) {
         return QStringList{convert(file, target)};
+    };
+    family.convertAll = [](const QStringList& files, const QString& target) {
+        return Operation::sideBySide(
+            files, [&](const QString& file) { return convert(file, target); },
+            MediaCompression::memoryNeed);
     };
     family.tools = [tools] { return withFFmpegReason(tools()); };
     return family;

@@ -10,7 +10,8 @@
 #include <utility>
 
 // Audio, video and animated-GIF conversions and tools, each one
-// synchronous ffmpeg run (two for a merge that falls back).
+// synchronous ffmpeg run (two for a merge that falls back), the files of a
+// batch side by side. Tags travel with the picture and sound.
 namespace MediaConverter {
 
 const QStringList& videoTargets();
@@ -20,11 +21,6 @@ const QStringList& gifVideoTargets();
 
 QList<Operation> videoTools();
 QList<Operation> audioTools();
-
-// The ffmpeg to run: the program's own, else the first on the search path.
-std::optional<QString> ffmpegPath();
-// ffmpeg's encoder list, read once per process ("" without ffmpeg).
-const QString& encoders();
 
 // The H.264 encoder arguments for a quality on the 0–100 scale of the
 // hardware encoder; libx264 gets the matching CRF. Throws Fail when this
@@ -36,24 +32,12 @@ QString aacEncoder();
 QStringList videoArgs(const QString& format);
 QStringList audioArgs(const QString& format);
 
-// Runs ffmpeg quietly with the arguments, overwriting the output it names.
-void ffmpeg(const QStringList& arguments);
-
 // Converts one file and returns the new file's location.
 QString convert(const QString& file, const QString& target);
 
-// What a probe learns of a file's first video and audio streams.
-struct Streams
-{
-    std::optional<QString> video;      // "h264 1920x1080 29.97"
-    std::optional<QString> audio;      // "aac 48000 stereo"
-    std::optional<QString> sampleRate; // "48000"
-
-    bool operator==(const Streams&) const = default;
-};
-Streams streams(const QString& file);
-// The same, read from ffmpeg's stream listing.
-Streams parseStreams(const QString& listing);
+// The ffmpeg arguments that carry the file's tags (title, creation date,
+// location…) over to what is made of it.
+QStringList keepTags(const QString& file);
 
 // The trim prompt's answer as the two times to pass to ffmpeg.
 std::optional<std::pair<QString, QString>> parseRange(const QString& answer);

@@ -4,6 +4,7 @@
 #include <QSize>
 #include <QString>
 #include <QStringList>
+#include <QtGlobal>
 #include <QtPlugin>
 #include <optional>
 
@@ -40,10 +41,24 @@ public:
     virtual std::optional<QSize> pixelSize(const QString& path) = 0;
     // How many frames or pages the file holds (1 when it can't tell).
     virtual int frameCount(const QString& path) = 0;
-    // Upright pixels (orientation flag applied) written as the request says.
+    // Upright pixels (orientation flag applied) written as the request says,
+    // with the metadata the output format can carry (EXIF with its
+    // orientation set to upright, XMP, colour profile). A plain conversion
+    // of an animated GIF or WebP to GIF or WebP keeps every frame and its
+    // delay; other outputs take the first frame.
     virtual void process(const QString& input, const QString& output, const Request& request) = 0;
     // Upright pixels, no metadata, the input's own format.
     virtual void stripMetadata(const QString& input, const QString& output) = 0;
+    // A copy without where the picture was taken (the GPS data of its EXIF
+    // and XMP); the pixels and every other tag stay as they are.
+    virtual void removeLocation(const QString& input, const QString& output) = 0;
+    // Upright pixels as a JPEG of at most `maxBytes`, metadata kept: the
+    // best quality that fits, on smaller pixels when even a low quality
+    // doesn't. Throws Fail with a sentence when nothing sensible fits.
+    virtual void writeJpegWithin(const QString& input, const QString& output, qint64 maxBytes) = 0;
+    // About how many bytes of memory converting the file to `format` takes,
+    // estimated from its header.
+    virtual qint64 memoryNeed(const QString& input, const QString& format) = 0;
     // One page per readable image, each page the image's size. Returns the
     // number of pages; with none, nothing is written.
     virtual int writePdf(const QStringList& inputs, const QString& output) = 0;
@@ -52,5 +67,5 @@ public:
     virtual std::optional<Pixels> loadUpright(const QString& path, std::optional<int> fitInto) = 0;
 };
 
-#define FlingdialImageEngine_iid "org.flingdial.ImageEngine/1"
+#define FlingdialImageEngine_iid "org.flingdial.ImageEngine/2"
 Q_DECLARE_INTERFACE(ImageEngine, FlingdialImageEngine_iid)

@@ -1,6 +1,7 @@
 #include "engines/images/WebpWriter.h"
 
 #include "base/Errors.h"
+#include "engines/images/VipsMetadata.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -129,54 +130,13 @@ int receiveRows(VipsRegion* region, VipsRect* area, void* converter)
     return 0;
 }
 
-QByteArray blob(const VImage& image, const char* name)
-{
-    if (!image.get_typeof(name))
-        return {};
-    size_t length = 0;
-    const void* data = image.get_blob(name, &length);
-    return QByteArray(static_cast<const char*>(data), static_cast<qsizetype>(length));
-}
-
-// Sets the orientation tag of an EXIF block's first directory to 1
-// (upright). Blocks it can't follow are left as they are.
-void markUpright(QByteArray& exif)
-{
-    const auto* bytes = reinterpret_cast<uchar*>(exif.data());
-    const qsizetype size = exif.size();
-    if (size < 8 || (exif.left(2) != "II" && exif.left(2) != "MM"))
-        return;
-    const bool little = exif.at(0) == 'I';
-    const auto read16 = [&](qsizetype at) {
-        return little ? bytes[at] | bytes[at + 1] << 8 : bytes[at] << 8 | bytes[at + 1];
-    };
-    const auto read32 = [&](qsizetype at) {
-        return qint64(read16(little ? at + 2 : at)) << 16 | read16(little ? at : at + 2);
-    };
-    const qint64 directory = read32(4);
-    if (directory < 8 || directory + 2 > size)
-        return;
-    const int entries = read16(directory);
-    for (int i = 0; i < entries; ++i) {
-        const qint64 entry = directory + 2 + qint64(i) * 12;
-        if (entry + 12 > size)
-            return;
-        if (read16(entry) == 0x0112 && read16(entry + 2) == 3) {
-            exif[entry + 8] = little ? '\1' : '\0';
-            exif[entry + 9] = little ? '\0' : '\1';
-        }
-    }
-}
-
 // The bitstream in a container with the image's metadata chunks.
 QByteArray withMetadata(const WebPMemoryWriter& bitstream, const VImage& image)
 {
-    const QByteArray icc = blob(image, VIPS_META_ICC_NAME);
-    QByteArray exif = blob(image, VIPS_META_EXIF_NAME);
-    const QByteArray xmp = blob(image, VIPS_META_XMP_NAME);
-    if (exif.startsWith(QByteArrayLiteral("Exif\0\0")))
-        exif.remove(0, 6); // the container stores the TIFF structure alone
-    markUpright(exif);
+    const QByteArray icc = VipsMetadata::blob(image, VIPS_META_ICC_NAME);
+    // The container stores the TIFF structure alone.
+    const QByteArray exif = VipsMetadata::uprightExif(image);
+    const QByteArray xmp = VipsMetadata::blob(image, VIPS_META_XMP_NAME);
 
     const std::unique_ptr<WebPMux, decltype(&WebPMuxDelete)> mux(WebPMuxNew(), &WebPMuxDelete);
     const WebPData pixels = {bitstream.mem, bitstream.size};

@@ -48,6 +48,8 @@ const QHash<QString, QString>& table()
          QStringLiteral("object-flip-horizontal")},
         {QStringLiteral("crop"), QStringLiteral("edit-select")},
         {QStringLiteral("eye.slash"), QStringLiteral("view-conceal")},
+        {QStringLiteral("location.slash"), QStringLiteral("location-services-disabled")},
+        {QStringLiteral("gauge.with.dots.needle.33percent"), QStringLiteral("drive-harddisk")},
         {QStringLiteral("person.crop.rectangle"), QStringLiteral("avatar-default")},
         {QStringLiteral("doc.on.doc"), QStringLiteral("edit-copy")},
         {QStringLiteral("square.split.2x1"), QStringLiteral("view-dual")},

@@ -44,6 +44,7 @@ QList<ComponentRow> components()
          Deps::ghostscriptInstall},
         {"LibreOffice", ComponentsPane::tr("Presentations, ODS and .doc files"), Deps::libreOffice,
          Deps::libreOfficeInstall},
+        {"JPEG XL", ComponentsPane::tr("JXL pictures"), Deps::jpegXl, Deps::jpegXlInstall},
         ocr(),
     };
 }
