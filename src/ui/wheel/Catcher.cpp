@@ -40,9 +40,15 @@ void Catcher::catchDrag(WheelMode::Mode mode, Platform::WheelWindow kind)
     // to managed windows only.
     if (kind == Platform::WheelWindow::unmanaged)
         flags |= Qt::X11BypassWindowManagerHint;
-    setWindowFlags(flags);
+    if (windowFlags() != flags)
+        setWindowFlags(flags);
     const QScreen* screen = QGuiApplication::primaryScreen();
     setGeometry(screen ? screen->virtualGeometry() : QRect(0, 0, 1920, 1080));
+    if (kind == Platform::WheelWindow::managed) {
+        // Full screen and above the rest, without a taskbar entry.
+        Platform::shared().prepareManagedWindow(winId());
+        setWindowState(Qt::WindowFullScreen);
+    }
     show();
     raise();
     // Being the window with the keyboard lets some compositors (sway) hand

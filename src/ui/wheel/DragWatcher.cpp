@@ -43,8 +43,7 @@ void DragWatcher::tick()
 
 bool DragWatcher::hasRecentDrag() const
 {
-    return m_dragging ||
-           (m_sinceDragStart.isValid() && m_sinceDragStart.elapsed() < quietTimeMs);
+    return m_dragging || (m_sinceDragStart.isValid() && m_sinceDragStart.elapsed() < quietTimeMs);
 }
 
 void DragWatcher::forgetDrag()
@@ -56,11 +55,17 @@ void DragWatcher::whileIdle(const DragSource::Pointer& pointer)
 {
     const quint64 previous = m_lastChangeCount;
     m_lastChangeCount = m_dragSource->changeCount();
-    if (m_lastChangeCount == previous)
+    if (m_lastChangeCount == previous) {
+        whileButtonUnseen(pointer);
         return;
+    }
     m_sinceDragStart.start();
-    if (!pointer.leftButton)
+    m_shownMode.reset();
+    m_previousFlags = pointer.modifiers & seededAtStart;
+    if (!pointer.leftButton) {
+        qCInfo(lcApp, "drag started, its button unseen");
         return;
+    }
     const QStringList files = m_dragSource->files();
     const QStringList types = m_dragSource->types();
     qCInfo(lcApp, "drag started, %lld file(s), types: %s", static_cast<long long>(files.size()),
@@ -69,27 +74,50 @@ void DragWatcher::whileIdle(const DragSource::Pointer& pointer)
         return;
     m_dragging = true;
     m_files = files;
-    m_shownMode.reset();
-    m_previousFlags = pointer.modifiers & seededAtStart;
 }
 
 void DragWatcher::whileDragging(const DragSource::Pointer& pointer)
 {
     if (!pointer.leftButton) {
         m_dragging = false;
+        // This drag is seen to end: a trigger after it is not for it.
+        forgetDrag();
         if (m_shownMode)
             Q_EMIT dragEnded();
         m_shownMode.reset();
         return;
     }
-    const ModifierKey::Flags newlyPressed = pointer.modifiers & ~m_previousFlags;
-    m_previousFlags = pointer.modifiers;
-    if (!newlyPressed)
-        return; // most polls: no settings to read
-    const auto mode = Settings::shared().modeFor(newlyPressed);
-    if (!mode || mode == m_shownMode)
+    const auto mode = newTrigger(pointer.modifiers);
+    if (!mode)
         return;
-    m_shownMode = mode;
     qCInfo(lcApp, "showing wheel: %s", qUtf8Printable(WheelMode::title(*mode)));
     Q_EMIT showWheel(*mode, m_files);
+}
+
+void DragWatcher::whileButtonUnseen(const DragSource::Pointer& pointer)
+{
+    // A drag started and its button never showed: the keys are all there
+    // is to go by (a Wayland session may let X11 clients see them).
+    if (pointer.leftButton || !hasRecentDrag()) {
+        m_previousFlags = pointer.modifiers;
+        return;
+    }
+    const auto mode = newTrigger(pointer.modifiers);
+    if (!mode)
+        return;
+    qCInfo(lcApp, "trigger key during a drag: %s", qUtf8Printable(WheelMode::title(*mode)));
+    Q_EMIT triggerPressed(*mode);
+}
+
+std::optional<WheelMode::Mode> DragWatcher::newTrigger(ModifierKey::Flags modifiers)
+{
+    const ModifierKey::Flags newlyPressed = modifiers & ~m_previousFlags;
+    m_previousFlags = modifiers;
+    if (!newlyPressed)
+        return std::nullopt; // most polls: no settings to read
+    const auto mode = Settings::shared().modeFor(newlyPressed);
+    if (!mode || mode == m_shownMode)
+        return std::nullopt;
+    m_shownMode = mode;
+    return mode;
 }

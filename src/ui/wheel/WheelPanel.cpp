@@ -1,5 +1,6 @@
 #include "ui/wheel/WheelPanel.h"
 
+#include "platform/Platform.h"
 #include "ui/drawing/WindowShape.h"
 #include "ui/wheel/WheelView.h"
 
@@ -49,11 +50,18 @@ void WheelPanel::showAt(QPoint pointer, bool keyboard)
 {
     Qt::WindowFlags flags = Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint;
     // During a drag the panel must not take the focus or wait for the
-    // window manager; in keyboard use it needs the keys.
+    // window manager (unless the compositor offers drops to managed windows
+    // only); in keyboard use it needs the keys.
+    const bool managed =
+        keyboard || Platform::shared().wheelWindow() == Platform::WheelWindow::managed;
     if (!keyboard)
-        flags |= Qt::WindowDoesNotAcceptFocus | Qt::X11BypassWindowManagerHint;
+        flags |= Qt::WindowDoesNotAcceptFocus;
+    if (!managed)
+        flags |= Qt::X11BypassWindowManagerHint;
     if (windowFlags() != flags)
         setWindowFlags(flags);
+    if (managed)
+        Platform::shared().prepareManagedWindow(winId());
     setAttribute(Qt::WA_ShowWithoutActivating, !keyboard);
     m_opaque = false; // the shape is taken from the translucent disc
     m_opaque = WindowShape::fitToPaintedArea(this);
