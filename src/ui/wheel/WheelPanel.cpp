@@ -1,5 +1,6 @@
 #include "ui/wheel/WheelPanel.h"
 
+#include "core/Log.h"
 #include "platform/Platform.h"
 #include "ui/drawing/WindowShape.h"
 #include "ui/wheel/WheelView.h"
@@ -68,6 +69,7 @@ void WheelPanel::showAt(QPoint pointer, bool keyboard)
 
     const QScreen* screen = QGuiApplication::screenAt(pointer);
     move(screen ? origin(pointer, screen->availableGeometry()) : pointer - QPoint(half, half));
+    qCInfo(lcApp, "wheel centred at %d,%d", x() + half, y() + half);
     setWindowOpacity(0);
     show();
     raise();
