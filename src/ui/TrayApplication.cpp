@@ -20,6 +20,7 @@
 #include "ui/wheel/DragWatcher.h"
 #include "ui/wheel/WheelController.h"
 #include "ui/wheel/WheelPanel.h"
+#include "ui/wheel/WheelView.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -212,6 +213,8 @@ void TrayApplication::catchDrag(WheelMode::Mode mode)
                     WheelController& wheel = WheelController::shared();
                     wheel.showAt(caughtMode, files, pointer);
                     m_catcher->setWheelArea(wheel.panel()->geometry());
+                    if (Platform::shared().wheelWindow() == Platform::WheelWindow::managed)
+                        m_catcher->holdOverWheel(wheel.panel()->wheel());
                 });
         connect(m_catcher.get(), &Catcher::closed, this, [this] {
             m_watcher->forgetDrag();
@@ -220,6 +223,9 @@ void TrayApplication::catchDrag(WheelMode::Mode mode)
         });
         connect(&WheelController::shared(), &WheelController::chosen, m_catcher.get(),
                 &Catcher::dismiss);
+        const WheelView* wheel = WheelController::shared().panel()->wheel();
+        connect(wheel, &WheelView::dragEntered, m_catcher.get(), &Catcher::wheelEntered);
+        connect(wheel, &WheelView::dragLeft, m_catcher.get(), &Catcher::wheelLeft);
     }
     m_catcher->catchDrag(mode, Platform::shared().wheelWindow());
 }
