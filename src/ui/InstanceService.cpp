@@ -34,8 +34,7 @@ InstanceService::Claim InstanceService::claim(QString* why)
             *why = reply.error().message();
         return reply.isValid() ? Claim::taken : Claim::noBus;
     }
-    bus.registerObject(QString::fromLatin1(Instance::path), this,
-                       QDBusConnection::ExportAllSlots);
+    bus.registerObject(QString::fromLatin1(Instance::path), this, QDBusConnection::ExportAllSlots);
     return Claim::claimed;
 }
 
@@ -54,5 +53,6 @@ void InstanceService::OpenWheel(const QStringList& files, const QString& mode)
 void InstanceService::Trigger(const QString& mode)
 {
     QMetaObject::invokeMethod(
-        this, [this, mode] { Q_EMIT triggered(modeNamed(mode)); }, Qt::QueuedConnection);
+        this, [this, mode] { Q_EMIT triggered(modeNamed(mode), !mode.isEmpty()); },
+        Qt::QueuedConnection);
 }

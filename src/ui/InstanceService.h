@@ -28,11 +28,13 @@ public Q_SLOTS:
     // The keyboard wheel for `files`; `mode` is "convert", "tools" or "actions".
     void OpenWheel(const QStringList& files, const QString& mode);
     // A trigger key: during a drag, the wheel of `mode` at the pointer;
-    // otherwise the keyboard wheel for the copied files.
+    // otherwise the keyboard wheel for the copied files. An empty `mode` is
+    // the hot key (the convert wheel); a key of a mode is pressed during
+    // drags, so where drags can't be seen it waits for one.
     void Trigger(const QString& mode);
 
 Q_SIGNALS:
     void settingsRequested();
     void wheelRequested(WheelMode::Mode mode, const QStringList& files);
-    void triggered(WheelMode::Mode mode);
+    void triggered(WheelMode::Mode mode, bool duringDrag);
 };

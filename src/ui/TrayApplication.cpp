@@ -95,7 +95,8 @@ void TrayApplication::start(InstanceService* instance)
     m_watcher->start();
 
     // Keys that show while the button doesn't: straight to the catcher.
-    connect(m_watcher, &DragWatcher::triggerPressed, this, &TrayApplication::trigger);
+    connect(m_watcher, &DragWatcher::triggerPressed, this,
+            [this](WheelMode::Mode mode) { trigger(mode, true); });
 
     if (GlobalShortcuts* shortcuts = platform.globalShortcuts()) {
         // The desktop keeps the hot key and one key per mode; they work in
@@ -187,18 +188,18 @@ void TrayApplication::connectInstance(InstanceService* instance)
     connect(instance, &InstanceService::triggered, this, &TrayApplication::trigger);
 }
 
-void TrayApplication::trigger(WheelMode::Mode mode)
+void TrayApplication::trigger(WheelMode::Mode mode, bool duringDrag)
 {
-    qCInfo(lcApp, "trigger: %s", qUtf8Printable(WheelMode::title(mode)));
-    if (!m_watcher || !m_watcher->hasRecentDrag()) {
-        openForCopiedFiles(mode);
+    qCInfo(lcApp, "trigger: %s", qUtf8Printable(WheelMode::rawValue(mode)));
+    const bool wayland = Session::isWayland(Session::detect());
+    const bool dragging = m_watcher && m_watcher->hasRecentDrag();
+    // X11 clients of a Wayland session see no pointer during a drag (sway
+    // not even its start): the drag itself must come and say where it is.
+    if (wayland && (dragging || duringDrag)) {
+        catchDrag(mode);
         return;
     }
-    // X11 clients of a Wayland session see a drag start, not its pointer:
-    // the drag itself must come and say where it is.
-    if (Session::isWayland(Session::detect()))
-        catchDrag(mode);
-    else if (m_watcher->isDragging() && !m_watcher->files().isEmpty())
+    if (dragging && m_watcher->isDragging() && !m_watcher->files().isEmpty())
         WheelController::shared().show(mode, m_watcher->files(), false);
     else
         openForCopiedFiles(mode);
@@ -303,7 +304,9 @@ void TrayApplication::shortcutPressed(const QString& id)
     if (!action || (action->hotKey && !Settings::shared().get(SettingKeys::hotKey)))
         return;
     qCInfo(lcApp, "shortcut pressed: %s", qUtf8Printable(id));
-    trigger(action->mode);
+    // Desktops that keep shortcuts for programs (KWin) show X11 clients
+    // every drag start: without one, a mode's key opens the keyboard wheel.
+    trigger(action->mode, false);
 }
 
 void TrayApplication::applyHotKeySetting()

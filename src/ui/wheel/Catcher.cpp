@@ -47,6 +47,8 @@ void Catcher::catchDrag(WheelMode::Mode mode, Platform::WheelWindow kind)
     m_wheelArea = QRect();
     m_heldOver = nullptr;
     const bool managed = kind == Platform::WheelWindow::managed;
+    m_patience.start();
+    qCInfo(lcApp, "waiting for the drag: %s", qUtf8Printable(WheelMode::rawValue(mode)));
     Qt::WindowFlags flags = Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint;
     // Placed by us and never managed, unless the compositor offers drops
     // to managed windows only.
@@ -63,11 +65,8 @@ void Catcher::catchDrag(WheelMode::Mode mode, Platform::WheelWindow kind)
         Platform::shared().prepareManagedWindow(winId());
     show();
     raise();
-    // Being the window with the keyboard lets some compositors (sway) hand
-    // the drag's files to X11 clients; Escape then closes it.
+    // With the keyboard, Escape closes it.
     activateWindow();
-    m_patience.start();
-    qCInfo(lcApp, "waiting for the drag: %s", qUtf8Printable(WheelMode::title(mode)));
 }
 
 void Catcher::holdOverWheel(WheelView* wheel)
@@ -157,6 +156,11 @@ void Catcher::dropEvent(QDropEvent* event)
     qCInfo(lcApp, "drop outside the wheel: refused");
     event->setDropAction(Qt::IgnoreAction);
     event->ignore();
+    dismiss();
+}
+
+void Catcher::mousePressEvent(QMouseEvent*)
+{
     dismiss();
 }
 

@@ -54,6 +54,8 @@ protected:
     void dragLeaveEvent(QDragLeaveEvent* event) override;
     void dropEvent(QDropEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    // A click means no drag is going on.
+    void mousePressEvent(QMouseEvent* event) override;
 
 private:
     WheelMode::Mode m_mode = WheelMode::convert;

@@ -63,7 +63,8 @@ void DragWatcher::whileIdle(const DragSource::Pointer& pointer)
     m_shownMode.reset();
     m_previousFlags = pointer.modifiers & seededAtStart;
     if (!pointer.leftButton) {
-        qCInfo(lcApp, "drag started, its button unseen");
+        // A Wayland session shows X11 clients no button: the drag is marked only.
+        qCInfo(lcApp, "a drag started");
         return;
     }
     const QStringList files = m_dragSource->files();
