@@ -62,9 +62,13 @@ public:
     virtual void answerEveryDropAsCopy() = 0;
     virtual WheelWindow wheelWindow() const = 0;
     // Readies a managed window of the wheel (or the catcher), created and
-    // not yet shown: kept above the others, out of the taskbar, the pager
-    // and the window switcher.
-    virtual void prepareManagedWindow(quintptr window) { Q_UNUSED(window) }
+    // not yet shown: out of the taskbar, the pager and the window switcher,
+    // and kept above the others if `keepAbove`.
+    virtual void prepareManagedWindow(quintptr window, bool keepAbove)
+    {
+        Q_UNUSED(window)
+        Q_UNUSED(keepAbove)
+    }
     // Whether a compositing manager blends translucent windows.
     virtual bool hasCompositor() = 0;
     // The window that has the keyboard before the wheel takes it (unless it

@@ -16,9 +16,9 @@ public:
     void remember(const QList<quintptr>& own);
     void restore();
     bool hasCompositor();
-    // Asks for `window` (not yet mapped) to stay above the others and out
-    // of the taskbar, the pager and the window switcher.
-    void prepareManaged(quintptr window);
+    // Asks for `window` (not yet mapped) to stay out of the taskbar, the
+    // pager and the window switcher, and above the others if `keepAbove`.
+    void prepareManaged(quintptr window, bool keepAbove);
     // The owner of the XEmbed tray selection of the default screen.
     quintptr trayManager();
 

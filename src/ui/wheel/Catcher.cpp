@@ -58,11 +58,10 @@ void Catcher::catchDrag(WheelMode::Mode mode, Platform::WheelWindow kind)
         setWindowFlags(flags);
     const QScreen* screen = QGuiApplication::primaryScreen();
     setGeometry(screen ? screen->virtualGeometry() : QRect(0, 0, 1920, 1080));
-    // Over the whole screen and above the rest, without a taskbar entry;
-    // not in the full-screen state, which KWin lifts over every other
-    // window while it is active, the wheel too.
+    // Over the whole screen and above the rest, the wheel too, without a
+    // taskbar entry.
     if (managed)
-        Platform::shared().prepareManagedWindow(winId());
+        Platform::shared().prepareManagedWindow(winId(), true);
     show();
     raise();
     // With the keyboard, Escape closes it.
@@ -127,13 +126,11 @@ void Catcher::dragMoveEvent(QDragMoveEvent* event)
 
 void Catcher::dragLeaveEvent(QDragLeaveEvent*)
 {
-    // The drag can't have gone into the wheel, which lies below.
-    if (m_heldOver) {
-        dismiss();
-        return;
-    }
-    // Into the wheel, which lies above: the drag goes on there, unless it
-    // ended (a leave is all the window system says of a cancelled drag).
+    qCInfo(lcApp, "drag left the catcher at %d,%d", m_last.x(), m_last.y());
+    // Over the wheel, where the wheel's own window lies above (unmanaged
+    // windows): the drag goes on there, unless it ended (a leave is all
+    // the window system says of a cancelled drag). The handover closes the
+    // catcher when neither window has the drag soon.
     if (m_caught && m_wheelArea.adjusted(-8, -8, 8, 8).contains(m_last)) {
         m_handover.start();
         return;

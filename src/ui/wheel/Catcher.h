@@ -37,9 +37,9 @@ public:
     // by the source): the catcher then closes.
     void wheelEntered();
     void wheelLeft();
-    // Stays above `wheel` and hands it the drag's moves and its drop: KWin
-    // doesn't always move a drag on from one of our windows to another
-    // that has just appeared under it.
+    // Stays above `wheel` (shown under it) and hands it the drag's moves
+    // and its drop: KWin doesn't always move a drag on from one of our
+    // windows to another that has just appeared under the pointer.
     void holdOverWheel(WheelView* wheel);
 
 Q_SIGNALS:

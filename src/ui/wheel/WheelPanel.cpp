@@ -49,12 +49,19 @@ QPoint WheelPanel::origin(QPoint pointer, const QRect& available)
 
 void WheelPanel::showAt(QPoint pointer, bool keyboard)
 {
-    Qt::WindowFlags flags = Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint;
     // During a drag the panel must not take the focus or wait for the
     // window manager (unless the compositor offers drops to managed windows
     // only); in keyboard use it needs the keys.
     const bool managed =
         keyboard || Platform::shared().wheelWindow() == Platform::WheelWindow::managed;
+    // A managed drag wheel lies under the catcher, which is kept above all
+    // and hands it the drag: KWin doesn't always move a drag on to a window
+    // that has just appeared under it. Not a tool window either, which
+    // window managers keep above the program's other windows.
+    const bool underCatcher = managed && !keyboard;
+    Qt::WindowFlags flags = (underCatcher ? Qt::Window : Qt::Tool) | Qt::FramelessWindowHint;
+    if (!underCatcher)
+        flags |= Qt::WindowStaysOnTopHint;
     if (!keyboard)
         flags |= Qt::WindowDoesNotAcceptFocus;
     if (!managed)
@@ -62,7 +69,7 @@ void WheelPanel::showAt(QPoint pointer, bool keyboard)
     if (windowFlags() != flags)
         setWindowFlags(flags);
     if (managed)
-        Platform::shared().prepareManagedWindow(winId());
+        Platform::shared().prepareManagedWindow(winId(), !underCatcher);
     setAttribute(Qt::WA_ShowWithoutActivating, !keyboard);
     m_opaque = false; // the shape is taken from the translucent disc
     m_opaque = WindowShape::fitToPaintedArea(this);
