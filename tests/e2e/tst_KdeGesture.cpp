@@ -146,12 +146,16 @@ std::optional<QPoint> TestKdeGesture::moveIntoCatcher(WaylandSession& session, S
 {
     if (!app.waitForLog(u"waiting for the drag"_s))
         return std::nullopt;
-    // The drag enters a window that appeared under it only when it moves.
-    for (int step = 1; step <= 10 && !app.log().contains(u"drag entered the catcher"_s); ++step) {
-        session.input(u"move %1 %2"_s.arg(dragTarget.x() + 2 * step).arg(dragTarget.y() + step));
+    // The drag enters a window that appeared under it only when it moves,
+    // once KWin has taken the window on (slower on a busy machine): the
+    // pointer keeps moving a little, as a hand does, for up to five seconds.
+    for (int step = 1; step <= 50 && !app.log().contains(u"drag entered the catcher"_s); ++step) {
+        const int offset = 1 + step % 10;
+        session.input(
+            u"move %1 %2"_s.arg(dragTarget.x() + 2 * offset).arg(dragTarget.y() + offset));
         QTest::qWait(100);
     }
-    if (!app.waitForLog(u"drag entered the catcher"_s, 3000))
+    if (!app.waitForLog(u"drag entered the catcher"_s, 1000))
         return std::nullopt;
     return wheelCentre(app);
 }
