@@ -9,6 +9,7 @@ class Autostart;
 class DragSource;
 class FileManager;
 class GlobalHotKey;
+class GlobalShortcuts;
 class Notifier;
 class QObject;
 class Thumbnails;
@@ -44,6 +45,10 @@ public:
     // Null where the backend can't give one; `why` then says why.
     virtual std::unique_ptr<GlobalHotKey> createHotKey(QObject* parent, QString* why) = 0;
     virtual std::unique_ptr<DragSource> createDragSource(QString* why) = 0;
+    // The program's shortcuts kept by the desktop itself, where it offers
+    // that (KDE Plasma); they then stand in for the hot key. Null elsewhere.
+    // Made on first use, once the application object exists.
+    virtual GlobalShortcuts* globalShortcuts() { return nullptr; }
     // The window of the X11 system tray (XEmbed) manager of the display; 0
     // when none runs.
     virtual quintptr trayManager() = 0;
@@ -59,6 +64,14 @@ public:
     // to delete the originals. Call once the application object exists.
     virtual void answerEveryDropAsCopy() = 0;
     virtual WheelWindow wheelWindow() const = 0;
+    // Readies a managed window of the wheel (or the catcher), created and
+    // not yet shown: out of the taskbar, the pager and the window switcher,
+    // and kept above the others if `keepAbove`.
+    virtual void prepareManagedWindow(quintptr window, bool keepAbove)
+    {
+        Q_UNUSED(window)
+        Q_UNUSED(keepAbove)
+    }
     // Whether a compositing manager blends translucent windows.
     virtual bool hasCompositor() = 0;
     // The window that has the keyboard before the wheel takes it (unless it

@@ -1,6 +1,7 @@
 #include "ui/Backends.h"
 
 #include "platform/headless/HeadlessPlatform.h"
+#include "platform/kde/KdePlatform.h"
 #include "platform/x11/X11Platform.h"
 
 namespace Backends {
@@ -9,7 +10,9 @@ std::unique_ptr<Platform> forSession(Session::Kind kind)
 {
     if (kind == Session::Kind::none)
         return std::make_unique<HeadlessPlatform>();
-    // Wayland sessions are served through XWayland.
+    if (kind == Session::Kind::kde)
+        return std::make_unique<KdePlatform>();
+    // Other Wayland sessions are served through XWayland.
     return std::make_unique<X11Platform>();
 }
 

@@ -6,6 +6,7 @@
 #include "platform/DragSource.h"
 #include "platform/FileManager.h"
 #include "platform/GlobalHotKey.h"
+#include "platform/GlobalShortcuts.h"
 #include "platform/Notifier.h"
 #include "platform/Platform.h"
 #include "platform/Session.h"
@@ -101,11 +102,22 @@ void TrayApplication::start(InstanceService* instance)
             [] { WheelController::shared().dragEnded(); });
     m_watcher->start();
 
-    m_hotKey = platform.createHotKey(this, &why);
-    if (m_hotKey)
-        connect(m_hotKey.get(), &GlobalHotKey::pressed, this, [this] { openForCopiedFiles(); });
-    else
-        qCWarning(lcApp, "the hot key is unavailable: %s", qUtf8Printable(why));
+    // Keys that show while the button doesn't: straight to the catcher.
+    connect(m_watcher, &DragWatcher::triggerPressed, this,
+            [this](WheelMode::Mode mode) { trigger(mode, true); });
+
+    if (GlobalShortcuts* shortcuts = platform.globalShortcuts()) {
+        // The desktop keeps the hot key and one key per mode; they work in
+        // the middle of a drag too.
+        connect(shortcuts, &GlobalShortcuts::activated, this, &TrayApplication::shortcutPressed);
+        connect(shortcuts, &GlobalShortcuts::changed, this, &TrayApplication::applyHotKeySetting);
+    } else {
+        m_hotKey = platform.createHotKey(this, &why);
+        if (m_hotKey)
+            connect(m_hotKey.get(), &GlobalHotKey::pressed, this, [this] { openForCopiedFiles(); });
+        else
+            qCWarning(lcApp, "the hot key is unavailable: %s", qUtf8Printable(why));
+    }
     applyHotKeySetting();
     connect(&Settings::shared(), &Settings::changed, this, &TrayApplication::applyHotKeySetting);
 
@@ -214,6 +226,8 @@ void TrayApplication::catchDrag(WheelMode::Mode mode)
                     WheelController& wheel = WheelController::shared();
                     wheel.showAt(caughtMode, files, pointer);
                     m_catcher->setWheelArea(wheel.panel()->geometry());
+                    if (Platform::shared().wheelWindow() == Platform::WheelWindow::managed)
+                        m_catcher->holdOverWheel(wheel.panel()->wheel());
                 });
         connect(m_catcher.get(), &Catcher::closed, this, [this] {
             m_watcher->forgetDrag();
@@ -222,6 +236,9 @@ void TrayApplication::catchDrag(WheelMode::Mode mode)
         });
         connect(&WheelController::shared(), &WheelController::chosen, m_catcher.get(),
                 &Catcher::dismiss);
+        const WheelView* wheel = WheelController::shared().panel()->wheel();
+        connect(wheel, &WheelView::dragEntered, m_catcher.get(), &Catcher::wheelEntered);
+        connect(wheel, &WheelView::dragLeft, m_catcher.get(), &Catcher::wheelLeft);
     }
     m_catcher->catchDrag(mode, Platform::shared().wheelWindow());
 }
@@ -372,13 +389,32 @@ void TrayApplication::setBusy(bool busy)
         m_spinner.start();
 }
 
+void TrayApplication::shortcutPressed(const QString& id)
+{
+    const GlobalShortcuts::Action* action = GlobalShortcuts::action(id);
+    if (!action || (action->hotKey && !Settings::shared().get(SettingKeys::hotKey)))
+        return;
+    qCInfo(lcApp, "shortcut pressed: %s", qUtf8Printable(id));
+    // Desktops that keep shortcuts for programs (KWin) show X11 clients
+    // every drag start: without one, a mode's key opens the keyboard wheel.
+    trigger(action->mode, false);
+}
+
 void TrayApplication::applyHotKeySetting()
 {
     const bool on = Settings::shared().get(SettingKeys::hotKey);
-    if (m_hotKey)
+    QKeySequence keys;
+    if (m_hotKey) {
         m_hotKey->setEnabled(on);
-    m_selectionItem->setShortcut(on && m_hotKey ? QKeySequence(QStringLiteral("Ctrl+Alt+Space"))
-                                                : QKeySequence());
+        keys = QKeySequence(QStringLiteral("Ctrl+Alt+Space"));
+    } else if (GlobalShortcuts* shortcuts = Platform::shared().globalShortcuts()) {
+        shortcuts->setHotKeyEnabled(on);
+        for (const GlobalShortcuts::Bound& bound : shortcuts->inForce())
+            if (const auto* action = GlobalShortcuts::action(bound.id); action && action->hotKey)
+                keys = QKeySequence::fromString(bound.keys.section(u',', 0, 0),
+                                                QKeySequence::NativeText);
+    }
+    m_selectionItem->setShortcut(on ? keys : QKeySequence());
 }
 
 QStringList TrayApplication::copiedFiles()

@@ -66,6 +66,8 @@ private:
     void connectInstance(InstanceService* instance);
     void catchDrag(WheelMode::Mode mode);
     void catchDragOnLayer(WheelMode::Mode mode);
+    // A shortcut the desktop keeps for the program (GlobalShortcuts).
+    void shortcutPressed(const QString& id);
     void applyHotKeySetting();
     void setBusy(bool busy);
     // The running operations at the top of the menu, each with its Cancel.

@@ -19,6 +19,10 @@ public:
 
     void answerEveryDropAsCopy() override;
     WheelWindow wheelWindow() const override { return WheelWindow::unmanaged; }
+    void prepareManagedWindow(quintptr window, bool keepAbove) override
+    {
+        m_focus.prepareManaged(window, keepAbove);
+    }
     bool hasCompositor() override { return m_focus.hasCompositor(); }
     void rememberActiveWindow(const QList<quintptr>& own) override { m_focus.remember(own); }
     void restoreActiveWindow() override { m_focus.restore(); }

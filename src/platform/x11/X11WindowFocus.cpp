@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 #include <optional>
+#include <vector>
 
 namespace {
 
@@ -37,6 +38,25 @@ void X11WindowFocus::remember(const QList<quintptr>& own)
     }
     if (active && *active != XCB_NONE && !own.contains(quintptr(*active)))
         m_remembered = *active;
+}
+
+void X11WindowFocus::prepareManaged(quintptr window, bool keepAbove)
+{
+    X11Connection& x = m_x;
+    if (!x.isValid() || window == 0)
+        return;
+    // Read by the window manager when the window maps; Qt adds its own
+    // states to these rather than replacing them.
+    std::vector<xcb_atom_t> states = {x.atom("_NET_WM_STATE_SKIP_TASKBAR"),
+                                      x.atom("_NET_WM_STATE_SKIP_PAGER"),
+                                      x.atom("_KDE_NET_WM_STATE_SKIP_SWITCHER")};
+    if (keepAbove)
+        states.push_back(x.atom("_NET_WM_STATE_ABOVE"));
+    xcb_change_property(x.get(), XCB_PROP_MODE_REPLACE, xcb_window_t(window),
+                        x.atom("_NET_WM_STATE"), XCB_ATOM_ATOM, 32, uint32_t(states.size()),
+                        states.data());
+    // Qt maps the window over its own connection: the states must be there first.
+    std::free(xcb_get_input_focus_reply(x.get(), xcb_get_input_focus(x.get()), nullptr));
 }
 
 void X11WindowFocus::restore()

@@ -6,7 +6,8 @@
 
 // The window that had the keyboard before the wheel took it, given back
 // afterwards through the window manager (or directly without one); and
-// whether a compositing manager and a system tray run.
+// whether a compositing manager and a system tray run; and the states that
+// keep a managed window of ours above the others and out of the way.
 class X11WindowFocus
 {
 public:
@@ -15,6 +16,9 @@ public:
     void remember(const QList<quintptr>& own);
     void restore();
     bool hasCompositor();
+    // Asks for `window` (not yet mapped) to stay out of the taskbar, the
+    // pager and the window switcher, and above the others if `keepAbove`.
+    void prepareManaged(quintptr window, bool keepAbove);
     // The owner of the XEmbed tray selection of the default screen.
     quintptr trayManager();
 

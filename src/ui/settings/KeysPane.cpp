@@ -3,6 +3,9 @@
 #include "core/ModifierKey.h"
 #include "core/Settings.h"
 #include "core/WheelMode.h"
+#include "platform/GlobalShortcuts.h"
+#include "platform/Platform.h"
+#include "ui/settings/DesktopShortcutsBox.h"
 #include "ui/settings/PaneParts.h"
 
 #include <QCheckBox>
@@ -41,6 +44,8 @@ KeysPane::KeysPane(QWidget* parent)
     connect(m_hotKey, &QCheckBox::toggled, this,
             [](bool on) { Settings::shared().set(SettingKeys::hotKey, on); });
     layout->addWidget(shortcut);
+    if (GlobalShortcuts* desktop = Platform::shared().globalShortcuts())
+        layout->addWidget(new DesktopShortcutsBox(*desktop, this));
     layout->addStretch();
 
     refresh();

@@ -4,6 +4,7 @@
 #include "platform/Platform.h"
 
 #include <QPoint>
+#include <QPointer>
 #include <QRect>
 #include <QStringList>
 #include <QTimer>
@@ -16,6 +17,8 @@
 // compositors no longer hand them over at the drop. Escape, leaving the
 // screen, a drop outside the wheel or a drag that never comes closes it;
 // such a drop is refused, so the source keeps its files.
+class WheelView;
+
 class Catcher : public QWidget
 {
     Q_OBJECT
@@ -29,6 +32,15 @@ public:
     // doesn't close it.
     void setWheelArea(const QRect& area) { m_wheelArea = area; }
     void dismiss();
+    // The drag came over the wheel, or left it. A drag that leaves both
+    // the catcher and the wheel for good was given up (Escape, a cancel
+    // by the source): the catcher then closes.
+    void wheelEntered();
+    void wheelLeft();
+    // Stays above `wheel` (shown under it) and hands it the drag's moves
+    // and its drop: KWin doesn't always move a drag on from one of our
+    // windows to another that has just appeared under the pointer.
+    void holdOverWheel(WheelView* wheel);
 
 Q_SIGNALS:
     // The drag entered with `files` and is at `pointer` (global coordinates).
@@ -52,4 +64,7 @@ private:
     QRect m_wheelArea;
     bool m_caught = false;
     QTimer m_patience;
+    // Between leaving one of the catcher and the wheel and entering the other.
+    QTimer m_handover;
+    QPointer<WheelView> m_heldOver;
 };

@@ -55,9 +55,13 @@ void DragWatcher::whileIdle(const DragSource::Pointer& pointer)
 {
     const quint64 previous = m_lastChangeCount;
     m_lastChangeCount = m_dragSource->changeCount();
-    if (m_lastChangeCount == previous)
+    if (m_lastChangeCount == previous) {
+        whileButtonUnseen(pointer);
         return;
+    }
     m_sinceDragStart.start();
+    m_shownMode.reset();
+    m_previousFlags = pointer.modifiers & seededAtStart;
     if (!pointer.leftButton) {
         // A Wayland session shows X11 clients no button: the drag is marked only.
         qCInfo(lcApp, "a drag started");
@@ -71,27 +75,50 @@ void DragWatcher::whileIdle(const DragSource::Pointer& pointer)
         return;
     m_dragging = true;
     m_files = files;
-    m_shownMode.reset();
-    m_previousFlags = pointer.modifiers & seededAtStart;
 }
 
 void DragWatcher::whileDragging(const DragSource::Pointer& pointer)
 {
     if (!pointer.leftButton) {
         m_dragging = false;
+        // This drag is seen to end: a trigger after it is not for it.
+        forgetDrag();
         if (m_shownMode)
             Q_EMIT dragEnded();
         m_shownMode.reset();
         return;
     }
-    const ModifierKey::Flags newlyPressed = pointer.modifiers & ~m_previousFlags;
-    m_previousFlags = pointer.modifiers;
-    if (!newlyPressed)
-        return; // most polls: no settings to read
-    const auto mode = Settings::shared().modeFor(newlyPressed);
-    if (!mode || mode == m_shownMode)
+    const auto mode = newTrigger(pointer.modifiers);
+    if (!mode)
         return;
-    m_shownMode = mode;
     qCInfo(lcApp, "showing wheel: %s", qUtf8Printable(WheelMode::title(*mode)));
     Q_EMIT showWheel(*mode, m_files);
+}
+
+void DragWatcher::whileButtonUnseen(const DragSource::Pointer& pointer)
+{
+    // A drag started and its button never showed: the keys are all there
+    // is to go by (a Wayland session may let X11 clients see them).
+    if (pointer.leftButton || !hasRecentDrag()) {
+        m_previousFlags = pointer.modifiers;
+        return;
+    }
+    const auto mode = newTrigger(pointer.modifiers);
+    if (!mode)
+        return;
+    qCInfo(lcApp, "trigger key during a drag: %s", qUtf8Printable(WheelMode::title(*mode)));
+    Q_EMIT triggerPressed(*mode);
+}
+
+std::optional<WheelMode::Mode> DragWatcher::newTrigger(ModifierKey::Flags modifiers)
+{
+    const ModifierKey::Flags newlyPressed = modifiers & ~m_previousFlags;
+    m_previousFlags = modifiers;
+    if (!newlyPressed)
+        return std::nullopt; // most polls: no settings to read
+    const auto mode = Settings::shared().modeFor(newlyPressed);
+    if (!mode || mode == m_shownMode)
+        return std::nullopt;
+    m_shownMode = mode;
+    return mode;
 }

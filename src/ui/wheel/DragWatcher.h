@@ -39,11 +39,18 @@ public:
 
 Q_SIGNALS:
     void showWheel(WheelMode::Mode mode, const QStringList& files);
+    // A trigger key was newly pressed during a drag whose button the window
+    // system doesn't show (X11 clients of a Wayland session that lets them
+    // see the modifiers): the pointer and the files are still unknown.
+    void triggerPressed(WheelMode::Mode mode);
     void dragEnded();
 
 private:
     void whileIdle(const DragSource::Pointer& pointer);
     void whileDragging(const DragSource::Pointer& pointer);
+    void whileButtonUnseen(const DragSource::Pointer& pointer);
+    // The trigger mode newly pressed keys ask for, if any other than the one shown.
+    std::optional<WheelMode::Mode> newTrigger(ModifierKey::Flags modifiers);
 
     std::unique_ptr<DragSource> m_dragSource;
     QTimer m_timer;

@@ -1,6 +1,7 @@
 #include "ui/wheel/WheelPanel.h"
 
 #include "core/Log.h"
+#include "platform/Platform.h"
 #include "ui/drawing/WindowShape.h"
 #include "ui/wheel/WheelView.h"
 
@@ -48,13 +49,27 @@ QPoint WheelPanel::origin(QPoint pointer, const QRect& available)
 
 void WheelPanel::showAt(QPoint pointer, bool keyboard)
 {
-    Qt::WindowFlags flags = Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint;
     // During a drag the panel must not take the focus or wait for the
-    // window manager; in keyboard use it needs the keys.
+    // window manager (unless the compositor offers drops to managed windows
+    // only); in keyboard use it needs the keys.
+    const bool managed =
+        keyboard || Platform::shared().wheelWindow() == Platform::WheelWindow::managed;
+    // A managed drag wheel lies under the catcher, which is kept above all
+    // and hands it the drag: KWin doesn't always move a drag on to a window
+    // that has just appeared under it. Not a tool window either, which
+    // window managers keep above the program's other windows.
+    const bool underCatcher = managed && !keyboard;
+    Qt::WindowFlags flags = (underCatcher ? Qt::Window : Qt::Tool) | Qt::FramelessWindowHint;
+    if (!underCatcher)
+        flags |= Qt::WindowStaysOnTopHint;
     if (!keyboard)
-        flags |= Qt::WindowDoesNotAcceptFocus | Qt::X11BypassWindowManagerHint;
+        flags |= Qt::WindowDoesNotAcceptFocus;
+    if (!managed)
+        flags |= Qt::X11BypassWindowManagerHint;
     if (windowFlags() != flags)
         setWindowFlags(flags);
+    if (managed)
+        Platform::shared().prepareManagedWindow(winId(), !underCatcher);
     setAttribute(Qt::WA_ShowWithoutActivating, !keyboard);
     m_opaque = false; // the shape is taken from the translucent disc
     m_opaque = WindowShape::fitToPaintedArea(this);

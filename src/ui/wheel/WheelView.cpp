@@ -516,6 +516,7 @@ bool WheelView::dropAt(QPoint global, const QStringList& files)
 void WheelView::dragEnterEvent(QDragEnterEvent* event)
 {
     qCInfo(lcApp, "drag entered wheel");
+    Q_EMIT dragEntered();
     dragMoveEvent(event);
     // Accepted whatever is under the pointer, or the moves that follow
     // never arrive; each move then says whether a drop would be taken.
@@ -536,20 +537,33 @@ void WheelView::dragMoveEvent(QDragMoveEvent* event)
 void WheelView::dragLeaveEvent(QDragLeaveEvent*)
 {
     setHighlighted(std::nullopt);
+    Q_EMIT dragLeft();
 }
 
 void WheelView::dropEvent(QDropEvent* event)
 {
-    const auto index = sliceAtWidgetPoint(event->position());
-    qCInfo(lcApp, "drop at slice %d", index.value_or(-1));
-    if (!index) {
+    if (!dropFromAbove(event->position(), FileUrls::fromMimeData(event->mimeData()))) {
         event->ignore();
         return;
     }
-    const QStringList files = FileUrls::fromMimeData(event->mimeData());
     event->setDropAction(Qt::CopyAction);
     event->accept();
+}
+
+bool WheelView::dragOverFromAbove(QPointF point)
+{
+    setHighlighted(sliceAtWidgetPoint(point));
+    return m_highlighted.has_value();
+}
+
+bool WheelView::dropFromAbove(QPointF point, const QStringList& files)
+{
+    const auto index = sliceAtWidgetPoint(point);
+    qCInfo(lcApp, "drop at slice %d", index.value_or(-1));
+    if (!index)
+        return false;
     // After the drop has been answered, so that the source finishes first.
     QMetaObject::invokeMethod(
         this, [this, index, files] { Q_EMIT dropped(*index, files); }, Qt::QueuedConnection);
+    return true;
 }

@@ -48,6 +48,13 @@ public:
     // Paints the whole wheel with `painter` (y down) into a side × side square.
     void paintWheel(QPainter& painter) const;
 
+    // A drag over the wheel that another window of ours receives (the
+    // catcher, kept above it): `point` in the wheel's coordinates. Answers
+    // whether a drop there would go to a slice.
+    bool dragOverFromAbove(QPointF point);
+    // A drop there; answers whether a slice took it.
+    bool dropFromAbove(QPointF point, const QStringList& files);
+
 Q_SIGNALS:
     // Slice `index` was chosen with the wheel's own files.
     void chosen(int index);
@@ -57,6 +64,9 @@ Q_SIGNALS:
     void sliceHighlighted(int index);
     void nextModeRequested();
     void hideRequested();
+    // A drag came over the wheel, or left it.
+    void dragEntered();
+    void dragLeft();
 
 protected:
     void paintEvent(QPaintEvent* event) override;

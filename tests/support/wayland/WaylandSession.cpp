@@ -331,7 +331,7 @@ bool WaylandSession::startKWin()
     environment.insert(u"XDG_SESSION_TYPE"_s, u"wayland"_s);
     environment.insert(u"KDE_FULL_SESSION"_s, u"true"_s);
     // The session program's print() lines reach the log (see runKWinScript).
-    environment.insert(u"QT_LOGGING_RULES"_s, u"kwin_scripting.debug=true"_s);
+    environment.insert(u"QT_LOGGING_RULES"_s, u"kwin_scripting.debug=true;kwin_xwl.debug=true"_s);
     const QStringList arguments = {u"--virtual"_s,       u"--xwayland"_s,
                                    u"--width"_s,         QString::number(m_options.size.width()),
                                    u"--height"_s,        QString::number(m_options.size.height()),
