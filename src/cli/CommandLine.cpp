@@ -8,9 +8,9 @@
 #include "cli/Bindings.h"
 #include "cli/CancelOnInterrupt.h"
 #include "cli/Instance.h"
-#include "core/Log.h"
 #include "cli/ProgressBar.h"
 #include "core/Job.h"
+#include "core/Log.h"
 #include "core/NameReservations.h"
 #include "core/Settings.h"
 #include "core/WheelMode.h"
@@ -137,21 +137,23 @@ int run(const QStringList& arguments, const SliceSet& slices,
 
 QString usage()
 {
-    return tr("Usage:\n"
-              "  flingdial                                  start the tray application, or open\n"
-              "                                             its settings when it runs\n"
-              "  flingdial FILE…                            open the wheel for the files\n"
-              "  flingdial --run MODE LABEL FILE…           run one slice on the files\n"
-              "                                             (MODE: convert, tools or actions)\n"
-              "  flingdial --trigger [MODE]                 open the wheel of the running program:\n"
-              "                                             during a drag at the pointer, else\n"
-              "                                             for the copied files\n"
-              "  flingdial --bindings sway|hyprland         the key bindings for that compositor\n"
-              "  flingdial --login on|off                   start at login, or not\n"
-              "  flingdial --render-icon OUT.png|svg [SIZE] draw the application icon\n"
-              "  flingdial --render-menubar OUT.png [SIZE]  draw the tray mark\n"
-              "  flingdial --snapshot OUT.png MODE light|dark FILE…   draw the wheel\n"
-              "  flingdial --help | --version\n");
+    return tr(
+        "Usage:\n"
+        "  flingdial                                  start the tray application, or open\n"
+        "                                             its settings when it runs\n"
+        "  flingdial FILE…                            open the wheel for the files\n"
+        "  flingdial --run MODE LABEL FILE…           run one slice on the files\n"
+        "                                             (MODE: convert, tools or actions)\n"
+        "  flingdial --trigger [MODE]                 open the wheel of the running program:\n"
+        "                                             during a drag at the pointer, else\n"
+        "                                             for the copied files\n"
+        "  flingdial --bindings sway|hyprland         the key bindings for that compositor\n"
+        "  flingdial --login on|off                   start at login, or not\n"
+        "  flingdial --render-icon OUT.png|svg [SIZE] draw the application icon\n"
+        "  flingdial --render-menubar OUT.png|svg [SIZE]\n"
+        "                                             draw the tray mark\n"
+        "  flingdial --snapshot OUT.png MODE light|dark FILE…   draw the wheel\n"
+        "  flingdial --help | --version\n");
 }
 
 int trigger(const QStringList& arguments)
@@ -175,10 +177,11 @@ int trigger(const QStringList& arguments)
 
 int bindings(const QStringList& arguments)
 {
-    const std::optional<QString> lines = Bindings::forCompositor(
-        arguments.at(2).toLower(), QCoreApplication::applicationFilePath());
+    const std::optional<QString> lines =
+        Bindings::forCompositor(arguments.at(2).toLower(), QCoreApplication::applicationFilePath());
     if (!lines) {
-        printLine(stderr, tr("error: No bindings for “%1”: sway or hyprland.").arg(arguments.at(2)));
+        printLine(stderr,
+                  tr("error: No bindings for “%1”: sway or hyprland.").arg(arguments.at(2)));
         return 2;
     }
     std::fputs(lines->toUtf8().constData(), stdout);

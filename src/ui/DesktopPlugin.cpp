@@ -1,8 +1,9 @@
 #include "ui/DesktopPlugin.h"
 #include "cli/Instance.h"
+#include "ui/Backends.h"
+#include "ui/DesktopExtensionLink.h"
 #include "ui/InstanceService.h"
 #include "ui/wheel/WheelController.h"
-#include "ui/Backends.h"
 
 #include "cli/CommandLine.h"
 #include "cli/Commands.h"
@@ -85,10 +86,9 @@ QStringList fileArguments(const QStringList& arguments)
 // given, else its settings, and this one ends.
 [[noreturn]] void handOver(const QStringList& files)
 {
-    const bool handed =
-        files.isEmpty()
-            ? Instance::call(QStringLiteral("OpenSettings"))
-            : Instance::call(QStringLiteral("OpenWheel"), {files, QStringLiteral("convert")});
+    const bool handed = files.isEmpty() ? Instance::call(QStringLiteral("OpenSettings"))
+                                        : Instance::call(QStringLiteral("OpenWheel"),
+                                                         {files, QStringLiteral("convert")});
     qCInfo(lcApp, "already running: handed over to the running instance");
     exitNow(handed ? 0 : 1);
 }
@@ -141,6 +141,7 @@ int DesktopPlugin::main(int argc, char** argv)
     }
     TrayApplication tray;
     tray.start(&instance);
+    const DesktopExtensionLink extension(&instance, &tray);
     if (!files.isEmpty())
         WheelController::shared().show(WheelMode::convert, files, true);
     return QCoreApplication::exec();

@@ -3,6 +3,8 @@
 #include "core/ModifierKey.h"
 #include "core/Settings.h"
 #include "core/WheelMode.h"
+#include "platform/Platform.h"
+#include "ui/settings/ExtensionStatus.h"
 #include "ui/settings/PaneParts.h"
 
 #include <QCheckBox>
@@ -41,6 +43,8 @@ KeysPane::KeysPane(QWidget* parent)
     connect(m_hotKey, &QCheckBox::toggled, this,
             [](bool on) { Settings::shared().set(SettingKeys::hotKey, on); });
     layout->addWidget(shortcut);
+    if (DesktopExtension* extension = Platform::shared().desktopExtension())
+        layout->addWidget(new ExtensionStatus(extension, ExtensionStatus::Look::pane, this));
     layout->addStretch();
 
     refresh();

@@ -399,8 +399,9 @@ bool WaylandSession::startGnomeShell()
     // screenshot interface to the test; see gnome-extension/extension.js.
     QStringList uuids;
     const QString extensions = path(u"home/.local/share/gnome-shell/extensions/"_s);
-    for (const QString& folder :
-         QStringList{supportFolder + u"/wayland/gnome-extension"_s} + m_options.gnomeExtensions) {
+    const QStringList enabled =
+        QStringList{supportFolder + u"/wayland/gnome-extension"_s} + m_options.gnomeExtensions;
+    for (const QString& folder : enabled + m_options.disabledGnomeExtensions) {
         const QString uuid =
             QJsonDocument::fromJson(TestSupport::readFile(folder + u"/metadata.json"_s))
                 .object()
@@ -417,7 +418,8 @@ bool WaylandSession::startGnomeShell()
             QDir().mkpath(QFileInfo(copy).path());
             QFile::copy(file, copy);
         }
-        uuids.append(u"'%1'"_s.arg(uuid));
+        if (enabled.contains(folder))
+            uuids.append(u"'%1'"_s.arg(uuid));
     }
     // Without GDM the Shell says once that it cannot lock the screen, in a
     // banner over the top of the screen.
