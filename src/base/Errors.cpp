@@ -1,5 +1,6 @@
 #include "base/Errors.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
 
 const char* Error::what() const noexcept
@@ -10,12 +11,19 @@ const char* Error::what() const noexcept
 
 Fail Fail::cantRead(const QString& path)
 {
-    return Fail(QStringLiteral("Can’t read %1.").arg(QFileInfo(path).fileName()));
+    return Fail(
+        QCoreApplication::translate("Errors", "Can’t read %1.").arg(QFileInfo(path).fileName()));
 }
 
 Fail Fail::cantSave(const QString& path)
 {
-    return Fail(QStringLiteral("Can’t save %1.").arg(QFileInfo(path).fileName()));
+    return Fail(
+        QCoreApplication::translate("Errors", "Can’t save %1.").arg(QFileInfo(path).fileName()));
+}
+
+QString Cancelled::description() const
+{
+    return QCoreApplication::translate("Errors", "The operation was cancelled.");
 }
 
 QString describe(const std::exception_ptr& failure)
@@ -25,11 +33,11 @@ QString describe(const std::exception_ptr& failure)
     } catch (const Error& error) {
         return error.description();
     } catch (const std::bad_alloc&) {
-        return QStringLiteral("There isn’t enough memory to finish.");
+        return QCoreApplication::translate("Errors", "There isn’t enough memory to finish.");
     } catch (const std::exception& error) {
         return QString::fromLocal8Bit(error.what());
     } catch (...) {
-        return QStringLiteral("An unknown error occurred.");
+        return QCoreApplication::translate("Errors", "An unknown error occurred.");
     }
 }
 

@@ -36,7 +36,7 @@ private:
 class Cancelled : public Error
 {
 public:
-    QString description() const override { return QStringLiteral("The operation was cancelled."); }
+    QString description() const override;
 };
 
 // A failure reported by the platform (a file that can't be written, a

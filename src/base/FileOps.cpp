@@ -1,6 +1,7 @@
 #include "base/FileOps.h"
 
 #include "base/Errors.h"
+#include "base/Translate.h"
 
 #include <QDir>
 #include <QFile>
@@ -12,6 +13,8 @@ namespace fs = std::filesystem;
 
 namespace FileOps {
 
+FLINGDIAL_TR_CONTEXT(FileOps)
+
 namespace {
 
 fs::path native(const QString& path)
@@ -19,11 +22,11 @@ fs::path native(const QString& path)
     return fs::path(QFile::encodeName(path).toStdString());
 }
 
-SystemError failure(const char* verb, const QString& path, const std::error_code& code)
+// `sentence` holds the name as %1 and the system's reason as %2.
+SystemError failure(const QString& sentence, const QString& path, const std::error_code& code)
 {
-    return SystemError(QStringLiteral("“%1” couldn’t be %2: %3.")
-                           .arg(QDir(path).dirName(), QLatin1String(verb),
-                                QString::fromLocal8Bit(code.message().c_str())));
+    return SystemError(
+        sentence.arg(QDir(path).dirName(), QString::fromLocal8Bit(code.message().c_str())));
 }
 
 bool isPlain(const fs::file_status& status)
@@ -62,14 +65,14 @@ struct stat statusOf(const QString& path)
     // Names are Unicode here: bytes that aren't UTF-8 were replaced on the
     // way in and can't be found again.
     if (name.contains(QChar::ReplacementCharacter))
-        throw Fail(QStringLiteral("The name of “%1” isn’t valid UTF-8, which Flingdial can’t "
-                                  "handle. Rename the file and try again.")
+        throw Fail(tr("The name of “%1” isn’t valid UTF-8, which Flingdial can’t "
+                      "handle. Rename the file and try again.")
                        .arg(name));
     if (path.contains(QChar::ReplacementCharacter))
-        throw Fail(QStringLiteral("%1 is in a folder whose name isn’t valid UTF-8, which "
-                                  "Flingdial can’t handle. Rename the folder and try again.")
+        throw Fail(tr("%1 is in a folder whose name isn’t valid UTF-8, which "
+                      "Flingdial can’t handle. Rename the folder and try again.")
                        .arg(name));
-    throw Fail(QStringLiteral("%1 doesn’t exist.").arg(name));
+    throw Fail(tr("%1 doesn’t exist.").arg(name));
 }
 
 } // namespace
@@ -86,7 +89,7 @@ void copy(const QString& from, const QString& to)
     else if (!error)
         fs::copy_file(source, native(to), error);
     if (error)
-        throw failure("copied", from, error);
+        throw failure(tr("“%1” couldn’t be copied: %2."), from, error);
 }
 
 QList<QByteArray> plainTree(const QString& parent, const QStringList& names,
@@ -114,7 +117,8 @@ QList<QByteArray> plainTree(const QString& parent, const QStringList& names,
                         QByteArray(entries->path().lexically_relative(top).c_str()));
         }
         if (error)
-            throw failure("read", parent + QLatin1Char('/') + name, error);
+            throw failure(tr("“%1” couldn’t be read: %2."), parent + QLatin1Char('/') + name,
+                          error);
     }
     return tree;
 }
@@ -123,30 +127,31 @@ void move(const QString& from, const QString& to)
 {
     std::error_code error;
     if (fs::exists(fs::symlink_status(native(to), error)))
-        throw failure("moved", from, std::make_error_code(std::errc::file_exists));
+        throw failure(tr("“%1” couldn’t be moved: %2."), from,
+                      std::make_error_code(std::errc::file_exists));
     fs::rename(native(from), native(to), error);
     if (error == std::errc::cross_device_link) {
         copy(from, to);
         fs::remove_all(native(from), error);
     }
     if (error)
-        throw failure("moved", from, error);
+        throw failure(tr("“%1” couldn’t be moved: %2."), from, error);
 }
 
 void requireRegularFile(const QString& path)
 {
     const mode_t mode = statusOf(path).st_mode;
     if (S_ISDIR(mode))
-        throw Fail(QStringLiteral("%1 is a folder, not a file.").arg(QFileInfo(path).fileName()));
+        throw Fail(tr("%1 is a folder, not a file.").arg(QFileInfo(path).fileName()));
     if (!S_ISREG(mode))
-        throw Fail(QStringLiteral("%1 isn’t a regular file.").arg(QFileInfo(path).fileName()));
+        throw Fail(tr("%1 isn’t a regular file.").arg(QFileInfo(path).fileName()));
 }
 
 void requireFileOrFolder(const QString& path)
 {
     const mode_t mode = statusOf(path).st_mode;
     if (!S_ISREG(mode) && !S_ISDIR(mode))
-        throw Fail(QStringLiteral("%1 isn’t a regular file.").arg(QFileInfo(path).fileName()));
+        throw Fail(tr("%1 isn’t a regular file.").arg(QFileInfo(path).fileName()));
 }
 
 QByteArray readInput(const QString& path, qint64 limit)
@@ -154,18 +159,16 @@ QByteArray readInput(const QString& path, qint64 limit)
     const QString name = QFileInfo(path).fileName();
     requireRegularFile(path);
     if (QFileInfo(path).size() > limit)
-        throw Fail(QStringLiteral("%1 is too large to open.").arg(name));
+        throw Fail(tr("%1 is too large to open.").arg(name));
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        throw SystemError(
-            QStringLiteral("“%1” couldn’t be read: %2.").arg(name, file.errorString()));
+        throw SystemError(tr("“%1” couldn’t be read: %2.").arg(name, file.errorString()));
     // Read no more than the limit, should the file grow meanwhile.
     QByteArray data = file.read(limit + 1);
     if (data.size() > limit)
-        throw Fail(QStringLiteral("%1 is too large to open.").arg(name));
+        throw Fail(tr("%1 is too large to open.").arg(name));
     if (file.error() != QFileDevice::NoError)
-        throw SystemError(
-            QStringLiteral("“%1” couldn’t be read: %2.").arg(name, file.errorString()));
+        throw SystemError(tr("“%1” couldn’t be read: %2.").arg(name, file.errorString()));
     return data;
 }
 
@@ -174,7 +177,7 @@ void remove(const QString& path)
     std::error_code error;
     fs::remove_all(native(path), error);
     if (error)
-        throw failure("removed", path, error);
+        throw failure(tr("“%1” couldn’t be removed: %2."), path, error);
 }
 
 void removeQuietly(const QString& path)
@@ -187,7 +190,7 @@ QStringList entryNames(const QString& folder)
 {
     const QDir dir(folder);
     if (!dir.exists())
-        throw SystemError(QStringLiteral("The folder “%1” doesn’t exist.").arg(dir.dirName()));
+        throw SystemError(tr("The folder “%1” doesn’t exist.").arg(dir.dirName()));
     return dir.entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
                          QDir::Name);
 }

@@ -2,6 +2,7 @@
 
 #include "base/Errors.h"
 #include "base/TextWriter.h"
+#include "base/Translate.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -9,6 +10,8 @@
 #include <QTemporaryFile>
 
 namespace TextFile {
+
+FLINGDIAL_TR_CONTEXT(TextFile)
 
 namespace {
 
@@ -80,8 +83,8 @@ QByteArray encodingOf(const QString& path)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        throw SystemError(QStringLiteral("“%1” couldn’t be read: %2.")
-                              .arg(QFileInfo(path).fileName(), file.errorString()));
+        throw SystemError(
+            tr("“%1” couldn’t be read: %2.").arg(QFileInfo(path).fileName(), file.errorString()));
     bool validUtf8 = true;
     QByteArray unfinished; // the start of a character cut at a piece's end
     bool usesHighRange = false;
@@ -131,8 +134,8 @@ void readInPieces(const QString& path, const std::function<void(QStringView text
     const QByteArray encoding = encodingOf(path);
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        throw SystemError(QStringLiteral("“%1” couldn’t be read: %2.")
-                              .arg(QFileInfo(path).fileName(), file.errorString()));
+        throw SystemError(
+            tr("“%1” couldn’t be read: %2.").arg(QFileInfo(path).fileName(), file.errorString()));
     QStringDecoder decoder(encoding.constData());
     if (!decoder.isValid())
         decoder = QStringDecoder(QStringDecoder::Latin1);
@@ -148,16 +151,16 @@ void readInPieces(const QString& path, const std::function<void(QStringView text
         take(text);
     }
     if (file.error() != QFileDevice::NoError)
-        throw SystemError(QStringLiteral("“%1” couldn’t be read: %2.")
-                              .arg(QFileInfo(path).fileName(), file.errorString()));
+        throw SystemError(
+            tr("“%1” couldn’t be read: %2.").arg(QFileInfo(path).fileName(), file.errorString()));
 }
 
 QString readText(const QString& path)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        throw SystemError(QStringLiteral("“%1” couldn’t be read: %2.")
-                              .arg(QFileInfo(path).fileName(), file.errorString()));
+        throw SystemError(
+            tr("“%1” couldn’t be read: %2.").arg(QFileInfo(path).fileName(), file.errorString()));
     return decode(file.readAll());
 }
 
@@ -173,7 +176,7 @@ void writeAtomically(const QString& path, const QString& text)
     // Written beside the destination and renamed into place once complete,
     // so that no half-written file ever carries the name.
     const auto failure = [&](const QFileDevice& file) {
-        return SystemError(QStringLiteral("“%1” couldn’t be written: %2.")
+        return SystemError(tr("“%1” couldn’t be written: %2.")
                                .arg(QFileInfo(path).fileName(), file.errorString()));
     };
     QTemporaryFile file(path + QStringLiteral(".XXXXXX"));

@@ -28,6 +28,6 @@ void TextWriter::finish()
 
 void TextWriter::fail() const
 {
-    throw SystemError(QStringLiteral("“%1” couldn’t be written: %2.")
+    throw SystemError(tr("“%1” couldn’t be written: %2.")
                           .arg(QFileInfo(m_file.fileName()).fileName(), m_file.errorString()));
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QString>
 #include <QStringEncoder>
@@ -10,6 +11,8 @@
 // in finish(); a failure throws SystemError naming the file.
 class TextWriter
 {
+    Q_DECLARE_TR_FUNCTIONS(TextWriter)
+
 public:
     explicit TextWriter(const QString& path);
     TextWriter(const TextWriter&) = delete;

@@ -50,7 +50,7 @@ ZipWriter::~ZipWriter() = default;
 
 void ZipWriter::fail() const
 {
-    throw SystemError(QStringLiteral("“%1” couldn’t be written: %2.")
+    throw SystemError(tr("“%1” couldn’t be written: %2.")
                           .arg(QFileInfo(m_path).fileName(), m_file.errorString()));
 }
 
@@ -99,7 +99,7 @@ void ZipWriter::begin(const QString& name, Method method)
     entry.crc = quint32(crc32(0, nullptr, 0));
     entry.offset = quint64(m_file.pos());
     if (entry.offset > zip32Limit)
-        throw Fail(QStringLiteral("%1 would be too large.").arg(QFileInfo(m_path).fileName()));
+        throw Fail(tr("%1 would be too large.").arg(QFileInfo(m_path).fileName()));
     m_entries.append(entry);
     writeLocalHeader(entry); // sizes and checksum follow in end()
     if (method != Method::stored)
@@ -163,7 +163,7 @@ void ZipWriter::end()
     }
     m_open = false;
     if (entry.size > zip32Limit || entry.compressedSize > zip32Limit)
-        throw Fail(QStringLiteral("%1 would be too large.").arg(QFileInfo(m_path).fileName()));
+        throw Fail(tr("%1 would be too large.").arg(QFileInfo(m_path).fileName()));
     const qint64 resume = m_file.pos();
     if (!m_file.seek(qint64(entry.offset)))
         fail();
@@ -200,7 +200,7 @@ void ZipWriter::finish()
         directory.append(entry.name);
     }
     if (m_entries.size() > 0xffff || directoryOffset > zip32Limit)
-        throw Fail(QStringLiteral("%1 would be too large.").arg(QFileInfo(m_path).fileName()));
+        throw Fail(tr("%1 would be too large.").arg(QFileInfo(m_path).fileName()));
     const quint32 directorySize = quint32(directory.size());
     put32(directory, 0x06054b50);
     put16(directory, 0);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QCoreApplication>
 #include <QFile>
 #include <QList>
 #include <QString>
@@ -13,6 +14,8 @@
 // whole. Every write is checked; failures throw SystemError naming `path`.
 class ZipWriter
 {
+    Q_DECLARE_TR_FUNCTIONS(ZipWriter)
+
 public:
     // Fast deflate suits large, repetitive parts (a worksheet): it takes a
     // quarter of the time for a slightly larger file.

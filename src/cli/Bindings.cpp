@@ -17,7 +17,7 @@ struct Key
 {
     const char* modifiers; // as sway writes them
     const char* key;
-    const char* mode;      // what --trigger gets; empty: its default
+    const char* mode; // what --trigger gets; empty: its default
 };
 
 const Key keys[] = {
@@ -39,9 +39,9 @@ QString command(const QString& program, const Key& key)
 QString header(const QString& file, const QString& reload)
 {
     return tr("# Flingdial: add these lines to %1 and %2.\n"
-              "# Ctrl+Alt+Space opens the wheel: at the pointer during a drag, else for\n"
-              "# the copied files. Ctrl+Alt+Z, X and C open the Convert, Tools and\n"
-              "# Actions wheels during a drag.\n")
+              "# While you drag files, Ctrl+Alt+Z, X and C open the Convert, Tools and\n"
+              "# Actions wheels where the drag goes next. Ctrl+Alt+Space opens the wheel\n"
+              "# for the files copied in a file manager.\n")
         .arg(file, reload);
 }
 
@@ -51,8 +51,8 @@ std::optional<QString> forCompositor(const QString& compositor, const QString& p
 {
     QStringList lines;
     if (compositor == QLatin1String("sway")) {
-        lines.append(header(QStringLiteral("~/.config/sway/config"),
-                            tr("reload sway (Super+Shift+C)")));
+        lines.append(
+            header(QStringLiteral("~/.config/sway/config"), tr("reload sway (Super+Shift+C)")));
         for (const Key& key : keys)
             lines.append(QStringLiteral("bindsym --no-repeat %1+%2 exec %3")
                              .arg(QLatin1String(key.modifiers), QLatin1String(key.key),

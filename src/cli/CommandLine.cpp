@@ -13,6 +13,7 @@
 #include "core/Log.h"
 #include "core/NameReservations.h"
 #include "core/Settings.h"
+#include "core/Translations.h"
 #include "core/WheelMode.h"
 #include "platform/Autostart.h"
 #include "platform/Platform.h"
@@ -65,31 +66,58 @@ QStringList fileArguments(const QStringList& arguments)
     return files;
 }
 
+namespace {
+
+// A title as a label may loosely give it: any letter case, without the
+// "…" and with x for × ("trim", "speed 2x").
+QString loosely(const QString& text)
+{
+    QString plain = text.toLower();
+    if (plain.endsWith(QChar(0x2026)))
+        plain.chop(1);
+    else if (plain.endsWith(QLatin1String("...")))
+        plain.chop(3);
+    return plain.replace(QChar(0x00d7), QLatin1Char('x'));
+}
+
+// Where `label` names a slice among `operations`: the exact title in any
+// letter case, else a conversion's format key or alias ("jpeg", "tar.gz"),
+// else a loose match.
+std::optional<qsizetype> indexNamed(const QList<Operation>& operations, const QString& label)
+{
+    for (qsizetype i = 0; i < operations.size(); ++i)
+        if (operations.at(i).title.compare(label, Qt::CaseInsensitive) == 0)
+            return i;
+    const QString key = Formats::key(label.toLower());
+    for (qsizetype i = 0; i < operations.size(); ++i)
+        if (operations.at(i).target == key)
+            return i;
+    for (qsizetype i = 0; i < operations.size(); ++i)
+        if (loosely(operations.at(i).title) == loosely(label))
+            return i;
+    return std::nullopt;
+}
+
+// Where `label` names a slice by its English title, as scripts type it
+// whatever the user's language; none when the English slices don't line
+// up with `shown`.
+std::optional<qsizetype> indexNamedInEnglish(const CommandLine::SliceSet& slices,
+                                             WheelMode::Mode mode, const QStringList& files,
+                                             const QList<Operation>& shown, const QString& label)
+{
+    QList<Operation> english;
+    Translations::withoutTranslations([&] { english = slices(mode, files); });
+    if (english.size() != shown.size())
+        return std::nullopt;
+    return indexNamed(english, label);
+}
+
+} // namespace
+
 std::optional<Operation> slice(const QList<Operation>& operations, const QString& label)
 {
-    // The exact title wins; failing that, a label without the "…" and with
-    // x for × names its slice too.
-    const auto loosely = [](const QString& text) {
-        QString plain = text.toLower();
-        if (plain.endsWith(QChar(0x2026)))
-            plain.chop(1);
-        else if (plain.endsWith(QLatin1String("...")))
-            plain.chop(3);
-        return plain.replace(QChar(0x00d7), QLatin1Char('x'));
-    };
-    for (const Operation& operation : operations)
-        if (operation.title.compare(label, Qt::CaseInsensitive) == 0)
-            return operation;
-    // A conversion is also named by its format key or an alias ("jpeg",
-    // "tar.gz"), whatever language its title is in.
-    const QString key = Formats::key(label.toLower());
-    for (const Operation& operation : operations)
-        if (operation.target == key)
-            return operation;
-    for (const Operation& operation : operations)
-        if (loosely(operation.title) == loosely(label))
-            return operation;
-    return std::nullopt;
+    const std::optional<qsizetype> index = indexNamed(operations, label);
+    return index ? std::optional(operations.at(*index)) : std::nullopt;
 }
 
 int run(const QStringList& arguments, const SliceSet& slices,
@@ -101,13 +129,16 @@ int run(const QStringList& arguments, const SliceSet& slices,
     const QStringList files = absolutePaths(fileArguments(arguments));
     const QList<Operation> operations = slices(mode, files);
 
-    const std::optional<Operation> chosen = slice(operations, label);
-    if (!chosen) {
+    std::optional<qsizetype> index = indexNamed(operations, label);
+    if (!index)
+        index = indexNamedInEnglish(slices, mode, files, operations, label);
+    if (!index) {
         printLine(stdout, tr("No “%1” slice. Available: %2")
                               .arg(label, titles(operations).join(QStringLiteral(", "))));
         return 2;
     }
 
+    const Operation* chosen = &operations.at(*index);
     Job job;
     const CancelOnInterrupt interrupt(job);
     try {
@@ -165,7 +196,9 @@ int trigger(const QStringList& arguments)
         return 2;
     }
     QString why;
-    if (!Instance::call(QStringLiteral("Trigger"), {WheelMode::rawValue(*mode)}, &why)) {
+    // Without a mode it is the hot key, which also opens the keyboard wheel.
+    const QString sent = arguments.size() > 2 ? WheelMode::rawValue(*mode) : QString();
+    if (!Instance::call(QStringLiteral("Trigger"), {sent}, &why)) {
         printLine(stderr, tr("error: Flingdial isn’t running. Start it first, then press the key "
                              "again."));
         if (!why.isEmpty())

@@ -49,7 +49,7 @@ QByteArray ProgressBar::line(double done, std::optional<double> secondsLeft, int
     const int percent = int(std::clamp(done, 0.0, 1.0) * 100);
     QString tail = QStringLiteral("  %1 %").arg(percent, 3);
     if (secondsLeft)
-        tail += QStringLiteral("  %1 left").arg(clockTime(*secondsLeft));
+        tail += QStringLiteral("  ") + tr("%1 left", "time left").arg(clockTime(*secondsLeft));
     const int barWidth = std::clamp(width - int(tail.size()) - 2, 0, 40);
     if (barWidth < 10)
         return tail.trimmed().toUtf8();

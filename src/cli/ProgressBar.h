@@ -3,6 +3,7 @@
 #include "core/Job.h"
 
 #include <QByteArray>
+#include <QCoreApplication>
 #include <condition_variable>
 #include <mutex>
 #include <thread>
@@ -14,6 +15,8 @@
 // is cleared again when the bar goes away.
 class ProgressBar
 {
+    Q_DECLARE_TR_FUNCTIONS(ProgressBar)
+
 public:
     ProgressBar(const Job& job, int fileDescriptor);
     ~ProgressBar();

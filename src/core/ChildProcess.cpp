@@ -6,6 +6,7 @@
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <csignal>
+#include <thread>
 #include <unistd.h>
 
 namespace {
@@ -94,10 +95,17 @@ void ChildProcess::drain(const LineReader& reader)
 void ChildProcess::end()
 {
     const auto group = pid_t(m_process.processId());
-    if (group > 0)
+    if (group > 0) {
         ::kill(-group, SIGTERM);
-    if (!m_process.waitForFinished(graceMs) && group > 0) {
-        ::kill(-group, SIGKILL);
+        QElapsedTimer grace;
+        grace.start();
+        m_process.waitForFinished(graceMs);
+        // The child may be gone while what it started lives on (it ignores
+        // SIGTERM, or takes its time): the group gets the same grace in all.
+        while (::kill(-group, 0) == 0 && grace.elapsed() < graceMs)
+            std::this_thread::sleep_for(std::chrono::milliseconds(pollMs / 5));
+        if (::kill(-group, 0) == 0)
+            ::kill(-group, SIGKILL);
         m_process.waitForFinished(-1);
     }
     m_group.reset();

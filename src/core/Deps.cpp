@@ -38,6 +38,13 @@ QStringList libreOfficeFolders()
     return folders;
 }
 
+// The install command follows the sentence after two spaces, outside the
+// translated text, where installCommand() finds it.
+QString withInstall(const QString& sentence, const char* command)
+{
+    return sentence + QStringLiteral("  ") + QLatin1String(command);
+}
+
 bool isExecutableFile(const QString& path)
 {
     const QFileInfo info(path);
@@ -239,7 +246,7 @@ std::optional<QString> ocrReason(const QLocale& locale)
 QString ffmpegMissingReason()
 {
     // On Linux ffmpeg is a system package like the other components.
-    return QStringLiteral("FFmpeg is missing.\nInstall it with:  sudo apt install ffmpeg");
+    return withInstall(tr("FFmpeg is missing.\nInstall it with:"), "sudo apt install ffmpeg");
 }
 
 std::optional<QString> ffmpegReason()
@@ -251,19 +258,17 @@ std::optional<QString> ffmpegReason()
 
 QString imageMagickRequired()
 {
-    return QStringLiteral("ImageMagick is required.\nInstall it with:  ") +
-           QLatin1String(imageMagickInstall);
+    return withInstall(tr("ImageMagick is required.\nInstall it with:"), imageMagickInstall);
 }
 
 QString libreOfficeNeeded()
 {
-    return QStringLiteral("This needs LibreOffice.\nInstall it with:  ") +
-           QLatin1String(libreOfficeInstall);
+    return withInstall(tr("This needs LibreOffice.\nInstall it with:"), libreOfficeInstall);
 }
 
 QString odsNeedsLibreOffice()
 {
-    return QStringLiteral("ODS files need LibreOffice:  ") + QLatin1String(libreOfficeInstall);
+    return withInstall(tr("ODS files need LibreOffice:"), libreOfficeInstall);
 }
 
 std::optional<QString> installCommand(const QString& reason)

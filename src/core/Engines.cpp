@@ -1,10 +1,13 @@
 #include "core/Engines.h"
 
+#include "base/Translate.h"
 #include "core/Job.h"
 #include "core/Plugins.h"
 #include "engines/EngineHost.h"
 
 namespace Engines {
+
+FLINGDIAL_TR_CONTEXT(Engines)
 
 namespace {
 
@@ -15,53 +18,53 @@ public:
     void throwIfCancelled() override { Job::throwIfCancelled(); }
 };
 
-QString missing(const QString& what)
-{
-    return QStringLiteral("%1 is missing. Reinstall Flingdial.").arg(what);
-}
-
 } // namespace
 
 ImageEngine& images()
 {
     return Plugins::instance<ImageEngine>(QStringLiteral("libflingdial_images.so"),
-                                          missing(QStringLiteral("The image engine")));
+                                          tr("The image engine is missing. Reinstall Flingdial."));
 }
 
 BackgroundRemover& backgroundRemover()
 {
-    return Plugins::instance<BackgroundRemover>(QStringLiteral("libflingdial_pictures.so"),
-                                                missing(QStringLiteral("Background removal")));
+    return Plugins::instance<BackgroundRemover>(
+        QStringLiteral("libflingdial_pictures.so"),
+        tr("Background removal is missing. Reinstall Flingdial."));
 }
 
 PictureThumbnailer& thumbnailer()
 {
-    return Plugins::instance<PictureThumbnailer>(QStringLiteral("libflingdial_pictures.so"),
-                                                 missing(QStringLiteral("The thumbnailer")));
+    return Plugins::instance<PictureThumbnailer>(
+        QStringLiteral("libflingdial_pictures.so"),
+        tr("The thumbnailer is missing. Reinstall Flingdial."));
 }
 
 DocumentEngine& documents()
 {
-    return Plugins::instance<DocumentEngine>(QStringLiteral("libflingdial_documents.so"),
-                                             missing(QStringLiteral("The document engine")));
+    return Plugins::instance<DocumentEngine>(
+        QStringLiteral("libflingdial_documents.so"),
+        tr("The document engine is missing. Reinstall Flingdial."));
 }
 
 PdfEngine& pdf()
 {
     return Plugins::instance<PdfEngine>(QStringLiteral("libflingdial_pdf.so"),
-                                        missing(QStringLiteral("The PDF engine")));
+                                        tr("The PDF engine is missing. Reinstall Flingdial."));
 }
 
 PdfCompressor& pdfCompressor()
 {
-    return Plugins::instance<PdfCompressor>(QStringLiteral("libflingdial_pdfcompress.so"),
-                                            missing(QStringLiteral("The PDF compressor")));
+    return Plugins::instance<PdfCompressor>(
+        QStringLiteral("libflingdial_pdfcompress.so"),
+        tr("The PDF compressor is missing. Reinstall Flingdial."));
 }
 
 TextLayerEngine& textLayers()
 {
-    return Plugins::instance<TextLayerEngine>(QStringLiteral("libflingdial_ocr.so"),
-                                              missing(QStringLiteral("Text recognition")));
+    return Plugins::instance<TextLayerEngine>(
+        QStringLiteral("libflingdial_ocr.so"),
+        tr("Text recognition is missing. Reinstall Flingdial."));
 }
 
 EngineHost& host()

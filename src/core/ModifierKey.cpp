@@ -1,6 +1,10 @@
 #include "core/ModifierKey.h"
 
+#include "base/Translate.h"
+
 namespace ModifierKey {
+
+FLINGDIAL_TR_CONTEXT(ModifierKey)
 
 const QList<Key>& all()
 {
@@ -40,13 +44,13 @@ QString label(Key key)
 {
     switch (key) {
     case shift:
-        return QStringLiteral("⇧ Shift");
+        return tr("⇧ Shift");
     case super:
-        return QStringLiteral("❖ Super");
+        return tr("❖ Super");
     case control:
-        return QStringLiteral("⌃ Ctrl");
+        return tr("⌃ Ctrl");
     case alt:
-        return QStringLiteral("⎇ Alt");
+        return tr("⎇ Alt");
     }
     return {};
 }

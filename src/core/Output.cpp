@@ -2,6 +2,7 @@
 
 #include "base/Errors.h"
 #include "base/FileKind.h"
+#include "base/Translate.h"
 #include "core/NameReservations.h"
 #include "core/Settings.h"
 
@@ -11,6 +12,8 @@
 #include <QUuid>
 
 namespace Output {
+
+FLINGDIAL_TR_CONTEXT(Output)
 
 namespace {
 
@@ -125,7 +128,7 @@ QString temporaryDirectory()
     const QString path = QDir::tempPath() + QStringLiteral("/Flingdial-") +
                          QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper();
     if (!QDir().mkpath(path))
-        throw SystemError(QStringLiteral("The folder “%1” couldn’t be created.").arg(path));
+        throw SystemError(tr("The folder “%1” couldn’t be created.").arg(path));
     return path;
 }
 

@@ -6,6 +6,7 @@
 #include "core/NameReservations.h"
 #include "core/Output.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -34,7 +35,7 @@ QString systemWords(int error)
 
 SystemError cantSave(const QString& wanted, int error)
 {
-    return SystemError(QStringLiteral("“%1” couldn’t be saved: %2.")
+    return SystemError(QCoreApplication::translate("ResultGuard", "“%1” couldn’t be saved: %2.")
                            .arg(QFileInfo(wanted).fileName(), systemWords(error)));
 }
 
@@ -100,8 +101,9 @@ ResultGuard::~ResultGuard()
 void ResultGuard::makeDirectory() const
 {
     if (!QDir().mkdir(m_path))
-        throw SystemError(QStringLiteral("The folder “%1” couldn’t be created.")
-                              .arg(QFileInfo(m_wanted).fileName()));
+        throw SystemError(
+            QCoreApplication::translate("ResultGuard", "The folder “%1” couldn’t be created.")
+                .arg(QFileInfo(m_wanted).fileName()));
 }
 
 QString ResultGuard::commit()

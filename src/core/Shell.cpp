@@ -1,12 +1,15 @@
 #include "core/Shell.h"
 
 #include "base/Errors.h"
+#include "base/Translate.h"
 #include "core/ChildProcess.h"
 
 #include <QFile>
 #include <QFileInfo>
 
 namespace Shell {
+
+FLINGDIAL_TR_CONTEXT(Shell)
 
 namespace {
 
@@ -16,7 +19,7 @@ QString failureMessage(const QString& executable, int status, const QByteArray& 
                        const QByteArray& err)
 {
     const QString complaint = QString::fromUtf8(err.isEmpty() ? out : err).trimmed();
-    return QStringLiteral("%1 failed (%2).\n%3")
+    return tr("%1 failed (%2).\n%3")
         .arg(QFileInfo(executable).fileName())
         .arg(status)
         .arg(complaint.right(complaintLength));

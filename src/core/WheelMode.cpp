@@ -1,6 +1,10 @@
 #include "core/WheelMode.h"
 
+#include "base/Translate.h"
+
 namespace WheelMode {
+
+FLINGDIAL_TR_CONTEXT(WheelMode)
 
 const QList<Mode>& all()
 {
@@ -32,8 +36,15 @@ std::optional<Mode> fromRawValue(const QString& raw)
 
 QString title(Mode mode)
 {
-    const QString raw = rawValue(mode);
-    return raw.left(1).toUpper() + raw.mid(1);
+    switch (mode) {
+    case convert:
+        return tr("Convert");
+    case tools:
+        return tr("Tools");
+    case actions:
+        return tr("Actions");
+    }
+    return {};
 }
 
 Mode next(Mode mode)

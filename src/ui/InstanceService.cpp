@@ -138,7 +138,8 @@ void InstanceService::OpenWheel(const QStringList& files, const QString& mode)
 void InstanceService::Trigger(const QString& mode)
 {
     QMetaObject::invokeMethod(
-        this, [this, mode] { Q_EMIT triggered(modeNamed(mode)); }, Qt::QueuedConnection);
+        this, [this, mode] { Q_EMIT triggered(modeNamed(mode), !mode.isEmpty()); },
+        Qt::QueuedConnection);
 }
 
 void InstanceService::TriggerAt(const QString& mode, int x, int y, int width, int height)

@@ -50,7 +50,9 @@ public Q_SLOTS:
     // The keyboard wheel for `files`; `mode` is "convert", "tools" or "actions".
     void OpenWheel(const QStringList& files, const QString& mode);
     // A trigger key: during a drag, the wheel of `mode` at the pointer;
-    // otherwise the keyboard wheel for the copied files.
+    // otherwise the keyboard wheel for the copied files. An empty `mode` is
+    // the hot key (the convert wheel); a key of a mode is pressed during
+    // drags, so where drags can't be seen it waits for one.
     void Trigger(const QString& mode);
 
     // From a desktop's extension: the trigger key of `mode` went down during
@@ -73,7 +75,7 @@ public Q_SLOTS:
 Q_SIGNALS:
     void settingsRequested();
     void wheelRequested(WheelMode::Mode mode, const QStringList& files);
-    void triggered(WheelMode::Mode mode);
+    void triggered(WheelMode::Mode mode, bool duringDrag);
     // `point` of a desktop `space` large.
     void triggeredAt(WheelMode::Mode mode, QPoint point, QSize space);
     void dragEnded();

@@ -177,18 +177,18 @@ void TrayApplication::connectInstance(InstanceService* instance)
     connect(instance, &InstanceService::triggered, this, &TrayApplication::trigger);
 }
 
-void TrayApplication::trigger(WheelMode::Mode mode)
+void TrayApplication::trigger(WheelMode::Mode mode, bool duringDrag)
 {
-    qCInfo(lcApp, "trigger: %s", qUtf8Printable(WheelMode::title(mode)));
-    if (!m_watcher || !m_watcher->hasRecentDrag()) {
-        openForCopiedFiles(mode);
+    qCInfo(lcApp, "trigger: %s", qUtf8Printable(WheelMode::rawValue(mode)));
+    const bool wayland = Session::isWayland(Session::detect());
+    const bool dragging = m_watcher && m_watcher->hasRecentDrag();
+    // X11 clients of a Wayland session see no pointer during a drag (sway
+    // not even its start): the drag itself must come and say where it is.
+    if (wayland && (dragging || duringDrag)) {
+        catchDrag(mode);
         return;
     }
-    // X11 clients of a Wayland session see a drag start, not its pointer:
-    // the drag itself must come and say where it is.
-    if (Session::isWayland(Session::detect()))
-        catchDrag(mode);
-    else if (m_watcher->isDragging() && !m_watcher->files().isEmpty())
+    if (dragging && m_watcher->isDragging() && !m_watcher->files().isEmpty())
         WheelController::shared().show(mode, m_watcher->files(), false);
     else
         openForCopiedFiles(mode);

@@ -39,7 +39,9 @@ public:
     void chooseFiles();
     // A trigger key: the wheel of `mode` at the pointer during a drag (in a
     // Wayland session, through the catcher), else the keyboard wheel.
-    void trigger(WheelMode::Mode mode);
+    // `duringDrag`: the key is one pressed during drags (a mode's key), so
+    // where a drag can't be seen to start it still waits for one.
+    void trigger(WheelMode::Mode mode, bool duringDrag = false);
 
     // The files a file manager put on the clipboard (or the primary selection).
     static QStringList copiedFiles();

@@ -63,8 +63,8 @@ void TestInstance::cleanup()
 
 TestSupport::Result TestInstance::run(const QStringList& arguments)
 {
-    return TestSupport::runFlingdial(arguments,
-                                     TestSupport::isolatedEnvironment(m_dir->filePath(u"config"_s)));
+    return TestSupport::runFlingdial(
+        arguments, TestSupport::isolatedEnvironment(m_dir->filePath(u"config"_s)));
 }
 
 void TestInstance::startApp()
@@ -126,7 +126,7 @@ void TestInstance::triggerNamesAWheel()
     QCOMPARE(wrong.status, 2);
     QVERIFY2(wrong.err.contains(u"convert, tools or actions"_s), qPrintable(wrong.err));
     QCOMPARE(run({u"--trigger"_s, u"ACTIONS"_s}).status, 0);
-    QVERIFY(waitForLog(u"trigger: Actions"_s));
+    QVERIFY(waitForLog(u"trigger: actions"_s));
 }
 
 void TestInstance::bindings_data()

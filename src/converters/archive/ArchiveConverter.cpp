@@ -4,6 +4,7 @@
 #include "base/FileKind.h"
 #include "base/FileOps.h"
 #include "base/Formats.h"
+#include "base/Translate.h"
 #include "core/ChildProcess.h"
 #include "core/Conversions.h"
 #include "core/Deps.h"
@@ -20,11 +21,11 @@
 
 namespace ArchiveConverter {
 
+FLINGDIAL_TR_CONTEXT(ArchiveConverter)
+
 namespace {
 
 const QString macMetadataFolder = QStringLiteral("__MACOSX");
-// flingdial-unpack's status for an encrypted archive.
-constexpr int encryptedStatus = 3;
 const QString finderMetadata = QStringLiteral(".DS_Store");
 
 QString program(const QString& name)
@@ -43,13 +44,42 @@ QString lastComponent(const QString& path)
     return QFileInfo(path).fileName();
 }
 
+// flingdial-unpack's exit statuses (its Status).
+enum UnpackStatus {
+    cantOpen = 1,
+    encrypted = 3,
+    unreadable = 4,
+    damaged = 5,
+    cantWrite = 6,
+    cantFinish = 7,
+};
+
+// What went wrong, by flingdial-unpack's exit status.
+QString unpackFailure(int status)
+{
+    switch (status) {
+    case cantOpen:
+        return tr("The archive or the folder to unpack it into can’t be opened.");
+    case unreadable:
+        return tr("It isn’t an archive Flingdial can read.");
+    case damaged:
+        return tr("The archive is damaged.");
+    case cantWrite:
+        return tr("One of its entries can’t be written.");
+    case cantFinish:
+        return tr("The last of it can’t be written.");
+    default:
+        return QString();
+    }
+}
+
 // Unpacks into `folder` through the helper, which keeps only regular files,
 // folders and symbolic links that stay inside it.
 void unpack(const QString& archive, const QString& folder)
 {
     const auto helper = Plugins::helper(QStringLiteral("flingdial-unpack"));
     if (!helper)
-        throw Fail(QStringLiteral("The archive reader is missing. Reinstall Flingdial."));
+        throw Fail(tr("The archive reader is missing. Reinstall Flingdial."));
     ChildProcess child(*helper, {archive, folder});
     child.start();
     child.wait({}, [](const QByteArray& line) {
@@ -59,11 +89,15 @@ void unpack(const QString& archive, const QString& folder)
     if (child.succeeded())
         return;
     const QString name = lastComponent(archive);
-    if (child.exitCode() == encryptedStatus)
-        throw Fail(QStringLiteral("%1 is password protected.").arg(name));
-    const QString reason = QString::fromUtf8(child.standardError()).trimmed();
-    throw Fail(QStringLiteral("%1 can’t be extracted.").arg(name) +
-               (reason.isEmpty() ? QString() : QLatin1Char('\n') + reason));
+    // A crash's exit code is the signal's number, not a status.
+    const int status = child.process().exitStatus() == QProcess::NormalExit ? child.exitCode() : -1;
+    if (status == encrypted)
+        throw Fail(tr("%1 is password protected.").arg(name));
+    // Our sentence, then libarchive's own words.
+    QStringList lines = {tr("%1 can’t be extracted.").arg(name), unpackFailure(status),
+                         QString::fromUtf8(child.standardError()).trimmed()};
+    lines.removeAll(QString());
+    throw Fail(lines.join(QLatin1Char('\n')));
 }
 
 // The names an archive unpacked into `folder`; macOS resource forks are
@@ -92,8 +126,8 @@ QString writeList(const ScratchDirectory& scratch, const QByteArray& list)
 {
     QFile file(scratch.filePath(QStringLiteral("names")));
     if (!file.open(QIODevice::WriteOnly) || file.write(list) != list.size() || !file.flush())
-        throw SystemError(QStringLiteral("The list of files to pack couldn’t be written: %1")
-                              .arg(file.errorString()));
+        throw SystemError(
+            tr("The list of files to pack couldn’t be written: %1").arg(file.errorString()));
     return file.fileName();
 }
 
@@ -102,7 +136,7 @@ void packZip(const QString& parent, const QList<QByteArray>& entries, const QStr
     QByteArray list;
     for (const QByteArray& entry : entries) {
         if (entry.contains('\n'))
-            throw Fail(QStringLiteral("“%1” has a line break in its name, which ZIP can’t hold.")
+            throw Fail(tr("“%1” has a line break in its name, which ZIP can’t hold.")
                            .arg(QFileInfo(QFile::decodeName(entry)).fileName().simplified()));
         // zip drops the "./", which keeps a leading "-" from reading as an option.
         list += "./" + entry + '\n';
@@ -151,7 +185,7 @@ QString decompress(const QString& file)
                                                        : QStringLiteral("xz");
     const auto decompressor = Deps::find(tool);
     if (!decompressor)
-        throw Fail(QStringLiteral("This computer can’t open .%1 files.").arg(key));
+        throw Fail(tr("This computer can’t open .%1 files.").arg(key));
     const QString compressed = lastComponent(file);
     const QString wanted = Output::directory(file) + QLatin1Char('/') +
                            compressed.left(compressed.lastIndexOf(QLatin1Char('.')));
@@ -175,7 +209,7 @@ QString unpackArchive(const QString& file)
     FileOps::removeQuietly(folder.path() + QLatin1Char('/') + finderMetadata);
     const QStringList names = unpackedNames(folder.path(), true);
     if (names.isEmpty())
-        throw Fail(lastComponent(file) + QStringLiteral(" is empty."));
+        throw Fail(tr("%1 is empty.").arg(lastComponent(file)));
     if (names.size() > 1)
         return folder.commit();
     ResultGuard single(Output::directory(file) + QLatin1Char('/') + names.first());
@@ -209,13 +243,13 @@ QList<Operation> compressOperations()
 
 QList<Operation> tools()
 {
-    return {Operation::perFile(QStringLiteral("Extract"), QStringLiteral("archivebox"), extract)};
+    return {Operation::perFile(tr("Extract"), QStringLiteral("archivebox"), extract)};
 }
 
 Operation compressToZip()
 {
     Operation operation = Operation::allFiles(
-        QStringLiteral("Compress to ZIP"), QStringLiteral("doc.zipper"),
+        tr("Compress to ZIP"), QStringLiteral("doc.zipper"),
         [](const QStringList& files) { return compress(files, QStringLiteral("zip")); });
     operation.takesFolders = true;
     return operation;
@@ -235,7 +269,9 @@ QString compress(const QStringList& files, const QString& format)
 {
     const QString first = files.first();
     const QString parent = parentOf(first);
-    const QString name = files.size() == 1 ? lastComponent(first) : QStringLiteral("Archive");
+    const QString name = files.size() == 1
+                             ? lastComponent(first)
+                             : tr("Archive", "the name of a new archive of several files");
     const QString wanted =
         Output::directory(first) + QLatin1Char('/') + name + QLatin1Char('.') + format;
 
@@ -261,7 +297,7 @@ QString convert(const QString& file, const QString& format)
     unpack(file, scratch.path());
     const QStringList names = unpackedNames(scratch.path(), false);
     if (names.isEmpty())
-        throw Fail(lastComponent(file) + QStringLiteral(" is empty."));
+        throw Fail(tr("%1 is empty.").arg(lastComponent(file)));
     return ResultGuard::make(Output::candidate(file, QString(), format),
                              [&](const QString& out) { pack(scratch.path(), names, format, out); });
 }

@@ -1,6 +1,7 @@
 #include "converters/office/LibreOffice.h"
 
 #include "base/Errors.h"
+#include "base/Translate.h"
 #include "core/ChildProcess.h"
 #include "core/Deps.h"
 #include "core/Shell.h"
@@ -13,6 +14,8 @@
 #include <QUrl>
 
 namespace LibreOffice {
+
+FLINGDIAL_TR_CONTEXT(LibreOffice)
 
 namespace {
 
@@ -49,10 +52,10 @@ QString runWithin(const QString& program, const QStringList& arguments, const QS
     child.start();
     const auto limit = std::chrono::duration_cast<std::chrono::milliseconds>(timeLimit());
     if (child.wait({limit, std::nullopt}) == ChildProcess::Ending::outOfTime)
-        throw Fail(QStringLiteral("LibreOffice didn’t respond in time."));
+        throw Fail(tr("LibreOffice didn’t respond in time."));
     const QString errors = QString::fromLocal8Bit(child.standardError());
     if (!child.succeeded())
-        throw Fail(QStringLiteral("LibreOffice failed (%1).\n%2")
+        throw Fail(tr("LibreOffice failed (%1).\n%2")
                        .arg(child.exitCode())
                        .arg(errors.trimmed().right(800)));
     return errors;
@@ -133,8 +136,8 @@ QList<Made> convertAll(const QStringList& sources, const QString& format,
                                  .arg(i)
                                  .arg(QFileInfo(sources.at(i)).suffix().toLower());
         if (!QFile::link(QFileInfo(sources.at(i)).absoluteFilePath(), link))
-            throw SystemError(QStringLiteral("“%1” couldn’t be prepared for LibreOffice.")
-                                  .arg(fileName(sources.at(i))));
+            throw SystemError(
+                tr("“%1” couldn’t be prepared for LibreOffice.").arg(fileName(sources.at(i))));
         linked.append(link);
     }
     QString errors;
@@ -157,10 +160,9 @@ QList<Made> convertAll(const QStringList& sources, const QString& format,
         else if (!readable.at(i) || errors.contains(QLatin1String("could not be loaded")) ||
                  sources.size() > 1)
             made.append(
-                {QString(),
-                 QStringLiteral("LibreOffice couldn’t open %1.").arg(fileName(sources.at(i)))});
+                {QString(), tr("LibreOffice couldn’t open %1.").arg(fileName(sources.at(i)))});
         else
-            made.append({QString(), QStringLiteral("LibreOffice didn’t produce a file.")});
+            made.append({QString(), tr("LibreOffice didn’t produce a file.")});
     }
     return made;
 }

@@ -2,6 +2,7 @@
 
 #include "base/Errors.h"
 #include "base/FileOps.h"
+#include "base/Translate.h"
 #include "converters/office/IWork.h"
 #include "converters/office/LibreOffice.h"
 #include "converters/pdf/PdfConverter.h"
@@ -13,6 +14,8 @@
 #include <QFileInfo>
 
 namespace SlidesConverter {
+
+FLINGDIAL_TR_CONTEXT(SlidesConverter)
 
 namespace {
 
@@ -47,7 +50,7 @@ QStringList convertAll(const QStringList& files, const QString& target)
 {
     // Only Keynote writes Keynote files; where it is, it would do the work.
     if (target == QLatin1String("key") || !IWork::newest(QStringLiteral("Keynote")).isEmpty())
-        throw Fail(QStringLiteral("This computer can’t write .key files."));
+        throw Fail(tr("This computer can’t write .key files."));
     for (const QString& file : files)
         if (!QFileInfo(file).isDir())
             FileOps::requireRegularFile(file);

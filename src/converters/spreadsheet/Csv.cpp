@@ -2,6 +2,7 @@
 
 #include "base/Errors.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
 
 namespace Csv {
@@ -70,9 +71,10 @@ void Parser::feed(QStringView text)
             i = end - 1;
         }
         if (m_field.size() > m_fieldLimit)
-            throw Fail(QStringLiteral("%1 has a cell longer than %2 characters.")
-                           .arg(QFileInfo(m_file).fileName())
-                           .arg(m_fieldLimit));
+            throw Fail(
+                QCoreApplication::translate("Csv", "%1 has a cell longer than %2 characters.")
+                    .arg(QFileInfo(m_file).fileName())
+                    .arg(m_fieldLimit));
     }
 }
 
@@ -89,7 +91,7 @@ void Parser::finish()
 void Parser::endField()
 {
     if (m_current.size() >= m_columnLimit)
-        throw Fail(QStringLiteral("%1 has a row of more than %2 columns.")
+        throw Fail(QCoreApplication::translate("Csv", "%1 has a row of more than %2 columns.")
                        .arg(QFileInfo(m_file).fileName())
                        .arg(m_columnLimit));
     m_current.append(m_field);

@@ -4,6 +4,7 @@
 #include "base/FileKind.h"
 #include "base/FileOps.h"
 #include "base/TextFile.h"
+#include "base/Translate.h"
 #include "converters/office/LibreOffice.h"
 #include "converters/spreadsheet/Csv.h"
 #include "converters/spreadsheet/Xlsx.h"
@@ -16,6 +17,8 @@
 #include <QFileInfo>
 
 namespace SpreadsheetConverter {
+
+FLINGDIAL_TR_CONTEXT(SpreadsheetConverter)
 
 namespace {
 
@@ -47,7 +50,7 @@ void writeDelimited(const QString& file, const QString& target, const QString& o
 {
     QFile output(out);
     const auto failure = [&] {
-        return SystemError(QStringLiteral("“%1” couldn’t be written: %2.")
+        return SystemError(tr("“%1” couldn’t be written: %2.")
                                .arg(QFileInfo(out).fileName(), output.errorString()));
     };
     if (!output.open(QIODevice::WriteOnly | QIODevice::NewOnly))

@@ -2,6 +2,7 @@
 
 #include "base/Errors.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
 
 namespace {
@@ -86,11 +87,13 @@ void Xlsx::addRow(const QStringList& row)
 {
     const QString name = QFileInfo(m_source).fileName();
     if (++m_rows > maximumRows)
-        throw Fail(QStringLiteral("%1 has more rows than a spreadsheet can hold (%2).")
+        throw Fail(QCoreApplication::translate("Xlsx",
+                                               "%1 has more rows than a spreadsheet can hold (%2).")
                        .arg(name)
                        .arg(maximumRows));
     if (row.size() > maximumColumns)
-        throw Fail(QStringLiteral("%1 has more columns than a spreadsheet can hold (%2).")
+        throw Fail(QCoreApplication::translate(
+                       "Xlsx", "%1 has more columns than a spreadsheet can hold (%2).")
                        .arg(name)
                        .arg(maximumColumns));
     while (m_columns.size() < row.size())
@@ -102,7 +105,8 @@ void Xlsx::addRow(const QStringList& row)
         if (value.isEmpty())
             continue;
         if (value.size() > maximumCellLength)
-            throw Fail(QStringLiteral("Cell %1%2 of %3 is longer than a spreadsheet cell can hold.")
+            throw Fail(QCoreApplication::translate(
+                           "Xlsx", "Cell %1%2 of %3 is longer than a spreadsheet cell can hold.")
                            .arg(QString::fromLatin1(m_columns.at(j)))
                            .arg(m_rows)
                            .arg(name));

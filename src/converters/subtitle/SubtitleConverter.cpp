@@ -4,6 +4,7 @@
 #include "base/FileKind.h"
 #include "base/TextFile.h"
 #include "base/TextWriter.h"
+#include "base/Translate.h"
 #include "converters/archive/ArchiveConverter.h"
 #include "core/Ask.h"
 #include "core/Output.h"
@@ -14,6 +15,8 @@
 #include <cmath>
 
 namespace SubtitleConverter {
+
+FLINGDIAL_TR_CONTEXT(SubtitleConverter)
 
 namespace {
 
@@ -227,7 +230,7 @@ char16_t* writeShifted(char16_t* out, QStringView stamp, double seconds)
     const double milliseconds = std::round((seconds + time) * 1000.0);
     // Beyond this a time can't be held in 64 bits of milliseconds.
     if (!(milliseconds < 9.2e18))
-        throw Fail(QStringLiteral("A shift of %1 seconds is too large.").arg(seconds));
+        throw Fail(tr("A shift of %1 seconds is too large.").arg(seconds));
     const qint64 total = std::max<qint64>(0, static_cast<qint64>(milliseconds));
     out = writePadded(out, total / 3600000, 2);
     *out++ = u':';
@@ -241,11 +244,11 @@ char16_t* writeShifted(char16_t* out, QStringView stamp, double seconds)
 QStringList shiftTiming(const QStringList& files)
 {
     const QString answer =
-        Ask::text(QStringLiteral("Shift Subtitles"),
-                  QStringLiteral("Seconds to shift (negative = earlier):"), QStringLiteral("-1.5"));
+        Ask::text(tr("Shift Subtitles"), tr("Seconds to shift (negative = earlier):"),
+                  QStringLiteral("-1.5"));
     const std::optional<double> seconds = parseSeconds(answer);
     if (!seconds)
-        throw Fail(QStringLiteral("“%1” isn’t a number.").arg(answer));
+        throw Fail(tr("“%1” isn’t a number.").arg(answer));
     return Operation::eachFile(files, [&](const QString& file) { return shift(file, *seconds); });
 }
 
@@ -253,7 +256,7 @@ QStringList shiftTiming(const QStringList& files)
 
 QList<Operation> tools()
 {
-    return {Operation(QStringLiteral("Shift Timing…"), shiftTiming)
+    return {Operation(tr("Shift Timing…"), shiftTiming)
                 .withSymbol(QStringLiteral("clock.arrow.2.circlepath"))};
 }
 
@@ -434,8 +437,12 @@ QString convert(const QString& file, const QString& format)
 
 QString shift(const QString& file, double seconds)
 {
-    return runOnFile(file, Output::candidate(file, QStringLiteral(" synced"), FileKind::ext(file)),
-                     false, shiftPass(seconds));
+    return runOnFile(
+        file,
+        Output::candidate(file,
+                          QLatin1Char(' ') + tr("synced", "added to the name of shifted subtitles"),
+                          FileKind::ext(file)),
+        false, shiftPass(seconds));
 }
 
 std::optional<double> parseSeconds(const QString& answer)

@@ -11,9 +11,9 @@
 // flingdial-unpack ARCHIVE FOLDER: unpacks the regular files, folders and
 // symbolic links of ARCHIVE into FOLDER, which must exist. Device nodes,
 // FIFOs and sockets are skipped, and so is any entry whose name or link
-// leaves FOLDER. Prints "progress F" (F from 0 to 1) as it reads. Exit
-// status: 0 done, 1 failed (the reason on standard error), 2 usage,
-// 3 the archive is encrypted.
+// leaves FOLDER. Prints "progress F" (F from 0 to 1) as it reads. The exit
+// status says what failed (see Status), in words the program puts in the
+// user's language; standard error holds libarchive's reason, if any.
 //
 // It runs as a process of its own, so that a hostile archive meets the
 // parser away from the program, and so that it can change its working
@@ -21,14 +21,28 @@
 
 namespace {
 
+enum Status {
+    finished = 0,
+    cantOpen = 1, // the archive isn't a regular file, or the folder can't be entered
+    usage = 2,
+    encrypted = 3,
+    unreadable = 4, // not an archive libarchive reads
+    damaged = 5,    // an entry's header can't be read
+    cantWrite = 6,  // an entry can't be written: "NAME: reason"
+    cantFinish = 7, // the last writes can't be completed
+};
+
 using Reader = std::unique_ptr<archive, decltype(&archive_read_free)>;
 using Writer = std::unique_ptr<archive, decltype(&archive_write_free)>;
 
-int fail(const char* what, archive* from)
+// Reports libarchive's reason (after `what`, when given) and returns `status`.
+int fail(Status status, archive* from, const char* what = nullptr)
 {
     const char* reason = from ? archive_error_string(from) : nullptr;
-    std::fprintf(stderr, "%s%s%s\n", what, reason ? ": " : "", reason ? reason : "");
-    return 1;
+    if (what || reason)
+        std::fprintf(stderr, "%s%s%s\n", what ? what : "", what && reason ? ": " : "",
+                     reason ? reason : "");
+    return status;
 }
 
 // Splits a relative name into its parts, leaving out "." and empty ones.
@@ -108,17 +122,17 @@ int main(int argc, char** argv)
 {
     if (argc != 3) {
         std::fputs("usage: flingdial-unpack ARCHIVE FOLDER\n", stderr);
-        return 2;
+        return usage;
     }
     struct stat source = {};
     if (::stat(argv[1], &source) != 0 || !S_ISREG(source.st_mode) || ::chdir(argv[2]) != 0)
-        return fail("can't open the archive or the folder", nullptr);
+        return fail(cantOpen, nullptr);
 
     Reader reader(archive_read_new(), archive_read_free);
     archive_read_support_filter_all(reader.get());
     archive_read_support_format_all(reader.get());
     if (archive_read_open_filename(reader.get(), argv[1], 1 << 16) != ARCHIVE_OK)
-        return fail("can't read the archive", reader.get());
+        return fail(unreadable, reader.get());
 
     Writer writer(archive_write_disk_new(), archive_write_free);
     // Never the owner, the set-ID bits or anything through a link or "..".
@@ -134,9 +148,9 @@ int main(int argc, char** argv)
         if (status == ARCHIVE_EOF)
             break;
         if (status < ARCHIVE_WARN)
-            return fail("the archive is damaged", reader.get());
+            return fail(damaged, reader.get());
         if (archive_entry_is_encrypted(entry))
-            return 3;
+            return encrypted;
         const double done = double(archive_filter_bytes(reader.get(), -1)) / double(source.st_size);
         if (done - shown >= 0.01) {
             std::printf("progress %.3f\n", std::min(done, 1.0));
@@ -146,16 +160,16 @@ int main(int argc, char** argv)
         if (!isWanted(entry))
             continue;
         if (archive_write_header(writer.get(), entry) < ARCHIVE_WARN)
-            return fail(archive_entry_pathname(entry), writer.get());
+            return fail(cantWrite, writer.get(), archive_entry_pathname(entry));
         if (archive_entry_size(entry) > 0 && copyData(reader.get(), writer.get()) != ARCHIVE_OK) {
             if (archive_read_has_encrypted_entries(reader.get()) > 0)
-                return 3;
-            return fail(archive_entry_pathname(entry), writer.get());
+                return encrypted;
+            return fail(cantWrite, writer.get(), archive_entry_pathname(entry));
         }
         if (archive_write_finish_entry(writer.get()) < ARCHIVE_WARN)
-            return fail(archive_entry_pathname(entry), writer.get());
+            return fail(cantWrite, writer.get(), archive_entry_pathname(entry));
     }
     if (archive_write_close(writer.get()) != ARCHIVE_OK)
-        return fail("can't finish writing", writer.get());
-    return 0;
+        return fail(cantFinish, writer.get());
+    return finished;
 }

@@ -35,6 +35,8 @@ void Catcher::catchDrag(WheelMode::Mode mode, Platform::WheelWindow kind)
     m_files.clear();
     m_caught = false;
     m_wheelArea = QRect();
+    m_patience.start();
+    qCInfo(lcApp, "waiting for the drag: %s", qUtf8Printable(WheelMode::rawValue(mode)));
     Qt::WindowFlags flags = Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint;
     // Placed by us and never managed, unless the compositor offers drops
     // to managed windows only.
@@ -45,11 +47,8 @@ void Catcher::catchDrag(WheelMode::Mode mode, Platform::WheelWindow kind)
     setGeometry(screen ? screen->virtualGeometry() : QRect(0, 0, 1920, 1080));
     show();
     raise();
-    // Being the window with the keyboard lets some compositors (sway) hand
-    // the drag's files to X11 clients; Escape then closes it.
+    // With the keyboard, Escape closes it.
     activateWindow();
-    m_patience.start();
-    qCInfo(lcApp, "waiting for the drag: %s", qUtf8Printable(WheelMode::title(mode)));
 }
 
 void Catcher::dismiss()
@@ -100,6 +99,11 @@ void Catcher::dropEvent(QDropEvent* event)
     qCInfo(lcApp, "drop outside the wheel: refused");
     event->setDropAction(Qt::IgnoreAction);
     event->ignore();
+    dismiss();
+}
+
+void Catcher::mousePressEvent(QMouseEvent*)
+{
     dismiss();
 }
 

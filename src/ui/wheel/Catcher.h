@@ -42,6 +42,8 @@ protected:
     void dragLeaveEvent(QDragLeaveEvent* event) override;
     void dropEvent(QDropEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    // A click means no drag is going on.
+    void mousePressEvent(QMouseEvent* event) override;
 
 private:
     WheelMode::Mode m_mode = WheelMode::convert;

@@ -63,8 +63,11 @@ void DragWatcher::whileIdle(const DragSource::Pointer& pointer)
     if (m_lastChangeCount == previous)
         return;
     m_sinceDragStart.start();
-    if (!pointer.leftButton)
+    if (!pointer.leftButton) {
+        // A Wayland session shows X11 clients no button: the drag is marked only.
+        qCInfo(lcApp, "a drag started");
         return;
+    }
     const QStringList files = m_dragSource->files();
     const QStringList types = m_dragSource->types();
     qCInfo(lcApp, "drag started, %lld file(s), types: %s", static_cast<long long>(files.size()),
