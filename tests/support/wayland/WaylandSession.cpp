@@ -645,7 +645,11 @@ bool WaylandSession::drag(QPoint from, QPoint to)
     for (int step = 1; step <= 4; ++step)
         steps.append(started + (to - started) * step / 4);
     steps += {to + QPoint(2, 2), to};
-    if (!input(u"move %1 %2"_s.arg(from.x()).arg(from.y())))
+    // A window that appeared under a pointer which hasn't moved since may
+    // not know the pointer is over it (mutter): the pointer comes in from a
+    // pixel away.
+    if (!input(u"move %1 %2"_s.arg(from.x() - 1).arg(from.y() - 1)) ||
+        !input(u"move %1 %2"_s.arg(from.x()).arg(from.y())))
         return false;
     // KWin takes a moment to give the window under the pointer its focus; a
     // press before that reaches no window.
