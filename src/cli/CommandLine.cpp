@@ -183,7 +183,8 @@ QString usage()
         "  flingdial --bindings sway|hyprland         the key bindings for that compositor\n"
         "  flingdial --login on|off                   start at login, or not\n"
         "  flingdial --render-icon OUT.png|svg [SIZE] draw the application icon\n"
-        "  flingdial --render-menubar OUT.png [SIZE]  draw the tray mark\n"
+        "  flingdial --render-menubar OUT.png|svg [SIZE]\n"
+        "                                             draw the tray mark\n"
         "  flingdial --snapshot OUT.png MODE light|dark FILE…   draw the wheel\n"
         "  flingdial --help | --version\n");
 }

@@ -41,6 +41,8 @@ inline const SettingKey<bool> notify{"notify", true};
 inline const SettingKey<bool> hotKey{"hotkey", true};
 inline const SettingKey<bool> sound{"sound", true};
 inline const SettingKey<bool> onboarded{"onboarded", false};
+// The guide has explained the desktop's extension (GNOME Shell's) once.
+inline const SettingKey<bool> extensionGuided{"extensionGuided", false};
 
 // The trigger key of a mode ("modifier.convert", …), as a raw ModifierKey value.
 SettingKey<QString> modifier(WheelMode::Mode mode);

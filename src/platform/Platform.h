@@ -6,6 +6,7 @@
 #include <memory>
 
 class Autostart;
+class DesktopExtension;
 class DragSource;
 class FileManager;
 class GlobalHotKey;
@@ -78,6 +79,10 @@ public:
     // is one of `own`), so that it gets the keyboard back afterwards.
     virtual void rememberActiveWindow(const QList<quintptr>& own) = 0;
     virtual void restoreActiveWindow() = 0;
+
+    // The desktop's extension the gesture needs in this session; null
+    // where the session needs none.
+    virtual DesktopExtension* desktopExtension() { return nullptr; }
 
     // The backend of this process. Installed once at start, before any
     // other thread runs.

@@ -1,5 +1,6 @@
 #include "ui/Backends.h"
 
+#include "platform/gnome/GnomePlatform.h"
 #include "platform/headless/HeadlessPlatform.h"
 #include "platform/kde/KdePlatform.h"
 #include "platform/x11/X11Platform.h"
@@ -12,6 +13,9 @@ std::unique_ptr<Platform> forSession(Session::Kind kind)
         return std::make_unique<HeadlessPlatform>();
     if (kind == Session::Kind::kde)
         return std::make_unique<KdePlatform>();
+    // GNOME's gesture comes from our Shell extension.
+    if (kind == Session::Kind::gnome)
+        return std::make_unique<GnomePlatform>();
     // Other Wayland sessions are served through XWayland.
     return std::make_unique<X11Platform>();
 }

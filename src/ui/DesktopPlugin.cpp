@@ -1,6 +1,7 @@
 #include "ui/DesktopPlugin.h"
 #include "cli/Instance.h"
 #include "ui/Backends.h"
+#include "ui/DesktopExtensionLink.h"
 #include "ui/InstanceService.h"
 #include "ui/wheel/WheelController.h"
 
@@ -142,6 +143,7 @@ int DesktopPlugin::main(int argc, char** argv)
     }
     TrayApplication tray;
     tray.start(&instance);
+    const DesktopExtensionLink extension(&instance, &tray);
     if (!files.isEmpty())
         WheelController::shared().show(WheelMode::convert, files, true);
     return QCoreApplication::exec();

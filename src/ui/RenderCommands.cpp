@@ -47,20 +47,19 @@ int write(const QImage& image, const QString& path)
     return 0;
 }
 
-// The application icon as scalable vector graphics, 1024 units square (its
-// soft shadows stay bitmaps inside it).
-int writeSvgIcon(const QString& path)
+// A picture as scalable vector graphics, `units` square, drawn by `paint`.
+template<typename Paint> int writeSvg(const QString& path, int units, Paint paint)
 {
     QSvgGenerator svg;
     svg.setFileName(QDir::current().absoluteFilePath(path));
-    svg.setSize(QSize(defaultSize, defaultSize));
-    svg.setViewBox(QRect(0, 0, defaultSize, defaultSize));
+    svg.setSize(QSize(units, units));
+    svg.setViewBox(QRect(0, 0, units, units));
     svg.setTitle(QStringLiteral("Flingdial"));
     QPainter painter;
     if (!painter.begin(&svg))
         return fail(tr("Can’t write %1.").arg(path));
     painter.setRenderHint(QPainter::Antialiasing);
-    Brand::paintAppIcon(painter, defaultSize);
+    paint(painter);
     return painter.end() ? 0 : fail(tr("Can’t write %1.").arg(path));
 }
 
@@ -85,8 +84,16 @@ int renderIcon(const QStringList& arguments)
     if (size < 1 || size > largestSize)
         return fail(tr("The size must be a number of pixels from 1 to %1.").arg(largestSize));
     const bool menuBar = arguments.at(1) == QLatin1String("--render-menubar");
-    if (!menuBar && arguments.at(2).endsWith(QLatin1String(".svg"), Qt::CaseInsensitive))
-        return writeSvgIcon(arguments.at(2));
+    // The application icon is 1024 units square (its soft shadows stay
+    // bitmaps inside it); the mark, in one colour, is 18: a desktop may
+    // recolour it as a symbolic icon (the GNOME Shell extension's).
+    if (arguments.at(2).endsWith(QLatin1String(".svg"), Qt::CaseInsensitive)) {
+        if (menuBar)
+            return writeSvg(arguments.at(2), 18,
+                            [](QPainter& painter) { Brand::paintMenuBar(painter, 1, Qt::black); });
+        return writeSvg(arguments.at(2), defaultSize,
+                        [](QPainter& painter) { Brand::paintAppIcon(painter, defaultSize); });
+    }
     const QImage image = menuBar ? Brand::menuBarImage(1, Qt::black, size) : Brand::appIcon(size);
     return write(image, arguments.at(2));
 }

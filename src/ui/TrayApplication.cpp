@@ -165,6 +165,7 @@ void TrayApplication::showTrayIcon()
         qCInfo(lcApp, "a system tray appeared again");
         m_tray->hide();
         m_tray->show();
+        Q_EMIT trayIconShown();
         return;
     }
     qCInfo(lcApp, "a system tray is running");
@@ -178,6 +179,7 @@ void TrayApplication::showTrayIcon()
                     m_menu->popup(QCursor::pos());
             });
     m_tray->show();
+    Q_EMIT trayIconShown();
 }
 
 void TrayApplication::connectInstance(InstanceService* instance)
@@ -434,6 +436,7 @@ void TrayApplication::openForCopiedFiles(WheelMode::Mode mode)
         WheelController::shared().show(mode, {}, true);
         QTimer::singleShot(clipboardDelayMs, this, [this, mode] {
             const QStringList files = copiedFiles();
+            qCInfo(lcApp, "copied files: %lld", static_cast<long long>(files.size()));
             if (files.isEmpty()) {
                 WheelController::shared().hide();
                 chooseFiles();
@@ -444,6 +447,7 @@ void TrayApplication::openForCopiedFiles(WheelMode::Mode mode)
         return;
     }
     const QStringList files = copiedFiles();
+    qCInfo(lcApp, "copied files: %lld", static_cast<long long>(files.size()));
     if (files.isEmpty()) {
         chooseFiles();
         return;

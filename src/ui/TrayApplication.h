@@ -53,9 +53,14 @@ public:
     static QStringList copiedFiles();
 
     QMenu* menu() const { return m_menu.get(); }
+    DragWatcher* watcher() const { return m_watcher; }
     QSystemTrayIcon* tray() const { return m_tray; }
     // The lit segment of the tray mark: 1 at rest, turning while work runs.
     int trayFrame() const { return m_frame; }
+
+Q_SIGNALS:
+    // A tray shows the icon now (the first time, or again after it restarted).
+    void trayIconShown();
 
 private:
     void setUpMenu();

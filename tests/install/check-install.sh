@@ -54,6 +54,18 @@ for size in 16 22 24 32 48 64 128 256 512; do
   [ "$width" = "$size" ] && [ "$height" = "$size" ] || fail "the $size px icon is $width × $height"
 done
 grep -q '<svg' "$installed/share/icons/hicolor/scalable/apps/$app.svg" || fail "the SVG icon isn't SVG"
+# The GNOME Shell extension, where the Shell looks, for GNOME 43 on.
+extension=$installed/share/gnome-shell/extensions/flingdial@flingdial.org
+for file in metadata.json __init__.js extension.js flingdial.js flingdial-symbolic.svg; do
+  [ -f "$extension/$file" ] || fail "the GNOME Shell extension lacks $file"
+done
+python3 - "$extension/metadata.json" <<'PY' || fail "the extension's metadata.json"
+import json, sys
+meta = json.load(open(sys.argv[1]))
+versions = [int(v) for v in meta["shell-version"]]
+assert meta["uuid"] == "flingdial@flingdial.org", meta["uuid"]
+assert versions == list(range(43, versions[-1] + 1)) and versions[-1] >= 45, versions
+PY
 desktop-file-validate "$installed/share/applications/$app.desktop"
 appstreamcli validate --no-net --pedantic "$installed/share/metainfo/$app.metainfo.xml" >/dev/null ||
   appstreamcli validate --no-net "$installed/share/metainfo/$app.metainfo.xml"

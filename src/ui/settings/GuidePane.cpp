@@ -3,7 +3,9 @@
 #include "core/ModifierKey.h"
 #include "core/Settings.h"
 #include "core/WheelMode.h"
+#include "platform/Platform.h"
 #include "ui/drawing/Brand.h"
+#include "ui/settings/ExtensionStatus.h"
 #include "ui/settings/PaneParts.h"
 
 #include <QFontDatabase>
@@ -70,6 +72,9 @@ GuidePane::GuidePane(QWidget* parent) : QWidget(parent)
                                              WheelMode::title(mode), tr(info.caption), key, sets));
     }
     layout->addWidget(sets);
+    // Where the gesture needs the desktop's extension and it isn't on: the one step.
+    if (DesktopExtension* extension = Platform::shared().desktopExtension())
+        layout->addWidget(new ExtensionStatus(extension, ExtensionStatus::Look::guide, this));
 
     auto* notes = new QGroupBox(this);
     auto* notesLayout = new QVBoxLayout(notes);

@@ -6,6 +6,7 @@
 #include "platform/GlobalShortcuts.h"
 #include "platform/Platform.h"
 #include "ui/settings/DesktopShortcutsBox.h"
+#include "ui/settings/ExtensionStatus.h"
 #include "ui/settings/PaneParts.h"
 
 #include <QCheckBox>
@@ -46,6 +47,8 @@ KeysPane::KeysPane(QWidget* parent)
     layout->addWidget(shortcut);
     if (GlobalShortcuts* desktop = Platform::shared().globalShortcuts())
         layout->addWidget(new DesktopShortcutsBox(*desktop, this));
+    if (DesktopExtension* extension = Platform::shared().desktopExtension())
+        layout->addWidget(new ExtensionStatus(extension, ExtensionStatus::Look::pane, this));
     layout->addStretch();
 
     refresh();

@@ -46,6 +46,11 @@ bool DragWatcher::hasRecentDrag() const
     return m_dragging || (m_sinceDragStart.isValid() && m_sinceDragStart.elapsed() < quietTimeMs);
 }
 
+QStringList DragWatcher::dragFiles() const
+{
+    return m_dragSource ? m_dragSource->files() : QStringList();
+}
+
 void DragWatcher::forgetDrag()
 {
     m_sinceDragStart.invalidate();

@@ -29,6 +29,9 @@ public:
     bool isDragging() const { return m_dragging; }
     // The files of the drag the watcher follows.
     const QStringList& files() const { return m_files; }
+    // The files the window system offers for the drag in progress now, also
+    // where the watcher can't follow the drag (no button in Wayland sessions).
+    QStringList dragFiles() const;
 
     // Whether a drag started (its data changed owner) and hasn't been seen
     // to end. X11 clients in a Wayland session see no button, so there a

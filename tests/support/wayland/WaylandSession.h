@@ -43,6 +43,8 @@ public:
         // Folders of GNOME Shell extensions (each with its metadata.json)
         // installed for the session's user and enabled before the Shell starts.
         QStringList gnomeExtensions;
+        // The same, installed but left off.
+        QStringList disabledGnomeExtensions;
     };
 
     explicit WaylandSession(Compositor compositor);
