@@ -134,13 +134,13 @@
   flingdial --help | --version
 </source>
         <translation>Aufruf:
-  flingdial                                  die Anwendung im Infobereich starten oder,
-                                             wenn sie läuft, ihre Einstellungen öffnen
+  flingdial                                  das Programm im Infobereich starten oder,
+                                             wenn es läuft, seine Einstellungen öffnen
   flingdial FILE…                            das Kreismenü für die Dateien öffnen
   flingdial --run MODE LABEL FILE…           ein Segment auf die Dateien anwenden
                                              (MODE: convert, tools oder actions)
-  flingdial --trigger [MODE]                 das Kreismenü des laufenden Programms öffnen:
-                                             beim Ziehen am Mauszeiger, sonst
+  flingdial --trigger [MODE]                 das Kreismenü des laufenden Programms
+                                             öffnen: beim Ziehen am Mauszeiger, sonst
                                              für die kopierten Dateien
   flingdial --bindings sway|hyprland         die Tastenkürzel für diesen Compositor
   flingdial --login on|off                   bei der Anmeldung starten oder nicht
