@@ -153,7 +153,7 @@
     <message>
         <location line="+23"/>
         <source>error: No “%1” wheel: convert, tools or actions.</source>
-        <translation>Fehler: Kein Kreismenü „%1“: convert, tools oder actions.</translation>
+        <translation>Fehler: Kein Kreismenü namens „%1“: convert, tools oder actions.</translation>
     </message>
     <message>
         <location line="+7"/>
