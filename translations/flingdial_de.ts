@@ -2,25 +2,1065 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="de_DE">
 <context>
-    <name>CommandLine</name>
+    <name>ArchiveConverter</name>
     <message>
-        <location filename="../src/cli/CommandLine.cpp" line="+139"/>
-        <source>No “%1” slice. Available: %2</source>
-        <translation type="unfinished"></translation>
+        <location filename="../src/converters/archive/ArchiveConverter.cpp" line="+62"/>
+        <source>The archive or the folder to unpack it into can’t be opened.</source>
+        <translation>Das Archiv oder der Ordner, in den es entpackt werden soll, kann nicht geöffnet werden.</translation>
     </message>
     <message>
-        <location line="+34"/>
+        <location line="+2"/>
+        <source>It isn’t an archive Flingdial can read.</source>
+        <translation>Dies ist kein Archiv, das Flingdial lesen kann.</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>The archive is damaged.</source>
+        <translation>Das Archiv ist beschädigt.</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>One of its entries can’t be written.</source>
+        <translation>Einer der Einträge kann nicht geschrieben werden.</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>The last of it can’t be written.</source>
+        <translation>Der letzte Teil kann nicht geschrieben werden.</translation>
+    </message>
+    <message>
+        <location line="+12"/>
+        <source>The archive reader is missing. Reinstall Flingdial.</source>
+        <translation>Das Programm zum Lesen von Archiven fehlt. Installieren Sie Flingdial neu.</translation>
+    </message>
+    <message>
+        <location line="+13"/>
+        <source>%1 is password protected.</source>
+        <translation>%1 ist passwortgeschützt.</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>%1 can’t be extracted.</source>
+        <translation>%1 kann nicht entpackt werden.</translation>
+    </message>
+    <message>
+        <location line="+33"/>
+        <source>The list of files to pack couldn’t be written: %1</source>
+        <translation>Die Liste der zu packenden Dateien konnte nicht geschrieben werden: %1</translation>
+    </message>
+    <message>
+        <location line="+9"/>
+        <source>“%1” has a line break in its name, which ZIP can’t hold.</source>
+        <translation>Der Name von „%1“ enthält einen Zeilenumbruch, den ZIP nicht speichern kann.</translation>
+    </message>
+    <message>
+        <location line="+49"/>
+        <source>This computer can’t open .%1 files.</source>
+        <translation>Dieser Rechner kann keine .%1-Dateien öffnen.</translation>
+    </message>
+    <message>
+        <location line="+24"/>
+        <location line="+88"/>
+        <source>%1 is empty.</source>
+        <translation>%1 ist leer.</translation>
+    </message>
+    <message>
+        <location line="-54"/>
+        <source>Extract</source>
+        <translation>Entpacken</translation>
+    </message>
+    <message>
+        <location line="+6"/>
+        <source>Compress to ZIP</source>
+        <translation>Als ZIP komprimieren</translation>
+    </message>
+    <message>
+        <location line="+22"/>
+        <source>Archive</source>
+        <comment>the name of a new archive of several files</comment>
+        <translation>Archiv</translation>
+    </message>
+</context>
+<context>
+    <name>Bindings</name>
+    <message>
+        <location filename="../src/cli/Bindings.cpp" line="+41"/>
+        <source># Flingdial: add these lines to %1 and %2.
+# While you drag files, Ctrl+Alt+Z, X and C open the Convert, Tools and
+# Actions wheels where the drag goes next. Ctrl+Alt+Space opens the wheel
+# for the files copied in a file manager.
+</source>
+        <translation># Flingdial: Fügen Sie diese Zeilen zu %1 hinzu und %2.
+# Während Sie Dateien ziehen, öffnen Strg+Alt+Z, X und C die Kreismenüs
+# „Konvertieren“, „Werkzeuge“ und „Aktionen“ dort, wo das Ziehen hinführt.
+# Strg+Alt+Leertaste öffnet das Kreismenü für die in einer Dateiverwaltung
+# kopierten Dateien.
+</translation>
+    </message>
+    <message>
+        <location line="+14"/>
+        <source>reload sway (Super+Shift+C)</source>
+        <translation>laden Sie Sway neu (Super+Umschalt+C)</translation>
+    </message>
+    <message>
+        <location line="+7"/>
+        <source>save it (Hyprland reloads it at once)</source>
+        <translation>speichern Sie die Datei (Hyprland lädt sie sofort neu)</translation>
+    </message>
+</context>
+<context>
+    <name>CommandLine</name>
+    <message>
+        <location filename="../src/cli/CommandLine.cpp" line="+136"/>
+        <source>No “%1” slice. Available: %2</source>
+        <translation>Kein Segment „%1“. Verfügbar: %2</translation>
+    </message>
+    <message>
+        <location line="+35"/>
         <source>Usage:
-  flingdial                                  start the tray application
+  flingdial                                  start the tray application, or open
+                                             its settings when it runs
+  flingdial FILE…                            open the wheel for the files
   flingdial --run MODE LABEL FILE…           run one slice on the files
                                              (MODE: convert, tools or actions)
+  flingdial --trigger [MODE]                 open the wheel of the running program:
+                                             during a drag at the pointer, else
+                                             for the copied files
+  flingdial --bindings sway|hyprland         the key bindings for that compositor
   flingdial --login on|off                   start at login, or not
   flingdial --render-icon OUT.png|svg [SIZE] draw the application icon
   flingdial --render-menubar OUT.png [SIZE]  draw the tray mark
   flingdial --snapshot OUT.png MODE light|dark FILE…   draw the wheel
   flingdial --help | --version
 </source>
-        <translation type="unfinished"></translation>
+        <translation>Aufruf:
+  flingdial                                  das Programm im Infobereich starten oder,
+                                             wenn es läuft, seine Einstellungen öffnen
+  flingdial FILE…                            das Kreismenü für die Dateien öffnen
+  flingdial --run MODE LABEL FILE…           ein Segment auf die Dateien anwenden
+                                             (MODE: convert, tools oder actions)
+  flingdial --trigger [MODE]                 das Kreismenü des laufenden Programms
+                                             öffnen: beim Ziehen am Mauszeiger, sonst
+                                             für die kopierten Dateien
+  flingdial --bindings sway|hyprland         die Tastenkürzel für diesen Compositor
+  flingdial --login on|off                   bei der Anmeldung starten oder nicht
+  flingdial --render-icon OUT.png|svg [SIZE] das Programmsymbol zeichnen
+  flingdial --render-menubar OUT.png [SIZE]  das Symbol im Infobereich zeichnen
+  flingdial --snapshot OUT.png MODE light|dark FILE…   das Kreismenü zeichnen
+  flingdial --help | --version
+</translation>
+    </message>
+    <message>
+        <location line="+23"/>
+        <source>error: No “%1” wheel: convert, tools or actions.</source>
+        <translation>Fehler: Kein Kreismenü namens „%1“: convert, tools oder actions.</translation>
+    </message>
+    <message>
+        <location line="+7"/>
+        <source>error: Flingdial isn’t running. Start it first, then press the key again.</source>
+        <translation>Fehler: Flingdial läuft nicht. Starten Sie es zuerst und drücken Sie dann die Taste erneut.</translation>
+    </message>
+    <message>
+        <location line="+15"/>
+        <source>error: No bindings for “%1”: sway or hyprland.</source>
+        <translation>Fehler: Keine Tastenkürzel für „%1“: sway oder hyprland.</translation>
+    </message>
+</context>
+<context>
+    <name>ComponentsPane</name>
+    <message>
+        <location filename="../src/ui/settings/ComponentsPane.cpp" line="+30"/>
+        <source>Text from scans</source>
+        <translation>Text aus Scans</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>Text from scans. For %1: %2</source>
+        <translation>Text aus Scans. Für %1: %2</translation>
+    </message>
+    <message>
+        <location line="+9"/>
+        <source>WebP, AVIF, PSD, SVG</source>
+        <translation>WebP, AVIF, PSD, SVG</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>Stronger PDF compression</source>
+        <translation>Stärkere PDF-Komprimierung</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>Presentations, ODS and .doc files</source>
+        <translation>Präsentationen, ODS- und .doc-Dateien</translation>
+    </message>
+    <message>
+        <location line="+15"/>
+        <source>Copy Command</source>
+        <translation>Befehl kopieren</translation>
+    </message>
+    <message>
+        <location line="+12"/>
+        <source>Extra tools</source>
+        <translation>Zusätzliche Werkzeuge</translation>
+    </message>
+    <message>
+        <location line="+4"/>
+        <source>Audio, video, common images, PDF, documents, EPUB, CSV, subtitles and archives work without installing anything.</source>
+        <translation>Audio, Video, gängige Bilder, PDF, Dokumente, EPUB, CSV, Untertitel und Archive funktionieren ohne zusätzliche Installation.</translation>
+    </message>
+</context>
+<context>
+    <name>Csv</name>
+    <message>
+        <location filename="../src/converters/spreadsheet/Csv.cpp" line="+75"/>
+        <source>%1 has a cell longer than %2 characters.</source>
+        <translation>%1 enthält eine Zelle mit mehr als %2 Zeichen.</translation>
+    </message>
+    <message>
+        <location line="+19"/>
+        <source>%1 has a row of more than %2 columns.</source>
+        <translation>%1 enthält eine Zeile mit mehr als %2 Spalten.</translation>
+    </message>
+</context>
+<context>
+    <name>DBusNotifier</name>
+    <message>
+        <location filename="../src/platform/desktop/DBusNotifier.cpp" line="+45"/>
+        <source>Show</source>
+        <translation>Anzeigen</translation>
+    </message>
+</context>
+<context>
+    <name>Deps</name>
+    <message>
+        <location filename="../src/core/Deps.cpp" line="+238"/>
+        <source>Text recognition needs Tesseract.
+Install it with:  %1</source>
+        <translation>Die Texterkennung benötigt Tesseract.
+Installieren mit:  %1</translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <source>Text recognition needs a language for Tesseract.
+Install one with:  %1</source>
+        <translation>Die Texterkennung benötigt eine Sprache für Tesseract.
+Installieren mit:  %1</translation>
+    </message>
+    <message>
+        <location line="+8"/>
+        <source>FFmpeg is missing.
+Install it with:</source>
+        <translation>FFmpeg fehlt.
+Installieren mit:</translation>
+    </message>
+    <message>
+        <location line="+12"/>
+        <source>ImageMagick is required.
+Install it with:</source>
+        <translation>ImageMagick wird benötigt.
+Installieren mit:</translation>
+    </message>
+    <message>
+        <location line="+5"/>
+        <source>This needs LibreOffice.
+Install it with:</source>
+        <translation>Dafür wird LibreOffice benötigt.
+Installieren mit:</translation>
+    </message>
+    <message>
+        <location line="+5"/>
+        <source>ODS files need LibreOffice:</source>
+        <translation>ODS-Dateien benötigen LibreOffice:</translation>
+    </message>
+</context>
+<context>
+    <name>DialogPrompter</name>
+    <message>
+        <location filename="../src/ui/DialogPrompter.cpp" line="+40"/>
+        <source>OK</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Cancel</source>
+        <translation>Abbrechen</translation>
+    </message>
+    <message>
+        <location line="+19"/>
+        <source>Choose</source>
+        <translation>Auswählen</translation>
+    </message>
+</context>
+<context>
+    <name>Engines</name>
+    <message>
+        <location filename="../src/core/Engines.cpp" line="+26"/>
+        <source>The image engine is missing. Reinstall Flingdial.</source>
+        <translation>Das Modul zur Bildverarbeitung fehlt. Installieren Sie Flingdial neu.</translation>
+    </message>
+    <message>
+        <location line="+7"/>
+        <source>Background removal is missing. Reinstall Flingdial.</source>
+        <translation>Das Modul zur Hintergrundentfernung fehlt. Installieren Sie Flingdial neu.</translation>
+    </message>
+    <message>
+        <location line="+7"/>
+        <source>The thumbnailer is missing. Reinstall Flingdial.</source>
+        <translation>Das Modul für Vorschaubilder fehlt. Installieren Sie Flingdial neu.</translation>
+    </message>
+    <message>
+        <location line="+7"/>
+        <source>The document engine is missing. Reinstall Flingdial.</source>
+        <translation>Das Modul zur Dokumentverarbeitung fehlt. Installieren Sie Flingdial neu.</translation>
+    </message>
+    <message>
+        <location line="+6"/>
+        <source>The PDF engine is missing. Reinstall Flingdial.</source>
+        <translation>Das PDF-Modul fehlt. Installieren Sie Flingdial neu.</translation>
+    </message>
+    <message>
+        <location line="+7"/>
+        <source>The PDF compressor is missing. Reinstall Flingdial.</source>
+        <translation>Das Modul zur PDF-Komprimierung fehlt. Installieren Sie Flingdial neu.</translation>
+    </message>
+    <message>
+        <location line="+7"/>
+        <source>Text recognition is missing. Reinstall Flingdial.</source>
+        <translation>Das Modul zur Texterkennung fehlt. Installieren Sie Flingdial neu.</translation>
+    </message>
+</context>
+<context>
+    <name>Errors</name>
+    <message>
+        <location filename="../src/base/Errors.cpp" line="+15"/>
+        <source>Can’t read %1.</source>
+        <translation>%1 kann nicht gelesen werden.</translation>
+    </message>
+    <message>
+        <location line="+6"/>
+        <source>Can’t save %1.</source>
+        <translation>%1 kann nicht gespeichert werden.</translation>
+    </message>
+    <message>
+        <location line="+5"/>
+        <source>The operation was cancelled.</source>
+        <translation>Der Vorgang wurde abgebrochen.</translation>
+    </message>
+    <message>
+        <location line="+10"/>
+        <source>There isn’t enough memory to finish.</source>
+        <translation>Der Speicher reicht nicht aus, um den Vorgang abzuschließen.</translation>
+    </message>
+    <message>
+        <location line="+4"/>
+        <source>An unknown error occurred.</source>
+        <translation>Ein unbekannter Fehler ist aufgetreten.</translation>
+    </message>
+</context>
+<context>
+    <name>FileOps</name>
+    <message>
+        <location filename="../src/base/FileOps.cpp" line="+68"/>
+        <source>The name of “%1” isn’t valid UTF-8, which Flingdial can’t handle. Rename the file and try again.</source>
+        <translation>Der Name von „%1“ ist kein gültiges UTF-8, damit kann Flingdial nicht umgehen. Benennen Sie die Datei um und versuchen Sie es erneut.</translation>
+    </message>
+    <message>
+        <location line="+4"/>
+        <source>%1 is in a folder whose name isn’t valid UTF-8, which Flingdial can’t handle. Rename the folder and try again.</source>
+        <translation>%1 liegt in einem Ordner, dessen Name kein gültiges UTF-8 ist, damit kann Flingdial nicht umgehen. Benennen Sie den Ordner um und versuchen Sie es erneut.</translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <source>%1 doesn’t exist.</source>
+        <translation>%1 existiert nicht.</translation>
+    </message>
+    <message>
+        <location line="+17"/>
+        <source>“%1” couldn’t be copied: %2.</source>
+        <translation>„%1“ konnte nicht kopiert werden: %2.</translation>
+    </message>
+    <message>
+        <location line="+28"/>
+        <location line="+45"/>
+        <location line="+6"/>
+        <source>“%1” couldn’t be read: %2.</source>
+        <translation>„%1“ konnte nicht gelesen werden: %2.</translation>
+    </message>
+    <message>
+        <location line="-41"/>
+        <location line="+8"/>
+        <source>“%1” couldn’t be moved: %2.</source>
+        <translation>„%1“ konnte nicht verschoben werden: %2.</translation>
+    </message>
+    <message>
+        <location line="+7"/>
+        <source>%1 is a folder, not a file.</source>
+        <translation>%1 ist ein Ordner, keine Datei.</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <location line="+7"/>
+        <source>%1 isn’t a regular file.</source>
+        <translation>%1 ist keine reguläre Datei.</translation>
+    </message>
+    <message>
+        <location line="+8"/>
+        <location line="+7"/>
+        <source>%1 is too large to open.</source>
+        <translation>%1 ist zu groß zum Öffnen.</translation>
+    </message>
+    <message>
+        <location line="+11"/>
+        <source>“%1” couldn’t be removed: %2.</source>
+        <translation>„%1“ konnte nicht entfernt werden: %2.</translation>
+    </message>
+    <message>
+        <location line="+13"/>
+        <source>The folder “%1” doesn’t exist.</source>
+        <translation>Der Ordner „%1“ existiert nicht.</translation>
+    </message>
+</context>
+<context>
+    <name>GeneralPane</name>
+    <message>
+        <location filename="../src/ui/settings/GeneralPane.cpp" line="+37"/>
+        <source>Open at login</source>
+        <translation>Bei der Anmeldung starten</translation>
+    </message>
+    <message>
+        <location line="+11"/>
+        <source>Results</source>
+        <translation>Ergebnisse</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>Next to the original</source>
+        <translation>Neben dem Original</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>A folder</source>
+        <translation>In einem Ordner</translation>
+    </message>
+    <message>
+        <location line="+4"/>
+        <source>Save to</source>
+        <translation>Speicherort</translation>
+    </message>
+    <message>
+        <location line="+6"/>
+        <source>Choose…</source>
+        <translation>Auswählen…</translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <source>Folder</source>
+        <translation>Ordner</translation>
+    </message>
+    <message>
+        <location line="+26"/>
+        <source>Image quality</source>
+        <translation>Bildqualität</translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <source>When finished</source>
+        <translation>Nach Abschluss</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>Show in file manager</source>
+        <translation>In der Dateiverwaltung anzeigen</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Send a notification</source>
+        <translation>Benachrichtigung senden</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Play a sound</source>
+        <translation>Klang abspielen</translation>
+    </message>
+    <message>
+        <location line="+29"/>
+        <source>None</source>
+        <translation>Keiner</translation>
+    </message>
+    <message>
+        <location line="+28"/>
+        <source>Open at Login</source>
+        <translation>Bei der Anmeldung starten</translation>
+    </message>
+    <message>
+        <location line="+9"/>
+        <source>Choose a folder for results</source>
+        <translation>Ordner für die Ergebnisse auswählen</translation>
+    </message>
+</context>
+<context>
+    <name>GuidePane</name>
+    <message>
+        <location filename="../src/ui/settings/GuidePane.cpp" line="+24"/>
+        <source>Change format: PNG to JPG, MOV to MP4, DOCX to PDF…</source>
+        <translation>Format ändern: PNG in JPG, MOV in MP4, DOCX in PDF…</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>Compress, resize, trim, split, merge…</source>
+        <translation>Komprimieren, Größe ändern, zuschneiden, teilen, zusammenfügen…</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>Send to Device, Shelf, Copy, Move, Copy Path, Terminal</source>
+        <translation>An Gerät senden, Ablage, Kopieren, Verschieben, Pfad kopieren, Terminal</translation>
+    </message>
+    <message>
+        <location line="+17"/>
+        <source>Drag, press a key, drop</source>
+        <translation>Ziehen, Taste drücken, ablegen</translation>
+    </message>
+    <message>
+        <location line="+8"/>
+        <source>Start dragging a file and, while holding the mouse button, press a key. A wheel appears under the pointer: drop the file on the option you want.</source>
+        <translation>Beginnen Sie, eine Datei zu ziehen, und drücken Sie bei gedrückter Maustaste eine Taste. Unter dem Mauszeiger erscheint ein Kreismenü: Legen Sie die Datei auf der gewünschten Option ab.</translation>
+    </message>
+    <message>
+        <location line="+24"/>
+        <source>Copy files in your file manager and press Ctrl+Alt+Space to open the wheel from the keyboard.</source>
+        <translation>Kopieren Sie Dateien in Ihrer Dateiverwaltung und drücken Sie Strg+Alt+Leertaste, um das Kreismenü über die Tastatur zu öffnen.</translation>
+    </message>
+    <message>
+        <location line="+6"/>
+        <source>Everything happens on your computer: no file is ever uploaded.</source>
+        <translation>Alles geschieht auf Ihrem Rechner: Keine Datei wird jemals hochgeladen.</translation>
+    </message>
+</context>
+<context>
+    <name>Hocr</name>
+    <message>
+        <location filename="../src/converters/ocr/Hocr.cpp" line="+173"/>
+        <location line="+2"/>
+        <source>The text recogniser’s answer can’t be read.</source>
+        <translation>Die Antwort der Texterkennung kann nicht gelesen werden.</translation>
+    </message>
+</context>
+<context>
+    <name>LibreOffice</name>
+    <message>
+        <location filename="../src/converters/office/LibreOffice.cpp" line="+55"/>
+        <source>LibreOffice didn’t respond in time.</source>
+        <translation>LibreOffice hat nicht rechtzeitig geantwortet.</translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <source>LibreOffice failed (%1).
+%2</source>
+        <translation>LibreOffice ist fehlgeschlagen (%1).
+%2</translation>
+    </message>
+    <message>
+        <location line="+82"/>
+        <source>“%1” couldn’t be prepared for LibreOffice.</source>
+        <translation>„%1“ konnte nicht für LibreOffice vorbereitet werden.</translation>
+    </message>
+    <message>
+        <location line="+23"/>
+        <source>LibreOffice couldn’t open %1.</source>
+        <translation>LibreOffice konnte %1 nicht öffnen.</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>LibreOffice didn’t produce a file.</source>
+        <translation>LibreOffice hat keine Datei erzeugt.</translation>
+    </message>
+</context>
+<context>
+    <name>ModifierKey</name>
+    <message>
+        <location filename="../src/core/ModifierKey.cpp" line="+47"/>
+        <source>⇧ Shift</source>
+        <translation>⇧ Umschalt</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>❖ Super</source>
+        <translation>❖ Super</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>⌃ Ctrl</source>
+        <translation>⌃ Strg</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>⎇ Alt</source>
+        <translation>⎇ Alt</translation>
+    </message>
+</context>
+<context>
+    <name>OcrConverter</name>
+    <message>
+        <location filename="../src/converters/ocr/OcrConverter.cpp" line="+46"/>
+        <source>The PDF page renderer is missing. Reinstall Flingdial.</source>
+        <translation>Das Programm zum Zeichnen von PDF-Seiten fehlt. Installieren Sie Flingdial neu.</translation>
+    </message>
+    <message>
+        <location line="+20"/>
+        <source>A page of %1 takes too long to read.</source>
+        <translation>Das Lesen einer Seite von %1 dauert zu lange.</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>The pages of %1 can’t be read.</source>
+        <translation>Die Seiten von %1 können nicht gelesen werden.</translation>
+    </message>
+    <message>
+        <location line="+12"/>
+        <source>%1 takes too long to read.</source>
+        <translation>Das Lesen von %1 dauert zu lange.</translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <source>%1 can’t be drawn.</source>
+        <translation>%1 kann nicht gezeichnet werden.</translation>
+    </message>
+    <message>
+        <location line="+74"/>
+        <source>%1 has no pages.</source>
+        <translation>%1 hat keine Seiten.</translation>
+    </message>
+    <message>
+        <location line="+14"/>
+        <source>%1 already has text.</source>
+        <translation>%1 enthält bereits Text.</translation>
+    </message>
+    <message>
+        <location line="+6"/>
+        <source>Page %1 of %2</source>
+        <translation>Seite %1 von %2</translation>
+    </message>
+    <message>
+        <location line="+11"/>
+        <location line="+18"/>
+        <location line="+16"/>
+        <source>No text was found in %1.</source>
+        <translation>In %1 wurde kein Text gefunden.</translation>
+    </message>
+    <message>
+        <location line="-32"/>
+        <source> searchable</source>
+        <translation> durchsuchbar</translation>
+    </message>
+    <message>
+        <location line="+17"/>
+        <source>No text was found in these pictures.</source>
+        <translation>In diesen Bildern wurde kein Text gefunden.</translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <source>Not every picture can be read.</source>
+        <translation>Nicht alle Bilder können gelesen werden.</translation>
+    </message>
+    <message>
+        <location line="+34"/>
+        <source>Make Searchable</source>
+        <translation>Durchsuchbar machen</translation>
+    </message>
+    <message>
+        <location line="+6"/>
+        <source>Make Searchable PDF</source>
+        <translation>Durchsuchbares PDF erstellen</translation>
+    </message>
+    <message>
+        <location line="+7"/>
+        <source>Extract Text</source>
+        <translation>Text extrahieren</translation>
+    </message>
+</context>
+<context>
+    <name>Output</name>
+    <message>
+        <location filename="../src/core/Output.cpp" line="+131"/>
+        <source>The folder “%1” couldn’t be created.</source>
+        <translation>Der Ordner „%1“ konnte nicht angelegt werden.</translation>
+    </message>
+</context>
+<context>
+    <name>PageHelper</name>
+    <message>
+        <location filename="../src/converters/pdf/PageHelper.cpp" line="+12"/>
+        <source>The PDF page reader is missing. Reinstall Flingdial.</source>
+        <translation>Das Programm zum Lesen von PDF-Seiten fehlt. Installieren Sie Flingdial neu.</translation>
+    </message>
+    <message>
+        <location line="+41"/>
+        <source>The pages of %1 can’t be drawn.</source>
+        <translation>Die Seiten von %1 können nicht gezeichnet werden.</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>The text of %1 can’t be read.</source>
+        <translation>Der Text von %1 kann nicht gelesen werden.</translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <source>Can’t open %1.</source>
+        <translation>%1 kann nicht geöffnet werden.</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>%1 is password protected.</source>
+        <translation>%1 ist passwortgeschützt.</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>%1 is damaged: its page count can’t be read.</source>
+        <translation>%1 ist beschädigt: Die Seitenzahl kann nicht gelesen werden.</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>Page %1 of %2 can’t be drawn.</source>
+        <translation>Seite %1 von %2 kann nicht gezeichnet werden.</translation>
+    </message>
+    <message>
+        <location line="+4"/>
+        <source>The image engine can’t start.</source>
+        <translation>Die Bildverarbeitung kann nicht gestartet werden.</translation>
+    </message>
+</context>
+<context>
+    <name>PdfConverter</name>
+    <message>
+        <location filename="../src/converters/pdf/PdfConverter.cpp" line="+75"/>
+        <source>A page of %1 takes too long to draw.</source>
+        <translation>Das Zeichnen einer Seite von %1 dauert zu lange.</translation>
+    </message>
+    <message>
+        <location line="+16"/>
+        <source>The text of %1 takes too long to read.</source>
+        <translation>Das Lesen des Texts von %1 dauert zu lange.</translation>
+    </message>
+    <message>
+        <location line="+107"/>
+        <source>%1 is already as small as it gets.</source>
+        <translation>%1 ist bereits so klein wie möglich.</translation>
+    </message>
+    <message>
+        <location line="+8"/>
+        <source>Drag two or more PDFs to merge them.</source>
+        <translation>Ziehen Sie zwei oder mehr PDFs, um sie zusammenzufügen.</translation>
+    </message>
+    <message>
+        <location line="+31"/>
+        <source>Extract Pages</source>
+        <translation>Seiten extrahieren</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Pages to keep (for example 1-3, 5):</source>
+        <translation>Zu behaltende Seiten (zum Beispiel 1-3, 5):</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>Remove Pages</source>
+        <translation>Seiten entfernen</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Pages to remove (for example 2, 4-6):</source>
+        <translation>Zu entfernende Seiten (zum Beispiel 2, 4-6):</translation>
+    </message>
+    <message>
+        <location line="+65"/>
+        <source>“%1” isn’t a valid page range.</source>
+        <translation>„%1“ ist kein gültiger Seitenbereich.</translation>
+    </message>
+    <message>
+        <location line="+19"/>
+        <source>No pages would be left.</source>
+        <translation>Es würden keine Seiten übrig bleiben.</translation>
+    </message>
+    <message>
+        <location line="+16"/>
+        <source>The page of %1 can’t be drawn.</source>
+        <translation>Die Seite von %1 kann nicht gezeichnet werden.</translation>
+    </message>
+</context>
+<context>
+    <name>ProgressBar</name>
+    <message>
+        <location filename="../src/cli/ProgressBar.cpp" line="+52"/>
+        <source>%1 left</source>
+        <comment>time left</comment>
+        <translation>noch %1</translation>
+    </message>
+</context>
+<context>
+    <name>QpdfFiles</name>
+    <message>
+        <location filename="../src/engines/qpdf/QpdfFiles.cpp" line="+54"/>
+        <source>%1 is password protected.</source>
+        <translation>%1 ist passwortgeschützt.</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <location line="+2"/>
+        <source>Can’t open %1.</source>
+        <translation>%1 kann nicht geöffnet werden.</translation>
+    </message>
+</context>
+<context>
+    <name>QpdfTextLayers</name>
+    <message>
+        <location filename="../src/engines/ocr/QpdfTextLayers.cpp" line="+302"/>
+        <source>Can’t add text to %1.</source>
+        <translation>Zu %1 kann kein Text hinzugefügt werden.</translation>
+    </message>
+</context>
+<context>
+    <name>RenderCommands</name>
+    <message>
+        <location filename="../src/ui/RenderCommands.cpp" line="+47"/>
+        <source>Can’t write %1: %2</source>
+        <translation>%1 kann nicht geschrieben werden: %2</translation>
+    </message>
+    <message>
+        <location line="+15"/>
+        <location line="+3"/>
+        <source>Can’t write %1.</source>
+        <translation>%1 kann nicht geschrieben werden.</translation>
+    </message>
+    <message>
+        <location line="+22"/>
+        <source>The size must be a number of pixels from 1 to %1.</source>
+        <translation>Die Größe muss eine Pixelzahl von 1 bis %1 sein.</translation>
+    </message>
+</context>
+<context>
+    <name>ResultGuard</name>
+    <message>
+        <location filename="../src/core/ResultGuard.cpp" line="+38"/>
+        <source>“%1” couldn’t be saved: %2.</source>
+        <translation>„%1“ konnte nicht gespeichert werden: %2.</translation>
+    </message>
+    <message>
+        <location line="+67"/>
+        <source>The folder “%1” couldn’t be created.</source>
+        <translation>Der Ordner „%1“ konnte nicht angelegt werden.</translation>
+    </message>
+</context>
+<context>
+    <name>SettingsWindow</name>
+    <message>
+        <location filename="../src/ui/settings/SettingsWindow.cpp" line="+28"/>
+        <source>Welcome</source>
+        <translation>Willkommen</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>General</source>
+        <translation>Allgemein</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Keyboard</source>
+        <translation>Tastatur</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Components</source>
+        <translation>Komponenten</translation>
+    </message>
+</context>
+<context>
+    <name>Shelf</name>
+    <message>
+        <location filename="../src/ui/actions/Shelf.cpp" line="+106"/>
+        <source>Close</source>
+        <translation>Schließen</translation>
+    </message>
+    <message numerus="yes">
+        <location line="+15"/>
+        <source>%n items</source>
+        <translation>
+            <numerusform>%n Objekt</numerusform>
+            <numerusform>%n Objekte</numerusform>
+        </translation>
+    </message>
+</context>
+<context>
+    <name>Shell</name>
+    <message>
+        <location filename="../src/core/Shell.cpp" line="+22"/>
+        <source>%1 failed (%2).
+%3</source>
+        <translation>%1 ist fehlgeschlagen (%2).
+%3</translation>
+    </message>
+</context>
+<context>
+    <name>SlidesConverter</name>
+    <message>
+        <location filename="../src/converters/slides/SlidesConverter.cpp" line="+53"/>
+        <source>This computer can’t write .key files.</source>
+        <translation>Dieser Rechner kann keine .key-Dateien schreiben.</translation>
+    </message>
+</context>
+<context>
+    <name>SpreadsheetConverter</name>
+    <message>
+        <location filename="../src/converters/spreadsheet/SpreadsheetConverter.cpp" line="+53"/>
+        <source>“%1” couldn’t be written: %2.</source>
+        <translation>„%1“ konnte nicht geschrieben werden: %2.</translation>
+    </message>
+</context>
+<context>
+    <name>SubtitleConverter</name>
+    <message>
+        <location filename="../src/converters/subtitle/SubtitleConverter.cpp" line="+233"/>
+        <source>A shift of %1 seconds is too large.</source>
+        <translation>Eine Verschiebung um %1 Sekunden ist zu groß.</translation>
+    </message>
+    <message>
+        <location line="+14"/>
+        <source>Shift Subtitles</source>
+        <translation>Untertitel verschieben</translation>
+    </message>
+    <message>
+        <location line="+0"/>
+        <source>Seconds to shift (negative = earlier):</source>
+        <translation>Verschiebung in Sekunden (negativ = früher):</translation>
+    </message>
+    <message>
+        <location line="+4"/>
+        <source>“%1” isn’t a number.</source>
+        <translation>„%1“ ist keine Zahl.</translation>
+    </message>
+    <message>
+        <location line="+8"/>
+        <source>Shift Timing…</source>
+        <translation>Zeitversatz…</translation>
+    </message>
+    <message>
+        <location line="+184"/>
+        <source>synced</source>
+        <comment>added to the name of shifted subtitles</comment>
+        <translation>verschoben</translation>
+    </message>
+</context>
+<context>
+    <name>Tesseract</name>
+    <message>
+        <location filename="../src/converters/ocr/Tesseract.cpp" line="+30"/>
+        <source>Text recognition needs Tesseract.</source>
+        <translation>Die Texterkennung benötigt Tesseract.</translation>
+    </message>
+    <message>
+        <location line="+15"/>
+        <source>%1 takes too long to read.</source>
+        <translation>Das Lesen von %1 dauert zu lange.</translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <source>%1 can’t be read.</source>
+        <translation>%1 kann nicht gelesen werden.</translation>
+    </message>
+</context>
+<context>
+    <name>TextFile</name>
+    <message>
+        <location filename="../src/base/TextFile.cpp" line="+87"/>
+        <location line="+51"/>
+        <location line="+17"/>
+        <location line="+8"/>
+        <source>“%1” couldn’t be read: %2.</source>
+        <translation>„%1“ konnte nicht gelesen werden: %2.</translation>
+    </message>
+    <message>
+        <location line="+16"/>
+        <source>“%1” couldn’t be written: %2.</source>
+        <translation>„%1“ konnte nicht geschrieben werden: %2.</translation>
+    </message>
+</context>
+<context>
+    <name>TextWriter</name>
+    <message>
+        <location filename="../src/base/TextWriter.cpp" line="+31"/>
+        <source>“%1” couldn’t be written: %2.</source>
+        <translation>„%1“ konnte nicht geschrieben werden: %2.</translation>
+    </message>
+</context>
+<context>
+    <name>WheelMode</name>
+    <message>
+        <location filename="../src/core/WheelMode.cpp" line="+41"/>
+        <source>Convert</source>
+        <translation>Konvertieren</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>Tools</source>
+        <translation>Werkzeuge</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>Actions</source>
+        <translation>Aktionen</translation>
+    </message>
+</context>
+<context>
+    <name>WheelView</name>
+    <message>
+        <location filename="../src/ui/wheel/WheelView.cpp" line="+344"/>
+        <source>Needs install</source>
+        <translation>Installation nötig</translation>
+    </message>
+    <message numerus="yes">
+        <location line="+84"/>
+        <source>%n items</source>
+        <translation>
+            <numerusform>%n Objekt</numerusform>
+            <numerusform>%n Objekte</numerusform>
+        </translation>
+    </message>
+    <message>
+        <location line="+8"/>
+        <source>No options for these files</source>
+        <translation>Keine Optionen für diese Dateien</translation>
+    </message>
+</context>
+<context>
+    <name>Xlsx</name>
+    <message>
+        <location filename="../src/converters/spreadsheet/Xlsx.cpp" line="+90"/>
+        <source>%1 has more rows than a spreadsheet can hold (%2).</source>
+        <translation>%1 hat mehr Zeilen, als eine Tabelle aufnehmen kann (%2).</translation>
+    </message>
+    <message>
+        <location line="+5"/>
+        <source>%1 has more columns than a spreadsheet can hold (%2).</source>
+        <translation>%1 hat mehr Spalten, als eine Tabelle aufnehmen kann (%2).</translation>
+    </message>
+    <message>
+        <location line="+13"/>
+        <source>Cell %1%2 of %3 is longer than a spreadsheet cell can hold.</source>
+        <translation>Zelle %1%2 von %3 ist länger, als eine Tabellenzelle aufnehmen kann.</translation>
+    </message>
+</context>
+<context>
+    <name>ZipWriter</name>
+    <message>
+        <location filename="../src/base/ZipWriter.cpp" line="+53"/>
+        <source>“%1” couldn’t be written: %2.</source>
+        <translation>„%1“ konnte nicht geschrieben werden: %2.</translation>
+    </message>
+    <message>
+        <location line="+49"/>
+        <location line="+64"/>
+        <location line="+37"/>
+        <source>%1 would be too large.</source>
+        <translation>%1 wäre zu groß.</translation>
     </message>
 </context>
 </TS>

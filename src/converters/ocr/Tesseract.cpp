@@ -10,6 +10,10 @@
 namespace Tesseract {
 FLINGDIAL_TR_CONTEXT(Tesseract)
 
+// Named without its namespace below: lupdate would take `Hocr::Page read(`
+// for a function of Hocr and file this file's texts under that context.
+using Hocr::Page;
+
 QString languages()
 {
     if (const auto missing = Deps::ocrReason())
@@ -18,7 +22,7 @@ QString languages()
     return chosen.isEmpty() ? Deps::ocrLanguages().join(QLatin1Char('+')) : chosen;
 }
 
-Hocr::Page read(const Request& request)
+Page read(const Request& request)
 {
     const auto program = Deps::tesseract();
     const auto data = Deps::tessdataFolder();
