@@ -111,12 +111,12 @@
 <context>
     <name>CommandLine</name>
     <message>
-        <location filename="../src/cli/CommandLine.cpp" line="+136"/>
+        <location filename="../src/cli/CommandLine.cpp" line="+134"/>
         <source>No “%1” slice. Available: %2</source>
         <translation>Kein Segment „%1“. Verfügbar: %2</translation>
     </message>
     <message>
-        <location line="+35"/>
+        <location line="+39"/>
         <source>Usage:
   flingdial                                  start the tray application, or open
                                              its settings when it runs
@@ -129,29 +129,15 @@
   flingdial --bindings sway|hyprland         the key bindings for that compositor
   flingdial --login on|off                   start at login, or not
   flingdial --render-icon OUT.png|svg [SIZE] draw the application icon
-  flingdial --render-menubar OUT.png [SIZE]  draw the tray mark
+  flingdial --render-menubar OUT.png|svg [SIZE]
+                                             draw the tray mark
   flingdial --snapshot OUT.png MODE light|dark FILE…   draw the wheel
   flingdial --help | --version
 </source>
-        <translation>Aufruf:
-  flingdial                                  das Programm im Infobereich starten oder,
-                                             wenn es läuft, seine Einstellungen öffnen
-  flingdial FILE…                            das Kreismenü für die Dateien öffnen
-  flingdial --run MODE LABEL FILE…           ein Segment auf die Dateien anwenden
-                                             (MODE: convert, tools oder actions)
-  flingdial --trigger [MODE]                 das Kreismenü des laufenden Programms
-                                             öffnen: beim Ziehen am Mauszeiger, sonst
-                                             für die kopierten Dateien
-  flingdial --bindings sway|hyprland         die Tastenkürzel für diesen Compositor
-  flingdial --login on|off                   bei der Anmeldung starten oder nicht
-  flingdial --render-icon OUT.png|svg [SIZE] das Programmsymbol zeichnen
-  flingdial --render-menubar OUT.png [SIZE]  das Symbol im Infobereich zeichnen
-  flingdial --snapshot OUT.png MODE light|dark FILE…   das Kreismenü zeichnen
-  flingdial --help | --version
-</translation>
+        <translation type="unfinished"></translation>
     </message>
     <message>
-        <location line="+23"/>
+        <location line="+24"/>
         <source>error: No “%1” wheel: convert, tools or actions.</source>
         <translation>Fehler: Kein Kreismenü namens „%1“: convert, tools oder actions.</translation>
     </message>
@@ -194,7 +180,12 @@
         <translation>Präsentationen, ODS- und .doc-Dateien</translation>
     </message>
     <message>
-        <location line="+15"/>
+        <location line="+2"/>
+        <source>JXL pictures</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+14"/>
         <source>Copy Command</source>
         <translation>Befehl kopieren</translation>
     </message>
@@ -233,18 +224,16 @@
 <context>
     <name>Deps</name>
     <message>
-        <location filename="../src/core/Deps.cpp" line="+238"/>
+        <location filename="../src/core/Deps.cpp" line="+251"/>
         <source>Text recognition needs Tesseract.
-Install it with:  %1</source>
-        <translation>Die Texterkennung benötigt Tesseract.
-Installieren mit:  %1</translation>
+Install it with:</source>
+        <translation type="unfinished"></translation>
     </message>
     <message>
         <location line="+3"/>
         <source>Text recognition needs a language for Tesseract.
-Install one with:  %1</source>
-        <translation>Die Texterkennung benötigt eine Sprache für Tesseract.
-Installieren mit:  %1</translation>
+Install one with:</source>
+        <translation type="unfinished"></translation>
     </message>
     <message>
         <location line="+8"/>
@@ -254,23 +243,52 @@ Install it with:</source>
 Installieren mit:</translation>
     </message>
     <message>
-        <location line="+12"/>
+        <location line="+13"/>
         <source>ImageMagick is required.
 Install it with:</source>
         <translation>ImageMagick wird benötigt.
 Installieren mit:</translation>
     </message>
     <message>
-        <location line="+5"/>
+        <location line="+8"/>
+        <source>JPEG XL needs libvips’ JPEG XL module.
+Install it with:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+6"/>
         <source>This needs LibreOffice.
 Install it with:</source>
         <translation>Dafür wird LibreOffice benötigt.
 Installieren mit:</translation>
     </message>
     <message>
-        <location line="+5"/>
+        <location line="+6"/>
         <source>ODS files need LibreOffice:</source>
         <translation>ODS-Dateien benötigen LibreOffice:</translation>
+    </message>
+</context>
+<context>
+    <name>DesktopShortcutsBox</name>
+    <message>
+        <location filename="../src/ui/settings/DesktopShortcutsBox.cpp" line="+12"/>
+        <source>Desktop shortcuts</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+18"/>
+        <source>None</source>
+        <translation type="unfinished">Keiner</translation>
+    </message>
+    <message>
+        <location line="+5"/>
+        <source>The desktop hasn’t taken the shortcuts yet.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Change them in %1.</source>
+        <translation type="unfinished"></translation>
     </message>
 </context>
 <context>
@@ -289,6 +307,22 @@ Installieren mit:</translation>
         <location line="+19"/>
         <source>Choose</source>
         <translation>Auswählen</translation>
+    </message>
+</context>
+<context>
+    <name>DocumentConverter</name>
+    <message>
+        <location filename="../src/converters/document/DocumentConverter.cpp" line="+65"/>
+        <source>The folder “%1” couldn’t be created.</source>
+        <translation type="unfinished">Der Ordner „%1“ konnte nicht angelegt werden.</translation>
+    </message>
+</context>
+<context>
+    <name>DocxReader::Reader</name>
+    <message>
+        <location filename="../src/engines/documents/DocxReader.cpp" line="+337"/>
+        <source>%1 isn’t a Word document.</source>
+        <translation type="unfinished"></translation>
     </message>
 </context>
 <context>
@@ -330,9 +364,27 @@ Installieren mit:</translation>
     </message>
 </context>
 <context>
+    <name>Epub::Reader</name>
+    <message>
+        <location filename="../src/engines/documents/Epub.cpp" line="+217"/>
+        <source>%1 has no text that can be read.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+10"/>
+        <source>%1 isn’t a valid EPUB.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+6"/>
+        <source>%1 isn’t a valid EPUB: it has no META-INF/container.xml.</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
     <name>Errors</name>
     <message>
-        <location filename="../src/base/Errors.cpp" line="+15"/>
+        <location filename="../src/base/Errors.cpp" line="+50"/>
         <source>Can’t read %1.</source>
         <translation>%1 kann nicht gelesen werden.</translation>
     </message>
@@ -355,6 +407,107 @@ Installieren mit:</translation>
         <location line="+4"/>
         <source>An unknown error occurred.</source>
         <translation>Ein unbekannter Fehler ist aufgetreten.</translation>
+    </message>
+</context>
+<context>
+    <name>ExtensionStatus</name>
+    <message>
+        <location filename="../src/ui/settings/ExtensionStatus.cpp" line="+20"/>
+        <source>Turn On</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Copy Command</source>
+        <translation type="unfinished">Befehl kopieren</translation>
+    </message>
+    <message>
+        <location line="+52"/>
+        <source>On</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>It tells Flingdial when you press a trigger key while dragging, and passes the hot key on.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+4"/>
+        <source>Off</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>GNOME lets only its own extensions see the keys you press while dragging. Turn it on once, here, with this command or in %1:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+5"/>
+        <source>Installed, not yet found</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>GNOME Shell finds new extensions when you log in. Log out and back in, then turn it on with this command or in %1:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+5"/>
+        <source>Not installed</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Install Flingdial from its package (or with make install), log out and back in, then turn it on with this command:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+5"/>
+        <source>Failed to start</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>GNOME Shell couldn’t start it. %1 may say more.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>GNOME Shell couldn’t start it: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+4"/>
+        <source>Made for older GNOME versions</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>This GNOME Shell is newer than the versions it knows: a newer Flingdial brings an extension for it.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+4"/>
+        <source>Unknown</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>GNOME Shell doesn’t answer: look in %1.</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>FFmpeg</name>
+    <message>
+        <location filename="../src/converters/media/FFmpeg.cpp" line="+101"/>
+        <source>ffmpeg couldn’t convert %1.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>ffmpeg couldn’t join the files.</source>
+        <translation type="unfinished"></translation>
     </message>
 </context>
 <context>
@@ -499,9 +652,55 @@ Installieren mit:</translation>
     </message>
 </context>
 <context>
+    <name>GlobalShortcuts</name>
+    <message>
+        <location filename="../src/platform/GlobalShortcuts.cpp" line="+27"/>
+        <source>Open the wheel</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <source>Open the Convert wheel</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>Open the Tools wheel</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>Open the Actions wheel</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>GnomeShellExtension</name>
+    <message>
+        <location filename="../src/platform/gnome/GnomeShellExtension.cpp" line="+57"/>
+        <source>Flingdial’s GNOME Shell extension</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+5"/>
+        <source>the Extensions app</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+47"/>
+        <source>GNOME Shell didn’t answer: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+5"/>
+        <source>GNOME Shell doesn’t know the extension yet: log out and back in, then turn it on.</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
     <name>GuidePane</name>
     <message>
-        <location filename="../src/ui/settings/GuidePane.cpp" line="+24"/>
+        <location filename="../src/ui/settings/GuidePane.cpp" line="+26"/>
         <source>Change format: PNG to JPG, MOV to MP4, DOCX to PDF…</source>
         <translation>Format ändern: PNG in JPG, MOV in MP4, DOCX in PDF…</translation>
     </message>
@@ -526,7 +725,7 @@ Installieren mit:</translation>
         <translation>Beginnen Sie, eine Datei zu ziehen, und drücken Sie bei gedrückter Maustaste eine Taste. Unter dem Mauszeiger erscheint ein Kreismenü: Legen Sie die Datei auf der gewünschten Option ab.</translation>
     </message>
     <message>
-        <location line="+24"/>
+        <location line="+27"/>
         <source>Copy files in your file manager and press Ctrl+Alt+Space to open the wheel from the keyboard.</source>
         <translation>Kopieren Sie Dateien in Ihrer Dateiverwaltung und drücken Sie Strg+Alt+Leertaste, um das Kreismenü über die Tastatur zu öffnen.</translation>
     </message>
@@ -537,12 +736,167 @@ Installieren mit:</translation>
     </message>
 </context>
 <context>
+    <name>HeadlessPlatform</name>
+    <message>
+        <location filename="../src/platform/headless/HeadlessPlatform.cpp" line="+21"/>
+        <source>A terminal needs a display to open on.</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
     <name>Hocr</name>
     <message>
         <location filename="../src/converters/ocr/Hocr.cpp" line="+173"/>
         <location line="+2"/>
         <source>The text recogniser’s answer can’t be read.</source>
         <translation>Die Antwort der Texterkennung kann nicht gelesen werden.</translation>
+    </message>
+</context>
+<context>
+    <name>ImageConverter</name>
+    <message>
+        <location filename="../src/converters/image/ImageConverter.cpp" line="+56"/>
+        <source>%1 has more pixels than can be opened (%2 frames of %3 × %4).</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+29"/>
+        <source>ImageMagick couldn’t convert %1.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+69"/>
+        <source>Resize Images</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Longest side in pixels, or a percentage (for example 1600 or 50%):</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+8"/>
+        <source>“%1” isn’t a valid size.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+61"/>
+        <source>Compress</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>Compress to Size…</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <source>Half Size</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>Resize…</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Rotate</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Flip</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>Square</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Strip Metadata</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Remove Location</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Remove Background</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Merge into PDF</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+42"/>
+        <source>%1 is already as small as it gets.</source>
+        <translation type="unfinished">%1 ist bereits so klein wie möglich.</translation>
+    </message>
+    <message>
+        <location line="+47"/>
+        <source>At %1 pixels, %2 would have more pixels than can be saved (%3 × %4).</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+92"/>
+        <source>No subject found in %1.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+11"/>
+        <source>None of these images can be read.</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>KGlobalAccelShortcuts</name>
+    <message>
+        <location filename="../src/platform/kde/KGlobalAccelShortcuts.cpp" line="+201"/>
+        <source>System Settings → Shortcuts → Flingdial</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>KdeShortcuts</name>
+    <message>
+        <location filename="../src/platform/kde/KdeShortcuts.cpp" line="+72"/>
+        <source>System Settings → Shortcuts</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+5"/>
+        <source>Shift, Ctrl and the other trigger keys work while dragging only when System Settings → Legacy X11 App Support lets X11 programs see the modifier keys (“Only Meta, Control, Alt and Shift keys” or more); the shortcuts above work without it.</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>KeysPane</name>
+    <message>
+        <location filename="../src/ui/settings/KeysPane.cpp" line="+22"/>
+        <source>Ctrl+Alt+Space opens the wheel for copied files</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <source>While dragging</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+14"/>
+        <source>Two modes use the same key: the first one wins.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+4"/>
+        <source>Shortcut</source>
+        <translation type="unfinished"></translation>
     </message>
 </context>
 <context>
@@ -576,6 +930,177 @@ Installieren mit:</translation>
     </message>
 </context>
 <context>
+    <name>LocationRemover</name>
+    <message>
+        <location filename="../src/engines/images/LocationRemover.cpp" line="+32"/>
+        <source>The location can’t be removed from %1: its metadata is stored in a form that can’t be edited.</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>MediaCompression</name>
+    <message>
+        <location filename="../src/converters/media/MediaCompression.cpp" line="+85"/>
+        <source>%1 is already as small as it gets.</source>
+        <translation type="unfinished">%1 ist bereits so klein wie möglich.</translation>
+    </message>
+    <message>
+        <location line="+8"/>
+        <source>The length of %1 can’t be read.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+20"/>
+        <source>%1 couldn’t be made to fit in %2.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+124"/>
+        <source>%1 can’t be made smaller than about %2 without falling below %3p.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+39"/>
+        <source>%1 can’t be made smaller than about %2 without falling below %3 kbit/s.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+26"/>
+        <location line="+6"/>
+        <source>Compress</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+9"/>
+        <source>Compress to Size…</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>MediaConverter</name>
+    <message>
+        <location filename="../src/converters/media/MediaConverter.cpp" line="+75"/>
+        <source>Trim…</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+91"/>
+        <source>%1 seconds</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+67"/>
+        <source>This FFmpeg can’t encode H.264 video: it has neither libx264 nor a hardware H.264 encoder.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+121"/>
+        <source>Extract Audio</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+5"/>
+        <source>Mute</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+5"/>
+        <source>720p</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+8"/>
+        <source>Rotate</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+6"/>
+        <source>Speed 2×</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+7"/>
+        <source>Frame</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+7"/>
+        <source>Strip Metadata</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>Remove Location</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <location line="+25"/>
+        <source>Merge</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="-11"/>
+        <source>Normalize</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+4"/>
+        <source>Reverse</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+4"/>
+        <source>Mono</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+42"/>
+        <source>%1 is %2 long.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>The shortest, %1, is %2 long.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+9"/>
+        <source>Trim</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+0"/>
+        <source>Part to keep, from – to (for example 0:05 - 1:30):</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+4"/>
+        <source>Write the range like this: 0:05 - 1:30.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>The range “%1” ends before it starts.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+7"/>
+        <source>%1 is only %2 long.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+17"/>
+        <source>Drag two or more videos to merge them.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+37"/>
+        <source>Drag two or more audio files to merge them.</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
     <name>ModifierKey</name>
     <message>
         <location filename="../src/core/ModifierKey.cpp" line="+47"/>
@@ -596,6 +1121,14 @@ Installieren mit:</translation>
         <location line="+2"/>
         <source>⎇ Alt</source>
         <translation>⎇ Alt</translation>
+    </message>
+</context>
+<context>
+    <name>NewFile</name>
+    <message>
+        <location filename="../src/engines/documents/NewFile.cpp" line="+17"/>
+        <source>“%1” couldn’t be written: %2.</source>
+        <translation type="unfinished">„%1“ konnte nicht geschrieben werden: %2.</translation>
     </message>
 </context>
 <context>
@@ -679,6 +1212,14 @@ Installieren mit:</translation>
     </message>
 </context>
 <context>
+    <name>OdtReader::Reader</name>
+    <message>
+        <location filename="../src/engines/documents/OdtReader.cpp" line="+131"/>
+        <source>%1 isn’t an OpenDocument text.</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
     <name>Output</name>
     <message>
         <location filename="../src/core/Output.cpp" line="+131"/>
@@ -732,7 +1273,20 @@ Installieren mit:</translation>
 <context>
     <name>PdfConverter</name>
     <message>
-        <location filename="../src/converters/pdf/PdfConverter.cpp" line="+75"/>
+        <location filename="../src/converters/pdf/PdfConverter.cpp" line="+46"/>
+        <source>%1 has one page.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message numerus="yes">
+        <location line="+1"/>
+        <source>%1 has %n pages.</source>
+        <translation type="unfinished">
+            <numerusform></numerusform>
+            <numerusform></numerusform>
+        </translation>
+    </message>
+    <message>
+        <location line="+34"/>
         <source>A page of %1 takes too long to draw.</source>
         <translation>Das Zeichnen einer Seite von %1 dauert zu lange.</translation>
     </message>
@@ -752,7 +1306,7 @@ Installieren mit:</translation>
         <translation>Ziehen Sie zwei oder mehr PDFs, um sie zusammenzufügen.</translation>
     </message>
     <message>
-        <location line="+31"/>
+        <location line="+41"/>
         <source>Extract Pages</source>
         <translation>Seiten extrahieren</translation>
     </message>
@@ -772,12 +1326,12 @@ Installieren mit:</translation>
         <translation>Zu entfernende Seiten (zum Beispiel 2, 4-6):</translation>
     </message>
     <message>
-        <location line="+65"/>
+        <location line="+62"/>
         <source>“%1” isn’t a valid page range.</source>
         <translation>„%1“ ist kein gültiger Seitenbereich.</translation>
     </message>
     <message>
-        <location line="+19"/>
+        <location line="+22"/>
         <source>No pages would be left.</source>
         <translation>Es würden keine Seiten übrig bleiben.</translation>
     </message>
@@ -785,6 +1339,25 @@ Installieren mit:</translation>
         <location line="+16"/>
         <source>The page of %1 can’t be drawn.</source>
         <translation>Die Seite von %1 kann nicht gezeichnet werden.</translation>
+    </message>
+</context>
+<context>
+    <name>PdfRenderer</name>
+    <message>
+        <location filename="../src/engines/documents/PdfRenderer.cpp" line="+407"/>
+        <location line="+8"/>
+        <location line="+10"/>
+        <location line="+17"/>
+        <source>The PDF couldn’t be created.</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>PortalShortcuts</name>
+    <message>
+        <location filename="../src/platform/kde/PortalShortcuts.cpp" line="+243"/>
+        <source>System Settings → Shortcuts</source>
+        <translation type="unfinished"></translation>
     </message>
 </context>
 <context>
@@ -821,12 +1394,12 @@ Installieren mit:</translation>
 <context>
     <name>RenderCommands</name>
     <message>
-        <location filename="../src/ui/RenderCommands.cpp" line="+47"/>
+        <location filename="../src/ui/RenderCommands.cpp" line="+46"/>
         <source>Can’t write %1: %2</source>
         <translation>%1 kann nicht geschrieben werden: %2</translation>
     </message>
     <message>
-        <location line="+15"/>
+        <location line="+14"/>
         <location line="+3"/>
         <source>Can’t write %1.</source>
         <translation>%1 kann nicht geschrieben werden.</translation>
@@ -848,6 +1421,122 @@ Installieren mit:</translation>
         <location line="+67"/>
         <source>The folder “%1” couldn’t be created.</source>
         <translation>Der Ordner „%1“ konnte nicht angelegt werden.</translation>
+    </message>
+</context>
+<context>
+    <name>RichDocument</name>
+    <message>
+        <location filename="../src/engines/documents/RichDocument.cpp" line="+96"/>
+        <source>%1 isn’t UTF-8 text.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+84"/>
+        <source>The page nests too deeply to be read.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>%1 nests too deeply to be read.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+36"/>
+        <source>This computer can’t open .%1 files.</source>
+        <translation type="unfinished">Dieser Rechner kann keine .%1-Dateien öffnen.</translation>
+    </message>
+    <message>
+        <location line="+33"/>
+        <source>Can’t create .%1 files.</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>RtfReader::Parser</name>
+    <message>
+        <location filename="../src/engines/documents/RtfReader.cpp" line="+120"/>
+        <source>%1 isn’t an RTF document.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+8"/>
+        <source>%1 nests too deeply to be read.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+27"/>
+        <source>%1 is damaged and can’t be read.</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>Runner</name>
+    <message numerus="yes">
+        <location filename="../src/ui/Runner.cpp" line="+160"/>
+        <location line="+33"/>
+        <source>%n files</source>
+        <translation type="unfinished">
+            <numerusform></numerusform>
+            <numerusform></numerusform>
+        </translation>
+    </message>
+    <message>
+        <location line="-29"/>
+        <source>Converting %1 to %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>%1: %2</source>
+        <comment>operation: files</comment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+4"/>
+        <source>%1 %</source>
+        <comment>percent done</comment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source> — %1 of %2</source>
+        <comment>file index</comment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+12"/>
+        <source>Converted to %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+13"/>
+        <source>Saved %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+6"/>
+        <source>Saved %1 in %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+29"/>
+        <source>The operation couldn’t be completed</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+12"/>
+        <source>An extra component is needed</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <source>OK</source>
+        <translation type="unfinished">OK</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>Copy Command</source>
+        <translation type="unfinished">Befehl kopieren</translation>
     </message>
 </context>
 <context>
@@ -874,6 +1563,73 @@ Installieren mit:</translation>
     </message>
 </context>
 <context>
+    <name>ShareActions</name>
+    <message>
+        <location filename="../src/ui/actions/ShareActions.cpp" line="+48"/>
+        <source>Send to Device</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Shelf</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Copy</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Move…</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Copy Path</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Terminal</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+6"/>
+        <source>No paired device is reachable right now.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+5"/>
+        <source>Sending to a device needs KDE Connect.
+Install it with:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+46"/>
+        <source>Move %1 to:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message numerus="yes">
+        <location line="+1"/>
+        <source>Move %n items to:</source>
+        <translation type="unfinished">
+            <numerusform></numerusform>
+            <numerusform></numerusform>
+        </translation>
+    </message>
+    <message>
+        <location line="+12"/>
+        <source>“%1” can’t be moved into itself.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+14"/>
+        <source>The folder “%1” doesn’t exist.</source>
+        <translation type="unfinished">Der Ordner „%1“ existiert nicht.</translation>
+    </message>
+</context>
+<context>
     <name>Shelf</name>
     <message>
         <location filename="../src/ui/actions/Shelf.cpp" line="+106"/>
@@ -892,17 +1648,38 @@ Installieren mit:</translation>
 <context>
     <name>Shell</name>
     <message>
-        <location filename="../src/core/Shell.cpp" line="+22"/>
-        <source>%1 failed (%2).
-%3</source>
-        <translation>%1 ist fehlgeschlagen (%2).
-%3</translation>
+        <location filename="../src/core/Shell.cpp" line="+23"/>
+        <source>%1 failed (%2).</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>SizeLimit</name>
+    <message>
+        <location filename="../src/converters/media/SizeLimit.cpp" line="+89"/>
+        <source>Compress to Size</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Largest size of each result (8, 10, 25 and 50 MB are common limits):</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+4"/>
+        <source>“%1” isn’t a size. Write it like this: 10 MB.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+23"/>
+        <source>%1 is already smaller than %2.</source>
+        <translation type="unfinished"></translation>
     </message>
 </context>
 <context>
     <name>SlidesConverter</name>
     <message>
-        <location filename="../src/converters/slides/SlidesConverter.cpp" line="+53"/>
+        <location filename="../src/converters/slides/SlidesConverter.cpp" line="+50"/>
         <source>This computer can’t write .key files.</source>
         <translation>Dieser Rechner kann keine .key-Dateien schreiben.</translation>
     </message>
@@ -950,14 +1727,28 @@ Installieren mit:</translation>
     </message>
 </context>
 <context>
+    <name>Terminal</name>
+    <message>
+        <location filename="../src/platform/desktop/Terminal.cpp" line="+155"/>
+        <source>No terminal program is installed.
+Install one with:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+4"/>
+        <source>The terminal “%1” couldn’t be started.</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
     <name>Tesseract</name>
     <message>
-        <location filename="../src/converters/ocr/Tesseract.cpp" line="+30"/>
+        <location filename="../src/converters/ocr/Tesseract.cpp" line="+31"/>
         <source>Text recognition needs Tesseract.</source>
         <translation>Die Texterkennung benötigt Tesseract.</translation>
     </message>
     <message>
-        <location line="+15"/>
+        <location line="+16"/>
         <source>%1 takes too long to read.</source>
         <translation>Das Lesen von %1 dauert zu lange.</translation>
     </message>
@@ -992,6 +1783,114 @@ Installieren mit:</translation>
     </message>
 </context>
 <context>
+    <name>TrayApplication</name>
+    <message>
+        <location filename="../src/ui/TrayApplication.cpp" line="+142"/>
+        <source>Open Wheel for Copied Files</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>Choose Files…</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <source>How It Works</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+4"/>
+        <source>Settings…</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <source>Quit Flingdial</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+146"/>
+        <source>Cancel</source>
+        <translation type="unfinished">Abbrechen</translation>
+    </message>
+    <message>
+        <location line="+21"/>
+        <source>An operation is running. Quit and cancel it?</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message numerus="yes">
+        <location line="+1"/>
+        <source>%n operations are running. Quit and cancel them?</source>
+        <translation type="unfinished">
+            <numerusform></numerusform>
+            <numerusform></numerusform>
+        </translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Quit</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Don’t Quit</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+140"/>
+        <source>Choose Files</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>Open Wheel</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>VipsImageEngine</name>
+    <message>
+        <location filename="../src/engines/images/VipsImageEngine.cpp" line="+160"/>
+        <source>%1 has more pixels than can be opened (%2 × %3).</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+25"/>
+        <source>%1 is damaged or incomplete.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+140"/>
+        <source>This image format can’t be written.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+46"/>
+        <source>%1 has more pixels than can be opened (%2 frames of %3 × %4).</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+226"/>
+        <location line="+22"/>
+        <source>Can’t decode %1.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+5"/>
+        <source>%1 can’t be made smaller than about %2 without falling below %3 pixels.</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>WebArchive</name>
+    <message>
+        <location filename="../src/engines/documents/WebArchive.cpp" line="+71"/>
+        <source>%1 isn’t a readable web archive.</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
     <name>WheelMode</name>
     <message>
         <location filename="../src/core/WheelMode.cpp" line="+41"/>
@@ -1017,7 +1916,7 @@ Installieren mit:</translation>
         <translation>Installation nötig</translation>
     </message>
     <message numerus="yes">
-        <location line="+84"/>
+        <location line="+82"/>
         <source>%n items</source>
         <translation>
             <numerusform>%n Objekt</numerusform>
@@ -1049,6 +1948,19 @@ Installieren mit:</translation>
     </message>
 </context>
 <context>
+    <name>ZipArchive</name>
+    <message>
+        <location filename="../src/engines/documents/ZipArchive.cpp" line="+28"/>
+        <source>%1 holds more than can be opened.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+5"/>
+        <source>%1 is damaged or isn’t a ZIP container.</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
     <name>ZipWriter</name>
     <message>
         <location filename="../src/base/ZipWriter.cpp" line="+53"/>
@@ -1061,6 +1973,27 @@ Installieren mit:</translation>
         <location line="+37"/>
         <source>%1 would be too large.</source>
         <translation>%1 wäre zu groß.</translation>
+    </message>
+</context>
+<context>
+    <name>main</name>
+    <message>
+        <location filename="../src/main.cpp" line="+41"/>
+        <source>The text layout part of Flingdial is missing. Reinstall Flingdial.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+20"/>
+        <source>The desktop part of Flingdial is missing. Reinstall Flingdial.</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>pugi</name>
+    <message>
+        <location filename="../src/engines/documents/Xml.cpp" line="+21"/>
+        <source>%1 is damaged and can’t be read.</source>
+        <translation type="unfinished"></translation>
     </message>
 </context>
 </TS>

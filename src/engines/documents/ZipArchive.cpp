@@ -25,12 +25,14 @@ QString fileName(const QString& path)
 
 Fail tooLarge(const QString& path)
 {
-    return Fail(tr("%1 holds more than can be opened.").arg(fileName(path)));
+    return Fail(QCoreApplication::translate("ZipArchive", "%1 holds more than can be opened.")
+                    .arg(fileName(path)));
 }
 
 Fail unreadable(const QString& path)
 {
-    return Fail(tr("%1 is damaged or isn’t a ZIP container.").arg(fileName(path)));
+    return Fail(QCoreApplication::translate("ZipArchive", "%1 is damaged or isn’t a ZIP container.")
+                    .arg(fileName(path)));
 }
 
 // A part the reader can do without: left out when it is too large.

@@ -157,7 +157,8 @@ VImage openFile(const QString& path, VipsAccess access)
             VImage::option()->set("access", access)->set("fail_on", VIPS_FAIL_ON_TRUNCATED));
     });
     if (double(image.width()) * image.height() > ImageEngine::pixelLimit)
-        throw Fail(tr("%1 has more pixels than can be opened (%2 × %3).")
+        throw Fail(QCoreApplication::translate("VipsImageEngine",
+                                               "%1 has more pixels than can be opened (%2 × %3).")
                        .arg(fileName(path))
                        .arg(image.width())
                        .arg(image.height()));
@@ -182,7 +183,8 @@ Fail failureOf(const VError& error, const QString& input, const QString& output)
     const QString words = QString::fromUtf8(error.what());
     if (words.contains(QLatin1String("load")) || words.contains(QLatin1String("read")) ||
         words.contains(QLatin1String("truncated")) || words.contains(QLatin1String("premature")))
-        return Fail(tr("%1 is damaged or incomplete.").arg(fileName(input)));
+        return Fail(QCoreApplication::translate("VipsImageEngine", "%1 is damaged or incomplete.")
+                        .arg(fileName(input)));
     return Fail::cantSave(output);
 }
 
@@ -322,7 +324,8 @@ void save(VImage image, const QString& output, const QString& format, std::optio
     else if (format == QLatin1String("gif"))
         eightBitSRGB(image).gifsave(path.constData(), VImage::option()->set("strip", strip));
     else
-        throw Fail(tr("This image format can’t be written."));
+        throw Fail(
+            QCoreApplication::translate("VipsImageEngine", "This image format can’t be written."));
 }
 
 // The picture as a PDF page: JPEG for photos, lossless samples otherwise.
@@ -368,11 +371,13 @@ std::optional<VImage> allFrames(const QString& path)
     if (frames <= 1)
         return std::nullopt;
     if (double(first.width()) * first.height() * frames > ImageEngine::pixelLimit)
-        throw Fail(tr("%1 has more pixels than can be opened (%2 frames of %3 × %4).")
-                       .arg(fileName(path))
-                       .arg(frames)
-                       .arg(first.width())
-                       .arg(first.height()));
+        throw Fail(
+            QCoreApplication::translate(
+                "VipsImageEngine", "%1 has more pixels than can be opened (%2 frames of %3 × %4).")
+                .arg(fileName(path))
+                .arg(frames)
+                .arg(first.width())
+                .arg(first.height()));
     return VImage::new_from_file(native(path).constData(),
                                  VImage::option()
                                      ->set("n", -1)
