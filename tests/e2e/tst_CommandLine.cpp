@@ -398,7 +398,7 @@ void TestCommandLine::filesWithoutExtensionByContent()
 
     const auto offered =
         runFlingdial({u"--run"_s, u"convert"_s, u"nothing"_s, name}, env, m_dir->path());
-    QCOMPARE(offered.out.section(u": "_s, 1), u"JPG, WEBP, HEIC, TIFF, AVIF, BMP, GIF, PDF\n"_s);
+    QCOMPARE(offered.out.section(u": "_s, 1), u"JPG, WEBP, HEIC, TIFF, AVIF, JXL, BMP, GIF, PDF\n"_s);
 }
 
 void TestCommandLine::standardErrorHoldsOnlyOurLines_data()
