@@ -134,7 +134,23 @@
   flingdial --snapshot OUT.png MODE light|dark FILE…   draw the wheel
   flingdial --help | --version
 </source>
-        <translation type="unfinished"></translation>
+        <translation>Aufruf:
+  flingdial                                  das Programm im Infobereich starten oder,
+                                             wenn es läuft, seine Einstellungen öffnen
+  flingdial FILE…                            das Kreismenü für die Dateien öffnen
+  flingdial --run MODE LABEL FILE…           ein Segment auf die Dateien anwenden
+                                             (MODE: convert, tools oder actions)
+  flingdial --trigger [MODE]                 das Kreismenü des laufenden Programms
+                                             öffnen: beim Ziehen am Mauszeiger, sonst
+                                             für die kopierten Dateien
+  flingdial --bindings sway|hyprland         die Tastenkürzel für diesen Compositor
+  flingdial --login on|off                   bei der Anmeldung starten oder nicht
+  flingdial --render-icon OUT.png|svg [SIZE] das Programmsymbol zeichnen
+  flingdial --render-menubar OUT.png|svg [SIZE]
+                                             das Symbol im Infobereich zeichnen
+  flingdial --snapshot OUT.png MODE light|dark FILE…   das Kreismenü zeichnen
+  flingdial --help | --version
+</translation>
     </message>
     <message>
         <location line="+24"/>
@@ -182,7 +198,7 @@
     <message>
         <location line="+2"/>
         <source>JXL pictures</source>
-        <translation type="unfinished"></translation>
+        <translation>JXL-Bilder</translation>
     </message>
     <message>
         <location line="+14"/>
@@ -227,13 +243,15 @@
         <location filename="../src/core/Deps.cpp" line="+251"/>
         <source>Text recognition needs Tesseract.
 Install it with:</source>
-        <translation type="unfinished"></translation>
+        <translation>Die Texterkennung benötigt Tesseract.
+Installieren mit:</translation>
     </message>
     <message>
         <location line="+3"/>
         <source>Text recognition needs a language for Tesseract.
 Install one with:</source>
-        <translation type="unfinished"></translation>
+        <translation>Die Texterkennung benötigt eine Sprache für Tesseract.
+Installieren mit:</translation>
     </message>
     <message>
         <location line="+8"/>
@@ -253,7 +271,8 @@ Installieren mit:</translation>
         <location line="+8"/>
         <source>JPEG XL needs libvips’ JPEG XL module.
 Install it with:</source>
-        <translation type="unfinished"></translation>
+        <translation>JPEG XL benötigt das JPEG-XL-Modul von libvips.
+Installieren mit:</translation>
     </message>
     <message>
         <location line="+6"/>
@@ -273,22 +292,22 @@ Installieren mit:</translation>
     <message>
         <location filename="../src/ui/settings/DesktopShortcutsBox.cpp" line="+12"/>
         <source>Desktop shortcuts</source>
-        <translation type="unfinished"></translation>
+        <translation>Tastenkürzel der Arbeitsumgebung</translation>
     </message>
     <message>
         <location line="+18"/>
         <source>None</source>
-        <translation type="unfinished">Keiner</translation>
+        <translation>Keine</translation>
     </message>
     <message>
         <location line="+5"/>
         <source>The desktop hasn’t taken the shortcuts yet.</source>
-        <translation type="unfinished"></translation>
+        <translation>Die Arbeitsumgebung hat die Tastenkürzel noch nicht übernommen.</translation>
     </message>
     <message>
         <location line="+1"/>
         <source>Change them in %1.</source>
-        <translation type="unfinished"></translation>
+        <translation>Ändern Sie sie unter %1.</translation>
     </message>
 </context>
 <context>
@@ -314,15 +333,15 @@ Installieren mit:</translation>
     <message>
         <location filename="../src/converters/document/DocumentConverter.cpp" line="+65"/>
         <source>The folder “%1” couldn’t be created.</source>
-        <translation type="unfinished">Der Ordner „%1“ konnte nicht angelegt werden.</translation>
+        <translation>Der Ordner „%1“ konnte nicht angelegt werden.</translation>
     </message>
 </context>
 <context>
-    <name>DocxReader::Reader</name>
+    <name>DocxReader</name>
     <message>
         <location filename="../src/engines/documents/DocxReader.cpp" line="+337"/>
         <source>%1 isn’t a Word document.</source>
-        <translation type="unfinished"></translation>
+        <translation>%1 ist kein Word-Dokument.</translation>
     </message>
 </context>
 <context>
@@ -364,21 +383,21 @@ Installieren mit:</translation>
     </message>
 </context>
 <context>
-    <name>Epub::Reader</name>
+    <name>Epub</name>
     <message>
         <location filename="../src/engines/documents/Epub.cpp" line="+217"/>
         <source>%1 has no text that can be read.</source>
-        <translation type="unfinished"></translation>
+        <translation>%1 enthält keinen lesbaren Text.</translation>
     </message>
     <message>
-        <location line="+10"/>
+        <location line="+14"/>
         <source>%1 isn’t a valid EPUB.</source>
-        <translation type="unfinished"></translation>
+        <translation>%1 ist kein gültiges EPUB.</translation>
     </message>
     <message>
-        <location line="+6"/>
+        <location line="+7"/>
         <source>%1 isn’t a valid EPUB: it has no META-INF/container.xml.</source>
-        <translation type="unfinished"></translation>
+        <translation>%1 ist kein gültiges EPUB: Es fehlt META-INF/container.xml.</translation>
     </message>
 </context>
 <context>
@@ -414,87 +433,87 @@ Installieren mit:</translation>
     <message>
         <location filename="../src/ui/settings/ExtensionStatus.cpp" line="+20"/>
         <source>Turn On</source>
-        <translation type="unfinished"></translation>
+        <translation>Einschalten</translation>
     </message>
     <message>
         <location line="+1"/>
         <source>Copy Command</source>
-        <translation type="unfinished">Befehl kopieren</translation>
+        <translation>Befehl kopieren</translation>
     </message>
     <message>
         <location line="+52"/>
         <source>On</source>
-        <translation type="unfinished"></translation>
+        <translation>Ein</translation>
     </message>
     <message>
         <location line="+1"/>
         <source>It tells Flingdial when you press a trigger key while dragging, and passes the hot key on.</source>
-        <translation type="unfinished"></translation>
+        <translation>Sie meldet Flingdial, wenn Sie beim Ziehen eine Auslösetaste drücken, und gibt das Tastenkürzel weiter.</translation>
     </message>
     <message>
         <location line="+4"/>
         <source>Off</source>
-        <translation type="unfinished"></translation>
+        <translation>Aus</translation>
     </message>
     <message>
         <location line="+1"/>
         <source>GNOME lets only its own extensions see the keys you press while dragging. Turn it on once, here, with this command or in %1:</source>
-        <translation type="unfinished"></translation>
+        <translation>GNOME lässt nur seine eigenen Erweiterungen die Tasten sehen, die Sie beim Ziehen drücken. Schalten Sie sie einmal ein – hier, mit diesem Befehl oder in %1:</translation>
     </message>
     <message>
         <location line="+5"/>
         <source>Installed, not yet found</source>
-        <translation type="unfinished"></translation>
+        <translation>Installiert, noch nicht gefunden</translation>
     </message>
     <message>
         <location line="+1"/>
         <source>GNOME Shell finds new extensions when you log in. Log out and back in, then turn it on with this command or in %1:</source>
-        <translation type="unfinished"></translation>
+        <translation>GNOME Shell findet neue Erweiterungen bei der Anmeldung. Melden Sie sich ab und wieder an und schalten Sie sie dann mit diesem Befehl oder in %1 ein:</translation>
     </message>
     <message>
         <location line="+5"/>
         <source>Not installed</source>
-        <translation type="unfinished"></translation>
+        <translation>Nicht installiert</translation>
     </message>
     <message>
         <location line="+1"/>
         <source>Install Flingdial from its package (or with make install), log out and back in, then turn it on with this command:</source>
-        <translation type="unfinished"></translation>
+        <translation>Installieren Sie Flingdial aus seinem Paket (oder mit make install), melden Sie sich ab und wieder an und schalten Sie sie dann mit diesem Befehl ein:</translation>
     </message>
     <message>
         <location line="+5"/>
         <source>Failed to start</source>
-        <translation type="unfinished"></translation>
+        <translation>Start fehlgeschlagen</translation>
     </message>
     <message>
         <location line="+2"/>
         <source>GNOME Shell couldn’t start it. %1 may say more.</source>
-        <translation type="unfinished"></translation>
+        <translation>GNOME Shell konnte sie nicht starten. %1 zeigt vielleicht mehr.</translation>
     </message>
     <message>
         <location line="+1"/>
         <source>GNOME Shell couldn’t start it: %1</source>
-        <translation type="unfinished"></translation>
+        <translation>GNOME Shell konnte sie nicht starten: %1</translation>
     </message>
     <message>
         <location line="+4"/>
         <source>Made for older GNOME versions</source>
-        <translation type="unfinished"></translation>
+        <translation>Für ältere GNOME-Versionen gemacht</translation>
     </message>
     <message>
         <location line="+1"/>
         <source>This GNOME Shell is newer than the versions it knows: a newer Flingdial brings an extension for it.</source>
-        <translation type="unfinished"></translation>
+        <translation>Diese GNOME Shell ist neuer als die Versionen, die sie kennt: Eine neuere Version von Flingdial bringt eine passende Erweiterung mit.</translation>
     </message>
     <message>
         <location line="+4"/>
         <source>Unknown</source>
-        <translation type="unfinished"></translation>
+        <translation>Unbekannt</translation>
     </message>
     <message>
         <location line="+1"/>
         <source>GNOME Shell doesn’t answer: look in %1.</source>
-        <translation type="unfinished"></translation>
+        <translation>GNOME Shell antwortet nicht: Sehen Sie in %1 nach.</translation>
     </message>
 </context>
 <context>
@@ -502,12 +521,12 @@ Installieren mit:</translation>
     <message>
         <location filename="../src/converters/media/FFmpeg.cpp" line="+101"/>
         <source>ffmpeg couldn’t convert %1.</source>
-        <translation type="unfinished"></translation>
+        <translation>ffmpeg konnte %1 nicht konvertieren.</translation>
     </message>
     <message>
         <location line="+1"/>
         <source>ffmpeg couldn’t join the files.</source>
-        <translation type="unfinished"></translation>
+        <translation>ffmpeg konnte die Dateien nicht zusammenfügen.</translation>
     </message>
 </context>
 <context>
@@ -656,22 +675,22 @@ Installieren mit:</translation>
     <message>
         <location filename="../src/platform/GlobalShortcuts.cpp" line="+27"/>
         <source>Open the wheel</source>
-        <translation type="unfinished"></translation>
+        <translation>Kreismenü öffnen</translation>
     </message>
     <message>
         <location line="+3"/>
         <source>Open the Convert wheel</source>
-        <translation type="unfinished"></translation>
+        <translation>Kreismenü „Konvertieren“ öffnen</translation>
     </message>
     <message>
         <location line="+2"/>
         <source>Open the Tools wheel</source>
-        <translation type="unfinished"></translation>
+        <translation>Kreismenü „Werkzeuge“ öffnen</translation>
     </message>
     <message>
         <location line="+2"/>
         <source>Open the Actions wheel</source>
-        <translation type="unfinished"></translation>
+        <translation>Kreismenü „Aktionen“ öffnen</translation>
     </message>
 </context>
 <context>
@@ -679,22 +698,22 @@ Installieren mit:</translation>
     <message>
         <location filename="../src/platform/gnome/GnomeShellExtension.cpp" line="+57"/>
         <source>Flingdial’s GNOME Shell extension</source>
-        <translation type="unfinished"></translation>
+        <translation>GNOME-Shell-Erweiterung von Flingdial</translation>
     </message>
     <message>
         <location line="+5"/>
         <source>the Extensions app</source>
-        <translation type="unfinished"></translation>
+        <translation>„Erweiterungen“</translation>
     </message>
     <message>
         <location line="+47"/>
         <source>GNOME Shell didn’t answer: %1</source>
-        <translation type="unfinished"></translation>
+        <translation>GNOME Shell hat nicht geantwortet: %1</translation>
     </message>
     <message>
         <location line="+5"/>
         <source>GNOME Shell doesn’t know the extension yet: log out and back in, then turn it on.</source>
-        <translation type="unfinished"></translation>
+        <translation>GNOME Shell kennt die Erweiterung noch nicht: Melden Sie sich ab und wieder an und schalten Sie sie dann ein.</translation>
     </message>
 </context>
 <context>
@@ -740,7 +759,7 @@ Installieren mit:</translation>
     <message>
         <location filename="../src/platform/headless/HeadlessPlatform.cpp" line="+21"/>
         <source>A terminal needs a display to open on.</source>
-        <translation type="unfinished"></translation>
+        <translation>Ein Terminal braucht einen Bildschirm, auf dem es sich öffnen kann.</translation>
     </message>
 </context>
 <context>
@@ -757,102 +776,102 @@ Installieren mit:</translation>
     <message>
         <location filename="../src/converters/image/ImageConverter.cpp" line="+56"/>
         <source>%1 has more pixels than can be opened (%2 frames of %3 × %4).</source>
-        <translation type="unfinished"></translation>
+        <translation>%1 hat mehr Pixel, als geöffnet werden können (%2 Einzelbilder zu %3 × %4).</translation>
     </message>
     <message>
         <location line="+29"/>
         <source>ImageMagick couldn’t convert %1.</source>
-        <translation type="unfinished"></translation>
+        <translation>ImageMagick konnte %1 nicht konvertieren.</translation>
     </message>
     <message>
         <location line="+69"/>
         <source>Resize Images</source>
-        <translation type="unfinished"></translation>
+        <translation>Bildgröße ändern</translation>
     </message>
     <message>
         <location line="+1"/>
         <source>Longest side in pixels, or a percentage (for example 1600 or 50%):</source>
-        <translation type="unfinished"></translation>
+        <translation>Längste Seite in Pixeln oder ein Prozentsatz (zum Beispiel 1600 oder 50%):</translation>
     </message>
     <message>
         <location line="+8"/>
         <source>“%1” isn’t a valid size.</source>
-        <translation type="unfinished"></translation>
+        <translation>„%1“ ist keine gültige Größe.</translation>
     </message>
     <message>
         <location line="+61"/>
         <source>Compress</source>
-        <translation type="unfinished"></translation>
+        <translation>Komprimieren</translation>
     </message>
     <message>
         <location line="+2"/>
         <source>Compress to Size…</source>
-        <translation type="unfinished"></translation>
+        <translation>Auf Größe komprimieren…</translation>
     </message>
     <message>
         <location line="+3"/>
         <source>Half Size</source>
-        <translation type="unfinished"></translation>
+        <translation>Halbe Größe</translation>
     </message>
     <message>
         <location line="+2"/>
         <source>Resize…</source>
-        <translation type="unfinished"></translation>
+        <translation>Größe ändern…</translation>
     </message>
     <message>
         <location line="+1"/>
         <source>Rotate</source>
-        <translation type="unfinished"></translation>
+        <translation>Drehen</translation>
     </message>
     <message>
         <location line="+1"/>
         <source>Flip</source>
-        <translation type="unfinished"></translation>
+        <translation>Spiegeln</translation>
     </message>
     <message>
         <location line="+2"/>
         <source>Square</source>
-        <translation type="unfinished"></translation>
+        <translation>Quadratisch</translation>
     </message>
     <message>
         <location line="+1"/>
         <source>Strip Metadata</source>
-        <translation type="unfinished"></translation>
+        <translation>Metadaten entfernen</translation>
     </message>
     <message>
         <location line="+1"/>
         <source>Remove Location</source>
-        <translation type="unfinished"></translation>
+        <translation>Standort entfernen</translation>
     </message>
     <message>
         <location line="+1"/>
         <source>Remove Background</source>
-        <translation type="unfinished"></translation>
+        <translation>Hintergrund entfernen</translation>
     </message>
     <message>
         <location line="+1"/>
         <source>Merge into PDF</source>
-        <translation type="unfinished"></translation>
+        <translation>Zu PDF zusammenfügen</translation>
     </message>
     <message>
         <location line="+42"/>
         <source>%1 is already as small as it gets.</source>
-        <translation type="unfinished">%1 ist bereits so klein wie möglich.</translation>
+        <translation>%1 ist bereits so klein wie möglich.</translation>
     </message>
     <message>
         <location line="+47"/>
         <source>At %1 pixels, %2 would have more pixels than can be saved (%3 × %4).</source>
-        <translation type="unfinished"></translation>
+        <translation>Bei %1 Pixeln hätte %2 mehr Pixel, als gespeichert werden können (%3 × %4).</translation>
     </message>
     <message>
         <location line="+92"/>
         <source>No subject found in %1.</source>
-        <translation type="unfinished"></translation>
+        <translation>In %1 wurde kein Motiv gefunden.</translation>
     </message>
     <message>
         <location line="+11"/>
         <source>None of these images can be read.</source>
-        <translation type="unfinished"></translation>
+        <translation>Keines dieser Bilder kann gelesen werden.</translation>
     </message>
 </context>
 <context>
@@ -860,7 +879,7 @@ Installieren mit:</translation>
     <message>
         <location filename="../src/platform/kde/KGlobalAccelShortcuts.cpp" line="+201"/>
         <source>System Settings → Shortcuts → Flingdial</source>
-        <translation type="unfinished"></translation>
+        <translation>Systemeinstellungen → Kurzbefehle → Flingdial</translation>
     </message>
 </context>
 <context>
@@ -868,12 +887,12 @@ Installieren mit:</translation>
     <message>
         <location filename="../src/platform/kde/KdeShortcuts.cpp" line="+72"/>
         <source>System Settings → Shortcuts</source>
-        <translation type="unfinished"></translation>
+        <translation>Systemeinstellungen → Kurzbefehle</translation>
     </message>
     <message>
         <location line="+5"/>
         <source>Shift, Ctrl and the other trigger keys work while dragging only when System Settings → Legacy X11 App Support lets X11 programs see the modifier keys (“Only Meta, Control, Alt and Shift keys” or more); the shortcuts above work without it.</source>
-        <translation type="unfinished"></translation>
+        <translation>Umschalt, Strg und die anderen Auslösetasten wirken beim Ziehen nur, wenn Systemeinstellungen → Unterstützung für ältere X11-Anwendungen X11-Programmen die Sondertasten zeigt („Nur die Tasten Meta, Strg, Alt und Umschalt“ oder mehr); die Tastenkürzel oben funktionieren auch ohne.</translation>
     </message>
 </context>
 <context>
@@ -881,22 +900,22 @@ Installieren mit:</translation>
     <message>
         <location filename="../src/ui/settings/KeysPane.cpp" line="+22"/>
         <source>Ctrl+Alt+Space opens the wheel for copied files</source>
-        <translation type="unfinished"></translation>
+        <translation>Strg+Alt+Leertaste öffnet das Kreismenü für kopierte Dateien</translation>
     </message>
     <message>
         <location line="+3"/>
         <source>While dragging</source>
-        <translation type="unfinished"></translation>
+        <translation>Beim Ziehen</translation>
     </message>
     <message>
         <location line="+14"/>
         <source>Two modes use the same key: the first one wins.</source>
-        <translation type="unfinished"></translation>
+        <translation>Zwei Modi verwenden dieselbe Taste: Der erste hat Vorrang.</translation>
     </message>
     <message>
         <location line="+4"/>
         <source>Shortcut</source>
-        <translation type="unfinished"></translation>
+        <translation>Tastenkürzel</translation>
     </message>
 </context>
 <context>
@@ -934,7 +953,7 @@ Installieren mit:</translation>
     <message>
         <location filename="../src/engines/images/LocationRemover.cpp" line="+32"/>
         <source>The location can’t be removed from %1: its metadata is stored in a form that can’t be edited.</source>
-        <translation type="unfinished"></translation>
+        <translation>Der Standort kann nicht aus %1 entfernt werden: Die Metadaten sind in einer Form gespeichert, die sich nicht bearbeiten lässt.</translation>
     </message>
 </context>
 <context>
@@ -942,38 +961,38 @@ Installieren mit:</translation>
     <message>
         <location filename="../src/converters/media/MediaCompression.cpp" line="+85"/>
         <source>%1 is already as small as it gets.</source>
-        <translation type="unfinished">%1 ist bereits so klein wie möglich.</translation>
+        <translation>%1 ist bereits so klein wie möglich.</translation>
     </message>
     <message>
         <location line="+8"/>
         <source>The length of %1 can’t be read.</source>
-        <translation type="unfinished"></translation>
+        <translation>Die Länge von %1 kann nicht gelesen werden.</translation>
     </message>
     <message>
         <location line="+20"/>
         <source>%1 couldn’t be made to fit in %2.</source>
-        <translation type="unfinished"></translation>
+        <translation>%1 konnte nicht auf %2 verkleinert werden.</translation>
     </message>
     <message>
         <location line="+124"/>
         <source>%1 can’t be made smaller than about %2 without falling below %3p.</source>
-        <translation type="unfinished"></translation>
+        <translation>%1 kann nicht kleiner als etwa %2 werden, ohne unter %3p zu fallen.</translation>
     </message>
     <message>
         <location line="+39"/>
         <source>%1 can’t be made smaller than about %2 without falling below %3 kbit/s.</source>
-        <translation type="unfinished"></translation>
+        <translation>%1 kann nicht kleiner als etwa %2 werden, ohne unter %3 kbit/s zu fallen.</translation>
     </message>
     <message>
         <location line="+26"/>
         <location line="+6"/>
         <source>Compress</source>
-        <translation type="unfinished"></translation>
+        <translation>Komprimieren</translation>
     </message>
     <message>
         <location line="+9"/>
         <source>Compress to Size…</source>
-        <translation type="unfinished"></translation>
+        <translation>Auf Größe komprimieren…</translation>
     </message>
 </context>
 <context>
@@ -981,123 +1000,123 @@ Installieren mit:</translation>
     <message>
         <location filename="../src/converters/media/MediaConverter.cpp" line="+75"/>
         <source>Trim…</source>
-        <translation type="unfinished"></translation>
+        <translation>Zuschneiden…</translation>
     </message>
     <message>
         <location line="+91"/>
         <source>%1 seconds</source>
-        <translation type="unfinished"></translation>
+        <translation>%1 Sekunden</translation>
     </message>
     <message>
         <location line="+67"/>
         <source>This FFmpeg can’t encode H.264 video: it has neither libx264 nor a hardware H.264 encoder.</source>
-        <translation type="unfinished"></translation>
+        <translation>Dieses FFmpeg kann kein H.264-Video kodieren: Es hat weder libx264 noch einen H.264-Hardware-Encoder.</translation>
     </message>
     <message>
         <location line="+121"/>
         <source>Extract Audio</source>
-        <translation type="unfinished"></translation>
+        <translation>Audio extrahieren</translation>
     </message>
     <message>
         <location line="+5"/>
         <source>Mute</source>
-        <translation type="unfinished"></translation>
+        <translation>Ton entfernen</translation>
     </message>
     <message>
         <location line="+5"/>
         <source>720p</source>
-        <translation type="unfinished"></translation>
+        <translation>720p</translation>
     </message>
     <message>
         <location line="+8"/>
         <source>Rotate</source>
-        <translation type="unfinished"></translation>
+        <translation>Drehen</translation>
     </message>
     <message>
         <location line="+6"/>
         <source>Speed 2×</source>
-        <translation type="unfinished"></translation>
+        <translation>Tempo 2×</translation>
     </message>
     <message>
         <location line="+7"/>
         <source>Frame</source>
-        <translation type="unfinished"></translation>
+        <translation>Standbild</translation>
     </message>
     <message>
         <location line="+7"/>
         <source>Strip Metadata</source>
-        <translation type="unfinished"></translation>
+        <translation>Metadaten entfernen</translation>
     </message>
     <message>
         <location line="+2"/>
         <source>Remove Location</source>
-        <translation type="unfinished"></translation>
+        <translation>Standort entfernen</translation>
     </message>
     <message>
         <location line="+2"/>
         <location line="+25"/>
         <source>Merge</source>
-        <translation type="unfinished"></translation>
+        <translation>Zusammenfügen</translation>
     </message>
     <message>
         <location line="-11"/>
         <source>Normalize</source>
-        <translation type="unfinished"></translation>
+        <translation>Normalisieren</translation>
     </message>
     <message>
         <location line="+4"/>
         <source>Reverse</source>
-        <translation type="unfinished"></translation>
+        <translation>Rückwärts</translation>
     </message>
     <message>
         <location line="+4"/>
         <source>Mono</source>
-        <translation type="unfinished"></translation>
+        <translation>Mono</translation>
     </message>
     <message>
         <location line="+42"/>
         <source>%1 is %2 long.</source>
-        <translation type="unfinished"></translation>
+        <translation>%1 ist %2 lang.</translation>
     </message>
     <message>
         <location line="+1"/>
         <source>The shortest, %1, is %2 long.</source>
-        <translation type="unfinished"></translation>
+        <translation>Die kürzeste Datei, %1, ist %2 lang.</translation>
     </message>
     <message>
         <location line="+9"/>
         <source>Trim</source>
-        <translation type="unfinished"></translation>
+        <translation>Zuschneiden</translation>
     </message>
     <message>
         <location line="+0"/>
         <source>Part to keep, from – to (for example 0:05 - 1:30):</source>
-        <translation type="unfinished"></translation>
+        <translation>Zu behaltender Teil, von – bis (zum Beispiel 0:05 - 1:30):</translation>
     </message>
     <message>
         <location line="+4"/>
         <source>Write the range like this: 0:05 - 1:30.</source>
-        <translation type="unfinished"></translation>
+        <translation>Schreiben Sie den Bereich so: 0:05 - 1:30.</translation>
     </message>
     <message>
         <location line="+2"/>
         <source>The range “%1” ends before it starts.</source>
-        <translation type="unfinished"></translation>
+        <translation>Der Bereich „%1“ endet, bevor er beginnt.</translation>
     </message>
     <message>
         <location line="+7"/>
         <source>%1 is only %2 long.</source>
-        <translation type="unfinished"></translation>
+        <translation>%1 ist nur %2 lang.</translation>
     </message>
     <message>
         <location line="+17"/>
         <source>Drag two or more videos to merge them.</source>
-        <translation type="unfinished"></translation>
+        <translation>Ziehen Sie zwei oder mehr Videos, um sie zusammenzufügen.</translation>
     </message>
     <message>
         <location line="+37"/>
         <source>Drag two or more audio files to merge them.</source>
-        <translation type="unfinished"></translation>
+        <translation>Ziehen Sie zwei oder mehr Audiodateien, um sie zusammenzufügen.</translation>
     </message>
 </context>
 <context>
@@ -1128,7 +1147,7 @@ Installieren mit:</translation>
     <message>
         <location filename="../src/engines/documents/NewFile.cpp" line="+17"/>
         <source>“%1” couldn’t be written: %2.</source>
-        <translation type="unfinished">„%1“ konnte nicht geschrieben werden: %2.</translation>
+        <translation>„%1“ konnte nicht geschrieben werden: %2.</translation>
     </message>
 </context>
 <context>
@@ -1212,11 +1231,11 @@ Installieren mit:</translation>
     </message>
 </context>
 <context>
-    <name>OdtReader::Reader</name>
+    <name>OdtReader</name>
     <message>
         <location filename="../src/engines/documents/OdtReader.cpp" line="+131"/>
         <source>%1 isn’t an OpenDocument text.</source>
-        <translation type="unfinished"></translation>
+        <translation>%1 ist kein OpenDocument-Text.</translation>
     </message>
 </context>
 <context>
@@ -1275,14 +1294,14 @@ Installieren mit:</translation>
     <message>
         <location filename="../src/converters/pdf/PdfConverter.cpp" line="+46"/>
         <source>%1 has one page.</source>
-        <translation type="unfinished"></translation>
+        <translation>%1 hat eine Seite.</translation>
     </message>
     <message numerus="yes">
         <location line="+1"/>
         <source>%1 has %n pages.</source>
-        <translation type="unfinished">
-            <numerusform></numerusform>
-            <numerusform></numerusform>
+        <translation>
+            <numerusform>%1 hat %n Seite.</numerusform>
+            <numerusform>%1 hat %n Seiten.</numerusform>
         </translation>
     </message>
     <message>
@@ -1349,7 +1368,7 @@ Installieren mit:</translation>
         <location line="+10"/>
         <location line="+17"/>
         <source>The PDF couldn’t be created.</source>
-        <translation type="unfinished"></translation>
+        <translation>Das PDF konnte nicht erstellt werden.</translation>
     </message>
 </context>
 <context>
@@ -1357,7 +1376,7 @@ Installieren mit:</translation>
     <message>
         <location filename="../src/platform/kde/PortalShortcuts.cpp" line="+243"/>
         <source>System Settings → Shortcuts</source>
-        <translation type="unfinished"></translation>
+        <translation>Systemeinstellungen → Kurzbefehle</translation>
     </message>
 </context>
 <context>
@@ -1428,45 +1447,45 @@ Installieren mit:</translation>
     <message>
         <location filename="../src/engines/documents/RichDocument.cpp" line="+96"/>
         <source>%1 isn’t UTF-8 text.</source>
-        <translation type="unfinished"></translation>
+        <translation>%1 ist kein UTF-8-Text.</translation>
     </message>
     <message>
         <location line="+84"/>
         <source>The page nests too deeply to be read.</source>
-        <translation type="unfinished"></translation>
+        <translation>Die Seite ist zu tief verschachtelt, um gelesen zu werden.</translation>
     </message>
     <message>
         <location line="+1"/>
         <source>%1 nests too deeply to be read.</source>
-        <translation type="unfinished"></translation>
+        <translation>%1 ist zu tief verschachtelt, um gelesen zu werden.</translation>
     </message>
     <message>
         <location line="+36"/>
         <source>This computer can’t open .%1 files.</source>
-        <translation type="unfinished">Dieser Rechner kann keine .%1-Dateien öffnen.</translation>
+        <translation>Dieser Rechner kann keine .%1-Dateien öffnen.</translation>
     </message>
     <message>
         <location line="+33"/>
         <source>Can’t create .%1 files.</source>
-        <translation type="unfinished"></translation>
+        <translation>.%1-Dateien können nicht erstellt werden.</translation>
     </message>
 </context>
 <context>
-    <name>RtfReader::Parser</name>
+    <name>RtfReader</name>
     <message>
-        <location filename="../src/engines/documents/RtfReader.cpp" line="+120"/>
+        <location filename="../src/engines/documents/RtfReader.cpp" line="+121"/>
         <source>%1 isn’t an RTF document.</source>
-        <translation type="unfinished"></translation>
+        <translation>%1 ist kein RTF-Dokument.</translation>
     </message>
     <message>
-        <location line="+8"/>
+        <location line="+9"/>
         <source>%1 nests too deeply to be read.</source>
-        <translation type="unfinished"></translation>
+        <translation>%1 ist zu tief verschachtelt, um gelesen zu werden.</translation>
     </message>
     <message>
-        <location line="+27"/>
+        <location line="+28"/>
         <source>%1 is damaged and can’t be read.</source>
-        <translation type="unfinished"></translation>
+        <translation>%1 ist beschädigt und kann nicht gelesen werden.</translation>
     </message>
 </context>
 <context>
@@ -1475,68 +1494,68 @@ Installieren mit:</translation>
         <location filename="../src/ui/Runner.cpp" line="+160"/>
         <location line="+33"/>
         <source>%n files</source>
-        <translation type="unfinished">
-            <numerusform></numerusform>
-            <numerusform></numerusform>
+        <translation>
+            <numerusform>%n Datei</numerusform>
+            <numerusform>%n Dateien</numerusform>
         </translation>
     </message>
     <message>
         <location line="-29"/>
         <source>Converting %1 to %2</source>
-        <translation type="unfinished"></translation>
+        <translation>%1 wird in %2 konvertiert</translation>
     </message>
     <message>
         <location line="+1"/>
         <source>%1: %2</source>
         <comment>operation: files</comment>
-        <translation type="unfinished"></translation>
+        <translation>%1: %2</translation>
     </message>
     <message>
         <location line="+4"/>
         <source>%1 %</source>
         <comment>percent done</comment>
-        <translation type="unfinished"></translation>
+        <translation>%1 %</translation>
     </message>
     <message>
         <location line="+2"/>
         <source> — %1 of %2</source>
         <comment>file index</comment>
-        <translation type="unfinished"></translation>
+        <translation> — %1 von %2</translation>
     </message>
     <message>
         <location line="+12"/>
         <source>Converted to %1</source>
-        <translation type="unfinished"></translation>
+        <translation>In %1 konvertiert</translation>
     </message>
     <message>
         <location line="+13"/>
         <source>Saved %1</source>
-        <translation type="unfinished"></translation>
+        <translation>%1 gespeichert</translation>
     </message>
     <message>
         <location line="+6"/>
         <source>Saved %1 in %2</source>
-        <translation type="unfinished"></translation>
+        <translation>%1 in %2 gespeichert</translation>
     </message>
     <message>
         <location line="+29"/>
         <source>The operation couldn’t be completed</source>
-        <translation type="unfinished"></translation>
+        <translation>Der Vorgang konnte nicht abgeschlossen werden</translation>
     </message>
     <message>
         <location line="+12"/>
         <source>An extra component is needed</source>
-        <translation type="unfinished"></translation>
+        <translation>Eine zusätzliche Komponente wird benötigt</translation>
     </message>
     <message>
         <location line="+3"/>
         <source>OK</source>
-        <translation type="unfinished">OK</translation>
+        <translation>OK</translation>
     </message>
     <message>
         <location line="+2"/>
         <source>Copy Command</source>
-        <translation type="unfinished">Befehl kopieren</translation>
+        <translation>Befehl kopieren</translation>
     </message>
 </context>
 <context>
@@ -1567,66 +1586,67 @@ Installieren mit:</translation>
     <message>
         <location filename="../src/ui/actions/ShareActions.cpp" line="+48"/>
         <source>Send to Device</source>
-        <translation type="unfinished"></translation>
+        <translation>An Gerät senden</translation>
     </message>
     <message>
         <location line="+1"/>
         <source>Shelf</source>
-        <translation type="unfinished"></translation>
+        <translation>Ablage</translation>
     </message>
     <message>
         <location line="+1"/>
         <source>Copy</source>
-        <translation type="unfinished"></translation>
+        <translation>Kopieren</translation>
     </message>
     <message>
         <location line="+1"/>
         <source>Move…</source>
-        <translation type="unfinished"></translation>
+        <translation>Verschieben…</translation>
     </message>
     <message>
         <location line="+1"/>
         <source>Copy Path</source>
-        <translation type="unfinished"></translation>
+        <translation>Pfad kopieren</translation>
     </message>
     <message>
         <location line="+1"/>
         <source>Terminal</source>
-        <translation type="unfinished"></translation>
+        <translation>Terminal</translation>
     </message>
     <message>
         <location line="+6"/>
         <source>No paired device is reachable right now.</source>
-        <translation type="unfinished"></translation>
+        <translation>Gerade ist kein gekoppeltes Gerät erreichbar.</translation>
     </message>
     <message>
         <location line="+5"/>
         <source>Sending to a device needs KDE Connect.
 Install it with:</source>
-        <translation type="unfinished"></translation>
+        <translation>Zum Senden an ein Gerät wird KDE Connect benötigt.
+Installieren mit:</translation>
     </message>
     <message>
         <location line="+46"/>
         <source>Move %1 to:</source>
-        <translation type="unfinished"></translation>
+        <translation>%1 verschieben nach:</translation>
     </message>
     <message numerus="yes">
         <location line="+1"/>
         <source>Move %n items to:</source>
-        <translation type="unfinished">
-            <numerusform></numerusform>
-            <numerusform></numerusform>
+        <translation>
+            <numerusform>%n Objekt verschieben nach:</numerusform>
+            <numerusform>%n Objekte verschieben nach:</numerusform>
         </translation>
     </message>
     <message>
         <location line="+12"/>
         <source>“%1” can’t be moved into itself.</source>
-        <translation type="unfinished"></translation>
+        <translation>„%1“ kann nicht in sich selbst verschoben werden.</translation>
     </message>
     <message>
         <location line="+14"/>
         <source>The folder “%1” doesn’t exist.</source>
-        <translation type="unfinished">Der Ordner „%1“ existiert nicht.</translation>
+        <translation>Der Ordner „%1“ existiert nicht.</translation>
     </message>
 </context>
 <context>
@@ -1650,7 +1670,7 @@ Install it with:</source>
     <message>
         <location filename="../src/core/Shell.cpp" line="+23"/>
         <source>%1 failed (%2).</source>
-        <translation type="unfinished"></translation>
+        <translation>%1 ist fehlgeschlagen (%2).</translation>
     </message>
 </context>
 <context>
@@ -1658,22 +1678,22 @@ Install it with:</source>
     <message>
         <location filename="../src/converters/media/SizeLimit.cpp" line="+89"/>
         <source>Compress to Size</source>
-        <translation type="unfinished"></translation>
+        <translation>Auf Größe komprimieren</translation>
     </message>
     <message>
         <location line="+1"/>
         <source>Largest size of each result (8, 10, 25 and 50 MB are common limits):</source>
-        <translation type="unfinished"></translation>
+        <translation>Höchstgröße jedes Ergebnisses (8, 10, 25 und 50 MB sind gängige Grenzen):</translation>
     </message>
     <message>
         <location line="+4"/>
         <source>“%1” isn’t a size. Write it like this: 10 MB.</source>
-        <translation type="unfinished"></translation>
+        <translation>„%1“ ist keine Größe. Schreiben Sie sie so: 10 MB.</translation>
     </message>
     <message>
         <location line="+23"/>
         <source>%1 is already smaller than %2.</source>
-        <translation type="unfinished"></translation>
+        <translation>%1 ist bereits kleiner als %2.</translation>
     </message>
 </context>
 <context>
@@ -1732,12 +1752,13 @@ Install it with:</source>
         <location filename="../src/platform/desktop/Terminal.cpp" line="+155"/>
         <source>No terminal program is installed.
 Install one with:</source>
-        <translation type="unfinished"></translation>
+        <translation>Es ist kein Terminalprogramm installiert.
+Installieren mit:</translation>
     </message>
     <message>
         <location line="+4"/>
         <source>The terminal “%1” couldn’t be started.</source>
-        <translation type="unfinished"></translation>
+        <translation>Das Terminal „%1“ konnte nicht gestartet werden.</translation>
     </message>
 </context>
 <context>
@@ -1787,65 +1808,65 @@ Install one with:</source>
     <message>
         <location filename="../src/ui/TrayApplication.cpp" line="+142"/>
         <source>Open Wheel for Copied Files</source>
-        <translation type="unfinished"></translation>
+        <translation>Kreismenü für kopierte Dateien öffnen</translation>
     </message>
     <message>
         <location line="+2"/>
         <source>Choose Files…</source>
-        <translation type="unfinished"></translation>
+        <translation>Dateien auswählen…</translation>
     </message>
     <message>
         <location line="+3"/>
         <source>How It Works</source>
-        <translation type="unfinished"></translation>
+        <translation>So funktioniert es</translation>
     </message>
     <message>
         <location line="+4"/>
         <source>Settings…</source>
-        <translation type="unfinished"></translation>
+        <translation>Einstellungen…</translation>
     </message>
     <message>
         <location line="+3"/>
         <source>Quit Flingdial</source>
-        <translation type="unfinished"></translation>
+        <translation>Flingdial beenden</translation>
     </message>
     <message>
         <location line="+146"/>
         <source>Cancel</source>
-        <translation type="unfinished">Abbrechen</translation>
+        <translation>Abbrechen</translation>
     </message>
     <message>
         <location line="+21"/>
         <source>An operation is running. Quit and cancel it?</source>
-        <translation type="unfinished"></translation>
+        <translation>Ein Vorgang läuft. Beenden und ihn abbrechen?</translation>
     </message>
     <message numerus="yes">
         <location line="+1"/>
         <source>%n operations are running. Quit and cancel them?</source>
-        <translation type="unfinished">
-            <numerusform></numerusform>
-            <numerusform></numerusform>
+        <translation>
+            <numerusform>%n Vorgang läuft. Beenden und ihn abbrechen?</numerusform>
+            <numerusform>%n Vorgänge laufen. Beenden und sie abbrechen?</numerusform>
         </translation>
     </message>
     <message>
         <location line="+1"/>
         <source>Quit</source>
-        <translation type="unfinished"></translation>
+        <translation>Beenden</translation>
     </message>
     <message>
         <location line="+1"/>
         <source>Don’t Quit</source>
-        <translation type="unfinished"></translation>
+        <translation>Nicht beenden</translation>
     </message>
     <message>
         <location line="+140"/>
         <source>Choose Files</source>
-        <translation type="unfinished"></translation>
+        <translation>Dateien auswählen</translation>
     </message>
     <message>
         <location line="+2"/>
         <source>Open Wheel</source>
-        <translation type="unfinished"></translation>
+        <translation>Kreismenü öffnen</translation>
     </message>
 </context>
 <context>
@@ -1853,33 +1874,33 @@ Install one with:</source>
     <message>
         <location filename="../src/engines/images/VipsImageEngine.cpp" line="+160"/>
         <source>%1 has more pixels than can be opened (%2 × %3).</source>
-        <translation type="unfinished"></translation>
+        <translation>%1 hat mehr Pixel, als geöffnet werden können (%2 × %3).</translation>
     </message>
     <message>
-        <location line="+25"/>
+        <location line="+26"/>
         <source>%1 is damaged or incomplete.</source>
-        <translation type="unfinished"></translation>
+        <translation>%1 ist beschädigt oder unvollständig.</translation>
     </message>
     <message>
-        <location line="+140"/>
+        <location line="+142"/>
         <source>This image format can’t be written.</source>
-        <translation type="unfinished"></translation>
+        <translation>Dieses Bildformat kann nicht geschrieben werden.</translation>
     </message>
     <message>
-        <location line="+46"/>
+        <location line="+47"/>
         <source>%1 has more pixels than can be opened (%2 frames of %3 × %4).</source>
-        <translation type="unfinished"></translation>
+        <translation>%1 hat mehr Pixel, als geöffnet werden können (%2 Einzelbilder zu %3 × %4).</translation>
     </message>
     <message>
-        <location line="+226"/>
+        <location line="+227"/>
         <location line="+22"/>
         <source>Can’t decode %1.</source>
-        <translation type="unfinished"></translation>
+        <translation>%1 kann nicht dekodiert werden.</translation>
     </message>
     <message>
         <location line="+5"/>
         <source>%1 can’t be made smaller than about %2 without falling below %3 pixels.</source>
-        <translation type="unfinished"></translation>
+        <translation>%1 kann nicht kleiner als etwa %2 werden, ohne unter %3 Pixel zu fallen.</translation>
     </message>
 </context>
 <context>
@@ -1887,7 +1908,7 @@ Install one with:</source>
     <message>
         <location filename="../src/engines/documents/WebArchive.cpp" line="+71"/>
         <source>%1 isn’t a readable web archive.</source>
-        <translation type="unfinished"></translation>
+        <translation>%1 ist kein lesbares Webarchiv.</translation>
     </message>
 </context>
 <context>
@@ -1948,16 +1969,24 @@ Install one with:</source>
     </message>
 </context>
 <context>
+    <name>Xml</name>
+    <message>
+        <location filename="../src/engines/documents/Xml.cpp" line="+21"/>
+        <source>%1 is damaged and can’t be read.</source>
+        <translation>%1 ist beschädigt und kann nicht gelesen werden.</translation>
+    </message>
+</context>
+<context>
     <name>ZipArchive</name>
     <message>
         <location filename="../src/engines/documents/ZipArchive.cpp" line="+28"/>
         <source>%1 holds more than can be opened.</source>
-        <translation type="unfinished"></translation>
+        <translation>%1 enthält mehr, als geöffnet werden kann.</translation>
     </message>
     <message>
-        <location line="+5"/>
+        <location line="+6"/>
         <source>%1 is damaged or isn’t a ZIP container.</source>
-        <translation type="unfinished"></translation>
+        <translation>%1 ist beschädigt oder kein ZIP-Container.</translation>
     </message>
 </context>
 <context>
@@ -1980,20 +2009,12 @@ Install one with:</source>
     <message>
         <location filename="../src/main.cpp" line="+41"/>
         <source>The text layout part of Flingdial is missing. Reinstall Flingdial.</source>
-        <translation type="unfinished"></translation>
+        <translation>Das Modul für das Textlayout von Flingdial fehlt. Installieren Sie Flingdial neu.</translation>
     </message>
     <message>
         <location line="+20"/>
         <source>The desktop part of Flingdial is missing. Reinstall Flingdial.</source>
-        <translation type="unfinished"></translation>
-    </message>
-</context>
-<context>
-    <name>pugi</name>
-    <message>
-        <location filename="../src/engines/documents/Xml.cpp" line="+21"/>
-        <source>%1 is damaged and can’t be read.</source>
-        <translation type="unfinished"></translation>
+        <translation>Das Modul für die Arbeitsumgebung von Flingdial fehlt. Installieren Sie Flingdial neu.</translation>
     </message>
 </context>
 </TS>

@@ -334,7 +334,8 @@ public:
         const QString main = mainPart();
         const auto body = m_archive.part(main);
         if (!body)
-            throw Fail(tr("%1 isn’t a Word document.").arg(fileName()));
+            throw Fail(QCoreApplication::translate("DocxReader", "%1 isn’t a Word document.")
+                           .arg(fileName()));
         const QString folder = main.section(QLatin1Char('/'), 0, -2);
         const QString prefix = folder.isEmpty() ? QString() : folder + QLatin1Char('/');
         readRelationships(prefix + QStringLiteral("_rels/") + main.section(QLatin1Char('/'), -1) +

@@ -214,7 +214,8 @@ public:
                     QLatin1Char('\n');
         }
         if (!anyText)
-            throw Fail(tr("%1 has no text that can be read.").arg(fileName(m_path)));
+            throw Fail(QCoreApplication::translate("Epub", "%1 has no text that can be read.")
+                           .arg(fileName(m_path)));
         RichDocument::read(*result,
                            QStringLiteral("<html><head><meta charset=\"utf-8\"/></head><body>") +
                                text + QStringLiteral("</body></html>"),
@@ -224,13 +225,18 @@ public:
     }
 
 private:
-    Fail invalid() const { return Fail(tr("%1 isn’t a valid EPUB.").arg(fileName(m_path))); }
+    Fail invalid() const
+    {
+        return Fail(
+            QCoreApplication::translate("Epub", "%1 isn’t a valid EPUB.").arg(fileName(m_path)));
+    }
 
     QString packagePath() const
     {
         const auto container = m_archive.part(QStringLiteral("META-INF/container.xml"));
         if (!container)
-            throw Fail(tr("%1 isn’t a valid EPUB: it has no META-INF/container.xml.")
+            throw Fail(QCoreApplication::translate(
+                           "Epub", "%1 isn’t a valid EPUB: it has no META-INF/container.xml.")
                            .arg(fileName(m_path)));
         const pugi::xml_document document = Xml::parse(*container, m_path);
         const pugi::xpath_node root =

@@ -128,7 +128,8 @@ public:
     {
         const auto content = m_archive.part(QStringLiteral("content.xml"));
         if (!content)
-            throw Fail(tr("%1 isn’t an OpenDocument text.").arg(fileName()));
+            throw Fail(QCoreApplication::translate("OdtReader", "%1 isn’t an OpenDocument text.")
+                           .arg(fileName()));
         if (const auto styles = m_archive.part(QStringLiteral("styles.xml"))) {
             m_parts.push_back(Xml::parse(*styles, m_path, pugi::parse_ws_pcdata));
             const pugi::xml_node root = child(m_parts.back(), "document-styles");

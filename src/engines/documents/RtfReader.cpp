@@ -117,7 +117,8 @@ public:
     void parse()
     {
         if (!m_rtf.startsWith("{\\rtf"))
-            throw Fail(tr("%1 isn’t an RTF document.").arg(m_name));
+            throw Fail(
+                QCoreApplication::translate("RtfReader", "%1 isn’t an RTF document.").arg(m_name));
         m_groups.append(Group());
         const qsizetype size = m_rtf.size();
         while (m_at < size) {
@@ -125,7 +126,9 @@ public:
             if (c == '{') {
                 flushBytes();
                 if (m_groups.size() >= maximumDepth)
-                    throw Fail(tr("%1 nests too deeply to be read.").arg(m_name));
+                    throw Fail(
+                        QCoreApplication::translate("RtfReader", "%1 nests too deeply to be read.")
+                            .arg(m_name));
                 Group inner = m_groups.last();
                 inner.ignorable = false;
                 m_groups.append(inner);
@@ -152,7 +155,8 @@ private:
 
     [[noreturn]] void damaged() const
     {
-        throw Fail(tr("%1 is damaged and can’t be read.").arg(m_name));
+        throw Fail(QCoreApplication::translate("RtfReader", "%1 is damaged and can’t be read.")
+                       .arg(m_name));
     }
 
     void control()

@@ -18,7 +18,8 @@ pugi::xml_document parse(const QByteArray& data, const QString& file, unsigned o
     const pugi::xml_parse_result result =
         document.load_buffer(data.constData(), size_t(data.size()), options);
     if (!result)
-        throw Fail(tr("%1 is damaged and can’t be read.").arg(QFileInfo(file).fileName()));
+        throw Fail(QCoreApplication::translate("Xml", "%1 is damaged and can’t be read.")
+                       .arg(QFileInfo(file).fileName()));
     return document;
 }
 
