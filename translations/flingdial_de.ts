@@ -116,7 +116,13 @@
         <translation>Kein Segment „%1“. Verfügbar: %2</translation>
     </message>
     <message>
-        <location line="+39"/>
+        <location line="+32"/>
+        <location line="+72"/>
+        <source>error: %1</source>
+        <translation>Fehler: %1</translation>
+    </message>
+    <message>
+        <location line="-65"/>
         <source>Usage:
   flingdial                                  start the tray application, or open
                                              its settings when it runs
@@ -1413,7 +1419,12 @@ Installieren mit:</translation>
 <context>
     <name>RenderCommands</name>
     <message>
-        <location filename="../src/ui/RenderCommands.cpp" line="+46"/>
+        <location filename="../src/ui/RenderCommands.cpp" line="+28"/>
+        <source>error: %1</source>
+        <translation>Fehler: %1</translation>
+    </message>
+    <message>
+        <location line="+18"/>
         <source>Can’t write %1: %2</source>
         <translation>%1 kann nicht geschrieben werden: %2</translation>
     </message>

@@ -163,7 +163,7 @@ int run(const QStringList& arguments, const SliceSet& slices,
         // expects the signal's status.
         if (job.isCancelled() && CancelOnInterrupt::received())
             return 128 + CancelOnInterrupt::received();
-        printLine(stderr, QStringLiteral("error: ") + describe(std::current_exception()));
+        printLine(stderr, tr("error: %1").arg(describe(std::current_exception())));
     }
     return 1;
 }
@@ -235,7 +235,7 @@ int login(const QStringList& arguments)
                   item->isEnabled() ? QStringLiteral("enabled") : QStringLiteral("disabled"));
         return 0;
     } catch (const Error& error) {
-        printLine(stdout, QStringLiteral("error: ") + error.description());
+        printLine(stdout, tr("error: %1").arg(error.description()));
         return 1;
     }
 }

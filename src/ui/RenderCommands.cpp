@@ -25,7 +25,7 @@ constexpr int pictureSide = 432;
 
 int fail(const QString& message)
 {
-    std::fputs(("error: " + message + QLatin1Char('\n')).toUtf8().constData(), stderr);
+    std::fputs((tr("error: %1").arg(message) + QLatin1Char('\n')).toUtf8().constData(), stderr);
     return 1;
 }
 
