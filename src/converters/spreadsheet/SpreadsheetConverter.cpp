@@ -70,24 +70,39 @@ void writeDelimited(const QString& file, const QString& target, const QString& o
         throw failure();
 }
 
-void writeWorkbook(const QString& file, const QString& out)
+// The width each column needs for its widest cell.
+QList<double> columnWidths(const QString& file)
 {
-    Xlsx workbook(out, Output::baseName(file), file);
+    QList<double> widths;
+    eachRow(file, Xlsx::maximumCellLength, Xlsx::maximumColumns, [&](const QStringList& row) {
+        if (widths.size() < row.size())
+            widths.resize(row.size(), 0);
+        for (qsizetype j = 0; j < row.size(); ++j)
+            widths[j] = std::max(widths.at(j), Xlsx::columnWidth(row.at(j)));
+    });
+    return widths;
+}
+
+void writeWorkbook(const QString& file, const QString& out, const QList<double>& widths = {})
+{
+    Xlsx workbook(out, Output::baseName(file), file, widths);
     eachRow(file, Xlsx::maximumCellLength, Xlsx::maximumColumns,
             [&](const QStringList& row) { workbook.addRow(row); });
     workbook.finish();
 }
 
 // Everything else goes through LibreOffice. Separated text is handed over
-// as our own workbook, in which 007 and long numbers stay text; the CSV it
-// writes is read back, trimmed and written with the target's separator.
+// as our own workbook, in which 007 and long numbers stay text, with its
+// columns as wide as their cells (up to a page) and wrapping text, so that
+// pages show every cell whole; the CSV it writes is read back, trimmed and
+// written with the target's separator.
 void throughLibreOffice(const QString& file, const QString& target, const QString& out)
 {
     const ScratchDirectory scratch;
     QString input = file;
     if (isDelimitedText(FileKind::ext(file))) {
         input = scratch.filePath(Output::baseName(file) + QStringLiteral(".xlsx"));
-        writeWorkbook(file, input);
+        writeWorkbook(file, input, columnWidths(file));
     }
     if (!isDelimitedText(target)) {
         FileOps::move(LibreOffice::convert(input, target, scratch.path()), out);
