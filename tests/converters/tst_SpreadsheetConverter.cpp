@@ -365,6 +365,11 @@ void TestSpreadsheetConverter::pdfShowsEveryCellWhole_data()
                        u"Row %1 column %2: "_s + QStringList(80, u"several words"_s).join(u' '),
                        u"two\nlines %1 %2"_s}
         << 4;
+    QTest::newRow("a cell longer than a page goes on below")
+        << u"page.csv"_s
+        << QStringList{u"Row %1 column %2: "_s + QStringList(1500, u"many words"_s).join(u' '),
+                       u"Banana, ripe"_s}
+        << 2;
     QTest::newRow("wide characters")
         << u"wide.tsv"_s
         << QStringList{u"行 %1 列 %2 日本語のとても長い説明です"_s, u"Köln %1 %2 Straße"_s} << 12;

@@ -83,11 +83,66 @@ QList<double> columnWidths(const QString& file)
     return widths;
 }
 
-void writeWorkbook(const QString& file, const QString& out, const QList<double>& widths = {})
+// How much of a cell's text the tallest row holds: all of it, or as much
+// as fits, ended after a space or line break when one is in its second half.
+qsizetype fittingLength(const QString& text, double width)
+{
+    const auto fits = [&](qsizetype length) {
+        return Xlsx::rowHeight({text.left(length)}, {width}) < Xlsx::maximumRowHeight;
+    };
+    if (fits(text.size()))
+        return text.size();
+    qsizetype low = 1;            // fits
+    qsizetype high = text.size(); // doesn't
+    while (high - low > 1) {
+        const qsizetype middle = (low + high) / 2;
+        if (fits(middle))
+            low = middle;
+        else
+            high = middle;
+    }
+    for (qsizetype at = low; at > low / 2; --at)
+        if (text.at(at - 1).isSpace())
+            return at;
+    return text.at(low - 1).isHighSurrogate() && low > 1 ? low - 1 : low;
+}
+
+// LibreOffice never splits a row over pages and leaves out what a page can't
+// hold: for printing, a cell taller than the tallest row goes on in rows
+// added below it, in the same column.
+QList<QStringList> printedRows(QStringList row, const QList<double>& widths)
+{
+    QList<QStringList> rows;
+    bool more = true;
+    while (more) {
+        more = false;
+        QStringList part;
+        for (qsizetype j = 0; j < row.size(); ++j) {
+            const qsizetype length =
+                j < widths.size() ? fittingLength(row.at(j), widths.at(j)) : row.at(j).size();
+            part.append(row.at(j).left(length));
+            row[j].remove(0, length);
+            more = more || !row.at(j).isEmpty();
+        }
+        rows.append(part);
+    }
+    return rows;
+}
+
+// With `widths`, the columns get them and text wraps; `forPrinting` adds
+// rows for cells too tall for a page.
+void writeWorkbook(const QString& file, const QString& out, const QList<double>& widths = {},
+                   bool forPrinting = false)
 {
     Xlsx workbook(out, Output::baseName(file), file, widths);
-    eachRow(file, Xlsx::maximumCellLength, Xlsx::maximumColumns,
-            [&](const QStringList& row) { workbook.addRow(row); });
+    eachRow(file, Xlsx::maximumCellLength, Xlsx::maximumColumns, [&](const QStringList& row) {
+        if (!forPrinting) {
+            workbook.addRow(row);
+            return;
+        }
+        for (const QStringList& part : printedRows(row, widths))
+            workbook.addRow(part);
+    });
     workbook.finish();
 }
 
@@ -102,7 +157,7 @@ void throughLibreOffice(const QString& file, const QString& target, const QStrin
     QString input = file;
     if (isDelimitedText(FileKind::ext(file))) {
         input = scratch.filePath(Output::baseName(file) + QStringLiteral(".xlsx"));
-        writeWorkbook(file, input, columnWidths(file));
+        writeWorkbook(file, input, columnWidths(file), target == QLatin1String("pdf"));
     }
     if (!isDelimitedText(target)) {
         FileOps::move(LibreOffice::convert(input, target, scratch.path()), out);
