@@ -7,6 +7,7 @@
 #include "support/TestSupport.h"
 
 #include <QDir>
+#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -61,6 +62,8 @@ private Q_SLOTS:
     void hostileTextGivesAResult();
     void throughLibreOffice_data();
     void throughLibreOffice();
+    void pdfShowsEveryCellWhole_data();
+    void pdfShowsEveryCellWhole();
     void withoutLibreOfficeOdsCarriesTheReason();
 
 private:
@@ -189,6 +192,15 @@ void TestSpreadsheetConverter::columnsAndSheetNames()
     const QString emoji = QString(30, u'x') + u"😀tail"_s;
     QCOMPARE(Xlsx::sheetName(emoji), QString(30, u'x'));
     QCOMPARE(Xlsx::escape(u"a\rb\nc<&>\"\u0001"_s), QByteArray("ab\nc&lt;&amp;&gt;&quot;"));
+    // Columns fit their longest line, wide characters taking two places, up to a page.
+    QCOMPARE(Xlsx::columnWidth(u"ab\nabcd"_s), Xlsx::columnWidth(u"日本"_s));
+    QVERIFY(Xlsx::columnWidth(u"abcd"_s) > Xlsx::columnWidth(u"abc"_s));
+    QCOMPARE(Xlsx::columnWidth(QString(500, u'x')), Xlsx::maximumColumnWidth);
+    // Rows grow with wrapped lines, up to the tallest row LibreOffice lays out.
+    const double line = Xlsx::rowHeight({u"a"_s}, {10});
+    QCOMPARE(Xlsx::rowHeight({u"a\nb"_s, u"c"_s}, {10, 10}), 2 * line);
+    QVERIFY(Xlsx::rowHeight({QString(100, u'x')}, {10}) > 10 * line);
+    QCOMPARE(Xlsx::rowHeight({QString(32767, u'x')}, {10}), Xlsx::maximumRowHeight);
 }
 
 void TestSpreadsheetConverter::workbooksOpenInOpenpyxl()
@@ -334,6 +346,63 @@ void TestSpreadsheetConverter::throughLibreOffice()
     const QString text = QString::fromUtf8(TestSupport::readFile(csv));
     const QString separator = target == u"tsv" ? u"\t"_s : u","_s;
     QCOMPARE(text, u"name,code,city\nAnn,007,Köln\nBo,42,日本\n"_s.replace(u","_s, separator));
+}
+
+void TestSpreadsheetConverter::pdfShowsEveryCellWhole_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QStringList>("cells");
+    QTest::addColumn<int>("columns");
+    // Body cells take these in turn, with their row and column put in for %1 and %2.
+    QTest::newRow("30 columns of long cells")
+        << u"wide.csv"_s
+        << QStringList{u"Banana, ripe"_s, u"Row %1 column %2 holds a rather long description"_s,
+                       u"123456789012345"_s}
+        << 30;
+    QTest::newRow("cells longer than a page wrap")
+        << u"long.csv"_s
+        << QStringList{u"Banana, ripe"_s,
+                       u"Row %1 column %2: "_s + QStringList(80, u"several words"_s).join(u' '),
+                       u"two\nlines %1 %2"_s}
+        << 4;
+    QTest::newRow("a cell longer than a page goes on below")
+        << u"page.csv"_s
+        << QStringList{u"Row %1 column %2: "_s + QStringList(1500, u"many words"_s).join(u' '),
+                       u"Banana, ripe"_s}
+        << 2;
+    QTest::newRow("wide characters")
+        << u"wide.tsv"_s
+        << QStringList{u"行 %1 列 %2 日本語のとても長い説明です"_s, u"Köln %1 %2 Straße"_s} << 12;
+}
+
+void TestSpreadsheetConverter::pdfShowsEveryCellWhole()
+{
+    if (QStandardPaths::findExecutable(u"soffice"_s).isEmpty())
+        QSKIP("LibreOffice (soffice) is not installed");
+    if (QStandardPaths::findExecutable(u"pdftotext"_s).isEmpty())
+        QSKIP("pdftotext (poppler-utils) is not installed");
+    QFETCH(QString, name);
+    QFETCH(QStringList, cells);
+    QFETCH(int, columns);
+    const QChar separator = name.endsWith(u".tsv"_s) ? u'\t' : u',';
+    Csv::Table table;
+    for (int r = 0; r < 4; ++r) {
+        QStringList row;
+        for (int c = 0; c < columns; ++c)
+            row.append(r == 0 ? u"Heading of column %1"_s.arg(c + 1)
+                              : QString(cells.at((r + c) % cells.size()))
+                                    .replace(u"%1"_s, QString::number(r))
+                                    .replace(u"%2"_s, QString::number(c + 1)));
+        table.append(row);
+    }
+    const QString pdf = SpreadsheetConverter::convert(
+        file(name, Csv::serialize(table, separator).toUtf8()), u"pdf"_s);
+    // Wrapped cells run over lines: the text is compared without white space.
+    const auto packed = [](QString text) { return text.remove(QRegularExpression(u"\\s"_s)); };
+    const QString text = packed(Shell::run(u"/usr/bin/pdftotext"_s, {pdf, u"-"_s}));
+    for (const QStringList& row : table)
+        for (const QString& cell : row)
+            QVERIFY2(text.contains(packed(cell)), qPrintable(u"Not whole in the PDF: "_s + cell));
 }
 
 void TestSpreadsheetConverter::withoutLibreOfficeOdsCarriesTheReason()

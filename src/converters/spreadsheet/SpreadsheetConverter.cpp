@@ -70,24 +70,94 @@ void writeDelimited(const QString& file, const QString& target, const QString& o
         throw failure();
 }
 
-void writeWorkbook(const QString& file, const QString& out)
+// The width each column needs for its widest cell.
+QList<double> columnWidths(const QString& file)
 {
-    Xlsx workbook(out, Output::baseName(file), file);
-    eachRow(file, Xlsx::maximumCellLength, Xlsx::maximumColumns,
-            [&](const QStringList& row) { workbook.addRow(row); });
+    QList<double> widths;
+    eachRow(file, Xlsx::maximumCellLength, Xlsx::maximumColumns, [&](const QStringList& row) {
+        if (widths.size() < row.size())
+            widths.resize(row.size(), 0);
+        for (qsizetype j = 0; j < row.size(); ++j)
+            widths[j] = std::max(widths.at(j), Xlsx::columnWidth(row.at(j)));
+    });
+    return widths;
+}
+
+// How much of a cell's text the tallest row holds: all of it, or as much
+// as fits, ended after a space or line break when one is in its second half.
+qsizetype fittingLength(const QString& text, double width)
+{
+    const auto fits = [&](qsizetype length) {
+        return Xlsx::rowHeight({text.left(length)}, {width}) < Xlsx::maximumRowHeight;
+    };
+    if (fits(text.size()))
+        return text.size();
+    qsizetype low = 1;            // fits
+    qsizetype high = text.size(); // doesn't
+    while (high - low > 1) {
+        const qsizetype middle = (low + high) / 2;
+        if (fits(middle))
+            low = middle;
+        else
+            high = middle;
+    }
+    for (qsizetype at = low; at > low / 2; --at)
+        if (text.at(at - 1).isSpace())
+            return at;
+    return text.at(low - 1).isHighSurrogate() && low > 1 ? low - 1 : low;
+}
+
+// LibreOffice never splits a row over pages and leaves out what a page can't
+// hold: for printing, a cell taller than the tallest row goes on in rows
+// added below it, in the same column.
+QList<QStringList> printedRows(QStringList row, const QList<double>& widths)
+{
+    QList<QStringList> rows;
+    bool more = true;
+    while (more) {
+        more = false;
+        QStringList part;
+        for (qsizetype j = 0; j < row.size(); ++j) {
+            const qsizetype length =
+                j < widths.size() ? fittingLength(row.at(j), widths.at(j)) : row.at(j).size();
+            part.append(row.at(j).left(length));
+            row[j].remove(0, length);
+            more = more || !row.at(j).isEmpty();
+        }
+        rows.append(part);
+    }
+    return rows;
+}
+
+// With `widths`, the columns get them and text wraps; `forPrinting` adds
+// rows for cells too tall for a page.
+void writeWorkbook(const QString& file, const QString& out, const QList<double>& widths = {},
+                   bool forPrinting = false)
+{
+    Xlsx workbook(out, Output::baseName(file), file, widths);
+    eachRow(file, Xlsx::maximumCellLength, Xlsx::maximumColumns, [&](const QStringList& row) {
+        if (!forPrinting) {
+            workbook.addRow(row);
+            return;
+        }
+        for (const QStringList& part : printedRows(row, widths))
+            workbook.addRow(part);
+    });
     workbook.finish();
 }
 
 // Everything else goes through LibreOffice. Separated text is handed over
-// as our own workbook, in which 007 and long numbers stay text; the CSV it
-// writes is read back, trimmed and written with the target's separator.
+// as our own workbook, in which 007 and long numbers stay text, with its
+// columns as wide as their cells (up to a page) and wrapping text, so that
+// pages show every cell whole; the CSV it writes is read back, trimmed and
+// written with the target's separator.
 void throughLibreOffice(const QString& file, const QString& target, const QString& out)
 {
     const ScratchDirectory scratch;
     QString input = file;
     if (isDelimitedText(FileKind::ext(file))) {
         input = scratch.filePath(Output::baseName(file) + QStringLiteral(".xlsx"));
-        writeWorkbook(file, input);
+        writeWorkbook(file, input, columnWidths(file), target == QLatin1String("pdf"));
     }
     if (!isDelimitedText(target)) {
         FileOps::move(LibreOffice::convert(input, target, scratch.path()), out);

@@ -5,6 +5,8 @@
 #include <QCoreApplication>
 #include <QFileInfo>
 
+#include <cmath>
+
 namespace {
 
 constexpr qsizetype bufferSize = 256 * 1024;
@@ -48,9 +50,13 @@ const char styles[] =
     "fills><borders "
     "count=\"1\"><border><left/><right/><top/><bottom/><diagonal/></border></"
     "borders><cellStyleXfs count=\"1\"><xf numFmtId=\"0\" fontId=\"0\" fillId=\"0\" "
-    "borderId=\"0\"/></cellStyleXfs><cellXfs count=\"2\"><xf numFmtId=\"0\" fontId=\"0\" "
+    "borderId=\"0\"/></cellStyleXfs><cellXfs count=\"4\"><xf numFmtId=\"0\" fontId=\"0\" "
     "fillId=\"0\" borderId=\"0\" xfId=\"0\"/><xf numFmtId=\"0\" fontId=\"1\" fillId=\"0\" "
-    "borderId=\"0\" xfId=\"0\" applyFont=\"1\"/></cellXfs></styleSheet>";
+    "borderId=\"0\" xfId=\"0\" applyFont=\"1\"/><xf numFmtId=\"0\" fontId=\"0\" fillId=\"0\" "
+    "borderId=\"0\" xfId=\"0\" applyAlignment=\"1\"><alignment vertical=\"top\" "
+    "wrapText=\"1\"/></xf><xf numFmtId=\"0\" fontId=\"1\" fillId=\"0\" borderId=\"0\" "
+    "xfId=\"0\" applyFont=\"1\" applyAlignment=\"1\"><alignment vertical=\"top\" "
+    "wrapText=\"1\"/></xf></cellXfs></styleSheet>";
 
 QByteArray workbook(const QString& sheet)
 {
@@ -61,9 +67,52 @@ QByteArray workbook(const QString& sheet)
            Xlsx::escape(sheet) + "\" sheetId=\"1\" r:id=\"rId1\"/></sheets></workbook>";
 }
 
+// The column widths of a worksheet, in the order it lists its columns.
+QByteArray columns(const QList<double>& widths)
+{
+    QByteArray out = "<cols>";
+    for (qsizetype j = 0; j < widths.size(); ++j) {
+        const QByteArray index = QByteArray::number(j + 1);
+        out += "<col min=\"" + index + "\" max=\"" + index + "\" width=\"" +
+               QByteArray::number(widths.at(j), 'f', 2) + "\" customWidth=\"1\"/>";
+    }
+    return out + "</cols>";
+}
+
+// Characters that take two places in a line: Hangul, CJK and full-width forms.
+bool isWide(char32_t c)
+{
+    return (c >= 0x1100 && c <= 0x115F) || (c >= 0x2E80 && c <= 0xA4CF) ||
+           (c >= 0xAC00 && c <= 0xD7A3) || (c >= 0xF900 && c <= 0xFAFF) ||
+           (c >= 0xFE30 && c <= 0xFE4F) || (c >= 0xFF00 && c <= 0xFF60) ||
+           (c >= 0xFFE0 && c <= 0xFFE6) || (c >= 0x20000 && c <= 0x3FFFD);
+}
+
+// The places each line of a value takes.
+QList<qsizetype> linePlaces(QStringView value)
+{
+    QList<qsizetype> lines;
+    for (const QStringView line : value.tokenize(u'\n')) {
+        qsizetype places = 0;
+        for (const char32_t c : line.toUcs4())
+            places += isWide(c) ? 2 : 1;
+        lines.append(places);
+    }
+    return lines;
+}
+
+// A little over a digit's width per character leaves room for capitals
+// and bold headers.
+constexpr double characterWidth = 1.15;
+// Two more for the cell's margins.
+constexpr double cellMargin = 2;
+// The height of a line of 12-point text, with room to spare.
+constexpr double lineHeight = 15;
+
 } // namespace
 
-Xlsx::Xlsx(const QString& path, const QString& sheet, const QString& source)
+Xlsx::Xlsx(const QString& path, const QString& sheet, const QString& source,
+           const QList<double>& columnWidths)
     : m_zip(path), m_source(source)
 {
     // The entries in the order zip -r gives them: the content types first,
@@ -79,7 +128,16 @@ Xlsx::Xlsx(const QString& path, const QString& sheet, const QString& source)
     m_zip.addFolder(QStringLiteral("xl/worksheets/"));
     m_zip.begin(QStringLiteral("xl/worksheets/sheet1.xml"), ZipWriter::Method::deflatedFast);
     m_buffer = "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n<worksheet "
-               "xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\"><sheetData>";
+               "xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\">";
+    if (!columnWidths.isEmpty()) {
+        m_widths = columnWidths;
+        m_buffer += columns(columnWidths);
+        m_bodyStyle = " s=\"2\"";
+        m_headerStyle = " s=\"3\"";
+    } else {
+        m_headerStyle = " s=\"1\"";
+    }
+    m_buffer += "<sheetData>";
     m_buffer.reserve(bufferSize + 64 * 1024);
 }
 
@@ -99,7 +157,13 @@ void Xlsx::addRow(const QStringList& row)
     while (m_columns.size() < row.size())
         m_columns.append(column(m_columns.size()).toLatin1());
     const QByteArray number = QByteArray::number(m_rows);
-    m_buffer.append("<row r=\"").append(number).append("\">");
+    m_buffer.append("<row r=\"").append(number).append('"');
+    if (!m_widths.isEmpty()) {
+        const double height = rowHeight(row, m_widths);
+        if (height > lineHeight)
+            m_buffer.append(" ht=\"" + QByteArray::number(height) + "\" customHeight=\"1\"");
+    }
+    m_buffer.append('>');
     for (qsizetype j = 0; j < row.size(); ++j) {
         const QString& value = row.at(j);
         if (value.isEmpty())
@@ -111,14 +175,14 @@ void Xlsx::addRow(const QStringList& row)
                            .arg(m_rows)
                            .arg(name));
         m_buffer.append("<c r=\"").append(m_columns.at(j)).append(number).append('"');
+        m_buffer.append(m_rows == 1 ? m_headerStyle : m_bodyStyle);
         if (m_rows > 1 && isNumber(value)) {
             m_buffer.append("><v>");
             for (const QChar c : value)
                 m_buffer.append(char(c.unicode()));
             m_buffer.append("</v></c>");
         } else {
-            m_buffer.append(m_rows == 1 ? " s=\"1\" t=\"inlineStr\"><is><t xml:space=\"preserve\">"
-                                        : " t=\"inlineStr\"><is><t xml:space=\"preserve\">");
+            m_buffer.append(" t=\"inlineStr\"><is><t xml:space=\"preserve\">");
             appendEscaped(m_buffer, value);
             m_buffer.append("</t></is></c>");
         }
@@ -151,6 +215,29 @@ QString Xlsx::sheetName(const QString& name)
     if (kept.size() > 31)
         kept.truncate(kept.at(30).isHighSurrogate() ? 30 : 31);
     return kept.isEmpty() ? QStringLiteral("Sheet1") : kept;
+}
+
+double Xlsx::columnWidth(QStringView value)
+{
+    qsizetype widest = 0;
+    for (const qsizetype places : linePlaces(value))
+        widest = std::max(widest, places);
+    return std::min(widest * characterWidth + cellMargin, maximumColumnWidth);
+}
+
+double Xlsx::rowHeight(const QStringList& row, const QList<double>& widths)
+{
+    qsizetype tallest = 1;
+    for (qsizetype j = 0; j < std::min(row.size(), widths.size()); ++j) {
+        // Words wrap whole, so a wrapped line holds less than the width:
+        // a quarter more is allowed for what they leave at line ends.
+        const double perLine = std::max(widths.at(j) - cellMargin, 1.0) / (characterWidth * 1.25);
+        qsizetype lines = 0;
+        for (const qsizetype places : linePlaces(row.at(j)))
+            lines += std::max<qsizetype>(1, qsizetype(std::ceil(places / perLine)));
+        tallest = std::max(tallest, lines);
+    }
+    return std::min(tallest * lineHeight, maximumRowHeight);
 }
 
 QString Xlsx::column(qsizetype index)

@@ -19,8 +19,19 @@ public:
     static constexpr qsizetype maximumColumns = 16384;
     static constexpr qsizetype maximumCellLength = 32767;
 
-    // Starts the workbook at `path` (a new file); `source` names the file in failures.
-    Xlsx(const QString& path, const QString& sheetName, const QString& source);
+    // The widest column a page holds, in the sheet's character widths.
+    static constexpr double maximumColumnWidth = 70;
+    // The tallest row LibreOffice lays out, in points (a little more than
+    // a page holds): Excel stops at 409, but these workbooks are for
+    // LibreOffice to print, and a lower limit would cut long cells.
+    static constexpr double maximumRowHeight = 800;
+
+    // Starts the workbook at `path` (a new file); `source` names the file in
+    // failures. With `columnWidths` (from columnWidth()), the columns get
+    // those widths and text wraps inside its cell, so that a printout shows
+    // every cell whole.
+    Xlsx(const QString& path, const QString& sheetName, const QString& source,
+         const QList<double>& columnWidths = {});
 
     void addRow(const QStringList& row);
     // Writes what is left and closes the file. Throws SystemError.
@@ -29,6 +40,11 @@ public:
     // A sheet name Excel accepts: without []:*?/\, at most 31 characters
     // (never half a character), "Sheet1" when nothing is left.
     static QString sheetName(const QString& name);
+    // The width a column needs for a value: its longest line, East Asian
+    // wide characters counted twice, at most maximumColumnWidth.
+    static double columnWidth(QStringView value);
+    // The height in points of a row whose cells wrap in columns of `widths`.
+    static double rowHeight(const QStringList& row, const QList<double>& widths);
     // "A" for 0, "Z" for 25, "AA" for 26, "AAA" for 702.
     static QString column(qsizetype index);
     // Whether a value is written as a number: -?(0|[1-9][0-9]{0,14})(\.[0-9]+)?
@@ -46,4 +62,7 @@ private:
     QByteArray m_buffer;
     qsizetype m_rows = 0;
     QList<QByteArray> m_columns; // letters of the columns used so far
+    QList<double> m_widths;      // column widths, when text wraps
+    QByteArray m_bodyStyle;      // attributes of body and header cells
+    QByteArray m_headerStyle;
 };
