@@ -197,22 +197,21 @@ void TestResultGuard::commitNeverReplaces_data()
     QTest::addColumn<QStringList>("taken");
     QTest::addColumn<QString>("placed");
     for (const bool fallback : {false, true}) {
-        const QString how = fallback ? u", fallback"_s : QString();
-        const auto row = [&](const QString& name) { return qPrintable(name + how); };
-        QTest::newRow(row(u"file over a file"_s))
+        const char* how = fallback ? ", fallback" : "";
+        QTest::addRow("file over a file%s", how)
             << false << fallback << u"a.txt"_s << QStringList{u"a.txt"_s} << u"a 2.txt"_s;
-        QTest::newRow(row(u"file over two"_s))
+        QTest::addRow("file over two%s", how)
             << false << fallback << u"a.txt"_s << QStringList{u"a.txt"_s, u"a 2.txt"_s}
             << u"a 3.txt"_s;
-        QTest::newRow(row(u"file over a folder"_s))
+        QTest::addRow("file over a folder%s", how)
             << false << fallback << u"a.txt"_s << QStringList{u"a.txt/"_s} << u"a 2.txt"_s;
-        QTest::newRow(row(u"file over a dangling link"_s))
+        QTest::addRow("file over a dangling link%s", how)
             << false << fallback << u"a.txt"_s << QStringList{u"a.txt@"_s} << u"a 2.txt"_s;
-        QTest::newRow(row(u"folder over an empty folder"_s))
+        QTest::addRow("folder over an empty folder%s", how)
             << true << fallback << u"Archive"_s << QStringList{u"Archive/"_s} << u"Archive 2"_s;
-        QTest::newRow(row(u"folder over a file"_s))
+        QTest::addRow("folder over a file%s", how)
             << true << fallback << u"Archive"_s << QStringList{u"Archive"_s} << u"Archive 2"_s;
-        QTest::newRow(row(u"folder over a dangling link"_s))
+        QTest::addRow("folder over a dangling link%s", how)
             << true << fallback << u"Archive"_s << QStringList{u"Archive@"_s} << u"Archive 2"_s;
     }
 }
