@@ -294,6 +294,23 @@ Installieren mit:</translation>
     </message>
 </context>
 <context>
+    <name>DesktopPlugin</name>
+    <message>
+        <location filename="../src/ui/DesktopPlugin.cpp" line="+57"/>
+        <source>Keeping the copied data until another program takes the clipboard.
+</source>
+        <translation>Die kopierten Daten bleiben verfügbar, bis ein anderes Programm die Zwischenablage übernimmt.
+</translation>
+    </message>
+    <message>
+        <location line="+5"/>
+        <source>Keeping the shelf until you close it.
+</source>
+        <translation>Die Ablage bleibt offen, bis Sie sie schließen.
+</translation>
+    </message>
+</context>
+<context>
     <name>DesktopShortcutsBox</name>
     <message>
         <location filename="../src/ui/settings/DesktopShortcutsBox.cpp" line="+12"/>
@@ -1663,7 +1680,7 @@ Installieren mit:</translation>
 <context>
     <name>Shelf</name>
     <message>
-        <location filename="../src/ui/actions/Shelf.cpp" line="+106"/>
+        <location filename="../src/ui/actions/Shelf.cpp" line="+108"/>
         <source>Close</source>
         <translation>Schließen</translation>
     </message>
@@ -1964,7 +1981,7 @@ Installieren mit:</translation>
 <context>
     <name>Xlsx</name>
     <message>
-        <location filename="../src/converters/spreadsheet/Xlsx.cpp" line="+90"/>
+        <location filename="../src/converters/spreadsheet/Xlsx.cpp" line="+148"/>
         <source>%1 has more rows than a spreadsheet can hold (%2).</source>
         <translation>%1 hat mehr Zeilen, als eine Tabelle aufnehmen kann (%2).</translation>
     </message>
@@ -1974,7 +1991,7 @@ Installieren mit:</translation>
         <translation>%1 hat mehr Spalten, als eine Tabelle aufnehmen kann (%2).</translation>
     </message>
     <message>
-        <location line="+13"/>
+        <location line="+19"/>
         <source>Cell %1%2 of %3 is longer than a spreadsheet cell can hold.</source>
         <translation>Zelle %1%2 von %3 ist länger, als eine Tabellenzelle aufnehmen kann.</translation>
     </message>

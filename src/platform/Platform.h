@@ -65,8 +65,8 @@ public:
     // to delete the originals. Call once the application object exists.
     virtual void answerEveryDropAsCopy() = 0;
     virtual WheelWindow wheelWindow() const = 0;
-    // Readies a managed window of the wheel (or the catcher), created and
-    // not yet shown: out of the taskbar, the pager and the window switcher,
+    // Readies a managed window of the wheel, the catcher or a shelf,
+    // created and not yet shown: out of the taskbar, the pager and the window switcher,
     // and kept above the others if `keepAbove`.
     virtual void prepareManagedWindow(quintptr window, bool keepAbove)
     {

@@ -14,6 +14,7 @@
 #include "ui/DialogPrompter.h"
 #include "ui/RenderCommands.h"
 #include "ui/TrayApplication.h"
+#include "ui/actions/Shelf.h"
 #include "ui/actions/SliceSets.h"
 
 #include <QApplication>
@@ -43,19 +44,29 @@ std::unique_ptr<QGuiApplication> makeApplication(int& argc, char** argv, Command
     return std::make_unique<QGuiApplication>(argc, argv);
 }
 
-// On X11 what was copied lives only as long as the program that copied
-// it: after a copy, keep serving it until another program takes the clipboard.
-void keepClipboard()
+// What a share action leaves lives only as long as this program: on X11
+// the copied data (until another program takes the clipboard), and any
+// shelf (until the user closes it). The command keeps serving them.
+void keepWhatWasShared()
 {
-    if (QGuiApplication::platformName() != QLatin1String("xcb"))
-        return;
     QClipboard* clipboard = QGuiApplication::clipboard();
-    if (!clipboard->ownsClipboard())
+    const bool x11 = QGuiApplication::platformName() == QLatin1String("xcb");
+    const auto holdsClipboard = [clipboard, x11] { return x11 && clipboard->ownsClipboard(); };
+    const auto shelvesOpen = [] { return !Shelf::open().isEmpty(); };
+    if (holdsClipboard())
+        std::fputs(qUtf8Printable(QCoreApplication::translate(
+                       "DesktopPlugin",
+                       "Keeping the copied data until another program takes the clipboard.\n")),
+                   stderr);
+    if (shelvesOpen())
+        std::fputs(qUtf8Printable(QCoreApplication::translate(
+                       "DesktopPlugin", "Keeping the shelf until you close it.\n")),
+                   stderr);
+    if (!holdsClipboard() && !shelvesOpen())
         return;
-    std::fputs("Keeping the copied data until another program takes the clipboard.\n", stderr);
     QTimer poll;
-    QObject::connect(&poll, &QTimer::timeout, qApp, [clipboard] {
-        if (!clipboard->ownsClipboard())
+    QObject::connect(&poll, &QTimer::timeout, qApp, [&] {
+        if (!holdsClipboard() && !shelvesOpen())
             QCoreApplication::quit();
     });
     poll.start(250);
@@ -118,7 +129,7 @@ int DesktopPlugin::main(int argc, char** argv)
 
     switch (command.id) {
     case Commands::Id::run:
-        exitNow(CommandLine::run(arguments, SliceSets::of, keepClipboard));
+        exitNow(CommandLine::run(arguments, SliceSets::of, keepWhatWasShared));
     case Commands::Id::renderIcon:
         exitNow(RenderCommands::renderIcon(arguments));
     case Commands::Id::snapshot:

@@ -64,6 +64,8 @@ Shelf* Shelf::show(const QStringList& files)
     panel->move(QCursor::pos() + QPoint(24, 82 - height));
     panel->m_opaque = WindowShape::fitToPaintedArea(panel);
     panel->setWindowOpacity(0);
+    // A helper of the program, not a window of its own in task lists.
+    Platform::shared().prepareManagedWindow(panel->winId(), true);
     panel->QWidget::show();
     auto* fade = new QPropertyAnimation(panel, "windowOpacity", panel);
     fade->setDuration(fadeMs);
