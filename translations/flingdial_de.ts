@@ -767,12 +767,12 @@ Installieren mit:</translation>
         <translation>Beginnen Sie, eine Datei zu ziehen, und drücken Sie bei gedrückter Maustaste eine Taste. Unter dem Mauszeiger erscheint ein Kreismenü: Legen Sie die Datei auf der gewünschten Option ab.</translation>
     </message>
     <message>
-        <location line="+27"/>
-        <source>Copy files in your file manager and press Ctrl+Alt+Space to open the wheel from the keyboard.</source>
-        <translation>Kopieren Sie Dateien in Ihrer Dateiverwaltung und drücken Sie Strg+Alt+Leertaste, um das Kreismenü über die Tastatur zu öffnen.</translation>
+        <location line="+46"/>
+        <source>Copy files in your file manager and press %1 to open the wheel from the keyboard.</source>
+        <translation>Kopieren Sie Dateien in Ihrer Dateiverwaltung und drücken Sie %1, um das Kreismenü über die Tastatur zu öffnen.</translation>
     </message>
     <message>
-        <location line="+6"/>
+        <location line="-15"/>
         <source>Everything happens on your computer: no file is ever uploaded.</source>
         <translation>Alles geschieht auf Ihrem Rechner: Keine Datei wird jemals hochgeladen.</translation>
     </message>
@@ -919,14 +919,136 @@ Installieren mit:</translation>
     </message>
 </context>
 <context>
-    <name>KeysPane</name>
+    <name>KeyCombination</name>
     <message>
-        <location filename="../src/ui/settings/KeysPane.cpp" line="+22"/>
-        <source>Ctrl+Alt+Space opens the wheel for copied files</source>
-        <translation>Strg+Alt+Leertaste öffnet das Kreismenü für kopierte Dateien</translation>
+        <location filename="../src/core/KeyCombination.cpp" line="+40"/>
+        <source>Space</source>
+        <translation>Leertaste</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>Return</source>
+        <translation>Eingabe</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>Tab</source>
+        <translation>Tab</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>Backspace</source>
+        <translation>Rücktaste</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>Ins</source>
+        <translation>Einfg</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>Del</source>
+        <translation>Entf</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>Home</source>
+        <translation>Pos1</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>End</source>
+        <translation>Ende</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>PgUp</source>
+        <translation>Bild auf</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>PgDown</source>
+        <translation>Bild ab</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>Left</source>
+        <translation>Links</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>Up</source>
+        <translation>Oben</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>Right</source>
+        <translation>Rechts</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>Down</source>
+        <translation>Unten</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>Print</source>
+        <translation>Druck</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>Pause</source>
+        <translation>Pause</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>ScrollLock</source>
+        <translation>Rollen</translation>
+    </message>
+    <message>
+        <location line="+13"/>
+        <source>Menu</source>
+        <translation>Menü</translation>
+    </message>
+    <message>
+        <location line="+23"/>
+        <source>Ctrl</source>
+        <translation>Strg</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>Alt</source>
+        <translation>Alt</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Shift</source>
+        <translation>Umschalt</translation>
     </message>
     <message>
         <location line="+3"/>
+        <source>Super</source>
+        <translation>Super</translation>
+    </message>
+</context>
+<context>
+    <name>KeyRecorder</name>
+    <message>
+        <location filename="../src/ui/settings/KeyRecorder.cpp" line="+29"/>
+        <location line="+23"/>
+        <source>Change…</source>
+        <translation>Ändern…</translation>
+    </message>
+    <message>
+        <location line="-12"/>
+        <source>Press the keys…</source>
+        <translation>Tasten drücken…</translation>
+    </message>
+</context>
+<context>
+    <name>KeysPane</name>
+    <message>
+        <location filename="../src/ui/settings/KeysPane.cpp" line="+27"/>
         <source>While dragging</source>
         <translation>Beim Ziehen</translation>
     </message>
@@ -936,9 +1058,29 @@ Installieren mit:</translation>
         <translation>Zwei Modi verwenden dieselbe Taste: Der erste hat Vorrang.</translation>
     </message>
     <message>
-        <location line="+4"/>
+        <location line="+17"/>
         <source>Shortcut</source>
         <translation>Tastenkürzel</translation>
+    </message>
+    <message>
+        <location line="+25"/>
+        <source>That key can’t open the wheel. Use a letter, a digit, Space or a function key, with Ctrl, Alt or Super.</source>
+        <translation>Diese Taste kann das Kreismenü nicht öffnen. Verwenden Sie einen Buchstaben, eine Ziffer, die Leertaste oder eine Funktionstaste, zusammen mit Strg, Alt oder Super.</translation>
+    </message>
+    <message>
+        <location line="+6"/>
+        <source>Hold Ctrl, Alt or Super with %1: on its own it is needed for typing.</source>
+        <translation>Halten Sie Strg, Alt oder Super zusammen mit %1 gedrückt: allein wird die Taste zum Schreiben gebraucht.</translation>
+    </message>
+    <message>
+        <location line="+6"/>
+        <source>%1 is in use by another program. Choose another combination.</source>
+        <translation>%1 wird von einem anderen Programm verwendet. Wählen Sie eine andere Kombination.</translation>
+    </message>
+    <message>
+        <location line="+39"/>
+        <source>%1 opens the wheel for copied files</source>
+        <translation>%1 öffnet das Kreismenü für kopierte Dateien</translation>
     </message>
 </context>
 <context>
@@ -1887,7 +2029,7 @@ Installieren mit:</translation>
         <translation>Nicht beenden</translation>
     </message>
     <message>
-        <location line="+140"/>
+        <location line="+142"/>
         <source>Choose Files</source>
         <translation>Dateien auswählen</translation>
     </message>

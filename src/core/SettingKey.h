@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/KeyCombination.h"
 #include "core/ModifierKey.h"
 #include "core/WheelMode.h"
 
@@ -33,12 +34,22 @@ inline int clampQuality(const int& value)
     return std::clamp(value, 10, 100);
 }
 
+// Keys that name no combination read as the default.
+inline QString normalisedKeys(const QString& value)
+{
+    const std::optional<KeyCombination> keys = KeyCombination::fromText(value);
+    return keys ? keys->text() : QStringLiteral("Ctrl+Alt+Space");
+}
+
 inline const SettingKey<QString> outputMode{"output.mode", QStringLiteral("same")};
 inline const SettingKey<QString> outputPath{"output.path", QString()};
 inline const SettingKey<int> jpegQuality{"jpegQuality", 85, clampQuality};
 inline const SettingKey<bool> revealAfter{"revealAfter", false};
 inline const SettingKey<bool> notify{"notify", true};
 inline const SettingKey<bool> hotKey{"hotkey", true};
+// What the hot key is, as KeyCombination writes it.
+inline const SettingKey<QString> hotKeyKeys{"hotkey.keys", QStringLiteral("Ctrl+Alt+Space"),
+                                            normalisedKeys};
 inline const SettingKey<bool> sound{"sound", true};
 inline const SettingKey<bool> onboarded{"onboarded", false};
 // The guide has explained the desktop's extension (GNOME Shell's) once.

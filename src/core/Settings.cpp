@@ -68,6 +68,12 @@ ModifierKey::Key Settings::triggerKey(WheelMode::Mode mode) const
     return SettingKeys::modifierKey(get(SettingKeys::modifier(mode)));
 }
 
+KeyCombination Settings::hotKeyKeys() const
+{
+    // Stored text that names no combination reads as the default, which does.
+    return *KeyCombination::fromText(get(SettingKeys::hotKeyKeys));
+}
+
 void Settings::watchForChanges()
 {
     Q_ASSERT(QThread::currentThread() == thread());

@@ -39,6 +39,8 @@ public:
 
     // The trigger key of a mode.
     ModifierKey::Key triggerKey(WheelMode::Mode mode) const;
+    // The keys of the hot key.
+    KeyCombination hotKeyKeys() const;
 
     // The custom output folder, present only when "output.mode" is
     // "custom" and "output.path" is not empty.

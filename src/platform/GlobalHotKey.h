@@ -1,8 +1,11 @@
 #pragma once
 
+#include "core/KeyCombination.h"
+
 #include <QObject>
 
-// Ctrl+Alt+Space, system-wide.
+// A key combination, system-wide: Ctrl+Alt+Space unless the user chose
+// another.
 class GlobalHotKey : public QObject
 {
     Q_OBJECT
@@ -10,10 +13,14 @@ class GlobalHotKey : public QObject
 public:
     using QObject::QObject;
 
-    // Registers or releases the key; a key another program holds stays
-    // silent (and is logged).
+    // The keys to register; registered at once when enabled.
+    virtual void setKeys(const KeyCombination& keys) = 0;
+    // Registers or releases the keys; keys another program holds stay
+    // silent (see isHeldElsewhere()).
     virtual void setEnabled(bool enabled) = 0;
     virtual bool isEnabled() const = 0;
+    // Whether, while enabled, the keys go to another program instead.
+    virtual bool isHeldElsewhere() const = 0;
 
 Q_SIGNALS:
     void pressed();

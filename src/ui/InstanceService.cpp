@@ -84,11 +84,6 @@ void InstanceService::menuChanged()
     m_menuChanged.start();
 }
 
-QString InstanceService::hotKeyAccelerator()
-{
-    return QStringLiteral("<Control><Alt>space");
-}
-
 bool InstanceService::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == m_menu) {
@@ -174,8 +169,9 @@ QVariantMap InstanceService::gestureKeys()
     QVariantMap keys;
     for (const WheelMode::Mode mode : WheelMode::all())
         keys.insert(WheelMode::rawValue(mode), ModifierKey::rawValue(settings.triggerKey(mode)));
-    keys.insert(QStringLiteral("hotkey"),
-                settings.get(SettingKeys::hotKey) ? hotKeyAccelerator() : QString());
+    keys.insert(QStringLiteral("hotkey"), settings.get(SettingKeys::hotKey)
+                                              ? settings.hotKeyKeys().accelerator()
+                                              : QString());
     return keys;
 }
 

@@ -42,9 +42,6 @@ public:
     // Tells the extension to read the menu again (soon, once for many changes).
     void menuChanged();
 
-    // The hot key in GTK's accelerator syntax, as the Shell grabs it.
-    static QString hotKeyAccelerator();
-
 public Q_SLOTS:
     void OpenSettings();
     // The keyboard wheel for `files`; `mode` is "convert", "tools" or "actions".
@@ -64,7 +61,8 @@ public Q_SLOTS:
     // The hot key the extension grabbed was pressed.
     void HotKeyPressed();
     // The trigger key of each mode ("convert": "shift", …) and the hot key
-    // ("hotkey": "<Control><Alt>space", empty when it is off).
+    // ("hotkey": "<Control><Alt>space", in GTK's accelerator syntax as the Shell
+    // grabs it; empty when it is off).
     QVariantMap GestureKeys();
     // The tray menu: "tray" (whether a tray shows it), "titles" (empty for a
     // separator) and "enabled", item by item.

@@ -407,8 +407,10 @@ void TrayApplication::applyHotKeySetting()
     const bool on = Settings::shared().get(SettingKeys::hotKey);
     QKeySequence keys;
     if (m_hotKey) {
+        const KeyCombination chosen = Settings::shared().hotKeyKeys();
+        m_hotKey->setKeys(chosen);
         m_hotKey->setEnabled(on);
-        keys = QKeySequence(QStringLiteral("Ctrl+Alt+Space"));
+        keys = QKeySequence(QKeyCombination(chosen.qtModifiers(), Qt::Key(chosen.qtKey())));
     } else if (GlobalShortcuts* shortcuts = Platform::shared().globalShortcuts()) {
         shortcuts->setHotKeyEnabled(on);
         for (const GlobalShortcuts::Bound& bound : shortcuts->inForce())

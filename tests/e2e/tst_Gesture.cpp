@@ -58,6 +58,7 @@ private Q_SLOTS:
     void hotKeyOpensTheWheelForCopiedFiles();
     void hotKeyWithoutCopiedFilesOpensTheChooser();
     void hotKeySettingTakesEffectAtOnce();
+    void hotKeyCanBeAnotherCombination();
     void triggerDuringADragOpensTheWheelThere();
     void triggerWithoutADragOpensTheKeyboardWheel();
     void catcherTakesTheDragToTheWheel();
@@ -368,6 +369,31 @@ void TestGesture::hotKeySettingTakesEffectAtOnce()
                            "[General]\nnotify=false\nsound=false\nonboarded=true\nhotkey=true\n");
     QTest::qWait(500);
     input(u"key ctrl+alt+space"_s);
+    QTRY_VERIFY(!wheelPosition().isEmpty());
+}
+
+void TestGesture::hotKeyCanBeAnotherCombination()
+{
+    startApp("hotkey.keys=Ctrl+Shift+K\n");
+    const QString source = startSource({u"copy"_s, m_subtitles.first()});
+    input(u"windowfocus "_s + source);
+    input(u"key ctrl+alt+space"_s);
+    // No longer grabbed: the key reaches the focused window.
+    QTRY_VERIFY(m_source->canReadLine());
+    QCOMPARE(QString::fromUtf8(m_source->readLine()).trimmed(), u"key Ctrl+Alt+Space"_s);
+    QCOMPARE(wheelPosition(), QString());
+    input(u"key ctrl+shift+k"_s);
+    QTRY_VERIFY(!wheelPosition().isEmpty());
+    input(u"key Escape"_s);
+    QTRY_VERIFY(wheelPosition().isEmpty());
+
+    // Changed while the program runs, as the Keys pane does.
+    TestSupport::writeFile(path(u"config/flingdial/flingdial.conf"_s),
+                           "[General]\nnotify=false\nsound=false\nonboarded=true\n"
+                           "hotkey.keys=Super+F7\n");
+    QTest::qWait(500);
+    input(u"windowfocus "_s + source);
+    input(u"key super+F7"_s);
     QTRY_VERIFY(!wheelPosition().isEmpty());
 }
 

@@ -1,5 +1,6 @@
 #include "core/Deps.h"
 #include "core/Settings.h"
+#include "platform/x11/X11HotKey.h"
 #include "support/TestPlatform.h"
 #include "support/TestSupport.h"
 #include "ui/settings/SettingsWindow.h"
@@ -96,6 +97,8 @@ private Q_SLOTS:
     void texts();
     void generalControlsWriteAtOnce();
     void keyWarningAndHotKeyLine();
+    void hotKeyIsRecorded_data();
+    void hotKeyIsRecorded();
     void openAtLoginFallsBack();
     void componentsAreCheckedAgain();
     void jpegXlShowsWhenAPartIsMissing();
@@ -230,6 +233,61 @@ void TestSettingsWindow::keyWarningAndHotKeyLine()
     QTRY_VERIFY(!line->isVisible());
     Settings::shared().set(SettingKeys::hotKey, true);
     QTRY_VERIFY(line->isVisible());
+}
+
+void TestSettingsWindow::hotKeyIsRecorded_data()
+{
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("modifiers");
+    QTest::addColumn<QString>("problem"); // empty: the keys are saved
+    QTest::newRow("saved") << int(Qt::Key_K) << int(Qt::ControlModifier | Qt::ShiftModifier)
+                           << QString();
+    QTest::newRow("Super") << int(Qt::Key_F8) << int(Qt::MetaModifier) << QString();
+    QTest::newRow("typing")
+        << int(Qt::Key_K) << int(Qt::ShiftModifier)
+        << u"Hold Ctrl, Alt or Super with Shift+K: on its own it is needed for typing."_s;
+    QTest::newRow("a key no combination uses")
+        << int(Qt::Key_Exclam) << int(Qt::ControlModifier | Qt::ShiftModifier)
+        << u"That key can’t open the wheel. Use a letter, a digit, Space or a function key, "
+           "with Ctrl, Alt or Super."_s;
+    // Grabbed by another client of the X server below.
+    QTest::newRow("held elsewhere")
+        << int(Qt::Key_J) << int(Qt::ControlModifier | Qt::AltModifier)
+        << u"Ctrl+Alt+J is in use by another program. Choose another combination."_s;
+}
+
+void TestSettingsWindow::hotKeyIsRecorded()
+{
+    QFETCH(int, key);
+    QFETCH(int, modifiers);
+    QFETCH(QString, problem);
+    Settings::shared().reset(SettingKeys::hotKeyKeys);
+    X11HotKey otherProgram;
+    otherProgram.setKeys(*KeyCombination::fromText(u"Ctrl+Alt+J"_s));
+    otherProgram.setEnabled(true);
+    QVERIFY(!otherProgram.isHeldElsewhere());
+
+    QWidget* keys = SettingsWindow::shared().pane(SettingsWindow::keyboard);
+    SettingsWindow::shared().show(SettingsWindow::keyboard);
+    auto* change = keys->findChild<QPushButton*>(u"changeHotKey"_s);
+    QVERIFY(change);
+    change->click();
+    QCOMPARE(shown(change), u"Press the keys…"_s);
+    QTest::keyClick(change, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+    QCOMPARE(shown(change), u"Change…"_s);
+
+    const KeyCombination pressed = KeyCombination::fromKey(key, Qt::KeyboardModifiers(modifiers))
+                                       .value_or(*KeyCombination::fromText(u"Ctrl+Alt+Space"_s));
+    const QString expected = problem.isEmpty() ? pressed.text() : u"Ctrl+Alt+Space"_s;
+    QCOMPARE(Settings::shared().hotKeyKeys().text(), expected);
+    QVERIFY(withText<QCheckBox>(keys, expected + u" opens the wheel for copied files"_s));
+    QWidget* guide = SettingsWindow::shared().pane(SettingsWindow::welcome);
+    QVERIFY(withText<QLabel>(guide, u"Copy files in your file manager and press %1 to open the "
+                                    "wheel from the keyboard."_s.arg(expected)));
+    if (!problem.isEmpty())
+        QTRY_VERIFY(withText<QLabel>(keys, problem) &&
+                    withText<QLabel>(keys, problem)->isVisible());
+    Settings::shared().reset(SettingKeys::hotKeyKeys);
 }
 
 void TestSettingsWindow::openAtLoginFallsBack()

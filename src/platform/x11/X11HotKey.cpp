@@ -3,14 +3,26 @@
 #include "core/Log.h"
 
 #include <QSocketNotifier>
-#include <X11/keysym.h>
 #include <cstdlib>
 #include <xcb/xcb_keysyms.h>
 
 namespace {
 
-constexpr uint16_t controlAlt = XCB_MOD_MASK_CONTROL | XCB_MOD_MASK_1;
 constexpr uint16_t numLock = XCB_MOD_MASK_2;
+
+uint16_t x11Modifiers(ModifierKey::Flags flags)
+{
+    uint16_t mask = 0;
+    if (flags & ModifierKey::flag(ModifierKey::control))
+        mask |= XCB_MOD_MASK_CONTROL;
+    if (flags & ModifierKey::flag(ModifierKey::alt))
+        mask |= XCB_MOD_MASK_1;
+    if (flags & ModifierKey::flag(ModifierKey::shift))
+        mask |= XCB_MOD_MASK_SHIFT;
+    if (flags & ModifierKey::flag(ModifierKey::super))
+        mask |= XCB_MOD_MASK_4;
+    return mask;
+}
 
 } // namespace
 
@@ -18,13 +30,6 @@ X11HotKey::X11HotKey(QObject* parent) : GlobalHotKey(parent)
 {
     if (!m_x.isValid())
         return;
-    xcb_key_symbols_t* symbols = xcb_key_symbols_alloc(m_x.get());
-    xcb_keycode_t* codes = xcb_key_symbols_get_keycode(symbols, XK_space);
-    if (codes) {
-        m_keycode = codes[0];
-        std::free(codes);
-    }
-    xcb_key_symbols_free(symbols);
     m_notifier =
         new QSocketNotifier(xcb_get_file_descriptor(m_x.get()), QSocketNotifier::Read, this);
     connect(m_notifier, &QSocketNotifier::activated, this, &X11HotKey::readEvents);
@@ -38,37 +43,80 @@ X11HotKey::~X11HotKey()
 QList<uint16_t> X11HotKey::modifierVariants() const
 {
     // A grab matches the modifier state exactly, so the lock keys need their own.
-    return {controlAlt, uint16_t(controlAlt | numLock), uint16_t(controlAlt | XCB_MOD_MASK_LOCK),
-            uint16_t(controlAlt | numLock | XCB_MOD_MASK_LOCK)};
+    const uint16_t base = x11Modifiers(m_keys->modifiers());
+    return {base, uint16_t(base | numLock), uint16_t(base | XCB_MOD_MASK_LOCK),
+            uint16_t(base | numLock | XCB_MOD_MASK_LOCK)};
+}
+
+void X11HotKey::setKeys(const KeyCombination& keys)
+{
+    if (m_keys == keys)
+        return;
+    ungrab();
+    m_keys = keys;
+    m_keycode = 0;
+    if (m_x.isValid()) {
+        xcb_key_symbols_t* symbols = xcb_key_symbols_alloc(m_x.get());
+        if (xcb_keycode_t* codes = xcb_key_symbols_get_keycode(symbols, keys.keysym())) {
+            m_keycode = codes[0];
+            std::free(codes);
+        }
+        xcb_key_symbols_free(symbols);
+    }
+    grab();
 }
 
 void X11HotKey::setEnabled(bool enabled)
 {
-    if (!isValid() || enabled == m_enabled)
+    if (enabled == m_enabled)
         return;
+    if (!enabled)
+        ungrab();
+    m_enabled = enabled;
+    if (enabled)
+        grab();
+}
+
+void X11HotKey::grab()
+{
+    m_heldElsewhere = false;
+    if (!m_enabled || !m_keys || !m_x.isValid())
+        return;
+    if (m_keycode == 0) {
+        // No key of this keyboard gives it: nothing can press it.
+        qCWarning(lcApp, "no key on this keyboard types %s", qUtf8Printable(m_keys->text()));
+        return;
+    }
     xcb_connection_t* c = m_x.get();
-    bool taken = false;
     for (const uint16_t modifiers : modifierVariants()) {
-        if (!enabled) {
-            xcb_ungrab_key(c, m_keycode, m_x.root(), modifiers);
-            continue;
-        }
         xcb_generic_error_t* error =
             xcb_request_check(c, xcb_grab_key_checked(c, 1, m_x.root(), modifiers, m_keycode,
                                                       XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC));
-        taken = taken || error;
+        m_heldElsewhere = m_heldElsewhere || error;
         std::free(error);
     }
-    if (taken)
-        qCWarning(lcApp, "Ctrl+Alt+Space is taken by another program");
+    if (m_heldElsewhere) {
+        // Half a grab would answer the key only with some lock keys on.
+        qCWarning(lcApp, "%s is taken by another program", qUtf8Printable(m_keys->text()));
+        ungrab();
+    }
     xcb_flush(c);
-    m_enabled = enabled;
+}
+
+void X11HotKey::ungrab()
+{
+    // Only this connection's grabs go: another program's stay.
+    if (!m_keys || m_keycode == 0 || !m_x.isValid())
+        return;
+    for (const uint16_t modifiers : modifierVariants())
+        xcb_ungrab_key(m_x.get(), m_keycode, m_x.root(), modifiers);
+    xcb_flush(m_x.get());
 }
 
 void X11HotKey::readEvents()
 {
     while (xcb_generic_event_t* event = xcb_poll_for_event(m_x.get())) {
-        if ((event->response_type & 0x7f) == XCB_KEY_PRESS &&
+        if ((event->response_type & 0x7f) == XCB_KEY_PRESS && m_keycode != 0 &&
             reinterpret_cast<xcb_key_press_event_t*>(event)->detail == m_keycode)
             QMetaObject::invokeMethod(this, &GlobalHotKey::pressed, Qt::QueuedConnection);
         std::free(event);

@@ -78,10 +78,8 @@ GuidePane::GuidePane(QWidget* parent) : QWidget(parent)
 
     auto* notes = new QGroupBox(this);
     auto* notesLayout = new QVBoxLayout(notes);
-    m_hotKeyLine = PaneParts::symbolLine(QStringLiteral("keyboard"),
-                                         tr("Copy files in your file manager and press "
-                                            "Ctrl+Alt+Space to open the wheel from the keyboard."),
-                                         notes);
+    m_hotKeyLine =
+        PaneParts::symbolLine(QStringLiteral("keyboard"), QString(), notes, &m_hotKeyText);
     notesLayout->addWidget(m_hotKeyLine);
     notesLayout->addWidget(PaneParts::symbolLine(
         QStringLiteral("lock"),
@@ -99,4 +97,7 @@ void GuidePane::refresh()
         m_keys.at(int(mode))->setText(ModifierKey::label(Settings::shared().triggerKey(mode)));
     }
     m_hotKeyLine->setVisible(Settings::shared().get(SettingKeys::hotKey));
+    m_hotKeyText->setText(PaneParts::keepLastWordsTogether(
+        tr("Copy files in your file manager and press %1 to open the wheel from the keyboard.")
+            .arg(Settings::shared().hotKeyKeys().shownText())));
 }

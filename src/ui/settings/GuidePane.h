@@ -18,4 +18,5 @@ private:
 
     QList<QLabel*> m_keys;
     QWidget* m_hotKeyLine;
+    QLabel* m_hotKeyText = nullptr;
 };

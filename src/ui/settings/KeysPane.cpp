@@ -3,23 +3,25 @@
 #include "core/ModifierKey.h"
 #include "core/Settings.h"
 #include "core/WheelMode.h"
+#include "platform/GlobalHotKey.h"
 #include "platform/GlobalShortcuts.h"
 #include "platform/Platform.h"
 #include "ui/settings/DesktopShortcutsBox.h"
 #include "ui/settings/ExtensionStatus.h"
+#include "ui/settings/KeyRecorder.h"
 #include "ui/settings/PaneParts.h"
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFormLayout>
 #include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
 #include <QSet>
 #include <QSignalBlocker>
 #include <QVBoxLayout>
 
-KeysPane::KeysPane(QWidget* parent)
-    : QWidget(parent),
-      m_hotKey(new QCheckBox(tr("Ctrl+Alt+Space opens the wheel for copied files"), this))
+KeysPane::KeysPane(QWidget* parent) : QWidget(parent), m_hotKey(new QCheckBox(this))
 {
     auto* layout = new QVBoxLayout(this);
     auto* dragging = new QGroupBox(tr("While dragging"), this);
@@ -40,11 +42,7 @@ KeysPane::KeysPane(QWidget* parent)
     form->addRow(m_warning);
     layout->addWidget(dragging);
 
-    auto* shortcut = new QGroupBox(tr("Shortcut"), this);
-    (new QVBoxLayout(shortcut))->addWidget(m_hotKey);
-    connect(m_hotKey, &QCheckBox::toggled, this,
-            [](bool on) { Settings::shared().set(SettingKeys::hotKey, on); });
-    layout->addWidget(shortcut);
+    layout->addWidget(hotKeyBox());
     if (GlobalShortcuts* desktop = Platform::shared().globalShortcuts())
         layout->addWidget(new DesktopShortcutsBox(*desktop, this));
     if (DesktopExtension* extension = Platform::shared().desktopExtension())
@@ -53,6 +51,69 @@ KeysPane::KeysPane(QWidget* parent)
 
     refresh();
     connect(&Settings::shared(), &Settings::changed, this, &KeysPane::refresh);
+}
+
+QGroupBox* KeysPane::hotKeyBox()
+{
+    auto* box = new QGroupBox(tr("Shortcut"), this);
+    auto* layout = new QVBoxLayout(box);
+    auto* line = new QHBoxLayout;
+    line->addWidget(m_hotKey, 1);
+    layout->addLayout(line);
+    connect(m_hotKey, &QCheckBox::toggled, this,
+            [](bool on) { Settings::shared().set(SettingKeys::hotKey, on); });
+    // Where the desktop keeps the program's shortcuts, they are changed there.
+    if (!Platform::shared().globalShortcuts()) {
+        auto* recorder = new KeyRecorder(box);
+        recorder->setObjectName(QStringLiteral("changeHotKey"));
+        line->addWidget(recorder);
+        connect(recorder, &KeyRecorder::recorded, this, &KeysPane::hotKeyRecorded);
+    }
+    m_hotKeyProblem = PaneParts::symbolLine(QStringLiteral("exclamationmark.triangle.fill"),
+                                            QString(), box, &m_hotKeyProblemText);
+    m_hotKeyProblem->hide();
+    layout->addWidget(m_hotKeyProblem);
+    return box;
+}
+
+void KeysPane::hotKeyRecorded(int qtKey, Qt::KeyboardModifiers modifiers)
+{
+    const std::optional<KeyCombination> keys = KeyCombination::fromKey(qtKey, modifiers);
+    if (!keys) {
+        showHotKeyProblem(tr("That key can’t open the wheel. Use a letter, a digit, Space or a "
+                             "function key, with Ctrl, Alt or Super."));
+        return;
+    }
+    if (keys->getsInTheWayOfTyping()) {
+        showHotKeyProblem(tr("Hold Ctrl, Alt or Super with %1: on its own it is needed for typing.")
+                              .arg(keys->shownText()));
+        return;
+    }
+    if (*keys != Settings::shared().hotKeyKeys() && isHeldElsewhere(*keys)) {
+        showHotKeyProblem(tr("%1 is in use by another program. Choose another combination.")
+                              .arg(keys->shownText()));
+        return;
+    }
+    showHotKeyProblem(QString());
+    Settings::shared().set(SettingKeys::hotKeyKeys, keys->text());
+}
+
+bool KeysPane::isHeldElsewhere(const KeyCombination& keys)
+{
+    // A trial grab of its own, let go at once; the program's hot key keeps
+    // its current keys until the new ones are saved.
+    const std::unique_ptr<GlobalHotKey> trial = Platform::shared().createHotKey(nullptr, nullptr);
+    if (!trial)
+        return false;
+    trial->setKeys(keys);
+    trial->setEnabled(true);
+    return trial->isHeldElsewhere();
+}
+
+void KeysPane::showHotKeyProblem(const QString& text)
+{
+    m_hotKeyProblemText->setText(PaneParts::keepLastWordsTogether(text));
+    m_hotKeyProblem->setVisible(!text.isEmpty());
 }
 
 void KeysPane::refresh()
@@ -68,4 +129,6 @@ void KeysPane::refresh()
     m_warning->setVisible(used.size() < 3);
     const QSignalBlocker blocker(m_hotKey);
     m_hotKey->setChecked(Settings::shared().get(SettingKeys::hotKey));
+    m_hotKey->setText(
+        tr("%1 opens the wheel for copied files").arg(Settings::shared().hotKeyKeys().shownText()));
 }

@@ -2,8 +2,11 @@
 
 #include <QWidget>
 
+class KeyCombination;
 class QCheckBox;
 class QComboBox;
+class QGroupBox;
+class QLabel;
 
 // Which key opens which slice set while dragging, and the hot key.
 class KeysPane : public QWidget
@@ -15,8 +18,17 @@ public:
 
 private:
     void refresh();
+    QGroupBox* hotKeyBox();
+    // A combination the user pressed to become the hot key: saved, unless
+    // it can't be one or another program holds it (then the pane says so).
+    void hotKeyRecorded(int qtKey, Qt::KeyboardModifiers modifiers);
+    static bool isHeldElsewhere(const KeyCombination& keys);
+    // Empty text hides the line.
+    void showHotKeyProblem(const QString& text);
 
     QList<QComboBox*> m_pickers;
     QWidget* m_warning;
     QCheckBox* m_hotKey;
+    QWidget* m_hotKeyProblem = nullptr;
+    QLabel* m_hotKeyProblemText = nullptr;
 };

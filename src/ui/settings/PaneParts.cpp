@@ -39,7 +39,8 @@ QLabel* secondary(const QString& text, QWidget* parent)
     return label;
 }
 
-QWidget* symbolLine(const QString& symbolName, const QString& text, QWidget* parent)
+QWidget* symbolLine(const QString& symbolName, const QString& text, QWidget* parent,
+                    QLabel** textLabel)
 {
     auto* line = new QWidget(parent);
     auto* layout = new QHBoxLayout(line);
@@ -48,6 +49,8 @@ QWidget* symbolLine(const QString& symbolName, const QString& text, QWidget* par
     auto* label = new QLabel(keepLastWordsTogether(text), line);
     label->setWordWrap(true);
     layout->addWidget(label, 1);
+    if (textLabel)
+        *textLabel = label;
     return line;
 }
 

@@ -13,8 +13,10 @@ namespace PaneParts {
 QString keepLastWordsTogether(const QString& text);
 // Text in the secondary style, wrapping.
 QLabel* secondary(const QString& text, QWidget* parent);
-// A symbol followed by a line of text, wrapping.
-QWidget* symbolLine(const QString& symbol, const QString& text, QWidget* parent);
+// A symbol followed by a line of text, wrapping; `label`, when given, gets
+// the text's label, for text that changes.
+QWidget* symbolLine(const QString& symbol, const QString& text, QWidget* parent,
+                    QLabel** label = nullptr);
 // A symbol, a name with a caption below it, and `trailing` on the right.
 QWidget* row(const QString& symbol, const QString& name, const QString& caption, QWidget* trailing,
              QWidget* parent);
