@@ -921,7 +921,7 @@ Installieren mit:</translation>
 <context>
     <name>KeyCombination</name>
     <message>
-        <location filename="../src/core/KeyCombination.cpp" line="+40"/>
+        <location filename="../src/core/KeyCombination.cpp" line="+37"/>
         <source>Space</source>
         <translation>Leertaste</translation>
     </message>
@@ -1048,7 +1048,7 @@ Installieren mit:</translation>
 <context>
     <name>KeysPane</name>
     <message>
-        <location filename="../src/ui/settings/KeysPane.cpp" line="+27"/>
+        <location filename="../src/ui/settings/KeysPane.cpp" line="+28"/>
         <source>While dragging</source>
         <translation>Beim Ziehen</translation>
     </message>
@@ -1063,22 +1063,22 @@ Installieren mit:</translation>
         <translation>Tastenkürzel</translation>
     </message>
     <message>
-        <location line="+25"/>
+        <location line="+46"/>
         <source>That key can’t open the wheel. Use a letter, a digit, Space or a function key, with Ctrl, Alt or Super.</source>
         <translation>Diese Taste kann das Kreismenü nicht öffnen. Verwenden Sie einen Buchstaben, eine Ziffer, die Leertaste oder eine Funktionstaste, zusammen mit Strg, Alt oder Super.</translation>
     </message>
     <message>
-        <location line="+6"/>
+        <location line="+5"/>
         <source>Hold Ctrl, Alt or Super with %1: on its own it is needed for typing.</source>
         <translation>Halten Sie Strg, Alt oder Super zusammen mit %1 gedrückt: allein wird die Taste zum Schreiben gebraucht.</translation>
     </message>
     <message>
-        <location line="+6"/>
+        <location line="-12"/>
         <source>%1 is in use by another program. Choose another combination.</source>
         <translation>%1 wird von einem anderen Programm verwendet. Wählen Sie eine andere Kombination.</translation>
     </message>
     <message>
-        <location line="+39"/>
+        <location line="+56"/>
         <source>%1 opens the wheel for copied files</source>
         <translation>%1 öffnet das Kreismenü für kopierte Dateien</translation>
     </message>

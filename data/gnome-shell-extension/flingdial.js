@@ -235,6 +235,9 @@ var FlingdialGesture = class FlingdialGesture {
             return;
         }
         const action = global.display.grab_accelerator(accelerator, Meta.KeyBindingFlags.NONE);
+        // The program's Keys pane says when another binding holds the keys.
+        this._call('HotKeyGrabbed', new this._shell.GLib.Variant('(sb)',
+            [accelerator, action !== Meta.KeyBindingAction.NONE]));
         if (action === Meta.KeyBindingAction.NONE) {
             console.warn(`Flingdial: ${accelerator} is taken: the hot key stays off`);
             return;

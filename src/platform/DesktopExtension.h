@@ -35,6 +35,24 @@ public:
     // Turns it on now; false with a sentence in `why`.
     virtual bool enable(QString* why) = 0;
 
+    // What the extension said when it last grabbed the hot key (in GTK's
+    // accelerator syntax): whether another binding of the desktop holds it.
+    void setHotKeyGrab(const QString& accelerator, bool heldElsewhere)
+    {
+        m_hotKey = accelerator;
+        m_hotKeyHeldElsewhere = heldElsewhere;
+        Q_EMIT hotKeyGrabChanged();
+    }
+    bool isHotKeyHeldElsewhere(const QString& accelerator) const
+    {
+        return m_hotKeyHeldElsewhere && accelerator == m_hotKey;
+    }
+
 Q_SIGNALS:
     void stateChanged();
+    void hotKeyGrabChanged();
+
+private:
+    QString m_hotKey;
+    bool m_hotKeyHeldElsewhere = false;
 };

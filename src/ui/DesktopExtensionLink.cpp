@@ -56,6 +56,10 @@ DesktopExtensionLink::DesktopExtensionLink(InstanceService* instance, TrayApplic
         connect(extension, &DesktopExtension::stateChanged, this, [extension] {
             qCInfo(lcApp, "the desktop's extension is %s", stateName(extension->state()));
         });
+        connect(instance, &InstanceService::hotKeyGrabbed, extension,
+                [extension](const QString& accelerator, bool grabbed) {
+                    extension->setHotKeyGrab(accelerator, !grabbed);
+                });
         QTimer::singleShot(settleMs, this, &DesktopExtensionLink::guideOnce);
     }
 }

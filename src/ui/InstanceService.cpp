@@ -157,6 +157,15 @@ void InstanceService::HotKeyPressed()
     QMetaObject::invokeMethod(this, &InstanceService::hotKeyPressed, Qt::QueuedConnection);
 }
 
+void InstanceService::HotKeyGrabbed(const QString& accelerator, bool grabbed)
+{
+    if (!grabbed)
+        qCWarning(lcApp, "the desktop holds %s: the hot key is off", qUtf8Printable(accelerator));
+    QMetaObject::invokeMethod(
+        this, [this, accelerator, grabbed] { Q_EMIT hotKeyGrabbed(accelerator, grabbed); },
+        Qt::QueuedConnection);
+}
+
 QVariantMap InstanceService::GestureKeys()
 {
     qCInfo(lcApp, "the desktop's extension reads the trigger keys");

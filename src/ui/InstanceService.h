@@ -60,6 +60,9 @@ public Q_SLOTS:
     void DragEnded();
     // The hot key the extension grabbed was pressed.
     void HotKeyPressed();
+    // The extension tried to grab the hot key `accelerator`; `grabbed` is
+    // false when another binding of the desktop holds it.
+    void HotKeyGrabbed(const QString& accelerator, bool grabbed);
     // The trigger key of each mode ("convert": "shift", …) and the hot key
     // ("hotkey": "<Control><Alt>space", in GTK's accelerator syntax as the Shell
     // grabs it; empty when it is off).
@@ -78,6 +81,7 @@ Q_SIGNALS:
     void triggeredAt(WheelMode::Mode mode, QPoint point, QSize space);
     void dragEnded();
     void hotKeyPressed();
+    void hotKeyGrabbed(const QString& accelerator, bool grabbed);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -31,7 +31,7 @@ function check(what, actual, expected) {
 // A Shell with the program on the bus answering `keys` and `menu`.
 function makeShell(keys, menu) {
     const shell = {
-        calls: [], grabs: [], allowed: [], ungrabbed: [], timers: new Map(), pointer: [0, 0, 0],
+        calls: [], grabs: [], allowed: [], ungrabbed: [], takenElsewhere: [], timers: new Map(), pointer: [0, 0, 0],
         appeared: null, vanished: null, accelerator: null, statusArea: null, nextTimer: 1,
     };
     const handlers = {};
@@ -144,7 +144,7 @@ function makeShell(keys, menu) {
                 get_selection: signalHost,
                 grab_accelerator(accelerator) {
                     shell.grabs.push(accelerator);
-                    return ACTION;
+                    return shell.takenElsewhere.includes(accelerator) ? 0 : ACTION;
                 },
                 ungrab_accelerator: action => shell.ungrabbed.push(action),
                 connect(name, handler) {
@@ -184,8 +184,11 @@ const noTray = {tray: false, titles: ['Open Wheel…', '', 'Quit'], enabled: [tr
     const gesture = new FlingdialGesture(shell.modules);
     gesture.enable();
     shell.appeared();
-    check('reads the keys and the menu', shell.methods(), ['GestureKeys', 'Menu']);
+    check('reads the keys and the menu', shell.methods(), ['GestureKeys', 'HotKeyGrabbed', 'Menu']);
     check('grabs the hot key', shell.grabs, ['<Control><Alt>space']);
+    check('tells the program the hot key is grabbed',
+        shell.calls.find(([method]) => method === 'HotKeyGrabbed'),
+        ['HotKeyGrabbed', '<Control><Alt>space', true]);
     check('lets the hot key work outside the overview too', shell.allowed,
         [['external-grab-42', 3]]);
 
@@ -280,6 +283,22 @@ const noTray = {tray: false, titles: ['Open Wheel…', '', 'Quit'], enabled: [tr
     shell.tick();
     check('Super now opens Convert', shell.calls, [['TriggerAt', 'convert', 1, 2, 1280, 720]]);
     gesture.disable();
+}
+
+// A hot key another binding of the Shell holds: the program is told, and
+// nothing is let go or allowed for it.
+{
+    const shell = makeShell({...keys, hotkey: '<Super>a'}, noTray);
+    shell.takenElsewhere = ['<Super>a'];
+    const gesture = new FlingdialGesture(shell.modules);
+    gesture.enable();
+    shell.appeared();
+    check('tells the program the hot key is held elsewhere',
+        shell.calls.find(([method]) => method === 'HotKeyGrabbed'),
+        ['HotKeyGrabbed', '<Super>a', false]);
+    check('allows no binding for a refused hot key', shell.allowed, []);
+    gesture.disable();
+    check('lets go of nothing it never had', shell.ungrabbed, []);
 }
 
 if (failures) {

@@ -7,3 +7,9 @@ TestPlatform& TestPlatform::install()
     Platform::install(std::move(platform));
     return installed;
 }
+
+DesktopExtension& TestPlatform::addDesktopExtension()
+{
+    m_extension = std::make_unique<ExtensionThatIsOn>();
+    return *m_extension;
+}

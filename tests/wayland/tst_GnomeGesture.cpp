@@ -83,6 +83,7 @@ private Q_SLOTS:
     void ctrlOpensActionsAndEscapeLeavesNothing();
     void hotKeyOpensKeyboardWheelForCopiedFiles();
     void wheelFollowsKeysChangedInSettings();
+    void hotKeyChangedOrHeldByTheShell();
     void guideWhileTheExtensionIsOff();
     void wheelAtPointerUnderFractionalScaling();
 
@@ -289,6 +290,28 @@ void TestGnomeGesture::wheelFollowsKeysChangedInSettings()
     QVERIFY(openWheelMidDrag(*m_session, app, source, u"alt"_s, u"Convert"_s));
     QVERIFY(m_session->input(u"key escape"_s));
     QVERIFY(m_session->input(u"release"_s));
+}
+
+void TestGnomeGesture::hotKeyChangedOrHeldByTheShell()
+{
+    SessionClient& app = startFlingdial(*m_session, "hotkey.keys=Ctrl+Shift+K\n");
+    SessionClient& source = startSource(*m_session, {u"--copy"_s, m_photo});
+    QVERIFY(m_session->placeWindow(u"Files"_s, sourceFrame));
+    QVERIFY2(m_session->click(sourceFrame.center()), qPrintable(m_session->inputError()));
+    QVERIFY2(source.waitForOutput(u"copied"_s), qPrintable(source.log()));
+    QVERIFY(m_session->input(u"key ctrl+shift+k"_s));
+    QVERIFY2(app.waitForLog(u"copied files: 1"_s), qPrintable(app.log()));
+    QVERIFY(m_session->input(u"key escape"_s));
+
+    // Super+A is the Shell's own (the application grid): the extension
+    // can't have it and tells the program, whose Keys pane says so.
+    const QString file =
+        m_session->environment().value(u"XDG_CONFIG_HOME"_s) + u"/flingdial/flingdial.conf"_s;
+    TestSupport::writeFile(
+        file, "[General]\nonboarded=true\nextensionGuided=true\nhotkey.keys=Super+A\n");
+    m_session->handOver(file);
+    QVERIFY2(app.waitForLog(u"the desktop holds <Super>a: the hot key is off"_s),
+             qPrintable(app.log()));
 }
 
 void TestGnomeGesture::guideWhileTheExtensionIsOff()

@@ -3,6 +3,7 @@
 #include "core/ModifierKey.h"
 #include "core/Settings.h"
 #include "core/WheelMode.h"
+#include "platform/DesktopExtension.h"
 #include "platform/GlobalHotKey.h"
 #include "platform/GlobalShortcuts.h"
 #include "platform/Platform.h"
@@ -73,7 +74,28 @@ QGroupBox* KeysPane::hotKeyBox()
                                             QString(), box, &m_hotKeyProblemText);
     m_hotKeyProblem->hide();
     layout->addWidget(m_hotKeyProblem);
+    // Where the desktop's extension grabs the keys, only it can tell
+    // whether another binding holds them, once they are saved.
+    if (DesktopExtension* extension = Platform::shared().desktopExtension())
+        connect(extension, &DesktopExtension::hotKeyGrabChanged, this,
+                [this, extension] { showDesktopHoldsHotKey(*extension); });
     return box;
+}
+
+void KeysPane::showDesktopHoldsHotKey(const DesktopExtension& extension)
+{
+    const KeyCombination keys = Settings::shared().hotKeyKeys();
+    const bool held = extension.isHotKeyHeldElsewhere(keys.accelerator());
+    if (held)
+        showHotKeyProblem(heldElsewhereText(keys));
+    else if (m_hotKeyProblemText->text() ==
+             PaneParts::keepLastWordsTogether(heldElsewhereText(keys)))
+        showHotKeyProblem(QString());
+}
+
+QString KeysPane::heldElsewhereText(const KeyCombination& keys)
+{
+    return tr("%1 is in use by another program. Choose another combination.").arg(keys.shownText());
 }
 
 void KeysPane::hotKeyRecorded(int qtKey, Qt::KeyboardModifiers modifiers)
@@ -90,8 +112,7 @@ void KeysPane::hotKeyRecorded(int qtKey, Qt::KeyboardModifiers modifiers)
         return;
     }
     if (*keys != Settings::shared().hotKeyKeys() && isHeldElsewhere(*keys)) {
-        showHotKeyProblem(tr("%1 is in use by another program. Choose another combination.")
-                              .arg(keys->shownText()));
+        showHotKeyProblem(heldElsewhereText(*keys));
         return;
     }
     showHotKeyProblem(QString());

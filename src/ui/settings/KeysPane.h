@@ -2,6 +2,7 @@
 
 #include <QWidget>
 
+class DesktopExtension;
 class KeyCombination;
 class QCheckBox;
 class QComboBox;
@@ -23,6 +24,9 @@ private:
     // it can't be one or another program holds it (then the pane says so).
     void hotKeyRecorded(int qtKey, Qt::KeyboardModifiers modifiers);
     static bool isHeldElsewhere(const KeyCombination& keys);
+    static QString heldElsewhereText(const KeyCombination& keys);
+    // Says so when the desktop's extension found the hot key taken.
+    void showDesktopHoldsHotKey(const DesktopExtension& extension);
     // Empty text hides the line.
     void showHotKeyProblem(const QString& text);
 
