@@ -59,7 +59,6 @@ Shelf* Shelf::show(const QStringList& files)
 {
     auto* panel = new Shelf(files);
     shelves().append(panel);
-    connect(panel, &QObject::destroyed, [] { shelves().removeAll(nullptr); });
     // The bottom-left corner sits 24 to the right of and 82 below the pointer.
     panel->move(QCursor::pos() + QPoint(24, 82 - height));
     panel->m_opaque = WindowShape::fitToPaintedArea(panel);
@@ -115,6 +114,15 @@ Shelf::Shelf(const QStringList& files)
 
     if (files.size() == 1)
         loadThumbnail();
+}
+
+Shelf::~Shelf()
+{
+    // Here, while this is still a Shelf: by the time QObject::destroyed is
+    // emitted it is only a QWidget, which the list's pointers can't be
+    // compared with.
+    shelves().removeIf(
+        [this](const QPointer<Shelf>& panel) { return panel.isNull() || panel.data() == this; });
 }
 
 QString Shelf::caption() const

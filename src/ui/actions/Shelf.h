@@ -24,6 +24,7 @@ public:
     static QList<Shelf*> open();
 
     explicit Shelf(const QStringList& files);
+    ~Shelf() override;
 
     const QStringList& files() const { return m_files; }
     QString caption() const;
