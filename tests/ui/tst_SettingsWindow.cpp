@@ -9,6 +9,7 @@
 #include <QClipboard>
 #include <QComboBox>
 #include <QLabel>
+#include <QProcess>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QSettings>
@@ -99,6 +100,7 @@ private Q_SLOTS:
     void keyWarningAndHotKeyLine();
     void hotKeyIsRecorded_data();
     void hotKeyIsRecorded();
+    void hotKeyIsRecordedFromTheKeyboard();
     void openAtLoginFallsBack();
     void componentsAreCheckedAgain();
     void jpegXlShowsWhenAPartIsMissing();
@@ -287,6 +289,24 @@ void TestSettingsWindow::hotKeyIsRecorded()
     if (!problem.isEmpty())
         QTRY_VERIFY(withText<QLabel>(keys, problem) &&
                     withText<QLabel>(keys, problem)->isVisible());
+    Settings::shared().reset(SettingKeys::hotKeyKeys);
+}
+
+void TestSettingsWindow::hotKeyIsRecordedFromTheKeyboard()
+{
+    if (QStandardPaths::findExecutable(u"xdotool"_s).isEmpty())
+        QSKIP("xdotool is not installed");
+    Settings::shared().reset(SettingKeys::hotKeyKeys);
+    QWidget* keys = SettingsWindow::shared().pane(SettingsWindow::keyboard);
+    SettingsWindow::shared().show(SettingsWindow::keyboard);
+    QVERIFY(QTest::qWaitForWindowExposed(keys->window()));
+    auto* change = keys->findChild<QPushButton*>(u"changeHotKey"_s);
+    change->click();
+    // Through the X server, as a keyboard types it: the recorder holds the
+    // keyboard, so the keys come here whichever window has the focus.
+    QProcess::execute(u"xdotool"_s, {u"key"_s, u"ctrl+alt+shift+h"_s});
+    QTRY_COMPARE(Settings::shared().hotKeyKeys().text(), u"Ctrl+Alt+Shift+H"_s);
+    QCOMPARE(shown(change), u"Change…"_s);
     Settings::shared().reset(SettingKeys::hotKeyKeys);
 }
 
