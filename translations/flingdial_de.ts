@@ -84,26 +84,26 @@
 <context>
     <name>Bindings</name>
     <message>
-        <location filename="../src/cli/Bindings.cpp" line="+41"/>
+        <location filename="../src/cli/Bindings.cpp" line="+74"/>
         <source># Flingdial: add these lines to %1 and %2.
 # While you drag files, Ctrl+Alt+Z, X and C open the Convert, Tools and
-# Actions wheels where the drag goes next. Ctrl+Alt+Space opens the wheel
+# Actions wheels where the drag goes next. %3 opens the wheel
 # for the files copied in a file manager.
 </source>
         <translation># Flingdial: Fügen Sie diese Zeilen zu %1 hinzu und %2.
 # Während Sie Dateien ziehen, öffnen Strg+Alt+Z, X und C die Kreismenüs
 # „Konvertieren“, „Werkzeuge“ und „Aktionen“ dort, wo das Ziehen hinführt.
-# Strg+Alt+Leertaste öffnet das Kreismenü für die in einer Dateiverwaltung
+# %3 öffnet das Kreismenü für die in einer Dateiverwaltung
 # kopierten Dateien.
 </translation>
     </message>
     <message>
-        <location line="+14"/>
+        <location line="+15"/>
         <source>reload sway (Super+Shift+C)</source>
         <translation>laden Sie Sway neu (Super+Umschalt+C)</translation>
     </message>
     <message>
-        <location line="+7"/>
+        <location line="+6"/>
         <source>save it (Hyprland reloads it at once)</source>
         <translation>speichern Sie die Datei (Hyprland lädt sie sofort neu)</translation>
     </message>
@@ -111,18 +111,18 @@
 <context>
     <name>CommandLine</name>
     <message>
-        <location filename="../src/cli/CommandLine.cpp" line="+134"/>
+        <location filename="../src/cli/CommandLine.cpp" line="+135"/>
         <source>No “%1” slice. Available: %2</source>
         <translation>Kein Segment „%1“. Verfügbar: %2</translation>
     </message>
     <message>
         <location line="+32"/>
-        <location line="+72"/>
+        <location line="+73"/>
         <source>error: %1</source>
         <translation>Fehler: %1</translation>
     </message>
     <message>
-        <location line="-65"/>
+        <location line="-66"/>
         <source>Usage:
   flingdial                                  start the tray application, or open
                                              its settings when it runs
@@ -169,7 +169,7 @@
         <translation>Fehler: Flingdial läuft nicht. Starten Sie es zuerst und drücken Sie dann die Taste erneut.</translation>
     </message>
     <message>
-        <location line="+15"/>
+        <location line="+16"/>
         <source>error: No bindings for “%1”: sway or hyprland.</source>
         <translation>Fehler: Keine Tastenkürzel für „%1“: sway oder hyprland.</translation>
     </message>
@@ -1822,12 +1822,12 @@ Installieren mit:</translation>
 <context>
     <name>Shelf</name>
     <message>
-        <location filename="../src/ui/actions/Shelf.cpp" line="+108"/>
+        <location filename="../src/ui/actions/Shelf.cpp" line="+107"/>
         <source>Close</source>
         <translation>Schließen</translation>
     </message>
     <message numerus="yes">
-        <location line="+15"/>
+        <location line="+24"/>
         <source>%n items</source>
         <translation>
             <numerusform>%n Objekt</numerusform>

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/KeyCombination.h"
+
 #include <QString>
 #include <optional>
 
@@ -8,7 +10,9 @@
 // per wheel mode, each running `flingdial --trigger MODE`.
 namespace Bindings {
 
-// The configuration lines for "sway" or "hyprland", nothing for another name.
-std::optional<QString> forCompositor(const QString& compositor, const QString& program);
+// The configuration lines for "sway" or "hyprland", nothing for another
+// name; `hotKey` is the user's hot key.
+std::optional<QString> forCompositor(const QString& compositor, const QString& program,
+                                     const KeyCombination& hotKey);
 
 } // namespace Bindings

@@ -12,6 +12,7 @@
 #include "core/Job.h"
 #include "core/Log.h"
 #include "core/NameReservations.h"
+#include "core/Settings.h"
 #include "core/Translations.h"
 #include "core/WheelMode.h"
 #include "platform/Autostart.h"
@@ -213,7 +214,8 @@ int trigger(const QStringList& arguments)
 int bindings(const QStringList& arguments)
 {
     const std::optional<QString> lines =
-        Bindings::forCompositor(arguments.at(2).toLower(), QCoreApplication::applicationFilePath());
+        Bindings::forCompositor(arguments.at(2).toLower(), QCoreApplication::applicationFilePath(),
+                                Settings::shared().hotKeyKeys());
     if (!lines) {
         printLine(stderr,
                   tr("error: No bindings for “%1”: sway or hyprland.").arg(arguments.at(2)));

@@ -56,25 +56,45 @@ QLatin1String option(const char* word)
 const QList<Command>& all()
 {
     static const QList<Command> table = {
-        {Id::run, {option("--run")}, 3, -1, runNeeds,
+        {Id::run,
+         {option("--run")},
+         3,
+         -1,
+         runNeeds,
          [](const QStringList& arguments) { return CommandLine::run(arguments); }},
         {Id::trigger, {option("--trigger")}, 0, 1, coreOnly, CommandLine::trigger},
         {Id::bindings, {option("--bindings")}, 1, 1, coreOnly, CommandLine::bindings},
         {Id::login, {option("--login")}, 1, 1, coreOnly, CommandLine::login},
-        {Id::renderIcon, {option("--render-icon"), option("--render-menubar")}, 1, -1,
-         desktopOnly, nullptr},
+        {Id::renderIcon,
+         {option("--render-icon"), option("--render-menubar")},
+         1,
+         -1,
+         desktopOnly,
+         nullptr},
         {Id::snapshot, {option("--snapshot")}, 4, -1, desktopOnly, nullptr},
-        {Id::help, {option("--help"), option("-h")}, 0, 0, coreOnly,
+        {Id::help,
+         {option("--help"), option("-h")},
+         0,
+         0,
+         coreOnly,
          [](const QStringList&) {
              printUsage(stdout);
              return 0;
          }},
-        {Id::version, {option("--version")}, 0, 0, coreOnly,
+        {Id::version,
+         {option("--version")},
+         0,
+         0,
+         coreOnly,
          [](const QStringList&) {
              std::printf("flingdial %s\n", FLINGDIAL_VERSION);
              return 0;
          }},
-        {Id::usage, {}, 0, -1, coreOnly,
+        {Id::usage,
+         {},
+         0,
+         -1,
+         coreOnly,
          [](const QStringList&) {
              printUsage(stderr);
              return 2;

@@ -187,12 +187,17 @@ QString KeyCombination::accelerator() const
     for (const Modifier& modifier : modifierTable)
         if (m_modifiers & ModifierKey::flag(modifier.key))
             accelerator += QLatin1String(modifier.accelerator);
-    return accelerator + keys()[m_key].keysymName;
+    return accelerator + keysymName();
 }
 
 quint32 KeyCombination::keysym() const
 {
     return keys()[m_key].keysym;
+}
+
+QString KeyCombination::keysymName() const
+{
+    return keys()[m_key].keysymName;
 }
 
 int KeyCombination::qtKey() const

@@ -29,6 +29,8 @@ public:
     // GTK's and GNOME Shell's form: "<Control><Alt>space".
     QString accelerator() const;
     quint32 keysym() const;
+    // The keysym's name ("space", "k", "Page_Down"), as XKB configurations write it.
+    QString keysymName() const;
     int qtKey() const;
     ModifierKey::Flags modifiers() const { return m_modifiers; }
     Qt::KeyboardModifiers qtModifiers() const;

@@ -132,19 +132,36 @@ void TestInstance::triggerNamesAWheel()
 void TestInstance::bindings_data()
 {
     QTest::addColumn<QString>("compositor");
-    QTest::addColumn<QString>("line"); // one of the binding lines, the program left out
-    QTest::newRow("sway") << u"sway"_s << u"bindsym --no-repeat Ctrl+Alt+x exec "_s;
-    QTest::newRow("Hyprland") << u"Hyprland"_s << u"bind = CTRL ALT, x, exec, "_s;
+    QTest::addColumn<QByteArray>("settings");
+    QTest::addColumn<QString>("line");   // one of the binding lines, the program left out
+    QTest::addColumn<QString>("hotKey"); // the hot key's line, likewise
+    QTest::newRow("sway") << u"sway"_s << QByteArray() << u"bindsym --no-repeat Ctrl+Alt+x exec "_s
+                          << u"bindsym --no-repeat Ctrl+Alt+space exec "_s;
+    QTest::newRow("Hyprland") << u"Hyprland"_s << QByteArray() << u"bind = CTRL ALT, x, exec, "_s
+                              << u"bind = CTRL ALT, space, exec, "_s;
+    // The hot key the user chose in the Keys pane.
+    QTest::newRow("sway, hot key changed")
+        << u"sway"_s << QByteArray("hotkey.keys=Ctrl+Super+Shift+PgDown\n")
+        << u"bindsym --no-repeat Ctrl+Alt+x exec "_s
+        << u"bindsym --no-repeat Ctrl+Shift+Mod4+Page_Down exec "_s;
+    QTest::newRow("Hyprland, hot key changed")
+        << u"Hyprland"_s << QByteArray("hotkey.keys=Alt+F9\n") << u"bind = CTRL ALT, x, exec, "_s
+        << u"bind = ALT, F9, exec, "_s;
 }
 
 void TestInstance::bindings()
 {
     QFETCH(QString, compositor);
+    QFETCH(QByteArray, settings);
     QFETCH(QString, line);
+    QFETCH(QString, hotKey);
+    TestSupport::writeFile(m_dir->filePath(u"config/flingdial/flingdial.conf"_s),
+                           "[General]\n" + settings);
     const auto result = run({u"--bindings"_s, compositor});
     QCOMPARE(result.status, 0);
     const QString program = QStringLiteral(FLINGDIAL_BINARY);
     QVERIFY2(result.out.contains(line + program + u" --trigger tools\n"_s), qPrintable(result.out));
+    QVERIFY2(result.out.contains(hotKey + program + u" --trigger\n"_s), qPrintable(result.out));
     // The hot key and one key per wheel, every line a comment or a binding.
     QCOMPARE(result.out.count(program + u" --trigger"_s), 4);
     for (const QString& each : result.out.split(u'\n', Qt::SkipEmptyParts))
