@@ -17,11 +17,11 @@ const QPoint grab(240, 210);
 // Where the drag goes after the trigger: the wheel opens centred there.
 const QPoint centre(640, 360);
 
-// A point of the wheel centred at `centre`, `degrees` clockwise from its top.
-QPoint onWheel(qreal degrees, qreal radius = 120)
+// A point of the wheel centred at `around`, `degrees` clockwise from its top.
+QPoint onWheel(qreal degrees, qreal radius = 120, QPoint around = centre)
 {
     const qreal angle = qDegreesToRadians(degrees);
-    return centre + QPoint(int(std::lround(radius * std::sin(angle))),
+    return around + QPoint(int(std::lround(radius * std::sin(angle))),
                            int(-std::lround(radius * std::cos(angle))));
 }
 
@@ -56,14 +56,15 @@ private Q_SLOTS:
     void escapeOrADropOutsideLeaveNothing_data();
     void escapeOrADropOutsideLeaveNothing();
     void keyboardWheelForCopiedFiles();
+    void dropOnTheSecondOutput();
 
 private:
     // A session with the bindings, the program, and a GTK file manager
     // stand-in holding `files` (made as PNGs in the session's folder).
     void start(const QStringList& files, const QStringList& sourceOptions = {});
-    // Drags from the source, presses `key` mid-drag, and moves on to the
-    // centre: the wheel opens there.
-    void dragAndTrigger(const QString& key);
+    // Drags from the source, moves on to `at` and presses `key`: the wheel
+    // opens there.
+    void dragAndTrigger(const QString& key, QPoint at = centre);
     QString file(const QString& name) const { return m_session->filesFolder() + u'/' + name; }
     QStringList filesInFolder() const;
 
@@ -83,6 +84,8 @@ void TestSwayGesture::init()
 {
     WaylandSession::Options options;
     options.swayConfig = m_bindings;
+    if (QByteArray(QTest::currentTestFunction()) == "dropOnTheSecondOutput")
+        options.outputs = 2;
     m_session = std::make_unique<WaylandSession>(WaylandSession::Compositor::Sway, options);
     if (!m_session->start())
         QSKIP(qPrintable(m_session->skipReason()));
@@ -133,19 +136,33 @@ void TestSwayGesture::start(const QStringList& files, const QStringList& sourceO
     QVERIFY(m_session->placeWindow(u"Files"_s, sourceFrame));
 }
 
-void TestSwayGesture::dragAndTrigger(const QString& key)
+void TestSwayGesture::dragAndTrigger(const QString& key, QPoint at)
 {
     QVERIFY2(m_session->drag(grab, grab + QPoint(60, 40)), qPrintable(m_session->inputError()));
     QVERIFY(m_source->waitForOutput(u"drag began"_s));
-    for (const QPoint& step : {centre - QPoint(40, 30), centre}) {
+    for (const QPoint& step : {at - QPoint(40, 30), at}) {
         QTest::qWait(100);
         QVERIFY(m_session->input(u"move %1 %2"_s.arg(step.x()).arg(step.y())));
     }
     QVERIFY(m_session->input(u"key "_s + key));
     QVERIFY2(m_app->waitForLog(u"waiting for the drag"_s), qPrintable(m_app->log()));
     // The wheel opens where the drag is when the key is pressed.
-    QVERIFY2(m_app->waitForLog(u"wheel centred at %1,%2"_s.arg(centre.x()).arg(centre.y())),
+    QVERIFY2(m_app->waitForLog(u"wheel centred at %1,%2"_s.arg(at.x()).arg(at.y())),
              qPrintable(m_app->log()));
+}
+
+void TestSwayGesture::dropOnTheSecondOutput()
+{
+    // The source on the first output, the drag taken on to the second.
+    start({u"photo.png"_s});
+    const QPoint there = centre + QPoint(1280, 0);
+    dragAndTrigger(u"ctrl+alt+z"_s, there);
+    const QPoint jpg = onWheel(0, 120, there);
+    QVERIFY(m_session->input(u"move %1 %2"_s.arg(jpg.x()).arg(jpg.y())));
+    QTest::qWait(200);
+    QVERIFY(m_session->input(u"release"_s));
+    QVERIFY2(m_app->waitForLog(u"drop at slice 0"_s), qPrintable(m_app->log()));
+    QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(file(u"photo.jpg"_s)), 10000);
 }
 
 QStringList TestSwayGesture::filesInFolder() const

@@ -296,24 +296,29 @@ void WaylandSession::startCompositor(const QString& program, const QStringList& 
 bool WaylandSession::startSway()
 {
     const QString configuration = path(u"sway.conf"_s);
-    TestSupport::writeFile(configuration,
-                           u"xwayland force\n"
-                           "output HEADLESS-1 resolution %1x%2 position 0 0\n"
-                           "default_border none\n"
-                           "default_floating_border none\n"
-                           "focus_follows_mouse no\n"
-                           // Windows float, as on the stacking desktops, so that
-                           // tests can put them where they want them.
-                           "for_window [shell=\"xwayland\"] floating enable\n"
-                           "for_window [shell=\"xdg_shell\"] floating enable\n"
-                           "exec %3\n"
-                           "%4\n"_s.arg(m_options.size.width())
-                               .arg(m_options.size.height())
-                               .arg(path(u"session"_s), m_options.swayConfig.join(u'\n'))
-                               .toUtf8());
+    QString outputs;
+    for (int output = 0; output < m_options.outputs; ++output)
+        outputs += u"output HEADLESS-%1 resolution %2x%3 position %4 0\n"_s.arg(output + 1)
+                       .arg(m_options.size.width())
+                       .arg(m_options.size.height())
+                       .arg(output * m_options.size.width());
+    TestSupport::writeFile(
+        configuration, u"xwayland force\n"
+                       "%1"
+                       "default_border none\n"
+                       "default_floating_border none\n"
+                       "focus_follows_mouse no\n"
+                       // Windows float, as on the stacking desktops, so that
+                       // tests can put them where they want them.
+                       "for_window [shell=\"xwayland\"] floating enable\n"
+                       "for_window [shell=\"xdg_shell\"] floating enable\n"
+                       "exec %2\n"
+                       "%3\n"_s.arg(outputs, path(u"session"_s), m_options.swayConfig.join(u'\n'))
+                           .toUtf8());
     SessionUser::handOver(configuration);
     QProcessEnvironment environment = baseEnvironment();
     environment.insert(u"WLR_BACKENDS"_s, u"headless"_s);
+    environment.insert(u"WLR_HEADLESS_OUTPUTS"_s, QString::number(m_options.outputs));
     environment.insert(u"WLR_LIBINPUT_NO_DEVICES"_s, u"1"_s);
     environment.insert(u"WLR_RENDERER"_s, u"pixman"_s);
     environment.insert(u"XDG_CURRENT_DESKTOP"_s, u"sway"_s);
@@ -591,7 +596,8 @@ bool WaylandSession::startInput()
     m_input->setProcessEnvironment(m_clientEnvironment);
     m_input->start(python, {supportFolder + u"/wayland/wlinput.py"_s, u"--backend"_s,
                             backends.value(m_compositor), u"--size"_s,
-                            QString::number(m_options.size.width()),
+                            // Absolute moves span the whole layout.
+                            QString::number(m_options.size.width() * m_options.outputs),
                             QString::number(m_options.size.height())});
     const QDeadlineTimer deadline(15000);
     while (!m_input->canReadLine() && m_input->state() != QProcess::NotRunning &&

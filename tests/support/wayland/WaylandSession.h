@@ -35,6 +35,8 @@ public:
     struct Options
     {
         QSize size{1280, 720};
+        // Outputs of that size side by side, left to right (sway only).
+        int outputs = 1;
         // Files written under the session's XDG_CONFIG_HOME before the
         // compositor starts, e.g. "kwinrc" with [Xwayland] XwaylandEavesdrops.
         QMap<QString, QByteArray> configFiles;
