@@ -17,6 +17,10 @@ public:
     FileManager* fileManager() override { return &m_files; }
     void playCompletionSound() override { ++m_sounds; }
 
+    // The desktop's shortcuts (KDE Plasma's) as the test sets them; none by default.
+    GlobalShortcuts* globalShortcuts() override { return m_shortcuts; }
+    void setGlobalShortcuts(GlobalShortcuts* shortcuts) { m_shortcuts = shortcuts; }
+
     // A desktop extension that is on, as GNOME's would be; none until asked.
     DesktopExtension* desktopExtension() override { return m_extension.get(); }
     DesktopExtension& addDesktopExtension();
@@ -46,5 +50,6 @@ private:
 
     RecordingFileManager m_files;
     std::unique_ptr<ExtensionThatIsOn> m_extension;
+    GlobalShortcuts* m_shortcuts = nullptr;
     int m_sounds = 0;
 };

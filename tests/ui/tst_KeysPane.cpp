@@ -1,12 +1,36 @@
 #include "core/Settings.h"
+#include "platform/GlobalShortcuts.h"
 #include "support/TestPlatform.h"
 #include "support/TestSupport.h"
 #include "ui/settings/KeysPane.h"
 
+#include <QCheckBox>
 #include <QLabel>
+#include <QPushButton>
 #include <QtTest>
 
 using namespace Qt::StringLiterals;
+
+namespace {
+
+// Shortcuts as KDE Plasma would report them, set by the test.
+class FakeShortcuts : public GlobalShortcuts
+{
+public:
+    QList<Bound> bound;
+
+    QList<Bound> inForce() const override { return bound; }
+    QString whereToChange() const override { return u"System Settings → Shortcuts"_s; }
+    QString modifierKeysNote() const override { return {}; }
+    void setHotKeyEnabled(bool) override {}
+    void setBound(const QList<Bound>& keys)
+    {
+        bound = keys;
+        Q_EMIT changed();
+    }
+};
+
+} // namespace
 
 // The Keys pane where the desktop's extension grabs the hot key (GNOME):
 // only the extension can tell that another binding holds it.
@@ -16,6 +40,7 @@ class TestKeysPane : public QObject
 
 private Q_SLOTS:
     void saysWhenTheDesktopHoldsTheHotKey();
+    void desktopKeptShortcutsAreShownNotRecorded();
 
 private:
     TestSupport::PrivateSettings m_settings;
@@ -43,6 +68,24 @@ void TestKeysPane::saysWhenTheDesktopHoldsTheHotKey()
     extension.setHotKeyGrab(u"<Super>a"_s, true);
     extension.setHotKeyGrab(u"<Super>a"_s, false);
     QVERIFY(!shown());
+}
+
+void TestKeysPane::desktopKeptShortcutsAreShownNotRecorded()
+{
+    TestPlatform& platform = TestPlatform::install();
+    FakeShortcuts shortcuts;
+    platform.setGlobalShortcuts(&shortcuts);
+    Settings::shared().reset(SettingKeys::hotKeyKeys);
+    KeysPane pane;
+    // Changed in the desktop's settings, not here.
+    QVERIFY(!pane.findChild<QPushButton*>(u"changeHotKey"_s));
+    const auto hotKeyLine = [&] { return pane.findChild<QCheckBox*>()->text(); };
+    // Until the desktop answers, the key the program asked for.
+    QCOMPARE(hotKeyLine(), u"Ctrl+Alt+Space opens the wheel for copied files"_s);
+    shortcuts.setBound({{u"open-wheel"_s, u"Open the wheel"_s, u"Meta+K, Ctrl+F12"_s},
+                        {u"open-convert"_s, u"Convert"_s, u"Ctrl+Alt+Z"_s}});
+    QCOMPARE(hotKeyLine(), u"Meta+K opens the wheel for copied files"_s);
+    platform.setGlobalShortcuts(nullptr);
 }
 
 QTEST_MAIN(TestKeysPane)

@@ -3,6 +3,7 @@
 #include "core/ModifierKey.h"
 #include "core/Settings.h"
 #include "core/WheelMode.h"
+#include "platform/GlobalShortcuts.h"
 #include "platform/Platform.h"
 #include "ui/drawing/Brand.h"
 #include "ui/settings/ExtensionStatus.h"
@@ -89,6 +90,8 @@ GuidePane::GuidePane(QWidget* parent) : QWidget(parent)
 
     refresh();
     connect(&Settings::shared(), &Settings::changed, this, &GuidePane::refresh);
+    if (GlobalShortcuts* desktop = Platform::shared().globalShortcuts())
+        connect(desktop, &GlobalShortcuts::changed, this, &GuidePane::refresh);
 }
 
 void GuidePane::refresh()
@@ -99,5 +102,5 @@ void GuidePane::refresh()
     m_hotKeyLine->setVisible(Settings::shared().get(SettingKeys::hotKey));
     m_hotKeyText->setText(PaneParts::keepLastWordsTogether(
         tr("Copy files in your file manager and press %1 to open the wheel from the keyboard.")
-            .arg(Settings::shared().hotKeyKeys().shownText())));
+            .arg(PaneParts::hotKeyText())));
 }

@@ -52,6 +52,8 @@ KeysPane::KeysPane(QWidget* parent) : QWidget(parent), m_hotKey(new QCheckBox(th
 
     refresh();
     connect(&Settings::shared(), &Settings::changed, this, &KeysPane::refresh);
+    if (GlobalShortcuts* desktop = Platform::shared().globalShortcuts())
+        connect(desktop, &GlobalShortcuts::changed, this, &KeysPane::refresh);
 }
 
 QGroupBox* KeysPane::hotKeyBox()
@@ -150,6 +152,5 @@ void KeysPane::refresh()
     m_warning->setVisible(used.size() < 3);
     const QSignalBlocker blocker(m_hotKey);
     m_hotKey->setChecked(Settings::shared().get(SettingKeys::hotKey));
-    m_hotKey->setText(
-        tr("%1 opens the wheel for copied files").arg(Settings::shared().hotKeyKeys().shownText()));
+    m_hotKey->setText(tr("%1 opens the wheel for copied files").arg(PaneParts::hotKeyText()));
 }

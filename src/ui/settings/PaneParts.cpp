@@ -1,5 +1,8 @@
 #include "ui/settings/PaneParts.h"
 
+#include "core/Settings.h"
+#include "platform/GlobalShortcuts.h"
+#include "platform/Platform.h"
 #include "ui/drawing/SymbolImages.h"
 
 #include <QHBoxLayout>
@@ -52,6 +55,18 @@ QWidget* symbolLine(const QString& symbolName, const QString& text, QWidget* par
     if (textLabel)
         *textLabel = label;
     return line;
+}
+
+QString hotKeyText()
+{
+    if (const GlobalShortcuts* desktop = Platform::shared().globalShortcuts()) {
+        for (const GlobalShortcuts::Bound& bound : desktop->inForce()) {
+            const GlobalShortcuts::Action* action = GlobalShortcuts::action(bound.id);
+            if (action && action->hotKey && !bound.keys.isEmpty())
+                return bound.keys.section(QStringLiteral(", "), 0, 0);
+        }
+    }
+    return Settings::shared().hotKeyKeys().shownText();
 }
 
 QWidget* row(const QString& symbolName, const QString& name, const QString& caption,

@@ -17,6 +17,10 @@ QLabel* secondary(const QString& text, QWidget* parent);
 // the text's label, for text that changes.
 QWidget* symbolLine(const QString& symbol, const QString& text, QWidget* parent,
                     QLabel** label = nullptr);
+// The hot key as it is now, as the user reads it: the desktop's where it
+// keeps the program's shortcuts (KDE Plasma), else the one chosen in the
+// Keys pane.
+QString hotKeyText();
 // A symbol, a name with a caption below it, and `trailing` on the right.
 QWidget* row(const QString& symbol, const QString& name, const QString& caption, QWidget* trailing,
              QWidget* parent);
