@@ -35,6 +35,8 @@ packages=(
   python3-gi gir1.2-gtk-3.0
   # a window manager, for what task lists make of our windows; xprop reads them
   openbox x11-utils
+  # keyboard layouts switched under the hot key
+  x11-xkb-utils
   # the desktop's own settings, read as GNOME does (the terminal)
   libglib2.0-bin gsettings-desktop-schemas
   # metadata checks (exiftool) and the colour profile inside JPEG XL files

@@ -2,6 +2,7 @@
 #include "platform/x11/X11HotKey.h"
 
 #include <QProcess>
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QtTest>
 
@@ -31,6 +32,7 @@ private Q_SLOTS:
     void initTestCase();
     void keysHeldByAnotherProgramAreReported();
     void changedKeysAnswerAndTheOldOnesGo();
+    void followsTheKeyboardLayout();
 };
 
 void TestX11HotKey::initTestCase()
@@ -81,6 +83,24 @@ void TestX11HotKey::changedKeysAnswerAndTheOldOnesGo()
     QVERIFY(!other.isHeldElsewhere());
     QTest::qWait(200);
     QCOMPARE(pressed.size(), 2);
+}
+
+void TestX11HotKey::followsTheKeyboardLayout()
+{
+    if (QStandardPaths::findExecutable(u"setxkbmap"_s).isEmpty())
+        QSKIP("setxkbmap is not installed (x11-xkb-utils)");
+    QCOMPARE(QProcess::execute(u"setxkbmap"_s, {u"us"_s}), 0);
+    const auto restore = qScopeGuard([] { QProcess::execute(u"setxkbmap"_s, {u"us"_s}); });
+    X11HotKey hotKey;
+    QSignalSpy pressed(&hotKey, &GlobalHotKey::pressed);
+    hotKey.setKeys(keys(u"Ctrl+Alt+Y"_s));
+    hotKey.setEnabled(true);
+    // German keyboards have Y where American ones have Z, as when the
+    // desktop applies the user's layout after the program has started.
+    QCOMPARE(QProcess::execute(u"setxkbmap"_s, {u"de"_s}), 0);
+    QTest::qWait(300);
+    press(u"ctrl+alt+y"_s);
+    QTRY_COMPARE(pressed.size(), 1);
 }
 
 QTEST_MAIN(TestX11HotKey)

@@ -54,15 +54,35 @@ void X11HotKey::setKeys(const KeyCombination& keys)
         return;
     ungrab();
     m_keys = keys;
-    m_keycode = 0;
-    if (m_x.isValid()) {
-        xcb_key_symbols_t* symbols = xcb_key_symbols_alloc(m_x.get());
-        if (xcb_keycode_t* codes = xcb_key_symbols_get_keycode(symbols, keys.keysym())) {
-            m_keycode = codes[0];
-            std::free(codes);
-        }
-        xcb_key_symbols_free(symbols);
+    m_keycode = keycodeOf(keys.keysym());
+    grab();
+}
+
+xcb_keycode_t X11HotKey::keycodeOf(xcb_keysym_t keysym) const
+{
+    if (!m_x.isValid())
+        return 0;
+    xcb_keycode_t keycode = 0;
+    xcb_key_symbols_t* symbols = xcb_key_symbols_alloc(m_x.get());
+    if (xcb_keycode_t* codes = xcb_key_symbols_get_keycode(symbols, keysym)) {
+        keycode = codes[0];
+        std::free(codes);
     }
+    xcb_key_symbols_free(symbols);
+    return keycode;
+}
+
+void X11HotKey::keyboardChanged()
+{
+    // Another layout (the desktop applies the user's once the session has
+    // started) may put the key on another key code: grab that one instead.
+    if (!m_keys)
+        return;
+    const xcb_keycode_t keycode = keycodeOf(m_keys->keysym());
+    if (keycode == m_keycode)
+        return;
+    ungrab();
+    m_keycode = keycode;
     grab();
 }
 
@@ -115,10 +135,18 @@ void X11HotKey::ungrab()
 
 void X11HotKey::readEvents()
 {
+    bool mappingChanged = false;
     while (xcb_generic_event_t* event = xcb_poll_for_event(m_x.get())) {
-        if ((event->response_type & 0x7f) == XCB_KEY_PRESS && m_keycode != 0 &&
+        const uint8_t type = event->response_type & 0x7f;
+        if (type == XCB_KEY_PRESS && m_keycode != 0 &&
             reinterpret_cast<xcb_key_press_event_t*>(event)->detail == m_keycode)
             QMetaObject::invokeMethod(this, &GlobalHotKey::pressed, Qt::QueuedConnection);
+        else if (type == XCB_MAPPING_NOTIFY &&
+                 reinterpret_cast<xcb_mapping_notify_event_t*>(event)->request ==
+                     XCB_MAPPING_KEYBOARD)
+            mappingChanged = true;
         std::free(event);
     }
+    if (mappingChanged)
+        keyboardChanged();
 }

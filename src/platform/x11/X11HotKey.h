@@ -27,6 +27,10 @@ private:
     void grab();
     void ungrab();
     void readEvents();
+    // The key code that types `keysym` on the keyboard as it is now; 0 for none.
+    xcb_keycode_t keycodeOf(xcb_keysym_t keysym) const;
+    // The keyboard's mapping changed.
+    void keyboardChanged();
     QList<uint16_t> modifierVariants() const;
 
     X11Connection m_x;
