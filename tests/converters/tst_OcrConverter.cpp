@@ -196,6 +196,8 @@ private Q_SLOTS:
     void scannedPdfBecomesSearchable();
     void picturesBecomeOnePdfInOrder();
     void pictureTextKeepsParagraphs();
+    void turnedScansAreRead_data();
+    void turnedScansAreRead();
     void desktopLanguageIsReadToo();
     void withoutTesseractSlicesCarryTheReason();
     void languagePackages_data();
@@ -354,6 +356,30 @@ void TestOcrConverter::pictureTextKeepsParagraphs()
     QVERIFY(!paragraphs.first().contains(u'\n'));
     QVERIFY(paragraphs.first().startsWith(u"The quarterly"_s));
     QVERIFY(paragraphs.last().startsWith(u"Local residents"_s));
+}
+
+void TestOcrConverter::turnedScansAreRead_data()
+{
+    QTest::addColumn<int>("turn"); // degrees clockwise
+    QTest::newRow("upside down") << 180;
+    QTest::newRow("a quarter clockwise") << 90;
+    QTest::newRow("a quarter anticlockwise") << 270;
+}
+
+void TestOcrConverter::turnedScansAreRead()
+{
+    QFETCH(int, turn);
+    if (tesseractOrSkip().isEmpty())
+        return;
+    // A page fed into the scanner the wrong way round.
+    const QString picture = scan(*m_magick, texts[1], 0.7, m_dir->filePath(u"turned.png"_s));
+    Shell::run(*m_magick, {picture, u"-rotate"_s, QString::number(turn), picture});
+    const auto result =
+        runFlingdial({u"--run"_s, u"tools"_s, u"extract text"_s, picture}, m_environment);
+    QCOMPARE(result.status, 0);
+    const QString text = QString::fromUtf8(TestSupport::readFile(m_dir->filePath(u"turned.txt"_s)));
+    QVERIFY2(wordsFound(wordsOf(texts[1]), text) >= 0.95, qPrintable(text));
+    QVERIFY2(text.startsWith(u"In February"_s), qPrintable(text));
 }
 
 void TestOcrConverter::desktopLanguageIsReadToo()

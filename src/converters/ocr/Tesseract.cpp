@@ -5,6 +5,8 @@
 #include "core/ChildProcess.h"
 #include "core/Deps.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QProcessEnvironment>
 
 namespace Tesseract {
@@ -35,6 +37,11 @@ Page read(const Request& request)
         *data,           QStringLiteral("-l"),     request.languages};
     if (request.dpi)
         arguments << QStringLiteral("--dpi") << QString::number(qRound(*request.dpi));
+    // With the orientation model, pages scanned upside down or sideways are
+    // turned before reading (only when it is sure); without it tesseract
+    // reads them as gibberish.
+    if (QFileInfo::exists(QDir(*data).filePath(QStringLiteral("osd.traineddata"))))
+        arguments << QStringLiteral("--psm") << QStringLiteral("1");
     arguments << QStringLiteral("-c") << QStringLiteral("tessedit_create_hocr=1");
     ChildProcess child(*program, arguments);
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
