@@ -207,6 +207,8 @@ private Q_SLOTS:
     void cancelLeavesNothing();
     void hocrReading_data();
     void hocrReading();
+    void hocrTurns_data();
+    void hocrTurns();
 
 private:
     QString tesseractOrSkip();
@@ -361,9 +363,12 @@ void TestOcrConverter::pictureTextKeepsParagraphs()
 void TestOcrConverter::turnedScansAreRead_data()
 {
     QTest::addColumn<int>("turn"); // degrees clockwise
-    QTest::newRow("upside down") << 180;
-    QTest::newRow("a quarter clockwise") << 90;
-    QTest::newRow("a quarter anticlockwise") << 270;
+    // Where the second word shows on the page: on the right, at the bottom.
+    QTest::addColumn<bool>("right");
+    QTest::addColumn<bool>("bottom");
+    QTest::newRow("upside down") << 180 << true << true;
+    QTest::newRow("a quarter clockwise") << 90 << true << false;
+    QTest::newRow("a quarter anticlockwise") << 270 << false << true;
 }
 
 void TestOcrConverter::turnedScansAreRead()
@@ -380,6 +385,29 @@ void TestOcrConverter::turnedScansAreRead()
     const QString text = QString::fromUtf8(TestSupport::readFile(m_dir->filePath(u"turned.txt"_s)));
     QVERIFY2(wordsFound(wordsOf(texts[1]), text) >= 0.95, qPrintable(text));
     QVERIFY2(text.startsWith(u"In February"_s), qPrintable(text));
+
+    // The PDF's text layer turned as the words show: read in order, and
+    // found where they are.
+    const QString pdf = OcrConverter::searchablePdf({picture});
+    const QString layout =
+        run(u"pdftotext"_s, {u"-layout"_s, pdf, u"-"_s}).simplified().replace(u"- "_s, u"-"_s);
+    const QString opening = texts[1].section(u' ', 0, 11);
+    QVERIFY2(layout.contains(opening), qPrintable(layout));
+    const QString boxes = run(u"pdftotext"_s, {u"-bbox"_s, pdf, u"-"_s});
+    const QString info = run(u"pdfinfo"_s, {pdf});
+    const QRegularExpressionMatch size =
+        QRegularExpression(u"Page size: +([\\d.]+) x ([\\d.]+)"_s).match(info);
+    const QRegularExpressionMatch word =
+        QRegularExpression(u"xMin=\"([\\d.]+)\" yMin=\"([\\d.]+)\" xMax=\"([\\d.]+)\" "
+                           "yMax=\"([\\d.]+)\">February<"_s)
+            .match(boxes);
+    QVERIFY(size.hasMatch() && word.hasMatch());
+    const double x = (word.captured(1).toDouble() + word.captured(3).toDouble()) / 2;
+    const double y = (word.captured(2).toDouble() + word.captured(4).toDouble()) / 2;
+    QFETCH(bool, right);
+    QFETCH(bool, bottom);
+    QCOMPARE(x > size.captured(1).toDouble() / 2, right);
+    QCOMPARE(y > size.captured(2).toDouble() / 2, bottom);
 }
 
 void TestOcrConverter::desktopLanguageIsReadToo()
@@ -632,6 +660,35 @@ void TestOcrConverter::hocrReading_data()
                                                 "<span class='ocrx_word'>lost</span></span></p>" +
                                                 tail
                                          << QString() << 0;
+}
+
+void TestOcrConverter::hocrTurns_data()
+{
+    QTest::addColumn<QByteArray>("angle");
+    QTest::addColumn<int>("turn");
+    QTest::newRow("none") << QByteArray() << 0;
+    QTest::newRow("upside down") << QByteArray("; textangle 180") << 180;
+    QTest::newRow("a quarter") << QByteArray("; textangle 90") << 90;
+    QTest::newRow("negative") << QByteArray("; textangle -90") << 270;
+    QTest::newRow("nearly a quarter") << QByteArray("; textangle 268.5") << 270;
+    QTest::newRow("a full turn and more") << QByteArray("; textangle 720") << 0;
+    QTest::newRow("huge") << QByteArray("; textangle 1e308") << -1; // any quarter
+    QTest::newRow("not a number") << QByteArray("; textangle nan") << 0;
+}
+
+void TestOcrConverter::hocrTurns()
+{
+    QFETCH(QByteArray, angle);
+    const Hocr::Page page = Hocr::parse(
+        "<html><body><div class='ocr_page' title='bbox 0 0 800 600'>"
+        "<span class='ocr_line' title='bbox 10 10 700 40" +
+        angle + "'><span class='ocrx_word' title='bbox 10 10 60 40'>Word</span></span></div>");
+    QCOMPARE(page.lines().size(), 1);
+    QFETCH(int, turn);
+    const int read = page.lines().first().turn;
+    QVERIFY2(read >= 0 && read < 360 && read % 90 == 0, qPrintable(QString::number(read)));
+    if (turn >= 0)
+        QCOMPARE(read, turn);
 }
 
 void TestOcrConverter::hocrReading()

@@ -5,6 +5,7 @@
 
 #include <QSet>
 #include <QXmlStreamReader>
+#include <cmath>
 
 namespace Hocr {
 FLINGDIAL_TR_CONTEXT(Hocr)
@@ -159,6 +160,10 @@ Page parse(const QByteArray& hocr)
                 line->slope = std::clamp(baseline[0], -1.0, 1.0);
                 line->offset = std::clamp(baseline[1], -lineBox->height(), 0.0);
             }
+            // Quarter turns only: tesseract turns whole pages.
+            const QList<double> angle = found.value(QStringLiteral("textangle"));
+            if (angle.size() == 1 && std::isfinite(angle[0]))
+                line->turn = ((qRound(std::fmod(angle[0], 360.0) / 90) % 4 + 4) % 4) * 90;
         } else if (kind == QLatin1String("ocrx_word") && line) {
             const auto wordBox = box(found);
             const QString text =

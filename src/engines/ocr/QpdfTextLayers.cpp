@@ -5,6 +5,7 @@
 #include "engines/qpdf/QpdfFiles.h"
 
 #include <QFileInfo>
+#include <QPointF>
 #include <QRectF>
 #include <cmath>
 #include <cstdio>
@@ -103,12 +104,68 @@ QByteArray codes(const QString& text)
     return hex + '>';
 }
 
+// A line turned a quarter or a half on the page (a page scanned sideways or
+// upside down), its words turned as they show so that readers take them in
+// order: each word starts where its reading starts and is stretched over
+// the length the recogniser saw it take.
+QByteArray turnedLineText(const Line& line, double scaleX, double scaleY, double shownHeight)
+{
+    const bool sideways = line.turn == 90 || line.turn == 270;
+    // Across the line, in pixels: a fifth below the baseline for descenders.
+    const double across = sideways ? line.box.width() : line.box.height();
+    const double descent = across / 5;
+    const double size = (across - descent) * (sideways ? scaleX : scaleY);
+    if (size <= 0)
+        return {};
+    // The text's direction on the shown page (y up), and where each word starts.
+    const double cosine = line.turn == 180 ? -1 : 0;
+    const double sine = line.turn == 90 ? 1 : line.turn == 270 ? -1 : 0;
+    const auto start = [&](const QRectF& box) -> QPointF {
+        switch (line.turn) {
+        case 90: // read upwards, the baseline on the right
+            return {(line.box.right() - descent) * scaleX, shownHeight - box.bottom() * scaleY};
+        case 270: // read downwards, the baseline on the left
+            return {(line.box.left() + descent) * scaleX, shownHeight - box.top() * scaleY};
+        default: // upside down, read leftwards, the baseline near the top
+            return {box.right() * scaleX, shownHeight - (line.box.top() + descent) * scaleY};
+        }
+    };
+    // How far a word reaches along the line, in points.
+    const auto length = [&](const QRectF& word, const QRectF* next) {
+        const QPointF from = start(word);
+        if (next) {
+            const QPointF to = start(*next);
+            const double between = std::abs(to.x() - from.x()) + std::abs(to.y() - from.y());
+            if (between > 0)
+                return between;
+        }
+        return sideways ? word.height() * scaleY : word.width() * scaleX;
+    };
+    QByteArray out = "/%FONT% " + number(size) + " Tf\n";
+    for (qsizetype i = 0; i < line.words.size(); ++i) {
+        const auto& word = line.words.at(i);
+        const bool last = i + 1 == line.words.size();
+        const QString text = last ? word.text : word.text + QLatin1Char(' ');
+        const double reach = length(word.box, last ? nullptr : &line.words.at(i + 1).box);
+        const double natural = double(text.size()) * GlyphlessFont::advance / 1000 * size;
+        if (text.trimmed().isEmpty() || reach <= 0 || natural <= 0)
+            continue;
+        const QPointF at = start(word.box);
+        out += number(100 * reach / natural) + " Tz " + number(cosine) + ' ' + number(sine) + ' ' +
+               number(-sine) + ' ' + number(cosine) + ' ' + number(at.x()) + ' ' + number(at.y()) +
+               " Tm " + codes(text) + " Tj\n";
+    }
+    return out;
+}
+
 // One line of words, each stretched over the width the recogniser saw it
 // take. The line is set level on its baseline's height at its middle:
 // readers split turned text into pieces of words, and words on a sloping
 // baseline into several lines.
 QByteArray lineText(const Line& line, double scaleX, double scaleY, double shownHeight)
 {
+    if (line.turn != 0)
+        return turnedLineText(line, scaleX, scaleY, shownHeight);
     const double baseline = line.box.bottom() + line.offset + line.slope * line.box.width() / 2;
     const double size = std::max(baseline - line.box.top(), line.box.height() / 2) * scaleY;
     if (size <= 0)

@@ -28,6 +28,9 @@ public:
         double slope = 0;
         double offset = 0;
         QList<Word> words;
+        // How far the text is turned on the page, anticlockwise: 0, 90,
+        // 180 or 270 degrees (a page scanned upside down or sideways).
+        int turn = 0;
     };
     struct Page
     {
