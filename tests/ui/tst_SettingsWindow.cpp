@@ -307,6 +307,12 @@ void TestSettingsWindow::hotKeyIsRecordedFromTheKeyboard()
     QProcess::execute(u"xdotool"_s, {u"key"_s, u"ctrl+alt+shift+h"_s});
     QTRY_COMPARE(Settings::shared().hotKeyKeys().text(), u"Ctrl+Alt+Shift+H"_s);
     QCOMPARE(shown(change), u"Change…"_s);
+    // Closed mid-recording, the window gives the keyboard back.
+    change->click();
+    QCOMPARE(QWidget::keyboardGrabber(), change);
+    keys->window()->hide();
+    QCOMPARE(QWidget::keyboardGrabber(), nullptr);
+    QCOMPARE(shown(change), u"Change…"_s);
     Settings::shared().reset(SettingKeys::hotKeyKeys);
 }
 

@@ -74,3 +74,9 @@ void KeyRecorder::focusOutEvent(QFocusEvent* event)
     stop();
     QPushButton::focusOutEvent(event);
 }
+
+void KeyRecorder::hideEvent(QHideEvent* event)
+{
+    stop();
+    QPushButton::hideEvent(event);
+}

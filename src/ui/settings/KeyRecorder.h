@@ -3,8 +3,8 @@
 #include <QPushButton>
 
 // A button that records a key combination: clicked, it takes the keyboard
-// until a key is pressed with its modifiers. Escape, or the focus going
-// elsewhere, gives up.
+// until a key is pressed with its modifiers. Escape, the focus going
+// elsewhere or the window closing gives up.
 class KeyRecorder : public QPushButton
 {
     Q_OBJECT
@@ -20,6 +20,8 @@ Q_SIGNALS:
 protected:
     void keyPressEvent(QKeyEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
+    // The window closed mid-recording: the keyboard goes back.
+    void hideEvent(QHideEvent* event) override;
 
 private:
     void start();
