@@ -742,7 +742,7 @@ Installieren mit:</translation>
 <context>
     <name>GuidePane</name>
     <message>
-        <location filename="../src/ui/settings/GuidePane.cpp" line="+26"/>
+        <location filename="../src/ui/settings/GuidePane.cpp" line="+27"/>
         <source>Change format: PNG to JPG, MOV to MP4, DOCX to PDF…</source>
         <translation>Format ändern: PNG in JPG, MOV in MP4, DOCX in PDF…</translation>
     </message>
@@ -767,12 +767,12 @@ Installieren mit:</translation>
         <translation>Beginnen Sie, eine Datei zu ziehen, und drücken Sie bei gedrückter Maustaste eine Taste. Unter dem Mauszeiger erscheint ein Kreismenü: Legen Sie die Datei auf der gewünschten Option ab.</translation>
     </message>
     <message>
-        <location line="+46"/>
+        <location line="+48"/>
         <source>Copy files in your file manager and press %1 to open the wheel from the keyboard.</source>
         <translation>Kopieren Sie Dateien in Ihrer Dateiverwaltung und drücken Sie %1, um das Kreismenü über die Tastatur zu öffnen.</translation>
     </message>
     <message>
-        <location line="-15"/>
+        <location line="-17"/>
         <source>Everything happens on your computer: no file is ever uploaded.</source>
         <translation>Alles geschieht auf Ihrem Rechner: Keine Datei wird jemals hochgeladen.</translation>
     </message>
@@ -788,7 +788,7 @@ Installieren mit:</translation>
 <context>
     <name>Hocr</name>
     <message>
-        <location filename="../src/converters/ocr/Hocr.cpp" line="+173"/>
+        <location filename="../src/converters/ocr/Hocr.cpp" line="+178"/>
         <location line="+2"/>
         <source>The text recogniser’s answer can’t be read.</source>
         <translation>Die Antwort der Texterkennung kann nicht gelesen werden.</translation>
@@ -1048,7 +1048,7 @@ Installieren mit:</translation>
 <context>
     <name>KeysPane</name>
     <message>
-        <location filename="../src/ui/settings/KeysPane.cpp" line="+28"/>
+        <location filename="../src/ui/settings/KeysPane.cpp" line="+29"/>
         <source>While dragging</source>
         <translation>Beim Ziehen</translation>
     </message>
@@ -1058,12 +1058,17 @@ Installieren mit:</translation>
         <translation>Zwei Modi verwenden dieselbe Taste: Der erste hat Vorrang.</translation>
     </message>
     <message>
-        <location line="+17"/>
+        <location line="+19"/>
         <source>Shortcut</source>
         <translation>Tastenkürzel</translation>
     </message>
     <message>
-        <location line="+46"/>
+        <location line="+17"/>
+        <source>Here the compositor runs the keys: put the lines that “flingdial --bindings %1” prints into its configuration, and again after changing a key.</source>
+        <translation>Hier führt der Compositor die Tasten aus: Übernehmen Sie die Zeilen, die „flingdial --bindings %1“ ausgibt, in seine Konfiguration, und nach dem Ändern einer Taste erneut.</translation>
+    </message>
+    <message>
+        <location line="+48"/>
         <source>That key can’t open the wheel. Use a letter, a digit, Space or a function key, with Ctrl, Alt or Super.</source>
         <translation>Diese Taste kann das Kreismenü nicht öffnen. Verwenden Sie einen Buchstaben, eine Ziffer, die Leertaste oder eine Funktionstaste, zusammen mit Strg, Alt oder Super.</translation>
     </message>
@@ -1078,7 +1083,7 @@ Installieren mit:</translation>
         <translation>%1 wird von einem anderen Programm verwendet. Wählen Sie eine andere Kombination.</translation>
     </message>
     <message>
-        <location line="+56"/>
+        <location line="+55"/>
         <source>%1 opens the wheel for copied files</source>
         <translation>%1 öffnet das Kreismenü für kopierte Dateien</translation>
     </message>
@@ -1570,7 +1575,7 @@ Installieren mit:</translation>
 <context>
     <name>QpdfTextLayers</name>
     <message>
-        <location filename="../src/engines/ocr/QpdfTextLayers.cpp" line="+302"/>
+        <location filename="../src/engines/ocr/QpdfTextLayers.cpp" line="+359"/>
         <source>Can’t add text to %1.</source>
         <translation>Zu %1 kann kein Text hinzugefügt werden.</translation>
     </message>
@@ -1934,12 +1939,12 @@ Installieren mit:</translation>
 <context>
     <name>Tesseract</name>
     <message>
-        <location filename="../src/converters/ocr/Tesseract.cpp" line="+31"/>
+        <location filename="../src/converters/ocr/Tesseract.cpp" line="+33"/>
         <source>Text recognition needs Tesseract.</source>
         <translation>Die Texterkennung benötigt Tesseract.</translation>
     </message>
     <message>
-        <location line="+16"/>
+        <location line="+21"/>
         <source>%1 takes too long to read.</source>
         <translation>Das Lesen von %1 dauert zu lange.</translation>
     </message>

@@ -41,6 +41,8 @@ class TestKeysPane : public QObject
 private Q_SLOTS:
     void saysWhenTheDesktopHoldsTheHotKey();
     void desktopKeptShortcutsAreShownNotRecorded();
+    void compositorBindingsAreNamed_data();
+    void compositorBindingsAreNamed();
 
 private:
     TestSupport::PrivateSettings m_settings;
@@ -86,6 +88,34 @@ void TestKeysPane::desktopKeptShortcutsAreShownNotRecorded()
                         {u"open-convert"_s, u"Convert"_s, u"Ctrl+Alt+Z"_s}});
     QCOMPARE(hotKeyLine(), u"Meta+K opens the wheel for copied files"_s);
     platform.setGlobalShortcuts(nullptr);
+}
+
+void TestKeysPane::compositorBindingsAreNamed_data()
+{
+    QTest::addColumn<QByteArray>("desktop");
+    QTest::addColumn<QString>("command"); // empty: no line
+    QTest::newRow("sway") << QByteArray("sway") << u"flingdial --bindings sway"_s;
+    QTest::newRow("Hyprland") << QByteArray("Hyprland") << u"flingdial --bindings hyprland"_s;
+    QTest::newRow("river") << QByteArray("river") << u"flingdial --bindings sway"_s;
+    QTest::newRow("GNOME") << QByteArray("GNOME") << QString();
+}
+
+void TestKeysPane::compositorBindingsAreNamed()
+{
+    QFETCH(QByteArray, desktop);
+    QFETCH(QString, command);
+    TestPlatform::install();
+    const TestSupport::ScopedEnv session("XDG_SESSION_TYPE", "wayland");
+    const TestSupport::ScopedEnv current("XDG_CURRENT_DESKTOP", desktop);
+    KeysPane pane;
+    QString found;
+    for (const QLabel* label : pane.findChildren<QLabel*>())
+        if (label->text().contains(u"--bindings"_s))
+            found = label->text().replace(QChar::Nbsp, u' ');
+    if (command.isEmpty())
+        QVERIFY2(found.isEmpty(), qPrintable(found));
+    else
+        QVERIFY2(found.contains(u"“"_s + command + u"”"_s), qPrintable(found));
 }
 
 QTEST_MAIN(TestKeysPane)

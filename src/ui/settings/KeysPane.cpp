@@ -7,6 +7,7 @@
 #include "platform/GlobalHotKey.h"
 #include "platform/GlobalShortcuts.h"
 #include "platform/Platform.h"
+#include "platform/Session.h"
 #include "ui/settings/DesktopShortcutsBox.h"
 #include "ui/settings/ExtensionStatus.h"
 #include "ui/settings/KeyRecorder.h"
@@ -72,6 +73,13 @@ QGroupBox* KeysPane::hotKeyBox()
         line->addWidget(recorder);
         connect(recorder, &KeyRecorder::recorded, this, &KeysPane::hotKeyRecorded);
     }
+    if (const QString compositor = bindingCompositor(); !compositor.isEmpty())
+        layout->addWidget(PaneParts::symbolLine(
+            QStringLiteral("apple.terminal"),
+            tr("Here the compositor runs the keys: put the lines that “flingdial --bindings %1” "
+               "prints into its configuration, and again after changing a key.")
+                .arg(compositor),
+            box));
     m_hotKeyProblem = PaneParts::symbolLine(QStringLiteral("exclamationmark.triangle.fill"),
                                             QString(), box, &m_hotKeyProblemText);
     m_hotKeyProblem->hide();
@@ -82,6 +90,18 @@ QGroupBox* KeysPane::hotKeyBox()
         connect(extension, &DesktopExtension::hotKeyGrabChanged, this,
                 [this, extension] { showDesktopHoldsHotKey(*extension); });
     return box;
+}
+
+QString KeysPane::bindingCompositor()
+{
+    const QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    if (Session::detect(environment) != Session::Kind::wlroots)
+        return {};
+    // `flingdial --bindings` knows these two; river and others take sway's lines as a model.
+    const bool hyprland = environment.contains(QStringLiteral("HYPRLAND_INSTANCE_SIGNATURE")) ||
+                          environment.value(QStringLiteral("XDG_CURRENT_DESKTOP"))
+                              .contains(QLatin1String("Hyprland"), Qt::CaseInsensitive);
+    return hyprland ? QStringLiteral("hyprland") : QStringLiteral("sway");
 }
 
 void KeysPane::showDesktopHoldsHotKey(const DesktopExtension& extension)

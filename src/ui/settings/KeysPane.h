@@ -25,6 +25,9 @@ private:
     void hotKeyRecorded(int qtKey, Qt::KeyboardModifiers modifiers);
     static bool isHeldElsewhere(const KeyCombination& keys);
     static QString heldElsewhereText(const KeyCombination& keys);
+    // In sessions where key bindings of the compositor trigger the program
+    // (sway, Hyprland): the name `flingdial --bindings` takes; else empty.
+    static QString bindingCompositor();
     // Says so when the desktop's extension found the hot key taken.
     void showDesktopHoldsHotKey(const DesktopExtension& extension);
     // Empty text hides the line.
