@@ -98,6 +98,10 @@ private:
                                           SessionClient& source, const QString& key,
                                           const QString& mode);
     bool moveInSteps(WaylandSession& session, QPoint from, QPoint to);
+    // The photo copied in the GTK source, as a file manager's Copy does.
+    void copyPhotoInSource();
+    // The program's settings file written anew, as its settings window does.
+    void rewriteSettings(const QByteArray& settings);
 
     std::unique_ptr<WaylandSession> m_session;
     QElapsedTimer m_clock;
@@ -203,6 +207,22 @@ bool TestGnomeGesture::moveInSteps(WaylandSession& session, QPoint from, QPoint 
     return true;
 }
 
+void TestGnomeGesture::copyPhotoInSource()
+{
+    SessionClient& source = startSource(*m_session, {u"--copy"_s, m_photo});
+    QVERIFY(m_session->placeWindow(u"Files"_s, sourceFrame));
+    QVERIFY2(m_session->click(sourceFrame.center()), qPrintable(m_session->inputError()));
+    QVERIFY2(source.waitForOutput(u"copied"_s), qPrintable(source.log()));
+}
+
+void TestGnomeGesture::rewriteSettings(const QByteArray& settings)
+{
+    const QString file =
+        m_session->environment().value(u"XDG_CONFIG_HOME"_s) + u"/flingdial/flingdial.conf"_s;
+    TestSupport::writeFile(file, "[General]\nonboarded=true\nextensionGuided=true\n" + settings);
+    m_session->handOver(file);
+}
+
 void TestGnomeGesture::shiftMidDragThenDropOnJpg()
 {
     const QStringList slices = slicesFor(u"convert"_s, m_photo);
@@ -255,10 +275,7 @@ void TestGnomeGesture::hotKeyOpensKeyboardWheelForCopiedFiles()
     const QStringList slices = slicesFor(u"convert"_s, m_photo);
     QVERIFY(!slices.isEmpty());
     SessionClient& app = startFlingdial(*m_session);
-    SessionClient& source = startSource(*m_session, {u"--copy"_s, m_photo});
-    QVERIFY(m_session->placeWindow(u"Files"_s, sourceFrame));
-    QVERIFY2(m_session->click(sourceFrame.center()), qPrintable(m_session->inputError()));
-    QVERIFY2(source.waitForOutput(u"copied"_s), qPrintable(source.log()));
+    copyPhotoInSource();
     QVERIFY(m_session->input(u"key ctrl+alt+space"_s));
     QVERIFY2(app.waitForLog(u"copied files: 1"_s), qPrintable(app.log()));
     QVERIFY(m_session->windowFrame(wheelTitle));
@@ -274,11 +291,7 @@ void TestGnomeGesture::wheelFollowsKeysChangedInSettings()
     // Alt for Convert, written by the program's own settings: the extension
     // hears of the change and Alt opens the Convert wheel in the next drag.
     SessionClient& app = startFlingdial(*m_session);
-    const QString file =
-        m_session->environment().value(u"XDG_CONFIG_HOME"_s) + u"/flingdial/flingdial.conf"_s;
-    TestSupport::writeFile(
-        file, "[General]\nonboarded=true\nextensionGuided=true\nmodifier.convert=alt\n");
-    m_session->handOver(file);
+    rewriteSettings("modifier.convert=alt\n");
     QVERIFY2(QTest::qWaitFor(
                  [&] {
                      return app.log().count(u"the desktop's extension reads the trigger keys"_s) ==
@@ -295,21 +308,14 @@ void TestGnomeGesture::wheelFollowsKeysChangedInSettings()
 void TestGnomeGesture::hotKeyChangedOrHeldByTheShell()
 {
     SessionClient& app = startFlingdial(*m_session, "hotkey.keys=Ctrl+Shift+K\n");
-    SessionClient& source = startSource(*m_session, {u"--copy"_s, m_photo});
-    QVERIFY(m_session->placeWindow(u"Files"_s, sourceFrame));
-    QVERIFY2(m_session->click(sourceFrame.center()), qPrintable(m_session->inputError()));
-    QVERIFY2(source.waitForOutput(u"copied"_s), qPrintable(source.log()));
+    copyPhotoInSource();
     QVERIFY(m_session->input(u"key ctrl+shift+k"_s));
     QVERIFY2(app.waitForLog(u"copied files: 1"_s), qPrintable(app.log()));
     QVERIFY(m_session->input(u"key escape"_s));
 
     // Super+A is the Shell's own (the application grid): the extension
     // can't have it and tells the program, whose Keys pane says so.
-    const QString file =
-        m_session->environment().value(u"XDG_CONFIG_HOME"_s) + u"/flingdial/flingdial.conf"_s;
-    TestSupport::writeFile(
-        file, "[General]\nonboarded=true\nextensionGuided=true\nhotkey.keys=Super+A\n");
-    m_session->handOver(file);
+    rewriteSettings("hotkey.keys=Super+A\n");
     QVERIFY2(app.waitForLog(u"the desktop holds <Super>a: the hot key is off"_s),
              qPrintable(app.log()));
 }
