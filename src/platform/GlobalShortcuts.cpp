@@ -21,6 +21,16 @@ const GlobalShortcuts::Action* GlobalShortcuts::action(const QString& id)
     return nullptr;
 }
 
+QString GlobalShortcuts::hotKeyInForce() const
+{
+    for (const Bound& bound : inForce()) {
+        const Action* found = action(bound.id);
+        if (found && found->hotKey)
+            return bound.keys.section(u',', 0, 0).trimmed();
+    }
+    return {};
+}
+
 QString GlobalShortcuts::description(const Action& action)
 {
     if (action.hotKey)

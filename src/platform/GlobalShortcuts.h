@@ -47,6 +47,9 @@ public:
     // The shortcuts and their keys, in the order of actions(); empty until
     // the desktop has answered.
     virtual QList<Bound> inForce() const = 0;
+    // The hot key's first keys as the desktop shows them ("Meta+K"); empty
+    // when it has none or hasn't answered yet.
+    QString hotKeyInForce() const;
     // Where the user changes them ("System Settings → Shortcuts → Flingdial").
     virtual QString whereToChange() const = 0;
     // Whether trigger keys held during a drag reach the program too, and

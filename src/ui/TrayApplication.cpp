@@ -413,10 +413,7 @@ void TrayApplication::applyHotKeySetting()
         keys = QKeySequence(QKeyCombination(chosen.qtModifiers(), Qt::Key(chosen.qtKey())));
     } else if (GlobalShortcuts* shortcuts = Platform::shared().globalShortcuts()) {
         shortcuts->setHotKeyEnabled(on);
-        for (const GlobalShortcuts::Bound& bound : shortcuts->inForce())
-            if (const auto* action = GlobalShortcuts::action(bound.id); action && action->hotKey)
-                keys = QKeySequence::fromString(bound.keys.section(u',', 0, 0),
-                                                QKeySequence::NativeText);
+        keys = QKeySequence::fromString(shortcuts->hotKeyInForce(), QKeySequence::NativeText);
     }
     m_selectionItem->setShortcut(on ? keys : QKeySequence());
 }

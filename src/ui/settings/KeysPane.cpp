@@ -107,12 +107,12 @@ QString KeysPane::bindingCompositor()
 void KeysPane::showDesktopHoldsHotKey(const DesktopExtension& extension)
 {
     const KeyCombination keys = Settings::shared().hotKeyKeys();
-    const bool held = extension.isHotKeyHeldElsewhere(keys.accelerator());
-    if (held)
+    if (extension.isHotKeyHeldElsewhere(keys.accelerator())) {
         showHotKeyProblem(heldElsewhereText(keys));
-    else if (m_hotKeyProblemText->text() ==
-             PaneParts::keepLastWordsTogether(heldElsewhereText(keys)))
+        m_problemFromDesktop = true;
+    } else if (m_problemFromDesktop) {
         showHotKeyProblem(QString());
+    }
 }
 
 QString KeysPane::heldElsewhereText(const KeyCombination& keys)
@@ -155,6 +155,7 @@ bool KeysPane::isHeldElsewhere(const KeyCombination& keys)
 
 void KeysPane::showHotKeyProblem(const QString& text)
 {
+    m_problemFromDesktop = false;
     m_hotKeyProblemText->setText(PaneParts::keepLastWordsTogether(text));
     m_hotKeyProblem->setVisible(!text.isEmpty());
 }

@@ -38,4 +38,6 @@ private:
     QCheckBox* m_hotKey;
     QWidget* m_hotKeyProblem = nullptr;
     QLabel* m_hotKeyProblemText = nullptr;
+    // The problem shown is the desktop's report, not the recorder's.
+    bool m_problemFromDesktop = false;
 };

@@ -59,13 +59,9 @@ QWidget* symbolLine(const QString& symbolName, const QString& text, QWidget* par
 
 QString hotKeyText()
 {
-    if (const GlobalShortcuts* desktop = Platform::shared().globalShortcuts()) {
-        for (const GlobalShortcuts::Bound& bound : desktop->inForce()) {
-            const GlobalShortcuts::Action* action = GlobalShortcuts::action(bound.id);
-            if (action && action->hotKey && !bound.keys.isEmpty())
-                return bound.keys.section(QStringLiteral(", "), 0, 0);
-        }
-    }
+    if (const GlobalShortcuts* desktop = Platform::shared().globalShortcuts())
+        if (const QString keys = desktop->hotKeyInForce(); !keys.isEmpty())
+            return keys;
     return Settings::shared().hotKeyKeys().shownText();
 }
 
